@@ -1,0 +1,100 @@
+#include "support/test_support.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <sstream>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace {
+
+std::atomic<std::uint64_t> allocations{0};
+std::atomic<std::int64_t> faultCountdown{-1};
+std::atomic<bool> faultFired{false};
+
+bool shouldFail() {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    std::int64_t left = faultCountdown.load(std::memory_order_relaxed);
+    if (left < 0) return false;
+    if (left == 0) {
+        faultCountdown.store(-1, std::memory_order_relaxed);
+        faultFired.store(true, std::memory_order_relaxed);
+        return true;
+    }
+    faultCountdown.store(left - 1, std::memory_order_relaxed);
+    return false;
+}
+
+void* allocate(std::size_t size) {
+    if (shouldFail()) return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* p = allocate(size);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void* operator new[](std::size_t size) {
+    void* p = allocate(size);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace vrbtest {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vrbtest-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Tests may leave entries without permissions; give them back first.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+AllocationCounter::AllocationCounter() : start_(allocations.load()) {}
+std::uint64_t AllocationCounter::count() const { return allocations.load() - start_; }
+
+void failAllocationAfter(std::uint64_t skip) {
+    faultFired.store(false);
+    faultCountdown.store(static_cast<std::int64_t>(skip));
+}
+void clearAllocationFault() { faultCountdown.store(-1); }
+bool allocationFaultFired() { return faultFired.load(); }
+
+}  // namespace vrbtest
