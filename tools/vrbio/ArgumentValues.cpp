@@ -1,0 +1,59 @@
+#include "ArgumentValues.h"
+
+#include <climits>
+#include <cstring>
+
+#include "hx/hx_uchar.h"
+#include "vrbaseio/VrbIO.h"
+
+namespace vrbio {
+
+namespace {
+
+bool allDigits(const char* text) {
+    for (; *text != '\0'; ++text)
+        if (*text < '0' || *text > '9') return false;
+    return true;
+}
+
+bool parseId(const char* text, int* id) {
+    long long value = 0;
+    for (; *text != '\0'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > INT_MAX) return false;
+    }
+    *id = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+bool resolveEncoding(const char* text, int* id) {
+    if (*text == '\0') return false;
+    if (allDigits(text)) return parseId(text, id);
+    int found = hx_uchar_getenc(text);
+    if (found < 0 || hx_uchar_encname(found) == nullptr) return false;
+    *id = found;
+    return true;
+}
+
+bool newlineFlag(const char* name, int* flag) {
+    static constexpr struct {
+        const char* name;
+        unsigned flag;
+    } kNewlines[] = {
+        {"lf", VRB_TXT_NEWLINE_LF},
+        {"crlf", VRB_TXT_NEWLINE_CRLF},
+        {"cr", VRB_TXT_NEWLINE_CR},
+        {"nel", VRB_TXT_NEWLINE_NEL},
+    };
+    for (const auto& newline : kNewlines) {
+        if (std::strcmp(newline.name, name) == 0) {
+            *flag = static_cast<int>(newline.flag);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace vrbio

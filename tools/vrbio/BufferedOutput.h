@@ -1,0 +1,33 @@
+// Standard output in large blocks: a line-by-line writer that only reaches
+// the system once a mebibyte has gathered.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vrbio {
+
+class BufferedOutput {
+public:
+    explicit BufferedOutput(int descriptor);
+    ~BufferedOutput();
+    BufferedOutput(const BufferedOutput&) = delete;
+    BufferedOutput& operator=(const BufferedOutput&) = delete;
+
+    // False once any write has failed; the reason stays in error().
+    bool append(const char* data, std::size_t length);
+    bool append(char byte) { return append(&byte, 1); }
+    bool append(const std::string& text) { return append(text.data(), text.size()); }
+    bool flush();
+    const std::string& error() const { return error_; }
+
+private:
+    static constexpr std::size_t kCapacity = std::size_t{1} << 20;
+
+    int descriptor_;
+    char* buffer_;
+    std::size_t length_ = 0;
+    std::string error_;
+};
+
+}  // namespace vrbio

@@ -1,0 +1,31 @@
+// What vrbio needs of the operating system, kept apart from the commands:
+// PlatformPosix.cpp and PlatformWindows.cpp implement it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vrbio {
+
+// The module's file name relative to the directory that holds vrbio.
+extern const char* const kModuleRelativePath;
+
+// The directory of the running executable, or "." when it cannot be told.
+std::string executableDirectory();
+
+// A loaded shared module: null on failure, with the system's reason in *error.
+void* loadSharedModule(const std::string& path, std::string* error);
+void* findModuleSymbol(void* module, const char* name);
+void unloadSharedModule(void* module);
+
+// Writes every byte to the descriptor, retrying after interruptions and
+// partial writes. False with the system's reason in *error.
+bool writeAll(int descriptor, const char* data, std::size_t length, std::string* error);
+// Standard output carries bytes unchanged (no newline translation).
+void setBinaryOutput(int descriptor);
+bool isTerminal(int descriptor);
+
+// True when both paths exist and name the same file (links included).
+bool sameExistingFile(const std::string& first, const std::string& second);
+
+}  // namespace vrbio

@@ -1,0 +1,64 @@
+#include "Platform.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vrbio {
+
+const char* const kModuleRelativePath = "../lib/libvrbaseio.so";
+
+std::string executableDirectory() {
+    char path[PATH_MAX + 1];
+    ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
+    if (length <= 0) return ".";
+    path[length] = '\0';
+    char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) return ".";
+    if (slash == path) return "/";
+    return std::string(path, static_cast<std::size_t>(slash - path));
+}
+
+void* loadSharedModule(const std::string& path, std::string* error) {
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        const char* reason = dlerror();
+        *error = reason != nullptr ? reason : "unknown reason";
+    }
+    return module;
+}
+
+void* findModuleSymbol(void* module, const char* name) { return dlsym(module, name); }
+
+void unloadSharedModule(void* module) { dlclose(module); }
+
+bool writeAll(int descriptor, const char* data, std::size_t length, std::string* error) {
+    while (length > 0) {
+        ssize_t written = write(descriptor, data, length);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            *error = std::strerror(errno);
+            return false;
+        }
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void setBinaryOutput(int) {}
+
+bool isTerminal(int descriptor) { return isatty(descriptor) == 1; }
+
+bool sameExistingFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    if (stat(first.c_str(), &a) != 0 || stat(second.c_str(), &b) != 0) return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace vrbio

@@ -1,0 +1,93 @@
+#include "Platform.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace vrbio {
+
+// A DLL is a run-time artefact and lands next to the executable.
+const char* const kModuleRelativePath = "vrbaseio.dll";
+
+namespace {
+
+std::string systemMessage(DWORD code) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+    if (text != nullptr) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    return message;
+}
+
+// Identity of an existing file: volume and file index.
+bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(file, info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+}  // namespace
+
+std::string executableDirectory() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return ".";
+        if (length < path.size()) {
+            std::string full(path.data(), length);
+            std::size_t separator = full.find_last_of("\\/");
+            return separator == std::string::npos ? "." : full.substr(0, separator);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void* loadSharedModule(const std::string& path, std::string* error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr) *error = systemMessage(GetLastError());
+    return reinterpret_cast<void*>(module);
+}
+
+void* findModuleSymbol(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void unloadSharedModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+
+bool writeAll(int descriptor, const char* data, std::size_t length, std::string* error) {
+    while (length > 0) {
+        unsigned piece = length > 0x40000000u ? 0x40000000u : static_cast<unsigned>(length);
+        int written = _write(descriptor, data, piece);
+        if (written < 0) {
+            *error = std::strerror(errno);
+            return false;
+        }
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void setBinaryOutput(int descriptor) { _setmode(descriptor, _O_BINARY); }
+
+bool isTerminal(int descriptor) { return _isatty(descriptor) != 0; }
+
+bool sameExistingFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    if (!fileIdentity(first, &a) || !fileIdentity(second, &b)) return false;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+}  // namespace vrbio
