@@ -1,0 +1,445 @@
+#!/usr/bin/env python3
+"""vrbio run as a process on real files.
+
+Usage: test_vrbio.py [unittest arguments]; the VRBIO environment variable
+names the executable (default: build/bin/vrbio of the source tree).
+"""
+import errno
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+VRBIO = os.environ.get("VRBIO") or os.path.join(HERE, "..", "..", "..", "build", "bin", "vrbio")
+
+# A sanitizer report changes the exit status too, but says more.
+SANITIZER_MARKS = ("AddressSanitizer", "LeakSanitizer", "runtime error:")
+
+# (name given to vrbio, Python codec) for the encodings the round trips use.
+UNICODE_ENCODINGS = [
+    ("UTF-8", "utf-8"),
+    ("UTF-16LE", "utf-16-le"),
+    ("UTF-16BE", "utf-16-be"),
+    ("UTF-32LE", "utf-32-le"),
+    ("UTF-32BE", "utf-32-be"),
+]
+LATIN1 = ("ISO-8859-1", "latin-1")
+CP1252 = ("windows-1252", "cp1252")
+
+WORLD_LINES = ["Grüße aus Köln – “Frühstück” 8:00 €", "", "Ελληνικά, русский, 日本語 🙂", "tab\there"]
+LATIN1_LINES = ["Grüße aus Köln, naïve café", "", "5 × 7 ÷ 3 ¿¡"]
+CP1252_LINES = ["“Smart quotes” – 5 €", "", "Œuvre, Šárka, Žofie … ™"]
+
+NEWLINES = {"lf": "\n", "crlf": "\r\n", "cr": "\r", "nel": "\u0085"}
+
+
+def readable_lines(lines, newline):
+    """The lines that read back as written: a run of CRs is one line end, so
+    with CR as the newline an empty line merges into the line end before it."""
+    return [line for line in lines if line] if newline == "\r" else lines
+
+
+def run(*args, env=None, stdout=subprocess.PIPE, cwd=None):
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    result = subprocess.run([os.path.abspath(VRBIO), *args], stdin=subprocess.DEVNULL, stdout=stdout,
+                            stderr=subprocess.PIPE, env=full_env, timeout=300, cwd=cwd)
+    stderr = result.stderr.decode("utf-8", "replace")
+    for mark in SANITIZER_MARKS:
+        if mark in stderr:
+            raise AssertionError("sanitizer report from vrbio %s:\n%s" % (" ".join(args), stderr))
+    return result
+
+
+class VrbioCase(unittest.TestCase):
+    def setUp(self):
+        self._dir = tempfile.TemporaryDirectory(prefix="vrbio-test-")
+        self.dir = self._dir.name
+
+    def tearDown(self):
+        self._dir.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write(self, name, data):
+        path = self.path(name)
+        with open(path, "wb") as file:
+            file.write(data)
+        return path
+
+    def read(self, path):
+        with open(path, "rb") as file:
+            return file.read()
+
+    def assertSucceeds(self, result):
+        self.assertEqual(result.returncode, 0, result.stderr.decode("utf-8", "replace"))
+        self.assertEqual(result.stderr, b"")
+        return result.stdout
+
+    def assertFails(self, result, status=1):
+        """A failure: the status, and one "vrbio: reason" on standard error."""
+        stderr = result.stderr.decode("utf-8", "replace")
+        self.assertEqual(result.returncode, status, stderr)
+        self.assertTrue(stderr.startswith("vrbio: "), stderr)
+        self.assertGreater(len(stderr.splitlines()[0]), len("vrbio: "), stderr)
+        return stderr
+
+    def assertUsageError(self, result, *mentions):
+        stderr = self.assertFails(result, 2)
+        self.assertIn("usage: vrbio", stderr)
+        for mention in mentions:
+            self.assertIn(mention, stderr)
+        self.assertEqual(result.stdout, b"")
+
+
+class UsageTests(VrbioCase):
+    def test_help_in_its_three_forms(self):
+        texts = [self.assertSucceeds(run(form)) for form in ("--help", "-h", "help")]
+        self.assertEqual(texts[0], texts[1])
+        self.assertEqual(texts[0], texts[2])
+        for word in (b"encodings", b"cat", b"convert", b"ls", b"VRBIO_MODULE", b"Exit status"):
+            self.assertIn(word, texts[0])
+
+    def test_command_help(self):
+        for command in ("cat", "convert", "ls", "encodings"):
+            for form in (["help", command], [command, "--help"], [command, "-h"]):
+                self.assertIn(b"usage: vrbio " + command.encode(), self.assertSucceeds(run(*form)))
+
+    def test_usage_errors_name_the_problem(self):
+        cases = [
+            ([], ["missing command"]),
+            (["frobnicate"], ["frobnicate"]),
+            (["--frobnicate"], ["--frobnicate"]),
+            (["help", "frobnicate"], ["frobnicate"]),
+            (["cat"], ["missing LOCATION"]),
+            (["cat", "a", "b"], ["'b'"]),
+            (["cat", "--frobnicate", "a"], ["--frobnicate"]),
+            (["cat", "-x", "a"], ["'-x'"]),
+            (["cat", "a", "-e"], ["-e", "needs a value"]),
+            (["cat", "--text=yes", "a"], ["--text", "no value"]),
+            (["cat", "-e", "no-such-charset", "a"], ["no-such-charset"]),
+            (["cat", "-e", "99999999999", "a"], ["99999999999"]),
+            (["convert", "a"], ["missing DST"]),
+            (["convert", "a", "b", "c"], ["'c'"]),
+            (["convert", "-f", "bogus", "a", "b"], ["bogus"]),
+            (["convert", "-t", "bogus", "a", "b"], ["bogus"]),
+            (["convert", "--newline", "lfcr", "a", "b"], ["lfcr"]),
+            (["convert", "--newline"], ["--newline", "needs a value"]),
+            (["ls"], ["missing LOCATION"]),
+            (["ls", "--dirs", "--files", "."], ["--dirs", "--files"]),
+            (["encodings", "x"], ["'x'"]),
+        ]
+        for args, mentions in cases:
+            with self.subTest(args=args):
+                self.assertUsageError(run(*args), *mentions)
+
+    def test_usage_errors_come_before_the_module_is_loaded(self):
+        self.assertUsageError(run("cat", "--bogus", "a", env={"VRBIO_MODULE": self.path("none.so")}), "--bogus")
+
+    def test_missing_module_is_a_failure_with_the_path(self):
+        module = self.path("none.so")
+        for args in (["cat", "a"], ["ls", "."], ["convert", "a", "b"]):
+            stderr = self.assertFails(run(*args, env={"VRBIO_MODULE": module}))
+            self.assertIn(module, stderr)
+
+    def test_a_module_without_the_entry_point_is_refused(self):
+        libc = "libc.so.6"
+        stderr = self.assertFails(run("cat", "a", env={"VRBIO_MODULE": libc}))
+        self.assertIn("VrbIOInitialize", stderr)
+
+    def test_double_dash_ends_the_options(self):
+        self.write("--text", b"x\r\n")
+        self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "--", "--text", cwd=self.dir)), b"x\n")
+
+    def test_options_may_follow_operands_and_take_attached_values(self):
+        path = self.write("a.txt", "é\r\n".encode("latin-1"))
+        expected = "é\n".encode()
+        self.assertEqual(self.assertSucceeds(run("cat", path, "-e", "ISO-8859-1")), expected)
+        self.assertEqual(self.assertSucceeds(run("cat", "-eISO-8859-1", path)), expected)
+
+
+class EncodingsTests(VrbioCase):
+    def table(self, env=None):
+        lines = self.assertSucceeds(run("encodings", env=env)).decode().splitlines()
+        self.assertEqual(lines[0], "id\tname\taliases\tbom\tnewline")
+        rows = [line.split("\t") for line in lines[1:]]
+        for row in rows:
+            self.assertEqual(len(row), 5, row)
+        return rows
+
+    def test_table_shape_and_marks(self):
+        rows = self.table()
+        ids = [int(row[0]) for row in rows]
+        self.assertEqual(len(ids), len(set(ids)))
+        marks = {int(row[0]): row[3] for row in rows}
+        self.assertEqual(marks[0], "EF BB BF")
+        self.assertEqual(marks[45], "FE FF")
+        self.assertEqual(marks[7], "FE FF")
+        self.assertEqual(marks[46], "FF FE")
+        self.assertEqual(marks[8], "FF FE")
+        for id, mark in marks.items():
+            if id not in (0, 7, 8, 45, 46):
+                self.assertEqual(mark, "-", id)
+        for row in rows:
+            self.assertIn(row[4], ("CR LF", "NEL"))
+        self.assertGreater(len(rows), 8)
+
+    def test_needs_no_module(self):
+        self.table(env={"VRBIO_MODULE": self.path("none.so")})
+
+    def test_every_name_and_alias_is_accepted_as_enc(self):
+        # An accepted name gets as far as opening the (missing) file: exit 1, not 2.
+        missing = self.path("missing.txt")
+        for row in self.table():
+            names = [row[0], row[1]] + ([] if row[2] == "-" else row[2].split(","))
+            for name in names:
+                with self.subTest(name=name):
+                    self.assertFails(run("cat", "-e", name, missing))
+                    self.assertFails(run("cat", "-e", name.lower(), missing))
+
+
+class CatTests(VrbioCase):
+    def cat(self, data, *options):
+        return self.assertSucceeds(run("cat", *options, self.write("in.txt", data)))
+
+    def test_lines_in_each_encoding(self):
+        cases = [(name, codec, WORLD_LINES) for name, codec in UNICODE_ENCODINGS]
+        cases += [(LATIN1[0], LATIN1[1], LATIN1_LINES), (CP1252[0], CP1252[1], CP1252_LINES)]
+        for name, codec, all_lines in cases:
+            for newline in ("\r\n", "\n", "\r"):
+                lines = readable_lines(all_lines, newline)
+                with self.subTest(encoding=name, newline=newline):
+                    data = newline.join(lines).encode(codec) + newline.encode(codec)
+                    self.assertEqual(self.cat(data, "-e", name), ("\n".join(lines) + "\n").encode())
+
+    def test_numeric_id_selects_the_encoding(self):
+        data = "Köln\n".encode("utf-16-le")
+        self.assertEqual(self.cat(data, "-e", "46"), "Köln\n".encode())
+
+    def test_unknown_numeric_id_is_the_library_s_refusal(self):
+        self.assertFails(run("cat", "-e", "99999", self.write("a.txt", b"a\n")))
+
+    def test_text_is_the_exact_transcoding(self):
+        text = "".join("%05d %s%s" % (i, WORLD_LINES[i % 4], ["\n", "\r\n", "\r", "\u0085", "\u2028"][i % 5])
+                       for i in range(6000))
+        text += "no line end at the end"
+        for name, codec in UNICODE_ENCODINGS:
+            with self.subTest(encoding=name):
+                self.assertEqual(self.cat(text.encode(codec), "--text", "-e", name), text.encode())
+
+    def test_line_ends(self):
+        data = "a\nb\r\nc\rd\u0085e\u2028f\u2029g\x0ch\r\r\ni\r\rj\x0bk\n\nl\r\n\r\nm"
+        expected = "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\x0bk\n\nl\n\nm\n"
+        for name, codec in UNICODE_ENCODINGS:
+            with self.subTest(encoding=name):
+                self.assertEqual(self.cat(data.encode(codec), "-e", name), expected.encode())
+
+    def test_byte_order_mark_detection(self):
+        text = "Köln €\n"
+        cases = [(b"\xef\xbb\xbf", "utf-8"), (b"\xff\xfe", "utf-16-le"), (b"\xfe\xff", "utf-16-be")]
+        for mark, codec in cases:
+            with self.subTest(codec=codec):
+                data = mark + text.encode(codec)
+                # The mark overrides the encoding asked for.
+                self.assertEqual(self.cat(data, "--bom", "-e", "ISO-8859-1"), text.encode())
+                self.assertEqual(self.cat(data, "--bom", "--text", "-e", "ISO-8859-1"), text.encode())
+        # Without --bom a UTF-8 mark is text.
+        self.assertEqual(self.cat(b"\xef\xbb\xbfa\n", "-e", "UTF-8"), "\ufeffa\n".encode())
+        # A file that is only a mark has no lines.
+        self.assertEqual(self.cat(b"\xff\xfe", "--bom"), b"")
+
+    def test_empty_file(self):
+        self.assertEqual(self.cat(b"", "-e", "UTF-8"), b"")
+        self.assertEqual(self.cat(b"", "--text", "-e", "UTF-8"), b"")
+
+    def test_malformed_bytes_become_replacement_characters(self):
+        self.assertEqual(self.cat(b"a\xffb\n", "-e", "UTF-8"), "a\ufffdb\n".encode())
+        # A file that ends inside a character.
+        self.assertEqual(self.cat(b"ab\xe2\x82", "-e", "UTF-8", "--text"), "ab\ufffd".encode())
+
+    def test_nul_fails_unless_asked_to_replace(self):
+        path = self.write("nul.txt", b"first\nsecond\x00\n")
+        result = run("cat", "-e", "UTF-8", path)
+        self.assertFails(result)
+        self.assertEqual(result.stdout, b"first\n")  # what was read before goes out
+        self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "--nul-as-fffd", path)),
+                         "first\nsecond\ufffd\n".encode())
+
+    def test_files_that_cannot_be_read(self):
+        self.assertFails(run("cat", self.path("missing.txt")))
+        self.assertFails(run("cat", self.dir))
+        self.assertFails(run("cat", "gopher://example/a.txt"))
+
+    def test_unwritable_standard_output(self):
+        path = self.write("a.txt", b"a\n" * 1000)
+        with open("/dev/full", "wb") as full:
+            stderr = self.assertFails(run("cat", "-e", "UTF-8", path, stdout=full))
+        self.assertIn(os.strerror(errno.ENOSPC), stderr)
+
+    def test_file_uri(self):
+        path = self.write("a b.txt", b"x\n")
+        self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "file://" + path.replace(" ", "%20"))), b"x\n")
+
+
+class ConvertTests(VrbioCase):
+    def convert(self, source_bytes, *options, target="out.txt"):
+        source = self.write("in.txt", source_bytes)
+        destination = self.path(target)
+        self.assertSucceeds(run("convert", *options, source, destination))
+        return self.read(destination)
+
+    def test_to_and_from_each_encoding_with_each_newline(self):
+        cases = [(name, codec, WORLD_LINES) for name, codec in UNICODE_ENCODINGS]
+        cases += [(LATIN1[0], LATIN1[1], LATIN1_LINES), (CP1252[0], CP1252[1], CP1252_LINES)]
+        for name, codec, all_lines in cases:
+            for option, newline in NEWLINES.items():
+                if codec == "cp1252" and option == "nel":
+                    continue  # the code page has no NEL
+                lines = readable_lines(all_lines, newline)
+                source = ("\n".join(lines) + "\n").encode()
+                with self.subTest(encoding=name, newline=option):
+                    converted = self.convert(source, "-f", "UTF-8", "-t", name, "--newline", option)
+                    self.assertEqual(converted, (newline.join(lines) + newline).encode(codec))
+                    back = self.convert(converted, "-f", name, "-t", "UTF-8", "--newline", "lf", target="back.txt")
+                    self.assertEqual(back, source)
+
+    def test_round_trip_through_utf16_with_mark(self):
+        source = ("\r\n".join(WORLD_LINES) + "\r\n").encode()
+        utf16 = self.convert(source, "-f", "UTF-8", "-t", "UTF-16LE", "--write-bom")
+        self.assertEqual(utf16, b"\xff\xfe" + ("\r\n".join(WORLD_LINES) + "\r\n").encode("utf-16-le"))
+        back = self.convert(utf16, "--bom", "-t", "UTF-8", target="back.txt")
+        self.assertEqual(back, source)
+
+    def test_write_bom_writes_the_encoding_s_mark_only(self):
+        cases = [("UTF-8", b"\xef\xbb\xbf", "utf-8"), ("UTF-16BE", b"\xfe\xff", "utf-16-be"),
+                 ("UTF-16LE", b"\xff\xfe", "utf-16-le"), ("ISO-8859-1", b"", "latin-1")]
+        for name, mark, codec in cases:
+            with self.subTest(encoding=name):
+                converted = self.convert(b"a\n", "-f", "UTF-8", "-t", name, "--write-bom", "--newline", "lf")
+                self.assertEqual(converted, mark + "a\n".encode(codec))
+
+    def test_default_newline(self):
+        self.assertEqual(self.convert(b"a\nb", "-f", "UTF-8", "-t", "UTF-8"), b"a\r\nb\r\n")
+        rows = [line.split("\t") for line in run("encodings").stdout.decode().splitlines()[1:]]
+        nel_encodings = [row[1] for row in rows if row[4] == "NEL"]
+        for name in nel_encodings[:1]:
+            with self.subTest(encoding=name):
+                self.convert(b"a\nb\n", "-f", "UTF-8", "-t", name)
+                cat = self.assertSucceeds(run("cat", "--text", "-e", name, self.path("out.txt")))
+                self.assertEqual(cat, "a\u0085b\u0085".encode())
+
+    def test_last_line_without_line_end_is_ended(self):
+        self.assertEqual(self.convert(b"one\ntwo", "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf"), b"one\ntwo\n")
+        self.assertEqual(self.convert(b"", "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf"), b"")
+
+    def test_replaces_an_existing_destination_and_appends_on_request(self):
+        self.write("out.txt", b"old content that is longer\n")
+        self.assertEqual(self.convert(b"new\n", "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf"), b"new\n")
+        self.assertEqual(self.convert(b"more\n", "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf", "--append"),
+                         b"new\nmore\n")
+        self.assertEqual(self.convert(b"\xe9\n", "-f", "ISO-8859-1", "-t", "UTF-16LE", "--newline", "lf",
+                                      "--append", target="fresh.txt"), "é\n".encode("utf-16-le"))
+
+    def test_large_file_is_complete(self):
+        lines = ["%07d %s" % (i, WORLD_LINES[i % 4]) for i in range(120000)]
+        source = ("\n".join(lines) + "\n").encode()
+        converted = self.convert(source, "-f", "UTF-8", "-t", "UTF-16BE", "--newline", "crlf")
+        self.assertEqual(converted, ("\r\n".join(lines) + "\r\n").encode("utf-16-be"))
+
+    def test_unwritable_destination_reports_the_system_s_reason(self):
+        source = self.write("in.txt", b"a line\n" * 100000)
+        stderr = self.assertFails(run("convert", "-f", "UTF-8", "-t", "UTF-8", source, "/dev/full"))
+        self.assertIn(os.strerror(errno.ENOSPC), stderr)
+        # A short file reaches the device only when the destination is closed.
+        short = self.write("short.txt", b"a\n")
+        stderr = self.assertFails(run("convert", "-f", "UTF-8", "-t", "UTF-8", short, "/dev/full"))
+        self.assertIn(os.strerror(errno.ENOSPC), stderr)
+
+    def test_failures_to_open(self):
+        missing = self.path("missing.txt")
+        destination = self.path("out.txt")
+        self.assertFails(run("convert", missing, destination))
+        self.assertFalse(os.path.exists(destination))
+        source = self.write("in.txt", b"a\n")
+        self.assertFails(run("convert", source, self.path("no/such/dir/out.txt")))
+        self.assertFails(run("convert", source, self.dir))
+
+    def test_refuses_to_convert_a_file_into_itself(self):
+        source = self.write("in.txt", b"keep me\n")
+        os.link(source, self.path("hard.txt"))
+        os.symlink(source, self.path("soft.txt"))
+        for destination in (source, self.path("hard.txt"), self.path("soft.txt"), "file://" + source):
+            for mode in ([], ["--append"]):
+                with self.subTest(destination=destination, mode=mode):
+                    self.assertFails(run("convert", *mode, source, destination))
+                    self.assertEqual(self.read(source), b"keep me\n")
+
+
+class ListTests(VrbioCase):
+    LINE = re.compile(r"^([d-])\t(ro|rw)\t(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)\t(\d+)\t(-?\d+)\t(.+)$")
+
+    def listing(self, *options, env=None):
+        out = self.assertSucceeds(run("ls", *options, self.dir, env=env)).decode()
+        entries = {}
+        for line in out.splitlines():
+            match = self.LINE.match(line)
+            self.assertIsNotNone(match, line)
+            if match.group(6) not in (".", ".."):
+                entries[match.group(6)] = match.groups()
+        return entries
+
+    def populate(self):
+        self.write("plain.txt", b"abc")
+        self.write("with space.txt", b"")
+        os.mkdir(self.path("sub"))
+        os.utime(self.path("plain.txt"), (86400, 86400))
+        os.utime(self.path("sub"), (1700000000, 1700000000))
+
+    def test_entries_and_their_fields(self):
+        self.populate()
+        entries = self.listing(env={"TZ": "UTC"})
+        self.assertEqual(set(entries), {"plain.txt", "with space.txt", "sub"})
+        self.assertEqual(entries["plain.txt"][0], "-")
+        self.assertEqual(entries["sub"][0], "d")
+        self.assertEqual(entries["plain.txt"][2:4], ("1970-01-02 00:00:00", "86400"))
+        self.assertEqual(entries["sub"][2:4], ("2023-11-14 22:13:20", "1700000000"))
+        self.assertEqual(entries["plain.txt"][1], "rw")
+
+    def test_date_is_local_time(self):
+        self.populate()
+        entries = self.listing(env={"TZ": "XST-9"})
+        self.assertEqual(entries["plain.txt"][2:4], ("1970-01-02 09:00:00", "86400"))
+
+    def test_time_stamp_beyond_2038_is_unsigned(self):
+        self.write("future.txt", b"")
+        os.utime(self.path("future.txt"), (3000000000, 3000000000))
+        entries = self.listing(env={"TZ": "UTC"})
+        self.assertEqual(entries["future.txt"][2:4], ("2065-01-24 05:20:00", "3000000000"))
+
+    def test_selection_flags(self):
+        self.populate()
+        self.assertEqual(set(self.listing("--dirs")), {"sub"})
+        self.assertEqual(set(self.listing("--files")), {"plain.txt", "with space.txt"})
+
+    @unittest.skipIf(os.geteuid() == 0, "root may write to any file")
+    def test_read_only_entry(self):
+        self.write("locked.txt", b"")
+        os.chmod(self.path("locked.txt"), 0o444)
+        self.assertEqual(self.listing()["locked.txt"][1], "ro")
+
+    def test_empty_directory(self):
+        self.assertEqual(self.listing(), {})
+
+    def test_what_cannot_be_listed(self):
+        self.assertFails(run("ls", self.path("missing")))
+        self.assertFails(run("ls", self.write("file.txt", b"")))
+        self.assertFails(run("ls", "gopher://example/dir"))
+
+
+if __name__ == "__main__":
+    unittest.main()
