@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs with apt-get whatever building and testing need and is missing.
+# Run as root on Debian; does nothing when everything is there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev python3)
+# The Hadoop backend and its tests against a local cluster will add:
+#   libcurl4-openssl-dev nlohmann-json3-dev default-jdk maven
+# packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk maven)
+
+present() {
+  case "$1" in
+    # Tools count when they are on the PATH, wherever they came from.
+    cmake) command -v cmake >/dev/null ;;
+    ninja-build) command -v ninja >/dev/null ;;
+    g++) command -v g++ >/dev/null ;;
+    python3) command -v python3 >/dev/null ;;
+    *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;
+  esac
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  present "$package" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing ${missing[*]}; run as root to install them" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
