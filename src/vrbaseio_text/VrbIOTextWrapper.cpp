@@ -1,0 +1,232 @@
+// Open, buffers, close and the small operations of the text file.
+#include "vrbaseio_text/VrbIOTextWrapper.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "hx/hx_uchar.h"
+#include "vrbaseio/VrbIO.h"
+#include "vrbaseio/source_labels.h"
+#include "vrbclass/vrb_message.h"
+
+namespace {
+
+constexpr int kModeAppend = 0;
+constexpr int kModeRead = 1;
+
+struct ByteOrderMark {
+    int encoding;
+    unsigned char bytes[3];
+    int length;
+};
+// Marks written at open; reading detects only 0, 45 and 46.
+constexpr ByteOrderMark kMarks[] = {
+    {HX_ENC_UTF8, {0xEF, 0xBB, 0xBF}, 3},   {HX_ENC_UTF16BE, {0xFE, 0xFF, 0}, 2},
+    {HX_ENC_UCS2BE, {0xFE, 0xFF, 0}, 2},    {HX_ENC_UTF16LE, {0xFF, 0xFE, 0}, 2},
+    {HX_ENC_UCS2LE, {0xFF, 0xFE, 0}, 2},
+};
+
+}  // namespace
+
+VrbIOTextWrapper::VrbIOTextWrapper(VrbIOImpl* owner, VrbIORaw* raw, int openMode, int encoding, int flags) noexcept
+    : owner(owner), raw(raw), openMode(openMode), encodingId(encoding), flags(static_cast<std::uint32_t>(flags)) {}
+
+bool VrbIOTextWrapper::open() {
+    if (!raw) {
+        lastError = VRB_MESSAGE(kLabelText, 1663, "RawIO");
+        return false;
+    }
+    if (!raw->open(openMode, static_cast<int>(flags), &bufferSize, &encodingId)) {
+        lastError = raw->errorText();
+        return false;
+    }
+
+    if (openMode == kModeRead && (flags & VRB_TXT_DETECT_BOM)) {
+        chunkOffset = 0;
+        chunkLength = raw->read(&chunk, 3, bufferSize);
+        if (chunkLength < 0) {
+            lastError = VRB_MESSAGE(kLabelText, 472, raw->path().asCstr(), raw->errorText().asCstr());
+            chunk = nullptr;
+            chunkLength = 0;
+            return false;
+        }
+        if (chunkLength > 0) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
+            if (chunkLength >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+                encodingId = HX_ENC_UTF8;
+                chunkOffset = 3;
+            } else if (chunkLength >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+                encodingId = HX_ENC_UTF16BE;
+                chunkOffset = 2;
+            } else if (chunkLength >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+                encodingId = HX_ENC_UTF16LE;
+                chunkOffset = 2;
+            }
+            bomLength = chunkOffset;
+            if (chunkOffset == chunkLength) chunk = nullptr;
+        }
+    }
+
+    if (!hx_uchar_encname(encodingId)) {
+        lastError = VRB_MESSAGE(kLabelText, 1491, encodingId);
+        return false;
+    }
+    properties = hx_uchar_encprop(encodingId);
+    maxExtCharSize = hx_uchar_xcsize_max(encodingId);
+    maxCharSize = hx_uchar_chsize_max(encodingId);
+    if (maxCharSize < 1) maxCharSize = 1;
+    if (maxCharSize > 15) maxCharSize = 15;   // the join area holds 15 bytes and a zero
+
+    if (openMode == kModeRead) return true;
+    if (flags & VRB_TXT_CHECK_ONLY) return true;
+
+    int newline[2] = {0x0D, 0x0A};
+    int newlineCount = 2;
+    if (flags & VRB_TXT_NEWLINE_CR) {
+        newlineCount = 1;
+    } else if (flags & VRB_TXT_NEWLINE_CRLF) {
+        // CR LF, as set above
+    } else if (flags & VRB_TXT_NEWLINE_LF) {
+        newline[0] = 0x0A;
+        newlineCount = 1;
+    } else if ((flags & VRB_TXT_NEWLINE_NEL) || (properties & HX_PROP_NEL_NEWLINE)) {
+        newline[0] = 0x85;
+        newlineCount = 1;
+    }
+
+    if (encodingId == HX_ENC_UTF8) {
+        // Written directly: NEL needs its two-byte form, or reading the file
+        // back would not find the line end.
+        newlineLength = 0;
+        for (int i = 0; i < newlineCount; ++i) {
+            if (newline[i] == 0x85) {
+                newlineBytes[newlineLength++] = static_cast<char>(0xC2);
+                newlineBytes[newlineLength++] = static_cast<char>(0x85);
+            } else {
+                newlineBytes[newlineLength++] = static_cast<char>(newline[i]);
+            }
+        }
+        padBytes[0] = ' ';
+        padLength = 1;
+    } else {
+        char scratch[16];
+        int used = 0;
+        for (int i = 0; i < newlineCount; ++i) used += hx_uchar_intcopy(newline[i], scratch + used, 15 - used);
+        scratch[used] = 0;
+        newlineLength = hx_uchar_decode(encodingId, scratch, newlineBytes, 16);
+        const char space[2] = {' ', 0};
+        padLength = hx_uchar_decode(encodingId, space, padBytes, 16);
+    }
+
+    if (!growLineBuffer(bufferSize, 0)) return false;
+
+    if (flags & VRB_TXT_WRITE_BOM) {
+        for (const ByteOrderMark& mark : kMarks) {
+            if (mark.encoding != encodingId) continue;
+            bomLength = mark.length;
+            if (!appendBytes(reinterpret_cast<const char*>(mark.bytes), mark.length, false)) return false;
+            break;
+        }
+    }
+    if (openMode == kModeAppend) position = raw->size();
+    return true;
+}
+
+// Capacity is a multiple of 1024 and never shrinks. Encodings whose
+// characters grow when decoded get one spare byte for the terminating zero.
+bool VrbIOTextWrapper::growLineBuffer(std::int64_t size, int keep) {
+    if (maxExtCharSize > 1 && size > 1) size += 1;
+    std::int64_t capacity = size <= 0 ? 0 : ((size + 1023) & ~std::int64_t{1023});
+    if (capacity > INT_MAX) {
+        lastError = VRB_MESSAGE(kLabelText, 1513);
+        return false;
+    }
+    if (capacity <= lineBufferSize) return true;
+    if (keep == 0 && lineBuffer) {
+        delete[] lineBuffer;
+        lineBuffer = nullptr;
+        lineBufferSize = 0;
+    }
+    char* grown = new (std::nothrow) char[static_cast<std::size_t>(capacity)];
+    if (!grown) {
+        delete[] lineBuffer;
+        lineBuffer = nullptr;
+        lineBufferSize = 0;
+        lastError = VRB_MESSAGE(kLabelText, 29, "(Text file read buffer)");
+        return false;
+    }
+    if (lineBuffer) {
+        std::memcpy(grown, lineBuffer, static_cast<std::size_t>(keep) + 1);
+        delete[] lineBuffer;
+    }
+    lineBuffer = grown;
+    lineBufferSize = static_cast<int>(capacity);
+    return true;
+}
+
+bool VrbIOTextWrapper::appendBytes(const char* bytes, int length, bool advancePosition) {
+    if (length > lineBufferSize - lineLength && !flushOutput()) return false;
+    std::memcpy(lineBuffer + lineLength, bytes, static_cast<std::size_t>(length));
+    lineLength += length;
+    if (advancePosition) position += length;
+    return true;
+}
+
+bool VrbIOTextWrapper::flushOutput() {
+    if (raw->write(lineBuffer, lineLength) < 0) {
+        lastError = raw->errorText();
+        return false;
+    }
+    lineLength = 0;
+    return true;
+}
+
+bool VrbIOTextWrapper::close() {
+    if (!raw) return true;
+    bool flushFailed = false;
+    if (openMode != kModeRead && lineLength > 0) {
+        if (raw->write(lineBuffer, lineLength) < 0) {
+            lastError = raw->errorText();
+            flushFailed = true;
+        }
+        lineLength = 0;
+    }
+    if (flushFailed) {
+        raw->close();
+        return false;
+    }
+    if (!raw->close()) {
+        lastError = raw->errorText();
+        return false;
+    }
+    return true;
+}
+
+void VrbIOTextWrapper::destroy() {
+    if (raw) {
+        close();
+        raw->destroy();
+        raw = nullptr;
+    }
+    delete[] lineBuffer;
+    lineBuffer = nullptr;
+    delete this;
+}
+
+int VrbIOTextWrapper::encoding() { return encodingId; }
+VrbString VrbIOTextWrapper::errorText() { return lastError; }
+std::int64_t VrbIOTextWrapper::size() { return raw ? raw->size() : 0; }
+std::int64_t VrbIOTextWrapper::tell() { return position + bomLength; }
+
+bool VrbIOTextWrapper::refuseUnlessReading() {
+    if (openMode == kModeRead) return false;
+    lastError = VRB_MESSAGE(kLabelText, 336);
+    return true;
+}
+
+bool VrbIOTextWrapper::refuseUnlessWriting() {
+    if (openMode != kModeRead && !(flags & VRB_TXT_CHECK_ONLY) && lineBuffer) return false;
+    lastError = VRB_MESSAGE(kLabelText, 336);
+    return true;
+}

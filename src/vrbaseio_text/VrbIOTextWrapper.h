@@ -1,0 +1,106 @@
+// The text file handed to hosts: characters over a raw byte stream, in any
+// encoding of the character-set layer.
+#pragma once
+
+#include <cstdint>
+
+#include "vrbaseio/VrbIORaw.h"
+#include "vrbclass/VrbString.h"
+#include "vrbclass/VrbTxtFile.h"
+
+class VrbIOImpl;
+
+class VrbIOTextWrapper final : public VrbTxtFile {
+public:
+    // Takes ownership of `raw` at once (it may be null; open then fails).
+    VrbIOTextWrapper(VrbIOImpl* owner, VrbIORaw* raw, int openMode, int encoding, int flags) noexcept;
+
+    // Opens the raw stream and prepares encoding, byte-order mark, newline,
+    // pad and buffer. Called once; on false errorText() says why.
+    bool open();
+    // Makes lineBuffer hold at least `size` bytes (see growLineBuffer in the
+    // source), keeping its first `keep` bytes and the byte after them.
+    bool growLineBuffer(std::int64_t size, int keep);
+    // Appends bytes already in the file's encoding to the output buffer,
+    // flushing it first when they do not fit.
+    bool appendBytes(const char* bytes, int length, bool advancePosition);
+
+    bool close() override;
+    int encoding() override;
+    VrbString errorText() override;
+    int readText(int count, char** text) override;
+    int readBytes(int count, char** text) override;
+    int readBytesInLine(int count, char** text, bool* endOfLine) override;
+    int readLine(int count, char** text, bool* endOfLine) override;
+    bool seek(int units, int unitSize) override;
+    void destroy() override;
+    std::int64_t size() override;
+    int skipText(int count, bool* endOfLine) override;
+    std::int64_t tell() override;
+    using VrbTxtFile::write;
+    using VrbTxtFile::writeln;
+    bool write(const char* text, int length, int width) override;
+    bool write(const char* text, int length) override;
+    bool writeln(const char* text, int length, int width) override;
+    bool writeln(const char* text, int length) override;
+
+    // Switches the fast paths over runs of ASCII off, so that tests can hold
+    // them against the per-character reference path.
+    void setFastPathsEnabled(bool enabled) noexcept { fastPaths = enabled; }
+
+private:
+    // One character taken from the input, not yet consumed.
+    struct Scanned {
+        int code = 0;          // code point (U+FFFD for bytes that do not scan)
+        int length = 0;        // bytes it takes in the file
+        bool malformed = false;
+    };
+    enum class Take { Character, EndOfFile, Failed };
+
+    ~VrbIOTextWrapper() = default;
+
+    int fillLineBuffer(int minBytes, int maxBytes, char** text, bool* endOfLine);
+    int skipLineText(int count, bool* endOfLine);
+    bool skipBytes(std::int64_t count);
+    Take takeCharacter(int rawMaximum, Scanned* next, int* failure);
+    bool fetchChunk(int rawMaximum, int* failure);
+    void consume(int length);
+    int storeCharacter(int code);
+    int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
+    bool putOutput(const char* bytes, int length);
+    bool flushOutput();
+    bool refuseUnlessReading();
+    bool refuseUnlessWriting();
+
+    VrbIOImpl* owner;
+    VrbIORaw* raw;
+    int openMode;
+    int encodingId;
+    int bomLength = 0;
+    int maxCharSize = 1;
+    int maxExtCharSize = 1;
+    std::uint32_t flags;
+    int properties = 0;
+    int bufferSize = 0;
+    char newlineBytes[16] = {};
+    int newlineLength = 0;
+    char padBytes[16] = {};
+    int padLength = 0;
+    char* lineBuffer = nullptr;
+    int lineBufferSize = 0;
+    int lineLength = 0;
+    std::int64_t position = 0;
+    char* chunk = nullptr;
+    int chunkLength = 0;
+    int chunkOffset = 0;
+    // Bytes that precede chunk + chunkOffset in the file and are not yet
+    // consumed: the start of a character that continues in a later chunk.
+    // They are kept here rather than in the raw stream's chunk, which the
+    // next raw read overwrites.
+    char pendingBytes[16] = {};
+    int pendingLength = 0;
+    VrbString lastError;
+    bool fastPaths = true;
+    // What a read hands out before any line buffer exists.
+    char emptyText[1] = {};
+};

@@ -1,0 +1,117 @@
+// Writing: characters from the internal form into the file's encoding,
+// collected in the output buffer, which reaches the raw stream only when full.
+#include <algorithm>
+#include <cstring>
+
+#include "hx/hx_uchar.h"
+#include "vrbaseio_text/VrbIOTextWrapper.h"
+#include "vrbaseio_text/ascii_runs.h"
+
+namespace {
+
+constexpr int kReplacement = 0xFFFD;
+
+// One character of the caller's text in the file's encoding.
+struct Encoded {
+    char bytes[16];
+    int length;        // output bytes
+    int textLength;    // internal-form bytes it took
+};
+
+void encodeCharacter(int encoding, const char* text, Encoded* out) {
+    int taken = 1;
+    int code = hx_uchar_toint(text, &taken);
+    if (code < 0) code = kReplacement;
+    char scratch[16];
+    int length = hx_uchar_intcopy(code, scratch, 15);
+    scratch[length] = 0;
+    out->length = hx_uchar_decode(encoding, scratch, out->bytes, 16);
+    out->textLength = taken < 1 ? 1 : taken;
+}
+
+}  // namespace
+
+bool VrbIOTextWrapper::putOutput(const char* bytes, int length) {
+    if (length > lineBufferSize - lineLength && !flushOutput()) return false;
+    std::memcpy(lineBuffer + lineLength, bytes, static_cast<std::size_t>(length));
+    lineLength += length;
+    position += length;
+    return true;
+}
+
+bool VrbIOTextWrapper::write(const char* text, int length) {
+    if (refuseUnlessWriting()) return false;
+    if (length <= 0) return true;
+    const auto* cursor = reinterpret_cast<const unsigned char*>(text);
+    const int asciiUnit = (properties & HX_PROP_ASCII_BYTES) ? 1
+                          : (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) ? 2
+                                                                                         : 0;
+    const bool bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
+    while (length > 0) {
+        if (fastPaths && asciiUnit) {
+            // A run of ASCII characters: each is its own byte (or unit) in the
+            // file, so the run is copied as the per-character loop would.
+            int run = vrb::ascii::plainAsciiRun(cursor, length);
+            while (run > 0) {
+                int room = (lineBufferSize - lineLength) / asciiUnit;
+                if (room == 0) {
+                    if (!flushOutput()) return false;
+                    continue;
+                }
+                int n = std::min(run, room);
+                char* out = lineBuffer + lineLength;
+                if (asciiUnit == 1) {
+                    std::memcpy(out, cursor, static_cast<std::size_t>(n));
+                } else {
+                    for (int i = 0; i < n; ++i) {
+                        out[2 * i + (bigEndian ? 1 : 0)] = static_cast<char>(cursor[i]);
+                        out[2 * i + (bigEndian ? 0 : 1)] = 0;
+                    }
+                }
+                lineLength += n * asciiUnit;
+                position += n * asciiUnit;
+                cursor += n;
+                length -= n;
+                run -= n;
+            }
+            if (length == 0) break;
+        }
+        Encoded encoded;
+        encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), &encoded);
+        if (!putOutput(encoded.bytes, encoded.length)) return false;
+        cursor += encoded.textLength;
+        length -= encoded.textLength;
+    }
+    return true;
+}
+
+bool VrbIOTextWrapper::write(const char* text, int length, int width) {
+    if (refuseUnlessWriting()) return false;
+    if (width <= 0) return true;
+    const char* cursor = text;
+    while (length > 0) {
+        Encoded encoded;
+        encodeCharacter(encodingId, cursor, &encoded);
+        if (encoded.length > width) break;
+        if (!putOutput(encoded.bytes, encoded.length)) return false;
+        cursor += encoded.textLength;
+        length -= encoded.textLength;
+        width -= encoded.length;
+        if (width == 0) return true;
+    }
+    while (padLength > 0 && width >= padLength) {
+        if (!putOutput(padBytes, padLength)) return false;
+        width -= padLength;
+    }
+    return true;
+}
+
+bool VrbIOTextWrapper::writeln(const char* text, int length, int width) {
+    if (!write(text, length, width)) return false;
+    return appendBytes(newlineBytes, newlineLength, true);
+}
+
+bool VrbIOTextWrapper::writeln(const char* text, int length) {
+    if (!write(text, length)) return false;
+    return appendBytes(newlineBytes, newlineLength, true);
+}

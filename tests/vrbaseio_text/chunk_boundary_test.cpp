@@ -1,0 +1,184 @@
+// Every read operation must give the same results however the raw stream
+// cuts the file into chunks, and with or without the ASCII fast paths.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "text_test_support.h"
+#include "vrbaseio/VrbIO.h"
+
+using namespace texttest;
+
+namespace {
+
+enum class Op { Line, LineLimited, Text, Bytes, BytesInLine, SkipLine, SkipBytes, Seek };
+struct Step {
+    Op op;
+    int count;
+};
+
+std::string hex(const char* text, int length) {
+    std::string out;
+    char buf[4];
+    for (int i = 0; i < length; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(text[i]));
+        out += buf;
+    }
+    return out;
+}
+
+// Runs the program over and over until a whole round moves nothing, and
+// writes down everything a caller can observe.
+std::string transcript(const std::string& content, int encoding, int flags, const std::vector<int>& chunks,
+                       bool fast, const std::vector<Step>& program) {
+    ScriptedFile file(content, 1, encoding, flags, chunks, 64);
+    file->setFastPathsEnabled(fast);
+    std::ostringstream out;
+    if (!file.opened()) return "open failed: " + file.error();
+    out << "enc=" << file->encoding() << " tell=" << file->tell() << "\n";
+    for (int round = 0; round < 2000; ++round) {
+        std::int64_t before = file->tell();
+        for (const Step& step : program) {
+            char* text = nullptr;
+            bool eol = false;
+            int result = 0;
+            switch (step.op) {
+                case Op::Line: result = file->readLine(-1, &text, &eol); break;
+                case Op::LineLimited: result = file->readLine(step.count, &text, &eol); break;
+                case Op::Text: result = file->readText(step.count, &text); break;
+                case Op::Bytes: result = file->readBytes(step.count, &text); break;
+                case Op::BytesInLine: result = file->readBytesInLine(step.count, &text, &eol); break;
+                case Op::SkipLine: result = file->skipText(step.count, &eol); break;
+                case Op::SkipBytes: result = file->skipText(step.count, nullptr); break;
+                case Op::Seek: result = file->seek(static_cast<int>(file->tell()) + step.count, 1) ? 1 : 0; break;
+            }
+            out << static_cast<int>(step.op) << ":" << result << " eol=" << eol;
+            if (text) out << " text=" << hex(text, static_cast<int>(std::strlen(text)));
+            if (result < 0) out << " error=" << file.error();
+            out << " tell=" << file->tell() << "\n";
+            if (result < 0) return out.str();
+        }
+        if (file->tell() == before) break;
+    }
+    return out.str();
+}
+
+std::u32string sampleText() {
+    return U"ab\r\ncd\re\r\r\nf\n\ng\x0C"
+           U"h\x85i\u2028j\u2029k\x0Bl\r"
+           U"\u00e9\u20ac\U0001F600xyz\r\n"
+           U"long line with ASCII only, long enough for runs\n"
+           U"\u00e9a\u00e9b\U0001F600\U0001F600\r\r"
+           U"tail";
+}
+
+const std::vector<std::vector<Step>>& programs() {
+    static const std::vector<std::vector<Step>> all = {
+        {{Op::Line, 0}},
+        {{Op::LineLimited, 3}},
+        {{Op::LineLimited, 0}, {Op::LineLimited, 5}},
+        {{Op::Text, 5}},
+        {{Op::Bytes, 3}, {Op::Bytes, -1}},
+        {{Op::BytesInLine, 4}, {Op::BytesInLine, -1}},
+        {{Op::SkipLine, 2}, {Op::Line, 0}},
+        {{Op::SkipLine, -1}, {Op::Text, 7}},
+        {{Op::SkipBytes, 3}, {Op::Line, 0}},
+        {{Op::Seek, 5}, {Op::LineLimited, 6}},
+        {{Op::Text, -1}},
+    };
+    return all;
+}
+
+struct Sample {
+    const char* name;
+    std::string bytes;
+    int encoding;
+    int flags;
+};
+
+std::vector<Sample> samples() {
+    std::vector<Sample> out;
+    const std::u32string text = sampleText();
+    out.push_back({"utf8", encode(text, kUtf8), kUtf8, 0});
+    out.push_back({"utf16le", encode(text, kUtf16LE), kUtf16LE, 0});
+    out.push_back({"utf16be", encode(text, kUtf16BE), kUtf16BE, 0});
+    out.push_back({"utf32le", encode(text, utf32LittleEndianId()), utf32LittleEndianId(), 0});
+    out.push_back({"utf32be", encode(text, utf32BigEndianId()), utf32BigEndianId(), 0});
+    // Malformed bytes in the middle and at the end of the file, and an
+    // invalid byte followed by text, where a join must keep the text.
+    out.push_back({"utf8-malformed",
+                   "a\xFF" "b\xE2\x82" "c\xED\xA0\x80" "d\xC0\xAF\n\xF4\x90\x80\x80x\xFF" "A\r\n\xF0\x9F", kUtf8, 0});
+    out.push_back({"utf16le-malformed", std::string("a\0\x00\xD8" "b\0\x00\xDC\n\0\x3D\xD8\x00\xDE" "c", 17) + "\x3D",
+                   kUtf16LE, 0});
+    out.push_back({"utf8-nul-as-fffd", std::string("ab\0cd\n\0", 7), kUtf8, static_cast<int>(VRB_TXT_NUL_AS_FFFD)});
+    out.push_back({"utf8-nul-refused", std::string("ab\0cd\n", 6), kUtf8, 0});
+    out.push_back({"bom-utf16le", "\xFF\xFE" + encode(text, kUtf16LE), kUtf8, static_cast<int>(VRB_TXT_DETECT_BOM)});
+    out.push_back({"bom-utf8", "\xEF\xBB\xBF" + encode(text, kUtf8), kUtf16LE, static_cast<int>(VRB_TXT_DETECT_BOM)});
+    return out;
+}
+
+class ChunkBoundaries : public ::testing::TestWithParam<int> {};
+
+TEST_P(ChunkBoundaries, EveryCutGivesTheResultsOfOneChunk) {
+    const Sample sample = samples()[static_cast<std::size_t>(GetParam())];
+    SCOPED_TRACE(sample.name);
+    const int size = static_cast<int>(sample.bytes.size());
+    for (std::size_t p = 0; p < programs().size(); ++p) {
+        SCOPED_TRACE("program " + std::to_string(p));
+        const auto& program = programs()[p];
+        const std::string reference = transcript(sample.bytes, sample.encoding, sample.flags, {}, false, program);
+        ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {}, true, program));
+        for (int cut = 1; cut < size; ++cut) {
+            for (bool fast : {false, true}) {
+                ASSERT_EQ(reference,
+                          transcript(sample.bytes, sample.encoding, sample.flags, {cut, size}, fast, program))
+                    << "cut at " << cut << (fast ? " with" : " without") << " fast paths";
+            }
+        }
+        for (int piece : {1, 2, 3, 5}) {
+            ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {piece}, true, program))
+                << "pieces of " << piece;
+        }
+        std::mt19937 random(static_cast<unsigned>(p));
+        for (int trial = 0; trial < 20; ++trial) {
+            std::vector<int> chunks;
+            for (int i = 0; i < 64; ++i) chunks.push_back(1 + static_cast<int>(random() % 9));
+            ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, chunks, trial % 2, program))
+                << "random trial " << trial;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, ChunkBoundaries, ::testing::Range(0, static_cast<int>(samples().size())));
+
+// Random texts, long enough to exercise the vector kernels, read with and
+// without the fast paths over random chunkings.
+TEST(FastPaths, AgreeWithTheReferenceOnRandomText) {
+    std::mt19937 random(7);
+    const char32_t alphabet[] = {U'a', U'Z', U' ', U'\n', U'\r', U'\x0C', U'\x0B', U'\x85', U'\u00e9',
+                                 U'\u20ac', U'\U0001F600', U'\u2028', U'~', U'\x7F', U'\x01'};
+    for (int trial = 0; trial < 40; ++trial) {
+        std::u32string text;
+        int length = 50 + static_cast<int>(random() % 400);
+        for (int i = 0; i < length; ++i) {
+            bool plain = random() % 10 < 8;
+            text.push_back(plain ? static_cast<char32_t>(U'a' + random() % 26)
+                                 : alphabet[random() % (sizeof alphabet / sizeof alphabet[0])]);
+        }
+        for (int encoding : {0, 45, 46, utf32LittleEndianId()}) {
+            std::string bytes = encode(text, encoding);
+            std::vector<int> chunks;
+            for (int i = 0; i < 32; ++i) chunks.push_back(1 + static_cast<int>(random() % 40));
+            for (const auto& program : programs()) {
+                ASSERT_EQ(transcript(bytes, encoding, 0, {}, false, program),
+                          transcript(bytes, encoding, 0, chunks, true, program))
+                    << "trial " << trial << " encoding " << encoding;
+            }
+        }
+    }
+}
+
+}  // namespace

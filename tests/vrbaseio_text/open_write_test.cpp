@@ -1,0 +1,272 @@
+// Opening (byte-order marks, encodings, newline and pad), writing and closing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+#include "text_test_support.h"
+#include "hx/hx_uchar.h"
+#include "vrbaseio/VrbIO.h"
+
+using namespace texttest;
+
+namespace {
+
+constexpr int kRead = 1, kWrite = 2, kAppend = 0;
+constexpr int kDetect = static_cast<int>(VRB_TXT_DETECT_BOM);
+constexpr int kWriteBom = static_cast<int>(VRB_TXT_WRITE_BOM);
+
+std::string written(ScriptedFile& file) {
+    EXPECT_TRUE(file->close());
+    return file.record()->written;
+}
+
+TEST(Opening, ByteOrderMarkDetection) {
+    struct Case {
+        std::string bytes;
+        int requested;
+        int encoding;
+        int tell;
+    };
+    const Case cases[] = {
+        {"", 46, 46, 0},
+        {"\xEF", 46, 46, 0},
+        {"\xEF\xBB", 0, 0, 0},
+        {"\xEF\xBB\xBF" "abc", 46, 0, 3},
+        {"\xFF\xFE", 0, 46, 2},
+        {"\xFE\xFF", 0, 45, 2},
+        {std::string("\xFF\xFE\0\0", 4), 0, 46, 2},
+    };
+    for (const Case& c : cases) {
+        ScriptedFile file(c.bytes, kRead, c.requested, kDetect);
+        ASSERT_TRUE(file.opened()) << file.error();
+        EXPECT_EQ(c.encoding, file->encoding());
+        EXPECT_EQ(c.tell, file->tell());
+    }
+    ScriptedFile onlyMark("\xFF\xFE", kRead, 0, kDetect);
+    char* text = nullptr;
+    bool eol = true;
+    EXPECT_EQ(0, onlyMark->readLine(-1, &text, &eol));
+    EXPECT_FALSE(eol);
+
+    ScriptedFile zeros(std::string("\xFF\xFE\0\0", 4), kRead, 0, kDetect | static_cast<int>(VRB_TXT_NUL_AS_FFFD));
+    EXPECT_EQ(3, zeros->readText(-1, &text));   // the two zero bytes are one U+0000
+}
+
+TEST(Opening, NoDetectionReadsNothingAtOpen) {
+    ScriptedFile file("\xFF\xFE" "a", kRead, 0, 0);
+    EXPECT_EQ(0, file.record()->readCalls);
+    EXPECT_EQ(0, file->encoding());
+}
+
+TEST(Opening, Failures) {
+    ScriptedFile unknown("abc", kRead, 9999, 0);
+    EXPECT_FALSE(unknown.opened());
+    EXPECT_NE(std::string::npos, unknown.error().find("9999"));
+
+    ScriptedFile marked("\xFF\xFE" "a\0", kRead, 9999, kDetect);
+    EXPECT_TRUE(marked.opened()) << "a detected mark replaces an unknown request";
+
+    auto* noRaw = new VrbIOTextWrapper(nullptr, nullptr, kRead, 0, 0);
+    EXPECT_FALSE(noRaw->open());
+    EXPECT_NE(std::string::npos, std::string(noRaw->errorText().asCstr()).find("RawIO"));
+    noRaw->destroy();
+
+    auto* raw = ScriptedRawStream::create("abc");
+    raw->record()->failOpen = true;
+    auto* failing = new VrbIOTextWrapper(nullptr, raw, kRead, 0, 0);
+    EXPECT_FALSE(failing->open());
+    EXPECT_STREQ("scripted open failure", failing->errorText().asCstr());
+    failing->destroy();
+
+    ScriptedFile badRead("abc", kRead, 0, kDetect, {}, 4096);
+    (void)badRead;
+}
+
+TEST(Opening, MarkReadFailureNamesThePath) {
+    auto* raw = ScriptedRawStream::create("abc");
+    raw->record()->failReadAt = 0;
+    auto* file = new VrbIOTextWrapper(nullptr, raw, kRead, 0, kDetect);
+    EXPECT_FALSE(file->open());
+    std::string error = file->errorText().asCstr();
+    EXPECT_NE(std::string::npos, error.find("scripted")) << error;
+    file->destroy();
+}
+
+TEST(Newlines, HighestBitWinsAndEncodingDefault) {
+    struct Case {
+        unsigned flags;
+        std::string newline;
+    };
+    const Case cases[] = {
+        {0, "\r\n"},
+        {VRB_TXT_NEWLINE_CR | VRB_TXT_NEWLINE_CRLF, "\r"},
+        {VRB_TXT_NEWLINE_LF | VRB_TXT_NEWLINE_NEL, "\n"},
+        {VRB_TXT_NEWLINE_CRLF, "\r\n"},
+        {VRB_TXT_NEWLINE_NEL, "\xC2\x85"},
+    };
+    for (const Case& c : cases) {
+        ScriptedFile file("", kWrite, 0, static_cast<int>(c.flags));
+        ASSERT_TRUE(file->writeln("ab", 2));
+        EXPECT_EQ("ab" + c.newline, written(file));
+    }
+    ScriptedFile wide("", kWrite, 46, static_cast<int>(VRB_TXT_NEWLINE_LF));
+    ASSERT_TRUE(wide->writeln("a", 1));
+    EXPECT_EQ(std::string("a\0\n\0", 4), written(wide));
+}
+
+TEST(Newlines, NextLineWrittenInUtf8ReadsBackAsALineEnd) {
+    ScriptedFile out("", kWrite, 0, static_cast<int>(VRB_TXT_NEWLINE_NEL));
+    ASSERT_TRUE(out->writeln("a", 1));
+    ASSERT_TRUE(out->writeln("b", 1));
+    ScriptedFile in(written(out), kRead, 0, 0);
+    char* text = nullptr;
+    bool eol = false;
+    EXPECT_EQ(1, in->readLine(-1, &text, &eol));
+    EXPECT_STREQ("a", text);
+    EXPECT_TRUE(eol);
+}
+
+TEST(Writing, MarksAndPositions) {
+    ScriptedFile file("", kWrite, 8, kWriteBom);
+    EXPECT_EQ(2, file->tell());
+    ASSERT_TRUE(file->write("a", 1));
+    EXPECT_EQ(std::string("\xFF\xFE" "a\0", 4), written(file));
+
+    ScriptedFile other("", kWrite, 1, kWriteBom);   // no mark for this encoding
+    EXPECT_EQ(0, other->tell());
+
+    ScriptedFile append(std::string(500, 'x'), kAppend, 0, kWriteBom);
+    EXPECT_EQ(503, append->tell());
+    EXPECT_EQ("\xEF\xBB\xBF", written(append));
+    EXPECT_EQ(kAppend, append.record()->lastOpenMode);
+}
+
+TEST(Writing, FixedWidthFields) {
+    ScriptedFile file("", kWrite, 0, 0);
+    ASSERT_TRUE(file->write("abc", 3, 5));
+    EXPECT_EQ(5, file->tell());
+    ASSERT_TRUE(file->write("abcdef", 6, 4));
+    EXPECT_EQ(9, file->tell());
+    ASSERT_TRUE(file->write("abc", 3, 0));
+    ASSERT_TRUE(file->write("abc", 3, -1));
+    ASSERT_TRUE(file->write("abc", -4, 2));
+    ASSERT_TRUE(file->write("x\xE2\x82\xAC", 4, 3));   // the euro sign needs 3 bytes; 2 remain
+    ASSERT_TRUE(file->writeln("ab", 2, 4));
+    EXPECT_EQ("abc  abcd  x  ab  \r\n", written(file));
+
+    ScriptedFile wide("", kWrite, 46, 0);
+    ASSERT_TRUE(wide->write("", 0, 5));
+    EXPECT_EQ(std::string(" \0 \0", 4), written(wide));
+}
+
+TEST(Writing, InvalidTextBecomesReplacement) {
+    ScriptedFile file("", kWrite, 0, 0);
+    ASSERT_TRUE(file->write("a\xFF" "b", 3));
+    EXPECT_EQ("a\xEF\xBF\xBD" "b", written(file));
+}
+
+TEST(Writing, LargeWritesFlushWheneverTheBufferFills) {
+    ScriptedFile file("", kWrite, 46, 0, {}, 1024);   // a 2048-byte buffer
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += static_cast<char>('a' + i % 26);
+    text += "\xC3\xA9";
+    ASSERT_TRUE(file->write(text.c_str(), static_cast<int>(text.size())));
+    EXPECT_EQ(4, file.record()->writeCalls);
+    std::string expected = encode(std::u32string(text.begin(), text.end() - 2) + U"\u00e9", 46);
+    EXPECT_EQ(expected, written(file));
+}
+
+TEST(Writing, FailedFlushKeepsTheBufferAndCloseTriesAgain) {
+    ScriptedFile file("", kWrite, 0, 0, {}, 1024);   // a 2048-byte buffer
+    file.record()->failWritesAfter = 0;
+    std::string text(3000, 'q');
+    EXPECT_FALSE(file->write(text.c_str(), static_cast<int>(text.size())));
+    EXPECT_EQ("scripted write failure", file.error());
+    EXPECT_FALSE(file->writeln("z", 1));
+    file.record()->failWritesAfter = -1;
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(std::string(2048, 'q'), file.record()->written);
+}
+
+TEST(Writing, FailedCloseReportsFalse) {
+    ScriptedFile file("", kWrite, 0, 0);
+    ASSERT_TRUE(file->write("abc", 3));
+    file.record()->failWritesAfter = 0;
+    EXPECT_FALSE(file->close());
+    EXPECT_EQ(1, file.record()->closeCalls);
+    EXPECT_EQ("scripted write failure", file.error());
+}
+
+TEST(Writing, RefusedOnReadingAndCheckOnlyFiles) {
+    ScriptedFile reading("abc", kRead, 0, 0);
+    EXPECT_FALSE(reading->write("x", 1));
+    EXPECT_FALSE(reading->writeln("x", 1));
+    EXPECT_FALSE(reading->write("x", 1, 3));
+    EXPECT_EQ(message(336), reading.error());
+
+    ScriptedFile check("", kWrite, 0, static_cast<int>(VRB_TXT_CHECK_ONLY));
+    ASSERT_TRUE(check.opened());
+    EXPECT_FALSE(check->write("x", 1));
+    EXPECT_EQ("", written(check));
+}
+
+TEST(Closing, ReadModeNeverWritesAndCloseMayRepeat) {
+    ScriptedFile file("abc", kRead, 0, 0);
+    EXPECT_TRUE(file->close());
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(0, file.record()->writeCalls);
+}
+
+TEST(Buffers, CapacityIsAMultipleOf1024) {
+    // Seen through what each flush carries: a full buffer. Encodings whose
+    // characters may grow when decoded get one spare byte, hence 2048.
+    struct Case {
+        int encoding;
+        int bufferSize;
+        std::size_t capacity;
+    };
+    const int ascii = hx_uchar_getenc("US-ASCII");
+    for (const Case& c : {Case{ascii, 1023, 1024}, Case{ascii, 1024, 1024}, Case{46, 1024, 2048}, Case{0, 1, 1024}}) {
+        ScriptedFile file("", kWrite, c.encoding, 0, {}, c.bufferSize);
+        std::string text(8192, 'a');
+        ASSERT_TRUE(file->write(text.c_str(), 8192));
+        const std::size_t flushed = file.record()->written.size();
+        ASSERT_GT(file.record()->writeCalls, 0);
+        EXPECT_EQ(c.capacity, flushed / static_cast<std::size_t>(file.record()->writeCalls)) << c.encoding;
+    }
+}
+
+TEST(Allocation, SteadyStateReadingAndWritingAllocateNothing) {
+    std::string content;
+    for (int i = 0; i < 2000; ++i) content += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\r\n";
+    ScriptedFile reader(content, kRead, 0, 0, {4096});
+    char* text = nullptr;
+    bool eol = false;
+    ASSERT_GT(reader->readLine(-1, &text, &eol), 0);   // the first read makes the buffer
+    const int readsBefore = reader.record()->readCalls;
+    vrbtest::AllocationCounter reading;
+    while (reader->readLine(-1, &text, &eol) > 0 || eol) {
+    }
+    // The scripted stream allocates one block per chunk; the text layer adds none.
+    EXPECT_LE(reading.count(), 2u * static_cast<std::uint64_t>(reader.record()->readCalls - readsBefore));
+
+    for (int encoding : {0, 46}) {
+        ScriptedFile writer("", kWrite, encoding, 0, {}, 65536);
+        vrbtest::AllocationCounter writing;
+        for (int i = 0; i < 20000; ++i) ASSERT_TRUE(writer->writeln("some text \xC3\xA9", 12));
+        EXPECT_EQ(0u, writing.count());
+    }
+}
+
+TEST(Allocation, FailureToMakeTheBufferIsReported) {
+    auto* raw = ScriptedRawStream::create("");
+    auto* file = new VrbIOTextWrapper(nullptr, raw, kWrite, 0, 0);
+    vrbtest::failAllocationAfter(0);
+    EXPECT_FALSE(file->open());
+    vrbtest::clearAllocationFault();
+    EXPECT_NE(std::string::npos, std::string(file->errorText().asCstr()).find("Text file read buffer"));
+    file->destroy();
+}
+
+}  // namespace
