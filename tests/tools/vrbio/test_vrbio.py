@@ -6,11 +6,10 @@ names the executable (default: build/bin/vrbio of the source tree).
 """
 import errno
 import os
+import pty
 import re
 import subprocess
-import sys
 import tempfile
-import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -350,6 +349,37 @@ class ConvertTests(VrbioCase):
         source = ("\n".join(lines) + "\n").encode()
         converted = self.convert(source, "-f", "UTF-8", "-t", "UTF-16BE", "--newline", "crlf")
         self.assertEqual(converted, ("\r\n".join(lines) + "\r\n").encode("utf-16-be"))
+
+    def test_progress_bar_only_on_a_terminal_and_for_large_files(self):
+        big = self.write("big.txt", b"0123456789abcdef\n" * (6 << 16))
+        small = self.write("small.txt", b"a\n")
+        for source, shown in ((big, True), (small, False)):
+            with self.subTest(shown=shown):
+                primary, secondary = pty.openpty()
+                try:
+                    status = subprocess.run([os.path.abspath(VRBIO), "convert", "-f", "UTF-8", "-t", "UTF-8",
+                                             source, self.path("out.txt")],
+                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=secondary,
+                                            timeout=300).returncode
+                    os.close(secondary)
+                    drawn = b""
+                    while True:
+                        try:
+                            piece = os.read(primary, 65536)
+                        except OSError:  # the terminal is gone once vrbio has ended
+                            break
+                        if not piece:
+                            break
+                        drawn += piece
+                finally:
+                    os.close(primary)
+                self.assertEqual(status, 0, drawn)
+                self.assertEqual(self.read(self.path("out.txt")), self.read(source).replace(b"\n", b"\r\n"))
+                if shown:
+                    self.assertIn(b"100%", drawn)
+                    self.assertTrue(drawn.endswith(b"\r"), drawn[-80:])  # the line is cleared at the end
+                else:
+                    self.assertEqual(drawn, b"")
 
     def test_unwritable_destination_reports_the_system_s_reason(self):
         source = self.write("in.txt", b"a line\n" * 100000)
