@@ -1,0 +1,19 @@
+// The Hadoop backend is not built yet: its factories refuse every location
+// with a clear message rather than pretending to open anything.
+#include "vrbaseio/backends.h"
+#include "vrbaseio/source_labels.h"
+#include "vrbclass/vrb_message.h"
+
+namespace {
+constexpr const char* kNotAvailable = "Hadoop file systems are not supported by this build";
+}
+
+VrbIORaw* createHadoopRawStream(VrbIOImpl*, VrURI* uri, VrbString* error) {
+    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->text().asCstr(), kNotAvailable);
+    return nullptr;
+}
+
+VrbDirectoryListing* createHadoopDirectoryListing(VrbIOImpl*, VrURI* uri, int, VrbString* error) {
+    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->text().asCstr(), kNotAvailable);
+    return nullptr;
+}

@@ -1,0 +1,126 @@
+// Scheme resolution and dispatch of the service, on real files.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+#include "vrbaseio/VrbIOImpl.h"
+#include "vrbclass/VrbString.h"
+#include "vrbclass/vrb_message.h"
+
+namespace {
+
+template <typename... Args>
+std::string message(int number, Args... args) {
+    return vrb_get_message("", 0, "Base Services", number, args...).asCstr();
+}
+
+class Service : public ::testing::Test {
+protected:
+    void SetUp() override {
+        service = new VrbIOImpl();
+        vrbtest::writeFile(dir.file("plain.txt"), "plain\n");
+        vrbtest::writeFile(dir.file("a b.txt"), "spaced\n");
+    }
+    void TearDown() override { service->destroy(); }
+
+    std::string firstLine(VrbTxtFile* file) {
+        char* text = nullptr;
+        bool eol = false;
+        int n = file->readLine(-1, &text, &eol);
+        std::string line = n >= 0 ? text : "<error>";
+        file->destroy();
+        return line;
+    }
+
+    vrbtest::TempDir dir;
+    VrbIOImpl* service = nullptr;
+};
+
+TEST_F(Service, PlainPathOpensLocally) {
+    VrbString error;
+    VrbTxtFile* file = service->openTextFile(VrbString(dir.file("plain.txt").c_str(), false), 1, 0, 0, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ("plain", firstLine(file));
+}
+
+TEST_F(Service, FileUriOpensItsDecodedPath) {
+    std::string uri = "file://" + dir.path() + "/a%20b.txt";
+    VrbString error;
+    VrbTxtFile* file = service->openTextFile(VrbString(uri.c_str(), false), 1, 0, 0, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ("spaced", firstLine(file));
+
+    std::string upper = "FILE://localhost" + dir.path() + "/plain.txt";
+    file = service->openTextFile(VrbString(upper.c_str(), false), 1, 0, 0, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ("plain", firstLine(file));
+}
+
+TEST_F(Service, FileUriOfAnotherHostNeverOpensTheLocalFile) {
+    std::string uri = "file://elsewhere.example" + dir.path() + "/plain.txt";
+    VrbString error;
+    EXPECT_EQ(nullptr, service->openTextFile(VrbString(uri.c_str(), false), 1, 0, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find(uri)) << error.asCstr();
+    EXPECT_EQ(nullptr, service->openDirectory(VrbString(uri.c_str(), false), 0, &error));
+}
+
+TEST_F(Service, UnknownSchemesAreRefused) {
+    VrbString error;
+    EXPECT_EQ(nullptr, service->openTextFile(VrbString("ftp://host/x.txt", true), 1, 0, 0, &error));
+    std::string text = error.asCstr();
+    EXPECT_EQ(message(1455, "ftp://host/x.txt"), text);
+
+    EXPECT_EQ(nullptr, service->openDirectory(VrbString("ftp://host/dir", true), 0, &error));
+    text = error.asCstr();
+    EXPECT_EQ(message(467, "ftp://host/dir", -1), text);
+}
+
+TEST_F(Service, SuccessLeavesTheCallersErrorAlone) {
+    VrbString error("untouched", true);
+    VrbTxtFile* file = service->openTextFile(VrbString(dir.file("plain.txt").c_str(), false), 1, 0, 0, &error);
+    ASSERT_NE(nullptr, file);
+    file->destroy();
+    EXPECT_STREQ("untouched", error.asCstr());
+    VrbDirectoryListing* listing = service->openDirectory(VrbString(dir.path().c_str(), false), 0, &error);
+    ASSERT_NE(nullptr, listing);
+    listing->destroy();
+    EXPECT_STREQ("untouched", error.asCstr());
+}
+
+TEST_F(Service, FailedOpenHandsOnTheTextFilesError) {
+    VrbString error;
+    EXPECT_EQ(nullptr, service->openTextFile(VrbString(dir.file("missing.txt").c_str(), false), 1, 0, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("missing.txt")) << error.asCstr();
+    EXPECT_EQ(nullptr, service->openTextFile(VrbString(dir.file("plain.txt").c_str(), false), 1, 4242, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("4242")) << error.asCstr();
+}
+
+// Every allocation of an open may fail; each failure must come back as a
+// message, never as a crash, a leak or a half-made object.
+TEST_F(Service, AllocationFailuresAreReported) {
+    bool sawOutOfMemory = false;
+    const VrbString location(dir.file("plain.txt").c_str(), false);
+    for (std::uint64_t skip = 0; skip < 200; ++skip) {
+        VrbString error;
+        vrbtest::failAllocationAfter(skip);
+        VrbTxtFile* file = service->openTextFile(location, 1, 0, 0, &error);
+        const bool fired = vrbtest::allocationFaultFired();
+        vrbtest::clearAllocationFault();
+        if (!fired) {
+            ASSERT_NE(nullptr, file);
+            file->destroy();
+            break;
+        }
+        if (file) {
+            file->destroy();
+            continue;
+        }
+        std::string text = error.asCstr();
+        EXPECT_FALSE(text.empty()) << "allocation " << skip;
+        if (text == message(444)) sawOutOfMemory = true;
+    }
+    EXPECT_TRUE(sawOutOfMemory);
+}
+
+}  // namespace
