@@ -47,9 +47,9 @@ constexpr CommandHelp kCommands[] = {
      "terminal for large files.\n"},
     {"ls", "vrbio ls [--dirs | --files] LOCATION",
      "Lists a directory, one entry a line, tab-separated: d (directory) or -,\n"
-     "ro (cannot be opened for writing) or rw, the local modification time\n"
-     "(YYYY-MM-DD HH:MM:SS), the time stamp in seconds since 1970, the\n"
-     "backend's extra value, the name.\n"
+     "ro (cannot be opened for writing as a file, which holds for directories)\n"
+     "or rw, the local modification time (YYYY-MM-DD HH:MM:SS), the time\n"
+     "stamp in seconds since 1970, the backend's extra value, the name.\n"
      "  --dirs          directories only\n"
      "  --files         entries that are not directories only\n"},
     {"help", "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},
