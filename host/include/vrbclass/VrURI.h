@@ -13,7 +13,9 @@ public:
     virtual VrbString scheme() const = 0;
     // 3: the authority ("user@host:port"), empty when absent.
     virtual VrbString authority() const = 0;
-    // 4: the path, percent-decoded. For a "file" URI the local path.
+    // 4: the path, percent-decoded. For a "file" URI the local path: on
+    //    Windows "file:///C:/x" gives "C:/x" and a URI naming another host
+    //    gives the UNC path "\\HOST\path".
     virtual VrbString path() const = 0;
     // 5: the part of this URI that URIs of its entries take over (authority
     //    and query for "hadoop" URIs); empty when there is nothing to take over.
@@ -24,18 +26,20 @@ public:
     virtual VrbString fragment() const = 0;
     // 8: the whole URI as text.
     virtual VrbString text() const = 0;
-    // 9: the host, empty when absent.
+    // 9: the host as written (an IP literal keeps its brackets), empty when absent.
     virtual VrbString host() const = 0;
     // 10: the port, or -1 when none is given.
     virtual int port() const = 0;
     // 11: the user information before "@", empty when absent.
     virtual VrbString userInfo() const = 0;
-    // 12: the percent-decoded value of query parameter `key`; false when absent.
+    // 12: the percent-decoded value of the first query parameter named `key`;
+    //     false when absent. A parameter without "=" has the empty value.
     virtual bool queryValue(const char* key, VrbString* value) const = 0;
     // 13: true when the URI names this machine (no host, "localhost", or a
     //     scheme without the notion of a host).
     virtual bool isLocal() const = 0;
-    // 14: the buffer size the URI names; false when it names none.
+    // 14: the buffer size the URI names (query parameter "buffersize", a
+    //     positive decimal integer within the int range); false otherwise.
     virtual bool bufferSize(int* size) const = 0;
 
 protected:
@@ -45,5 +49,9 @@ protected:
 // Parses an RFC 3986 URI whose scheme has two or more characters. Returns
 // null when the text is no such URI (plain paths such as "/tmp/a.txt",
 // "a.txt", "C:\dir\a.txt" or "C:/dir/a.txt"), or when memory is short.
-// A "hadoop" URI comes back as a VrHadoopURI.
+// Texts with characters that no URI holds (spaces, control characters,
+// backslashes), with a "%" not followed by two hexadecimal digits, or with
+// the escape "%00" are no URIs. Bytes 0x80-0xFF are accepted as in
+// internationalised identifiers. The scheme is matched without regard to case.
+// "hadoop" URIs are parsed by the generic grammar for now.
 VrURI* getURIFromURIString(const VrbString& text);
