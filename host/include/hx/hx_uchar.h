@@ -7,13 +7,42 @@
 extern "C" {
 #endif
 
-// Ids fixed by the byte-order-mark conventions of the text layer.
+// Encoding ids. An id once given is never reused or renumbered: hosts store
+// them. 0, 7, 8, 45 and 46 are fixed by the byte-order marks of the text
+// layer (EF BB BF; FE FF; FF FE).
+//
+//   id  canonical name  kind
+//    0  UTF-8           the internal form itself
+//    1  US-ASCII        single byte; bytes 80-FF are malformed
+//    7  UCS-2BE         16-bit big-endian units, BMP only; never detected
+//                       from a mark. A surrogate unit is malformed (length
+//                       2); a character above U+FFFF is written as U+FFFD.
+//    8  UCS-2LE         little-endian twin of 7
+//   10  ISO-8859-1      single byte, byte n = U+00nn
+//   32  windows-1252    single byte. The five bytes the code page leaves
+//                       undefined (81 8D 8F 90 9D) are the C1 controls
+//                       U+0081, U+008D, U+008F, U+0090, U+009D, so that no
+//                       byte is lost and every byte round-trips.
+//   45  UTF-16BE        also "UTF-16": big-endian when no mark says otherwise
+//   46  UTF-16LE
+//   47  UTF-32BE        also "UTF-32"; a value above 10FFFF or a surrogate is
+//   48  UTF-32LE        malformed (length 4)
+//
+// Blocks kept for the sets still to come: 10-25 ISO-8859-1..16 (10 + n - 1),
+// 30-38 windows-1250..1258 (30 + last digit), 50-69 other single-byte sets
+// (KOI8 and the like), 70-99 IBM and EBCDIC pages, 100-119 multi-byte East
+// Asian sets. Ids stay below 256.
 enum {
     HX_ENC_UTF8 = 0,
-    HX_ENC_UCS2BE = 7,    // big-endian 16-bit units, BMP only; never detected from a mark
-    HX_ENC_UCS2LE = 8,    // little-endian twin of 7
+    HX_ENC_USASCII = 1,
+    HX_ENC_UCS2BE = 7,
+    HX_ENC_UCS2LE = 8,
+    HX_ENC_ISO8859_1 = 10,
+    HX_ENC_WINDOWS1252 = 32,
     HX_ENC_UTF16BE = 45,
     HX_ENC_UTF16LE = 46,
+    HX_ENC_UTF32BE = 47,
+    HX_ENC_UTF32LE = 48,
 };
 
 // Property bits (hx_uchar_encprop).
@@ -32,36 +61,56 @@ enum {
 const char* hx_uchar_encname(int id);
 // Property bits (above); 0 for an unknown id.
 int hx_uchar_encprop(int id);
-// Most bytes one character takes in the encoding (at most 15).
+// Most bytes one character takes in the encoding (at most 15); 0 for an
+// unknown id.
 int hx_uchar_chsize_max(int id);
 // Most bytes one character takes in the internal form after decoding from
-// this encoding; above 1 means the line buffer needs a spare byte.
+// this encoding; above 1 means the line buffer needs a spare byte. Bytes
+// that do not decode are not counted: their replacement is the caller's.
+// 0 for an unknown id.
 int hx_uchar_xcsize_max(int id);
 
-// Scans the character at `bytes`. There is no byte count: a zero byte
-// follows the data. Returns the code point (0 for U+0000) and stores its byte
-// length in *length; negative when the bytes do not form a complete valid
-// character, *length then holding the bytes to skip (the maximal subpart,
-// at least 1).
+// Scans the character at `bytes`. There is no byte count: zero bytes follow
+// the data, at least hx_uchar_chsize_max(id) - 1 of them (16 always suffice),
+// and the scan never reads further. Returns the code point (0 for U+0000)
+// and stores its byte length in *length; negative when the bytes do not form
+// a valid character, *length then holding the bytes to skip: the maximal
+// subpart, the longest prefix of a valid sequence, at least 1. Bad bytes
+// therefore yield as many replacement characters as in other conforming
+// decoders.
+//
+// The zero padding takes part in the scan. A negative result whose length
+// ends before the data does is malformed whatever follows. One that reaches
+// the end of the data (UTF-8 "E2 82" before the padding), or a character
+// whose length runs past it (UTF-16 "41" then padding scans as 'A', length
+// 2), may be a character cut off by the end of the chunk.
+// An unknown id gives -1 with length 1.
 int hx_uchar_chscan(int id, const char* bytes, int* length);
-// The same for internal-form (UTF-8) text: code point, or negative for an
-// invalid sequence; *length = bytes taken, at least 1.
+// The same for internal-form (UTF-8) text, exactly as hx_uchar_chscan(0,...):
+// code point, or negative for an invalid sequence; *length = bytes taken,
+// at least 1.
 int hx_uchar_toint(const char* text, int* length);
 // Writes code point `cp` in the internal form; returns its length, or 0 when
 // it does not fit in `room` bytes (nothing written). Invalid code points
-// (surrogates, beyond U+10FFFF) are written as U+FFFD.
+// (negative, surrogates, beyond U+10FFFF) are written as U+FFFD. A zero byte
+// follows the character when the room has space for it (not counted).
 int hx_uchar_intcopy(int cp, char* dest, int room);
 // Encodes zero-terminated internal-form text into encoding `id`; returns the
 // bytes written. A character the encoding cannot represent is written as the
-// encoding's substitute ("?" or U+FFFD where it exists); invalid input as U+FFFD
-// or its substitute. Stops (without a partial character) when room runs out.
+// encoding's substitute: "?" in single-byte sets, U+FFFD in the Unicode ones
+// (UCS-2 included). An invalid internal-form sequence counts as one U+FFFD per
+// maximal subpart and so becomes U+FFFD or "?". Stops without a partial
+// character when room runs out. An unknown id writes nothing and returns 0.
 int hx_uchar_decode(int id, const char* text, char* dest, int room);
 // The id for a character-set name, compared without regard to case, with
-// the usual aliases. Unknown names give -1, an id hx_uchar_encname rejects.
+// the usual aliases (among them the names nl_langinfo(CODESET) reports and
+// "CP<n>" for Windows code pages). Unknown names give -1, an id
+// hx_uchar_encname rejects.
 int hx_uchar_getenc(const char* name);
 
 // Enumeration for hosts: the number of encodings, the id at index i (in
-// table order), and the i-th alias of an id (null past the last).
+// table order; -1 out of range), and the names of an id: index 0 is the
+// canonical name, the aliases follow; null past the last or for an unknown id.
 int hx_uchar_enccount(void);
 int hx_uchar_encid(int index);
 const char* hx_uchar_encalias(int id, int index);

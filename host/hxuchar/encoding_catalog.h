@@ -1,0 +1,48 @@
+// The table of encodings: one row per encoding, naming its codec kind and,
+// for table-driven kinds, its mapping. Scanning and encoding switch on the
+// kind; everything else about an encoding is read from its row.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "single_byte_map.h"
+
+namespace hxuchar {
+
+enum class CodecKind : std::uint8_t {
+    Utf8,
+    Utf16BE,
+    Utf16LE,
+    Ucs2BE,
+    Ucs2LE,
+    Utf32BE,
+    Utf32LE,
+    SingleByte,
+};
+
+struct EncodingRow {
+    int id;
+    CodecKind kind;
+    int properties;        // HX_PROP_* bits
+    int maxCharSize;       // bytes of one character in the encoding
+    int maxInternalSize;   // bytes of one decoded character in the internal form
+    const SingleByteMap* singleByte;   // the mapping of a SingleByte row
+    const char* const* names;          // canonical name first; null-terminated
+};
+
+// Ids index a table of this many slots.
+inline constexpr int kIdSlots = 256;
+
+extern const EncodingRow kEncodingRows[];
+extern const int kEncodingCount;
+// Row index of each id, -1 where no encoding has the id.
+extern const std::array<std::int16_t, kIdSlots> kRowOfId;
+
+inline const EncodingRow* findEncoding(int id) noexcept {
+    if (static_cast<unsigned>(id) >= static_cast<unsigned>(kIdSlots)) return nullptr;
+    int row = kRowOfId[static_cast<unsigned>(id)];
+    return row < 0 ? nullptr : &kEncodingRows[row];
+}
+
+}  // namespace hxuchar

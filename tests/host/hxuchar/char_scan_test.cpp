@@ -1,0 +1,121 @@
+// Scanning file bytes: the lengths the reading engine steps by, above all
+// for bad and cut-off sequences, which the reference comparison sees only
+// through the number of replacement characters.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hx/hx_uchar.h"
+#include "scan_helpers.h"
+
+namespace hxuchartest {
+namespace {
+
+constexpr int kBad = -1;
+
+struct ScanCase {
+    int id;
+    std::string data;
+    std::vector<Scanned> expected;
+};
+
+void expectScans(const std::vector<ScanCase>& cases) {
+    for (const ScanCase& c : cases) {
+        std::vector<Scanned> got = scanAll(c.id, c.data);
+        for (Scanned& scanned : got) {
+            if (scanned.code < 0) scanned.code = kBad;
+        }
+        EXPECT_EQ(got, c.expected) << hx_uchar_encname(c.id) << " " << ::testing::PrintToString(c.data);
+    }
+}
+
+TEST(CharScan, Utf8BadSequencesSkipTheirMaximalSubpart) {
+    expectScans({
+        {HX_ENC_UTF8, bytes({0xF4, 0x8F, 0xBF, 0xBF}), {{0x10FFFF, 4}}},
+        {HX_ENC_UTF8, bytes({0xC0, 0x80}), {{kBad, 1}, {kBad, 1}}},                       // overlong
+        {HX_ENC_UTF8, bytes({0xE0, 0x9F, 0xBF}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},        // overlong
+        {HX_ENC_UTF8, bytes({0xED, 0xA0, 0x80}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},        // surrogate
+        {HX_ENC_UTF8, bytes({0xF4, 0x90, 0x80, 0x80}), {{kBad, 1}, {kBad, 1}, {kBad, 1}, {kBad, 1}}},
+        {HX_ENC_UTF8, bytes({0xF0, 0x90, 0x80, 0x41}), {{kBad, 3}, {0x41, 1}}},
+        {HX_ENC_UTF8, bytes({0xE2, 0x41}), {{kBad, 1}, {0x41, 1}}},
+        {HX_ENC_UTF8, bytes({0x80, 0xF5, 0xFF}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},
+    });
+}
+
+TEST(CharScan, SequencesCutByTheZeroPaddingReportTheirPrefix) {
+    expectScans({
+        {HX_ENC_UTF8, bytes({0xE2, 0x82}), {{kBad, 2}}},
+        {HX_ENC_UTF8, bytes({0xF0, 0x9F, 0x98}), {{kBad, 3}}},
+        {HX_ENC_UTF8, bytes({0xC3}), {{kBad, 1}}},
+        // In 16- and 32-bit forms the padding reads as part of the unit; the
+        // length then runs past the data, which tells the engine.
+        {HX_ENC_UTF16LE, bytes({0x41}), {{0x41, 2}}},
+        {HX_ENC_UTF16BE, bytes({0xD8, 0x00}), {{kBad, 2}}},
+        {HX_ENC_UTF16BE, bytes({0xD8, 0x00, 0xDC}), {{0x10000, 4}}},
+        {HX_ENC_UTF32LE, bytes({0x41, 0x00}), {{0x41, 4}}},
+    });
+}
+
+TEST(CharScan, SixteenBitFormsRejectUnpairedSurrogates) {
+    expectScans({
+        {HX_ENC_UTF16BE, bytes({0xD8, 0x3D, 0xDE, 0x00}), {{0x1F600, 4}}},
+        {HX_ENC_UTF16LE, bytes({0x3D, 0xD8, 0x00, 0xDE}), {{0x1F600, 4}}},
+        {HX_ENC_UTF16LE, bytes({0x00, 0xD8, 0x41, 0x00}), {{kBad, 2}, {0x41, 2}}},
+        {HX_ENC_UTF16LE, bytes({0x00, 0xD8, 0x00, 0xD8, 0x00, 0xDC}), {{kBad, 2}, {0x10000, 4}}},
+        {HX_ENC_UTF16LE, bytes({0x00, 0xDC, 0x41, 0x00}), {{kBad, 2}, {0x41, 2}}},
+        // UCS-2 has no pairs: each surrogate unit is bad on its own.
+        {HX_ENC_UCS2BE, bytes({0xD8, 0x3D, 0xDE, 0x00}), {{kBad, 2}, {kBad, 2}}},
+        {HX_ENC_UCS2LE, bytes({0xFF, 0xFF, 0x41, 0x00}), {{0xFFFF, 2}, {0x41, 2}}},
+    });
+}
+
+TEST(CharScan, Utf32RejectsSurrogatesAndValuesBeyondUnicode) {
+    expectScans({
+        {HX_ENC_UTF32BE, bytes({0x00, 0x10, 0xFF, 0xFF}), {{0x10FFFF, 4}}},
+        {HX_ENC_UTF32BE, bytes({0x00, 0x11, 0x00, 0x00}), {{kBad, 4}}},
+        {HX_ENC_UTF32LE, bytes({0x00, 0xD8, 0x00, 0x00}), {{kBad, 4}}},
+        {HX_ENC_UTF32LE, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x41, 0, 0, 0}), {{kBad, 4}, {0x41, 4}}},
+    });
+}
+
+TEST(CharScan, SingleByteSets) {
+    expectScans({
+        {HX_ENC_USASCII, bytes({0x7F, 0x80, 0xFF}), {{0x7F, 1}, {kBad, 1}, {kBad, 1}}},
+        {HX_ENC_ISO8859_1, bytes({0x80, 0xFF}), {{0x80, 1}, {0xFF, 1}}},
+        {HX_ENC_WINDOWS1252, bytes({0x80, 0x9F}), {{0x20AC, 1}, {0x178, 1}}},
+        // The five bytes the code page leaves undefined keep their C1 values.
+        {HX_ENC_WINDOWS1252, bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}),
+         {{0x81, 1}, {0x8D, 1}, {0x8F, 1}, {0x90, 1}, {0x9D, 1}}},
+    });
+    for (int cp : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(encodeCodePoint(HX_ENC_WINDOWS1252, cp), bytes({cp}));
+    }
+}
+
+TEST(CharScan, UnknownEncodingOrMissingArgumentsGiveOneBadByte) {
+    for (int id : {-1, 2, 255, 256, 100000}) {
+        EXPECT_EQ(scanOne(id, "A"), (Scanned{kBad, 1})) << id;
+    }
+    int length = 0;
+    EXPECT_LT(hx_uchar_chscan(HX_ENC_UTF8, nullptr, &length), 0);
+    EXPECT_EQ(length, 1);
+    EXPECT_EQ(hx_uchar_chscan(HX_ENC_UTF8, "A", nullptr), 0x41);
+    EXPECT_LT(hx_uchar_toint(nullptr, &length), 0);
+    EXPECT_EQ(length, 1);
+}
+
+TEST(CharScan, TointReadsTheInternalFormAsUtf8) {
+    const std::vector<std::string> samples = {
+        "A", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC0\x80", "\xED\xA0\x80",
+        "\xF0\x90\x80", "\xE2\x41", "\x80", "\xFF", std::string(1, '\0'),
+    };
+    for (const std::string& sample : samples) {
+        int length = 0;
+        int code = hx_uchar_toint(sample.c_str(), &length);
+        EXPECT_EQ((Scanned{code, length}), scanOne(HX_ENC_UTF8, sample)) << ::testing::PrintToString(sample);
+    }
+}
+
+}  // namespace
+}  // namespace hxuchartest

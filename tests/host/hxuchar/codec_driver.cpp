@@ -1,0 +1,118 @@
+// Runs the character-set layer over framed records for the reference
+// comparison (compare_with_reference.py). Records on stdin and stdout are a
+// 4-byte little-endian length followed by that many bytes.
+//
+//   hxuchar_codec_driver list          id, chsize_max and name per line
+//   hxuchar_codec_driver decode ID     file bytes -> internal form
+//   hxuchar_codec_driver encode ID     internal form -> file bytes
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "hx/hx_uchar.h"
+
+namespace {
+
+constexpr int kPaddingBytes = 16;
+
+bool readRecord(std::string& record) {
+    unsigned char header[4];
+    if (!std::cin.read(reinterpret_cast<char*>(header), 4)) return false;
+    std::uint32_t length = header[0] | (header[1] << 8) | (header[2] << 16) | (std::uint32_t{header[3]} << 24);
+    record.resize(length);
+    return length == 0 || static_cast<bool>(std::cin.read(record.data(), length));
+}
+
+void writeRecord(const std::string& record) {
+    auto length = static_cast<std::uint32_t>(record.size());
+    char header[4];
+    for (int i = 0; i < 4; ++i) header[i] = static_cast<char>(length >> (8 * i));
+    std::cout.write(header, 4);
+    std::cout.write(record.data(), static_cast<std::streamsize>(record.size()));
+}
+
+void appendInternal(int code, std::string& out) {
+    char bytes[8];
+    int length = hx_uchar_intcopy(code, bytes, sizeof bytes);
+    out.append(bytes, static_cast<std::size_t>(length));
+}
+
+// The reading engine's view: the data followed by zero bytes and no count.
+// A negative code costs one U+FFFD and the stored length; a length beyond
+// the data ends it with one U+FFFD for the rest.
+bool decodeRecord(int id, const std::string& data, std::string& out) {
+    // Exactly sized, so that a scan past the padding trips the sanitizers.
+    std::unique_ptr<char[]> buffer(new char[data.size() + kPaddingBytes]());
+    std::memcpy(buffer.get(), data.data(), data.size());
+    std::size_t position = 0;
+    while (position < data.size()) {
+        int length = 0;
+        int code = hx_uchar_chscan(id, buffer.get() + position, &length);
+        if (length < 1 || length > hx_uchar_chsize_max(id)) {
+            std::fprintf(stderr, "encoding %d: length %d at offset %zu\n", id, length, position);
+            return false;
+        }
+        std::size_t left = data.size() - position;
+        if (static_cast<std::size_t>(length) > left) {
+            code = 0xFFFD;
+            length = static_cast<int>(left);
+        } else if (code < 0) {
+            code = 0xFFFD;
+        }
+        appendInternal(code, out);
+        position += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
+// The writing engine's view: one character at a time through the scratch
+// areas. U+0000 cannot pass (the scratch text is zero-terminated).
+void encodeRecord(int id, const std::string& text, std::string& out) {
+    std::size_t position = 0;
+    while (position < text.size()) {
+        int length = 0;
+        int code = hx_uchar_toint(text.c_str() + position, &length);
+        if (code < 0) code = 0xFFFD;
+        char internal[16];
+        int internalLength = hx_uchar_intcopy(code, internal, 16);
+        internal[internalLength] = '\0';
+        char encoded[16];
+        int encodedLength = hx_uchar_decode(id, internal, encoded, 16);
+        out.append(encoded, static_cast<std::size_t>(encodedLength));
+        position += static_cast<std::size_t>(length);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    std::string command = argc > 1 ? argv[1] : "";
+    if (command == "list") {
+        for (int i = 0; i < hx_uchar_enccount(); ++i) {
+            int id = hx_uchar_encid(i);
+            std::cout << id << '\t' << hx_uchar_chsize_max(id) << '\t' << hx_uchar_encname(id) << '\n';
+        }
+        return 0;
+    }
+    if ((command != "decode" && command != "encode") || argc != 3) {
+        std::fprintf(stderr, "usage: %s list | decode ID | encode ID\n", argv[0]);
+        return 2;
+    }
+    int id = std::atoi(argv[2]);
+    std::string record;
+    while (readRecord(record)) {
+        std::string out;
+        if (command == "encode") {
+            encodeRecord(id, record, out);
+        } else if (!decodeRecord(id, record, out)) {
+            return 1;
+        }
+        writeRecord(out);
+    }
+    return 0;
+}

@@ -1,0 +1,134 @@
+// Every encoding against every scalar value: what it can represent comes
+// back unchanged, the rest becomes the encoding's substitute, and the sizes
+// and property bits the text layer trusts match what the codec does.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "hx/hx_uchar.h"
+#include "scan_helpers.h"
+
+namespace hxuchartest {
+namespace {
+
+// Scalar values each encoding represents, U+0000 left out (the internal
+// form cannot carry it into hx_uchar_decode).
+const std::map<int, int> kRepresentableCount = {
+    {HX_ENC_UTF8, 0x10FFFF - 0x800},   {HX_ENC_USASCII, 0x7F},
+    {HX_ENC_UCS2BE, 0xFFFF - 0x800},   {HX_ENC_UCS2LE, 0xFFFF - 0x800},
+    {HX_ENC_ISO8859_1, 0xFF},          {HX_ENC_WINDOWS1252, 0xFF},
+    {HX_ENC_UTF16BE, 0x10FFFF - 0x800}, {HX_ENC_UTF16LE, 0x10FFFF - 0x800},
+    {HX_ENC_UTF32BE, 0x10FFFF - 0x800}, {HX_ENC_UTF32LE, 0x10FFFF - 0x800},
+};
+
+int internalLength(int cp) {
+    char internal[8];
+    return hx_uchar_intcopy(cp, internal, sizeof internal);
+}
+
+bool isSingleByteSet(int id) {
+    return hx_uchar_chsize_max(id) == 1;
+}
+
+struct Observed {
+    int representable = 0;
+    int longestEncoded = 0;
+    int longestInternal = 0;
+    bool asciiBytesStayOutsideOtherCharacters = true;
+};
+
+Observed encodeEveryScalarValue(int id) {
+    const std::string substitute = encodeCodePoint(id, isSingleByteSet(id) ? '?' : 0xFFFD);
+    Observed observed;
+    for (int cp = 1; cp <= 0x10FFFF; ++cp) {
+        if (cp == 0xD800) cp = 0xE000;
+        std::string encoded = encodeCodePoint(id, cp);
+        // A million scans: padded on the stack rather than by scanOne's
+        // exactly sized allocation.
+        char padded[32] = {};
+        encoded.copy(padded, sizeof padded - 16);
+        Scanned back{0, 0};
+        back.code = hx_uchar_chscan(id, padded, &back.length);
+        if (back == Scanned{cp, static_cast<int>(encoded.size())}) {
+            ++observed.representable;
+            observed.longestEncoded = std::max(observed.longestEncoded, back.length);
+            observed.longestInternal = std::max(observed.longestInternal, internalLength(cp));
+            if (cp >= 0x80 && std::any_of(encoded.begin(), encoded.end(),
+                                          [](char b) { return static_cast<unsigned char>(b) < 0x80; })) {
+                observed.asciiBytesStayOutsideOtherCharacters = false;
+            }
+        } else if (encoded != substitute) {
+            ADD_FAILURE() << hx_uchar_encname(id) << ": U+" << std::hex << cp << " is neither kept nor substituted";
+            return observed;
+        }
+    }
+    return observed;
+}
+
+// Whether every ASCII code point in units of `width` bytes (in the given
+// byte order) is that code point, one unit long.
+bool asciiUnitsAreCodePoints(int id, int width, bool bigEndian) {
+    for (int cp = 0; cp < 0x80; ++cp) {
+        std::string unit(static_cast<std::size_t>(width), '\0');
+        unit[bigEndian ? unit.size() - 1 : 0] = static_cast<char>(cp);
+        if (scanOne(id, unit) != Scanned{cp, width}) return false;
+    }
+    return true;
+}
+
+TEST(RoundTrip, EveryEncodingKeepsWhatItCanRepresentAndSubstitutesTheRest) {
+    for (int index = 0; index < hx_uchar_enccount(); ++index) {
+        const int id = hx_uchar_encid(index);
+        SCOPED_TRACE(hx_uchar_encname(id));
+        auto expected = kRepresentableCount.find(id);
+        ASSERT_NE(expected, kRepresentableCount.end()) << "no expectation for a new encoding";
+
+        Observed observed = encodeEveryScalarValue(id);
+        EXPECT_EQ(observed.representable, expected->second);
+        EXPECT_EQ(observed.longestEncoded, hx_uchar_chsize_max(id));
+        EXPECT_EQ(observed.longestInternal, hx_uchar_xcsize_max(id));
+
+        const int properties = hx_uchar_encprop(id);
+        EXPECT_EQ((properties & HX_PROP_ASCII_BYTES) != 0,
+                  asciiUnitsAreCodePoints(id, 1, false) && observed.asciiBytesStayOutsideOtherCharacters);
+        EXPECT_EQ((properties & HX_PROP_ASCII_U16LE) != 0, asciiUnitsAreCodePoints(id, 2, false));
+        EXPECT_EQ((properties & HX_PROP_ASCII_U16BE) != 0, asciiUnitsAreCodePoints(id, 2, true));
+        EXPECT_EQ((properties & HX_PROP_ASCII_U32LE) != 0, asciiUnitsAreCodePoints(id, 4, false));
+        EXPECT_EQ((properties & HX_PROP_ASCII_U32BE) != 0, asciiUnitsAreCodePoints(id, 4, true));
+        EXPECT_EQ((properties & HX_PROP_UTF8) != 0, id == HX_ENC_UTF8);
+    }
+}
+
+TEST(RoundTrip, EveryByteOfASingleByteSetDecodesAndComesBack) {
+    for (int index = 0; index < hx_uchar_enccount(); ++index) {
+        const int id = hx_uchar_encid(index);
+        if (!isSingleByteSet(id)) continue;
+        SCOPED_TRACE(hx_uchar_encname(id));
+        int mapped = 0;
+        for (int byte = 1; byte < 256; ++byte) {
+            Scanned scanned = scanOne(id, bytes({byte}));
+            ASSERT_EQ(scanned.length, 1) << byte;
+            if (scanned.code < 0) continue;
+            ++mapped;
+            EXPECT_EQ(encodeCodePoint(id, scanned.code), bytes({byte})) << byte;
+        }
+        EXPECT_EQ(mapped, kRepresentableCount.at(id));
+    }
+}
+
+TEST(RoundTrip, ZeroUnitsScanAsUPlus0000) {
+    for (int index = 0; index < hx_uchar_enccount(); ++index) {
+        const int id = hx_uchar_encid(index);
+        const int properties = hx_uchar_encprop(id);
+        const int unit = properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)   ? 4
+                         : properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE) ? 2
+                                                                                    : 1;
+        EXPECT_EQ(scanOne(id, std::string(static_cast<std::size_t>(unit), '\0')), (Scanned{0, unit}))
+            << hx_uchar_encname(id);
+    }
+}
+
+}  // namespace
+}  // namespace hxuchartest
