@@ -6,9 +6,12 @@ extern "C" {
 #endif
 
 // Writes the character-set name of the environment's locale (LC_ALL, LC_CTYPE,
-// LANG) into `name` (zero-terminated, at most size bytes) without changing the
-// process's locale. Returns 0, or -1 when the name was cut or not found (the
-// buffer then holds "ANSI_X3.4-1968", the POSIX locale's set).
+// LANG; on Windows the ANSI code page as "CP<n>") into `name` (zero-terminated,
+// at most size bytes) without changing the process's locale. Returns 0, or -1
+// when the environment's locale is not installed or its set's name does not
+// fit: the buffer then holds "ANSI_X3.4-1968", the POSIX locale's set (empty
+// when even that does not fit), never a cut name, which could name another
+// set. A null buffer or a size below 1 gives -1 and writes nothing.
 int hx_lcinfo_charset(char* name, int size);
 
 #ifdef __cplusplus

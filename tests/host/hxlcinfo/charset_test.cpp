@@ -1,0 +1,92 @@
+// The environment's character set, read through locale variables set in
+// this process (glibc reads them afresh on every newlocale call).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "hx/hx_lcinfo.h"
+#include "hx/hx_uchar.h"
+
+namespace {
+
+constexpr const char* kLocaleVariables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+
+// Clears the locale variables and puts them back afterwards.
+class LocaleEnvironment : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < 3; ++i) {
+            const char* value = std::getenv(kLocaleVariables[i]);
+            saved_[i] = value ? std::optional<std::string>(value) : std::nullopt;
+            unsetenv(kLocaleVariables[i]);
+        }
+    }
+    void TearDown() override {
+        for (int i = 0; i < 3; ++i) {
+            if (saved_[i]) setenv(kLocaleVariables[i], saved_[i]->c_str(), 1);
+            else unsetenv(kLocaleVariables[i]);
+        }
+    }
+
+    struct Answer {
+        int result;
+        std::string name;
+    };
+    static Answer charset(int size = 64) {
+        char name[64];
+        std::fill(std::begin(name), std::end(name), 'x');
+        int result = hx_lcinfo_charset(name, size);
+        return {result, std::string(name, strnlen(name, sizeof name))};
+    }
+
+private:
+    std::optional<std::string> saved_[3];
+};
+
+TEST_F(LocaleEnvironment, NamesTheSetOfTheLocaleTheVariablesChoose) {
+    EXPECT_EQ(charset().name, "ANSI_X3.4-1968");
+    setenv("LANG", "C.UTF-8", 1);
+    EXPECT_EQ(charset().name, "UTF-8");
+    setenv("LC_CTYPE", "C", 1);
+    EXPECT_EQ(charset().name, "ANSI_X3.4-1968");
+    setenv("LC_ALL", "C.UTF-8", 1);
+    Answer answer = charset();
+    EXPECT_EQ(answer.result, 0);
+    EXPECT_EQ(answer.name, "UTF-8");
+    EXPECT_EQ(hx_uchar_getenc(answer.name.c_str()), HX_ENC_UTF8);
+}
+
+TEST_F(LocaleEnvironment, LeavesTheProcessLocaleAlone) {
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    charset();
+    EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
+}
+
+TEST_F(LocaleEnvironment, AMissingLocaleFallsBackToThePosixSet) {
+    setenv("LC_ALL", "xx_XX.ISO-8859-15", 1);
+    Answer answer = charset();
+    EXPECT_EQ(answer.result, -1);
+    EXPECT_EQ(answer.name, "ANSI_X3.4-1968");
+    EXPECT_EQ(hx_uchar_getenc(answer.name.c_str()), HX_ENC_USASCII);
+}
+
+TEST_F(LocaleEnvironment, NeverStoresACutName) {
+    setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_EQ(charset(6).name, "UTF-8");
+    // "UTF-8" does not fit in 5 bytes, nor does the fallback.
+    Answer answer = charset(5);
+    EXPECT_EQ(answer.result, -1);
+    EXPECT_EQ(answer.name, "");
+    EXPECT_EQ(hx_lcinfo_charset(nullptr, 64), -1);
+    char untouched = 'x';
+    EXPECT_EQ(hx_lcinfo_charset(&untouched, 0), -1);
+    EXPECT_EQ(untouched, 'x');
+}
+
+}  // namespace
