@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "vrbclass/vrb_path.h"
 
