@@ -30,16 +30,19 @@ void expectScans(const std::vector<ScanCase>& cases) {
     }
 }
 
-TEST(CharScan, Utf8BadSequencesSkipTheirMaximalSubpart) {
+// The reference comparison checks these through the replacement count;
+// here the lengths themselves, one representative per kind of fault.
+TEST(CharScan, BadSequencesSkipTheirMaximalSubpart) {
     expectScans({
-        {HX_ENC_UTF8, bytes({0xF4, 0x8F, 0xBF, 0xBF}), {{0x10FFFF, 4}}},
-        {HX_ENC_UTF8, bytes({0xC0, 0x80}), {{kBad, 1}, {kBad, 1}}},                       // overlong
-        {HX_ENC_UTF8, bytes({0xE0, 0x9F, 0xBF}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},        // overlong
-        {HX_ENC_UTF8, bytes({0xED, 0xA0, 0x80}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},        // surrogate
-        {HX_ENC_UTF8, bytes({0xF4, 0x90, 0x80, 0x80}), {{kBad, 1}, {kBad, 1}, {kBad, 1}, {kBad, 1}}},
+        {HX_ENC_UTF8, bytes({0xC0, 0x80}), {{kBad, 1}, {kBad, 1}}},                   // overlong
+        {HX_ENC_UTF8, bytes({0xED, 0xA0, 0x80}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},    // surrogate
         {HX_ENC_UTF8, bytes({0xF0, 0x90, 0x80, 0x41}), {{kBad, 3}, {0x41, 1}}},
-        {HX_ENC_UTF8, bytes({0xE2, 0x41}), {{kBad, 1}, {0x41, 1}}},
-        {HX_ENC_UTF8, bytes({0x80, 0xF5, 0xFF}), {{kBad, 1}, {kBad, 1}, {kBad, 1}}},
+        {HX_ENC_UTF16LE, bytes({0x00, 0xD8, 0x00, 0xD8, 0x00, 0xDC}), {{kBad, 2}, {0x10000, 4}}},
+        {HX_ENC_UTF16LE, bytes({0x00, 0xDC, 0x41, 0x00}), {{kBad, 2}, {0x41, 2}}},
+        // UCS-2 has no pairs: each surrogate unit is bad on its own.
+        {HX_ENC_UCS2BE, bytes({0xD8, 0x3D, 0xDE, 0x00}), {{kBad, 2}, {kBad, 2}}},
+        {HX_ENC_UTF32BE, bytes({0x00, 0x11, 0x00, 0x00, 0, 0, 0, 0x41}), {{kBad, 4}, {0x41, 4}}},
+        {HX_ENC_USASCII, bytes({0x80, 0x41}), {{kBad, 1}, {0x41, 1}}},
     });
 }
 
@@ -57,34 +60,9 @@ TEST(CharScan, SequencesCutByTheZeroPaddingReportTheirPrefix) {
     });
 }
 
-TEST(CharScan, SixteenBitFormsRejectUnpairedSurrogates) {
+// The five bytes the code page leaves undefined keep their C1 values both ways.
+TEST(CharScan, Windows1252KeepsItsUndefinedBytes) {
     expectScans({
-        {HX_ENC_UTF16BE, bytes({0xD8, 0x3D, 0xDE, 0x00}), {{0x1F600, 4}}},
-        {HX_ENC_UTF16LE, bytes({0x3D, 0xD8, 0x00, 0xDE}), {{0x1F600, 4}}},
-        {HX_ENC_UTF16LE, bytes({0x00, 0xD8, 0x41, 0x00}), {{kBad, 2}, {0x41, 2}}},
-        {HX_ENC_UTF16LE, bytes({0x00, 0xD8, 0x00, 0xD8, 0x00, 0xDC}), {{kBad, 2}, {0x10000, 4}}},
-        {HX_ENC_UTF16LE, bytes({0x00, 0xDC, 0x41, 0x00}), {{kBad, 2}, {0x41, 2}}},
-        // UCS-2 has no pairs: each surrogate unit is bad on its own.
-        {HX_ENC_UCS2BE, bytes({0xD8, 0x3D, 0xDE, 0x00}), {{kBad, 2}, {kBad, 2}}},
-        {HX_ENC_UCS2LE, bytes({0xFF, 0xFF, 0x41, 0x00}), {{0xFFFF, 2}, {0x41, 2}}},
-    });
-}
-
-TEST(CharScan, Utf32RejectsSurrogatesAndValuesBeyondUnicode) {
-    expectScans({
-        {HX_ENC_UTF32BE, bytes({0x00, 0x10, 0xFF, 0xFF}), {{0x10FFFF, 4}}},
-        {HX_ENC_UTF32BE, bytes({0x00, 0x11, 0x00, 0x00}), {{kBad, 4}}},
-        {HX_ENC_UTF32LE, bytes({0x00, 0xD8, 0x00, 0x00}), {{kBad, 4}}},
-        {HX_ENC_UTF32LE, bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x41, 0, 0, 0}), {{kBad, 4}, {0x41, 4}}},
-    });
-}
-
-TEST(CharScan, SingleByteSets) {
-    expectScans({
-        {HX_ENC_USASCII, bytes({0x7F, 0x80, 0xFF}), {{0x7F, 1}, {kBad, 1}, {kBad, 1}}},
-        {HX_ENC_ISO8859_1, bytes({0x80, 0xFF}), {{0x80, 1}, {0xFF, 1}}},
-        {HX_ENC_WINDOWS1252, bytes({0x80, 0x9F}), {{0x20AC, 1}, {0x178, 1}}},
-        // The five bytes the code page leaves undefined keep their C1 values.
         {HX_ENC_WINDOWS1252, bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}),
          {{0x81, 1}, {0x8D, 1}, {0x8F, 1}, {0x90, 1}, {0x9D, 1}}},
     });
