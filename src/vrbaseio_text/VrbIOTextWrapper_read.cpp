@@ -8,6 +8,7 @@
 #include "vrbaseio/source_labels.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbaseio_text/ascii_runs.h"
+#include "vrbaseio_text/utf8_sequence.h"
 #include "vrbclass/vrb_message.h"
 
 namespace {
@@ -159,6 +160,104 @@ int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t cons
     return run * unit;
 }
 
+namespace {
+
+inline unsigned unitAt(const unsigned char* p, int unit, bool bigEndian) {
+    if (unit == 1) return p[0];
+    if (unit == 2) return bigEndian ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+    return bigEndian ? (unsigned)p[0] << 24 | (unsigned)p[1] << 16 | (unsigned)p[2] << 8 | p[3]
+                     : (unsigned)p[3] << 24 | (unsigned)p[2] << 16 | (unsigned)p[1] << 8 | p[0];
+}
+
+}  // namespace
+
+// The common case of a read without a minimum, inside one chunk: runs of
+// ASCII, well-formed UTF-8 and BMP UTF-16 characters, and LF, FF or CR LF
+// line ends, taken without the per-character calls. It stops wherever the
+// per-character path has something to decide and leaves that to it.
+int VrbIOTextWrapper::fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
+    int unit;
+    bool bigEndian = false;
+    if (properties & HX_PROP_ASCII_BYTES) {
+        unit = 1;
+    } else if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) {
+        unit = 2;
+        bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
+    } else if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) {
+        unit = 4;
+        bigEndian = (properties & HX_PROP_ASCII_U32BE) != 0;
+    } else {
+        return 0;
+    }
+    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
+    // UTF-16 BMP characters are taken here only for encodings whose
+    // surrogates pair up (UTF-16); the rest goes the general way.
+    const bool wideBmp = unit == 2 && maxCharSize >= 4;
+    const auto* p = reinterpret_cast<const unsigned char*>(chunk + chunkOffset);
+    const int available = chunkLength - chunkOffset;
+    const std::int64_t textLimit = maxBytes >= 0 ? std::min<std::int64_t>(maxBytes - consumed, available) : available;
+    char* out = lineBuffer + lineLength;
+    const int room = lineBufferSize - lineLength - 1;
+    int in = 0, stored = 0;
+    for (;;) {
+        int units = static_cast<int>(std::min<std::int64_t>(textLimit - in, room - stored) / unit);
+        if (units > 0) {
+            int run;
+            if (unit == 1) {
+                run = vrb::ascii::textByteRunCopy(p + in, units, lineEnds, out + stored);
+            } else if (unit == 2) {
+                run = vrb::ascii::textUnit16Run(p + in, units, bigEndian, lineEnds, out + stored);
+            } else {
+                run = vrb::ascii::textUnit32Run(p + in, units, bigEndian, lineEnds, out + stored);
+            }
+            in += run * unit;
+            stored += run;
+        }
+        if (in + unit > available) break;
+        const unsigned value = unitAt(p + in, unit, bigEndian);
+        if (lineEnds && (value == 0x0A || value == 0x0C)) {
+            in += unit;
+            *lineState = 1;
+            break;
+        }
+        if (lineEnds && value == 0x0D) {
+            if (in + 2 * unit > available) break;
+            if (unitAt(p + in + unit, unit, bigEndian) == 0x0A) {
+                in += 2 * unit;
+                *lineState = 1;
+            } else {
+                in += unit;
+                *lineState = 3;
+            }
+            break;
+        }
+        if (value < 0x80) break;
+        unsigned code = 0;
+        int length = 0;
+        char encoded[4];
+        if (utf8) {
+            length = vrb::utf8::wellFormed(p + in, available - in, &code);
+            if (length == 0) break;
+            std::memcpy(encoded, p + in, static_cast<std::size_t>(length));
+        } else if (wideBmp && (value < 0xD800 || value >= 0xE000)) {
+            code = value;
+            length = 2;
+            vrb::utf8::putBmp(code, encoded);
+        } else {
+            break;
+        }
+        if (lineEnds && (code == 0x85 || code == 0x2028 || code == 0x2029)) break;
+        const int internalLength = utf8 ? length : (code < 0x800 ? 2 : 3);
+        if (in + length > textLimit || stored + internalLength > room) break;
+        std::memcpy(out + stored, encoded, static_cast<std::size_t>(internalLength));
+        in += length;
+        stored += internalLength;
+    }
+    lineLength += stored;
+    if (in > 0) consume(in);
+    return in;
+}
+
 int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bool* endOfLine) {
     if (refuseUnlessReading()) return -1;
     std::int64_t consumed = 0;
@@ -171,7 +270,15 @@ int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bo
     for (;;) {
         if (fastPaths && lineState != kLineState_AfterCR && pendingLength == 0 && chunk &&
             chunkOffset < chunkLength) {
-            int moved = copyAsciiRun(minBytes, maxBytes, consumed, lineEnds);
+            if (minBytes == 0) {
+                int moved = fastRun(maxBytes, consumed, lineEnds, &lineState);
+                if (moved > 0) {
+                    consumed += moved;
+                    if (lineState == kLineState_Ended) break;
+                    continue;
+                }
+            }
+            int moved = minBytes == 0 ? 0 : copyAsciiRun(minBytes, maxBytes, consumed, lineEnds);
             if (moved > 0) {
                 consumed += moved;
                 lineState = kLineState_Text;

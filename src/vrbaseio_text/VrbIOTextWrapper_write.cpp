@@ -6,6 +6,7 @@
 #include "hx/hx_uchar.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbaseio_text/ascii_runs.h"
+#include "vrbaseio_text/utf8_sequence.h"
 
 namespace {
 
@@ -18,9 +19,20 @@ struct Encoded {
     int textLength;    // internal-form bytes it took
 };
 
-void encodeCharacter(int encoding, const char* text, Encoded* out) {
+// `available` bytes of text may be read: the caller's text need not be
+// zero-terminated, so a sequence cut short at its end is scanned from a
+// padded copy rather than past the caller's bytes.
+void encodeCharacter(int encoding, const char* text, int available, Encoded* out) {
     int taken = 1;
-    int code = hx_uchar_toint(text, &taken);
+    int code;
+    if (available >= 4) {
+        code = hx_uchar_toint(text, &taken);
+    } else {
+        char padded[8] = {};
+        std::memcpy(padded, text, static_cast<std::size_t>(available));
+        code = hx_uchar_toint(padded, &taken);
+        if (taken > available) taken = available;
+    }
     if (code < 0) code = kReplacement;
     char scratch[16];
     int length = hx_uchar_intcopy(code, scratch, 15);
@@ -47,6 +59,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
                           : (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) ? 2
                                                                                          : 0;
     const bool bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
+    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
     while (length > 0) {
         if (fastPaths && asciiUnit) {
             // A run of ASCII characters: each is its own byte (or unit) in the
@@ -75,9 +88,33 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
                 run -= n;
             }
             if (length == 0) break;
+            // A well-formed character of the internal form is the file's
+            // bytes as they stand in UTF-8, and one unit in UTF-16 or UCS-2
+            // when it lies in the BMP.
+            unsigned code = 0;
+            const int taken = vrb::utf8::wellFormed(cursor, length, &code);
+            if (taken > 0 && (utf8 || code < 0x10000)) {
+                char bytes[4];
+                int outLength = taken;
+                if (utf8) {
+                    std::memcpy(bytes, cursor, static_cast<std::size_t>(taken));
+                } else if (asciiUnit == 2) {
+                    bytes[bigEndian ? 0 : 1] = static_cast<char>(code >> 8);
+                    bytes[bigEndian ? 1 : 0] = static_cast<char>(code & 0xFF);
+                    outLength = 2;
+                } else {
+                    outLength = 0;
+                }
+                if (outLength > 0) {
+                    if (!putOutput(bytes, outLength)) return false;
+                    cursor += taken;
+                    length -= taken;
+                    continue;
+                }
+            }
         }
         Encoded encoded;
-        encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), &encoded);
+        encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), length, &encoded);
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;
         length -= encoded.textLength;
@@ -91,7 +128,7 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;
-        encodeCharacter(encodingId, cursor, &encoded);
+        encodeCharacter(encodingId, cursor, length, &encoded);
         if (encoded.length > width) break;
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;

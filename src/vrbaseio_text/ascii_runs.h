@@ -9,6 +9,8 @@ namespace vrb::ascii {
 // Leading bytes of `bytes` (at most `limit`) in 01-7F; with lineEnds also
 // not LF, FF or CR.
 int textByteRun(const unsigned char* bytes, int limit, bool lineEnds) noexcept;
+// textByteRun that also copies the run to `out` (room for `limit` bytes).
+int textByteRunCopy(const unsigned char* bytes, int limit, bool lineEnds, char* out) noexcept;
 // The same over 16-bit units (little- or big-endian): units 0001-007F, at
 // most `limit` units; the run's low bytes are written to `out`.
 int textUnit16Run(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) noexcept;

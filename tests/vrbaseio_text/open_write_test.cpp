@@ -1,7 +1,10 @@
 // Opening (byte-order marks, encodings, newline and pad), writing and closing.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 #include "text_test_support.h"
@@ -267,6 +270,56 @@ TEST(Allocation, FailureToMakeTheBufferIsReported) {
     vrbtest::clearAllocationFault();
     EXPECT_NE(std::string::npos, std::string(file->errorText().asCstr()).find("Text file read buffer"));
     file->destroy();
+}
+
+}  // namespace
+
+namespace {
+
+// Writing random internal-form text, malformed pieces included, gives the
+// same bytes with and without the fast paths, in every encoding.
+TEST(Writing, FastPathsAgreeWithTheReference) {
+    std::mt19937 random(11);
+    const std::vector<std::string> pieces = {"a", "Z", " ", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                             "\xC2\x85", "\xFF", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF",
+                                             std::string(1, '\0'), "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF"};
+    std::vector<int> encodings = {0, 7, 8, 45, 46, utf32LittleEndianId(), utf32BigEndianId()};
+    for (const char* name : {"US-ASCII", "ISO-8859-1", "windows-1252"}) encodings.push_back(hx_uchar_getenc(name));
+    for (int trial = 0; trial < 30; ++trial) {
+        std::string text;
+        int count = 1 + static_cast<int>(random() % 600);
+        for (int i = 0; i < count; ++i) {
+            text += random() % 4 ? std::string(1, static_cast<char>('a' + random() % 26)) : pieces[random() % pieces.size()];
+        }
+        for (int encoding : encodings) {
+            std::string results[2];
+            for (int fast = 0; fast < 2; ++fast) {
+                ScriptedFile file("", kWrite, encoding, 0, {}, 1024);
+                file->setFastPathsEnabled(fast == 1);
+                ASSERT_TRUE(file->write(text.data(), static_cast<int>(text.size())));
+                ASSERT_TRUE(file->writeln(text.data(), static_cast<int>(text.size() / 2)));
+                ASSERT_TRUE(file->write(text.data(), static_cast<int>(text.size()), 37));
+                results[fast] = written(file) + "@" + std::to_string(file->tell());
+            }
+            ASSERT_EQ(results[0], results[1]) << "trial " << trial << " encoding " << encoding;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The caller's text need not be zero-terminated: a sequence cut short at
+// its end is not read past (ASan checks the heap block's bounds).
+TEST(Writing, TextCutInsideACharacterIsNotReadPast) {
+    for (bool fast : {false, true}) {
+        std::unique_ptr<char[]> text(new char[5]{'a', 'b', 'c', '\xE2', '\x82'});
+        ScriptedFile file("", kWrite, 0, 0);
+        file->setFastPathsEnabled(fast);
+        ASSERT_TRUE(file->write(text.get(), 5));
+        EXPECT_EQ("abc\xEF\xBF\xBD", written(file));
+    }
 }
 
 }  // namespace
