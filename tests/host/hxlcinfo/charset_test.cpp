@@ -1,5 +1,6 @@
-// The environment's character set, read through locale variables set in
-// this process (glibc reads them afresh on every newlocale call).
+// The environment's character set. On POSIX systems it is read through
+// locale variables set in this process (glibc reads them afresh on every
+// newlocale call).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,10 +10,25 @@
 #include <optional>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "hx/hx_lcinfo.h"
 #include "hx/hx_uchar.h"
 
 namespace {
+
+#ifdef _WIN32
+
+TEST(Charset, NamesTheAnsiCodePage) {
+    char name[64];
+    ASSERT_EQ(hx_lcinfo_charset(name, sizeof name), 0);
+    const std::string expected = "CP" + std::to_string(GetACP());
+    EXPECT_EQ(name, expected);
+}
+
+#else
 
 constexpr const char* kLocaleVariables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
 
@@ -88,5 +104,7 @@ TEST_F(LocaleEnvironment, NeverStoresACutName) {
     EXPECT_EQ(hx_lcinfo_charset(&untouched, 0), -1);
     EXPECT_EQ(untouched, 'x');
 }
+
+#endif
 
 }  // namespace
