@@ -28,5 +28,7 @@ protected:
     ~VrHadoopURI() = default;
 };
 
-// Builds a "hadoop" URI for an entry from its path; null on failure.
+// Builds a "hadoop" URI for an entry from its path; null on failure. Until
+// the "hadoop" URI class exists it is always null, and getURIFromURIString
+// parses "hadoop" URIs as generic VrURI objects.
 VrHadoopURI* getHadoopURIFromComponents(const VrbString& path);
