@@ -79,11 +79,12 @@ int hx_uchar_xcsize_max(int id);
 // therefore yield as many replacement characters as in other conforming
 // decoders.
 //
-// The zero padding takes part in the scan. A negative result whose length
-// ends before the data does is malformed whatever follows. One that reaches
-// the end of the data (UTF-8 "E2 82" before the padding), or a character
-// whose length runs past it (UTF-16 "41" then padding scans as 'A', length
-// 2), may be a character cut off by the end of the chunk.
+// The zero padding takes part in the scan, so a verdict reached on fewer
+// bytes than the longest character may depend on it: UTF-8 "E2 82" before
+// the padding is negative with length 2; UTF-16LE "41" scans as 'A' with
+// length 2; UTF-16LE "3D D8 41" is an unpaired surrogate of length 2 only
+// because the padding completed the unit after it. Callers decide such
+// cases only once more data or the end of the data is known.
 // An unknown id gives -1 with length 1.
 int hx_uchar_chscan(int id, const char* bytes, int* length);
 // The same for internal-form (UTF-8) text, exactly as hx_uchar_chscan(0,...):
