@@ -1,0 +1,51 @@
+// The listing of one directory of a Hadoop file system.
+#pragma once
+
+#include <cstdint>
+
+#include "hadoop/VRHadoop.h"
+#include "vrbaseio/VrbDirectoryListing.h"
+#include "vrbclass/VrURI.h"
+
+class VrbIOImpl;
+
+class VrbHadoopDirectory final : public VrbDirectoryListing {
+public:
+    VrbHadoopDirectory(VrbIOImpl* owner, VrURI* uri, int listingFlags) noexcept
+        : owner(owner), uri(uri), listingFlags(static_cast<std::uint32_t>(listingFlags)) {}
+
+    // Runs once, from the factory.
+    bool open();
+
+    VrbString concatPath(const VrbString& directory, const VrbString& name) override;
+    VrbString errorText() override { return lastError; }
+    VrbString fullPath() override;
+    VrbString name() override { return entryName; }
+    int extraValue() override { return entryExtraValue; }
+    VrbDate date() override { return entryDate; }
+    int timeStamp() override { return entryTimeStamp; }
+    bool isDirectory() override { return entryIsDirectory; }
+    bool isReadOnly() override { return entryIsReadOnly; }
+    bool next() override;
+    VrbTxtFile* openTextFile(int openMode, int encoding, int flags, VrbString* error) override;
+    VrbString splitPath(const VrbString& path, VrbString* name) override;
+    void destroy() override;
+
+private:
+    ~VrbHadoopDirectory() = default;
+
+    VrbIOImpl* owner;   // kept, not consulted
+    VrURI* uri;         // the caller's until open re-parses it; then our own
+    VrbString directoryPath;
+    std::uint32_t listingFlags;
+    bool ownsUri = false;
+    VRHadoop* hadoop = nullptr;
+    HadoopDirIterator* iterator = nullptr;
+    VrbString lastError;
+    VrbString entryName;
+    bool entryIsDirectory = false;
+    bool entryIsReadOnly = false;
+    VrbDate entryDate;
+    int entryTimeStamp = 0;
+    int entryExtraValue = 0;
+};

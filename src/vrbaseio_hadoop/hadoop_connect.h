@@ -1,0 +1,11 @@
+// Reaching a Hadoop file system for a URI; shared by the raw stream and the listing.
+#pragma once
+
+#include "hadoop/VRHadoop.h"
+#include "vrbclass/VrURI.h"
+
+// Makes the root object, the connection and the file system. On failure the
+// objects made so far are released, the out-slots are null and *error holds
+// the access library's message.
+bool connectHadoop(VrURI* uri, VRHadoop** hadoop, HadoopConnection** connection, HadoopFileSystem** fileSystem,
+                   VrbString* error);
