@@ -1,0 +1,95 @@
+// The HDFS side of the conformance cases: a fresh directory on the cluster
+// that the test command started, prepared through the access library.
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+#include "Backend.h"
+#include "hadoop/VRHadoop.h"
+#include "vrbclass/VrURI.h"
+
+namespace {
+
+std::string check(bool ok, const VrbString& error, const std::string& what) {
+    if (!ok) throw std::runtime_error(what + ": " + error.asCstr());
+    return {};
+}
+
+class HdfsBackend final : public Backend {
+public:
+    explicit HdfsBackend(std::string authority) : authority(std::move(authority)) {
+        std::random_device seed;
+        root = "/tmp/conformance-" + std::to_string(seed()) + std::to_string(seed());
+        VrbString error;
+        hadoop = vrHadoopCreate(&error);
+        check(hadoop != nullptr, error, "create");
+        VrURI* uri = getURIFromURIString(VrbString(uriFor(root).c_str(), false));
+        check(uri != nullptr, VrbString("no URI", true), "parse " + uriFor(root));
+        connection = hadoop->connect(uri, &error);
+        uri->release();
+        check(connection != nullptr, error, "connect");
+        fileSystem = hadoop->openFileSystem(connection, &error);
+        check(fileSystem != nullptr, error, "file system");
+        check(fileSystem->makeDirectory(VrbString(root.c_str(), false), 0755, &error), error, "mkdir " + root);
+    }
+    ~HdfsBackend() override {
+        VrbString error;
+        fileSystem->remove(VrbString(root.c_str(), false), true, &error);
+        fileSystem->release();
+        connection->release();
+        hadoop->release();
+    }
+
+    const char* name() const override { return "hdfs"; }
+    std::string location(const std::string& relative) const override { return uriFor(root + "/" + relative); }
+    std::string listedPath(const std::string& relative) const override { return root + "/" + relative; }
+
+    void writeBytes(const std::string& relative, const std::string& bytes) override {
+        VrbString error;
+        const std::string path = root + "/" + relative;
+        HadoopFile* file = fileSystem->openFile(0, VrbString(path.c_str(), false), 2, 0, 65536, &error);
+        check(file != nullptr, error, "create " + path);
+        bool ok = bytes.empty() || file->write(0, bytes.data(), static_cast<int>(bytes.size()), &error);
+        ok = file->close(&error) && ok;
+        file->release();
+        check(ok, error, "write " + path);
+    }
+
+    std::string readBytes(const std::string& relative) override {
+        VrbString error;
+        const std::string path = root + "/" + relative;
+        HadoopFile* file = fileSystem->openFile(0, VrbString(path.c_str(), false), 1, 0, 65536, &error);
+        check(file != nullptr, error, "open " + path);
+        std::string bytes;
+        char* data = nullptr;
+        int n;
+        while ((n = file->read(0, &data, 1 << 20, &error)) > 0) bytes.append(data, static_cast<std::size_t>(n));
+        file->close(&error);
+        file->release();
+        check(n == 0, error, "read " + path);
+        return bytes;
+    }
+
+    void makeDirectory(const std::string& relative) override {
+        VrbString error;
+        const std::string path = root + "/" + relative;
+        check(fileSystem->makeDirectory(VrbString(path.c_str(), false), 0755, &error), error, "mkdir " + path);
+    }
+
+private:
+    std::string uriFor(const std::string& path) const { return "hadoop://" + authority + path + "?user=root"; }
+
+    std::string authority;
+    std::string root;
+    VRHadoop* hadoop = nullptr;
+    HadoopConnection* connection = nullptr;
+    HadoopFileSystem* fileSystem = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> makeHdfsBackend() {
+    const char* authority = std::getenv("VRB_HDFS_HTTP");
+    if (!authority || !*authority) return nullptr;
+    return std::make_unique<HdfsBackend>(authority);
+}

@@ -1,0 +1,27 @@
+#include <filesystem>
+
+#include "Backend.h"
+#include "support/test_support.h"
+
+namespace {
+
+class LocalBackend final : public Backend {
+public:
+    const char* name() const override { return "local"; }
+    std::string location(const std::string& relative) const override { return dir.file(relative); }
+    std::string listedPath(const std::string& relative) const override { return dir.file(relative); }
+    void writeBytes(const std::string& relative, const std::string& bytes) override {
+        vrbtest::writeFile(dir.file(relative), bytes);
+    }
+    std::string readBytes(const std::string& relative) override { return vrbtest::readFile(dir.file(relative)); }
+    void makeDirectory(const std::string& relative) override {
+        std::filesystem::create_directories(dir.file(relative));
+    }
+
+private:
+    vrbtest::TempDir dir;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> makeLocalBackend() { return std::make_unique<LocalBackend>(); }

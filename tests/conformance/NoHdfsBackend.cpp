@@ -1,0 +1,4 @@
+// Builds without the access library have no HDFS side.
+#include "Backend.h"
+
+std::unique_ptr<Backend> makeHdfsBackend() { return nullptr; }

@@ -1,0 +1,275 @@
+// The same cases against every backend: text files in every encoding, byte
+// order marks, line ends, padded writes, append, listings and their entries.
+// Everything goes through the module as a host loads it.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Backend.h"
+#include "hx/hx_uchar.h"
+#include "vrbaseio/VrbIO.h"
+
+namespace {
+
+VrbIO* service() {
+    static VrbIO* instance = [] {
+        void* module = dlopen(VRB_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (!module) return static_cast<VrbIO*>(nullptr);
+        auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module, VRB_IO_INITIALIZE_NAME));
+        return initialize ? initialize() : nullptr;
+    }();
+    return instance;
+}
+
+std::string utf16le(const std::u16string& text) {
+    std::string out;
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+std::string utf16be(const std::u16string& text) {
+    std::string out;
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit >> 8));
+        out.push_back(static_cast<char>(unit & 0xFF));
+    }
+    return out;
+}
+
+class Conformance : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, service()) << "cannot load " << VRB_MODULE_PATH;
+        if (GetParam() == "hdfs") {
+            backend = makeHdfsBackend();
+            if (!backend) {
+                const char* ci = std::getenv("CI");
+                if (ci && std::string(ci) == "true") FAIL() << "VRB_HDFS_HTTP is not set: no HDFS cluster to test against";
+                GTEST_SKIP() << "\n*** HDFS conformance cases SKIPPED: VRB_HDFS_HTTP is not set "
+                                "(run through tests/hdfs/cluster.sh) ***";
+            }
+        } else {
+            backend = makeLocalBackend();
+        }
+    }
+
+    VrbTxtFile* open(const std::string& relative, int mode, int encoding, unsigned flags, VrbString* error) {
+        return service()->openTextFile(VrbString(backend->location(relative).c_str(), false), mode, encoding,
+                                       static_cast<int>(flags), error);
+    }
+
+    // Every line of a file, or "<error: ...>".
+    std::vector<std::string> lines(const std::string& relative, int encoding, unsigned flags = 0,
+                                   int* detected = nullptr) {
+        VrbString error;
+        VrbTxtFile* file = open(relative, 1, encoding, flags, &error);
+        if (!file) return {std::string("<error: ") + error.asCstr() + ">"};
+        if (detected) *detected = file->encoding();
+        std::vector<std::string> out;
+        char* text = nullptr;
+        bool eol = false;
+        int n;
+        while ((n = file->readLine(-1, &text, &eol)) > 0 || eol) out.emplace_back(text, static_cast<std::size_t>(n));
+        if (n < 0) out.push_back(std::string("<error: ") + file->errorText().asCstr() + ">");
+        file->destroy();
+        return out;
+    }
+
+    std::unique_ptr<Backend> backend;
+};
+
+TEST_P(Conformance, ReadsEveryEncoding) {
+    const std::vector<std::string> expected = {"caf\xC3\xA9", "\xE2\x82\xAC" "5", "end"};
+    struct Case {
+        const char* encoding;
+        std::string bytes;
+    };
+    const std::u16string text = u"caf\u00e9\r\n\u20ac5\nend";
+    const std::vector<Case> cases = {
+        {"UTF-8", "caf\xC3\xA9\r\n\xE2\x82\xAC" "5\nend"},
+        {"UTF-16LE", utf16le(text)},
+        {"UTF-16BE", utf16be(text)},
+        {"UCS-2LE", utf16le(text)},
+        {"UTF-32LE", std::string("c\0\0\0a\0\0\0f\0\0\0\xE9\0\0\0\r\0\0\0\n\0\0\0\xAC\x20\0\0" "5\0\0\0\n\0\0\0e\0\0\0n\0\0\0d\0\0\0", 48)},
+        {"windows-1252", "caf\xE9\r\n\x80" "5\nend"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = std::string("enc-") + c.encoding + ".txt";
+        backend->writeBytes(name, c.bytes);
+        EXPECT_EQ(expected, lines(name, hx_uchar_getenc(c.encoding))) << c.encoding;
+    }
+    backend->writeBytes("latin1.txt", "caf\xE9\n");
+    EXPECT_EQ(std::vector<std::string>{"caf\xC3\xA9"}, lines("latin1.txt", hx_uchar_getenc("ISO-8859-1")));
+}
+
+TEST_P(Conformance, ByteOrderMarksChooseTheEncoding) {
+    struct Case {
+        std::string bytes;
+        int encoding;
+    };
+    for (const Case& c : {Case{"\xEF\xBB\xBF" "ab\ncd", 0}, Case{"\xFF\xFE" + utf16le(u"ab\ncd"), 46},
+                          Case{"\xFE\xFF" + utf16be(u"ab\ncd"), 45}}) {
+        backend->writeBytes("bom.txt", c.bytes);
+        int detected = -2;
+        EXPECT_EQ((std::vector<std::string>{"ab", "cd"}),
+                  lines("bom.txt", hx_uchar_getenc("ISO-8859-1"), VRB_TXT_DETECT_BOM, &detected));
+        EXPECT_EQ(c.encoding, detected);
+    }
+}
+
+TEST_P(Conformance, AllLineEnds) {
+    backend->writeBytes("ends.txt", "a\nb\rc\r\nd\x0C" "e\xC2\x85" "f\xE2\x80\xA8g\xE2\x80\xA9h\r\r\ni\x0Bj");
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h", "i\x0Bj"}), lines("ends.txt", 0));
+}
+
+TEST_P(Conformance, PaddedWritesAndNewlines) {
+    VrbString error;
+    VrbTxtFile* file = open("padded.txt", 2, 46, VRB_TXT_WRITE_BOM | VRB_TXT_NEWLINE_LF, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_TRUE(file->write("ab", 2, 6));
+    EXPECT_TRUE(file->writeln("caf\xC3\xA9", 5, 4));
+    EXPECT_TRUE(file->writeln("x", 1));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    EXPECT_EQ("\xFF\xFE" + utf16le(u"ab ca\nx\n"), backend->readBytes("padded.txt"));
+}
+
+TEST_P(Conformance, AppendAddsAfterExistingContent) {
+    VrbString error;
+    VrbTxtFile* file = open("append.txt", 0, 0, VRB_TXT_NEWLINE_CRLF, &error);   // a missing file is made
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_TRUE(file->writeln("one", 3));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    file = open("append.txt", 0, 0, VRB_TXT_NEWLINE_CRLF, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ(5, file->tell());
+    EXPECT_TRUE(file->writeln("two", 3));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    EXPECT_EQ("one\r\ntwo\r\n", backend->readBytes("append.txt"));
+
+    file = open("append.txt", 2, 0, 0, &error);   // write mode discards
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_TRUE(file->write("new", 3));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    EXPECT_EQ("new", backend->readBytes("append.txt"));
+}
+
+TEST_P(Conformance, LargeFilesRoundTrip) {
+    std::string text;
+    for (int i = 0; text.size() < (3u << 20); ++i) text += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\n";
+    VrbString error;
+    VrbTxtFile* file = open("large.txt", 2, 46, VRB_TXT_WRITE_BOM | VRB_TXT_NEWLINE_LF, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        ASSERT_TRUE(file->writeln(text.data() + start, static_cast<int>(end - start)));
+        start = end + 1;
+    }
+    ASSERT_TRUE(file->close());
+    file->destroy();
+    file = open("large.txt", 1, 0, VRB_TXT_DETECT_BOM, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ(46, file->encoding());
+    std::string back;
+    char* piece = nullptr;
+    int n;
+    while ((n = file->readText(65536, &piece)) > 0) back.append(piece, static_cast<std::size_t>(n));
+    EXPECT_EQ(0, n);
+    file->destroy();
+    EXPECT_EQ(text.size(), back.size());
+    EXPECT_TRUE(text == back);
+}
+
+TEST_P(Conformance, ListingFlagsAndAttributes) {
+    backend->makeDirectory("list/sub1");
+    backend->makeDirectory("list/sub2");
+    backend->writeBytes("list/a.txt", "abc");
+    backend->writeBytes("list/b.txt", "0123456789");
+    struct Case {
+        unsigned flags;
+        std::set<std::string> names;
+    };
+    const std::time_t now = std::time(nullptr);
+    for (const Case& c : {Case{0, {"a.txt", "b.txt", "sub1", "sub2"}}, Case{VRB_LIST_FILES_ONLY, {"a.txt", "b.txt"}},
+                          Case{VRB_LIST_DIRS_ONLY, {"sub1", "sub2"}},
+                          Case{VRB_LIST_DIRS_ONLY | VRB_LIST_FILES_ONLY, {"sub1", "sub2"}}}) {
+        VrbString error;
+        VrbDirectoryListing* listing =
+            service()->openDirectory(VrbString(backend->location("list").c_str(), false), static_cast<int>(c.flags), &error);
+        ASSERT_NE(nullptr, listing) << error.asCstr();
+        std::set<std::string> names;
+        while (listing->next()) {
+            const std::string name = listing->name().asCstr();
+            names.insert(name);
+            EXPECT_EQ(backend->listedPath("list/" + name), listing->fullPath().asCstr());
+            EXPECT_EQ(name.rfind("sub", 0) == 0, listing->isDirectory()) << name;
+            // Directories answer as their backend's permission rules say.
+            if (!listing->isDirectory()) {
+                EXPECT_FALSE(listing->isReadOnly()) << name;
+            }
+            EXPECT_LE(std::abs(static_cast<long>(static_cast<unsigned>(listing->timeStamp())) - static_cast<long>(now)),
+                      3600L) << name;
+            EXPECT_GE(listing->date().year(), 2020) << name;
+            if (name == "a.txt") {
+                EXPECT_EQ(3, listing->extraValue());
+            } else if (name == "b.txt") {
+                EXPECT_EQ(10, listing->extraValue());
+            }
+        }
+        EXPECT_STREQ("", listing->errorText().asCstr());
+        listing->destroy();
+        EXPECT_EQ(c.names, names) << "flags " << std::hex << c.flags;
+    }
+}
+
+TEST_P(Conformance, EntriesOpenAsTheirPathsDo) {
+    backend->makeDirectory("entries");
+    backend->writeBytes("entries/only.txt", "\xEF\xBB\xBF" "first\nsecond\n");
+    VrbString error;
+    VrbDirectoryListing* listing =
+        service()->openDirectory(VrbString(backend->location("entries").c_str(), false), 0, &error);
+    ASSERT_NE(nullptr, listing) << error.asCstr();
+    ASSERT_TRUE(listing->next());
+    VrbTxtFile* file = listing->openTextFile(1, 46, static_cast<int>(VRB_TXT_DETECT_BOM), &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    EXPECT_EQ(0, file->encoding());
+    char* text = nullptr;
+    bool eol = false;
+    ASSERT_EQ(5, file->readLine(-1, &text, &eol));
+    EXPECT_STREQ("first", text);
+    file->destroy();
+    EXPECT_FALSE(listing->next());
+    listing->destroy();
+}
+
+TEST_P(Conformance, FailuresNameThePath) {
+    VrbString error;
+    EXPECT_EQ(nullptr, open("missing.txt", 1, 0, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("missing.txt")) << error.asCstr();
+
+    backend->makeDirectory("adir");
+    EXPECT_EQ(nullptr, open("adir", 1, 0, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("adir")) << error.asCstr();
+
+    backend->writeBytes("afile.txt", "x");
+    EXPECT_EQ(nullptr, service()->openDirectory(VrbString(backend->location("afile.txt").c_str(), false), 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("afile.txt")) << error.asCstr();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "hdfs"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
