@@ -1,8 +1,12 @@
 #include "VrbGenericURI.h"
+#include "VrbHadoopURI.h"
 #include "vrbclass/VrHadoopURI.h"
 
-VrURI* getURIFromURIString(const VrbString& text) { return VrbGenericURI::parse(text, vrbpath::kNativePathStyle); }
+VrURI* getURIFromURIString(const VrbString& text) {
+    if (VrbHadoopURI::hasHadoopScheme(text)) return VrbHadoopURI::parse(text);
+    return VrbGenericURI::parse(text, vrbpath::kNativePathStyle);
+}
 
-// "hadoop" URIs of entries are not built yet: every caller is told so by a
-// null result, which it reports as a URI that cannot be made.
-VrHadoopURI* getHadoopURIFromComponents(const VrbString&) { return nullptr; }
+VrHadoopURI* getHadoopURIFromURIString(const VrbString& text) { return VrbHadoopURI::parse(text); }
+
+VrHadoopURI* getHadoopURIFromComponents(const VrbString& path) { return VrbHadoopURI::fromPath(path); }

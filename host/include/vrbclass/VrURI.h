@@ -53,5 +53,5 @@ protected:
 // backslashes), with a "%" not followed by two hexadecimal digits, or with
 // the escape "%00" are no URIs. Bytes 0x80-0xFF are accepted as in
 // internationalised identifiers. The scheme is matched without regard to case.
-// "hadoop" URIs are parsed by the generic grammar for now.
+// "hadoop" URIs give VrHadoopURI objects (VrHadoopURI.h).
 VrURI* getURIFromURIString(const VrbString& text);

@@ -39,9 +39,9 @@ TEST(Uri, PlainPathsAndMalformedTextsAreNoUris) {
 }
 
 TEST(Uri, GenericComponents) {
-    UriPtr uri = parse("hadoop://bob:pw@nn.example:8020/data/a%20b.txt?buffersize=4096&user=bob#top");
+    UriPtr uri = parse("ftp://bob:pw@nn.example:8020/data/a%20b.txt?buffersize=4096&user=bob#top");
     ASSERT_NE(uri, nullptr);
-    EXPECT_EQ(str(uri->scheme()), "hadoop");
+    EXPECT_EQ(str(uri->scheme()), "ftp");
     EXPECT_EQ(str(uri->authority()), "bob:pw@nn.example:8020");
     EXPECT_EQ(str(uri->userInfo()), "bob:pw");
     EXPECT_EQ(str(uri->host()), "nn.example");
@@ -49,7 +49,7 @@ TEST(Uri, GenericComponents) {
     EXPECT_EQ(str(uri->path()), "/data/a b.txt");
     EXPECT_EQ(str(uri->query()), "buffersize=4096&user=bob");
     EXPECT_EQ(str(uri->fragment()), "top");
-    EXPECT_EQ(str(uri->text()), "hadoop://bob:pw@nn.example:8020/data/a%20b.txt?buffersize=4096&user=bob#top");
+    EXPECT_EQ(str(uri->text()), "ftp://bob:pw@nn.example:8020/data/a%20b.txt?buffersize=4096&user=bob#top");
     EXPECT_EQ(str(uri->inheritablePart()), "");
     EXPECT_FALSE(uri->isLocal());
 
@@ -186,14 +186,6 @@ TEST(Uri, QueryValuesAndBufferSize) {
             EXPECT_EQ(got, c.size) << c.text;
         }
     }
-}
-
-TEST(Uri, HadoopUrisParseGenericallyForNow) {
-    UriPtr uri = parse("HADOOP://nn:9870/dir?user=bob");
-    ASSERT_NE(uri, nullptr);
-    EXPECT_EQ(uri->scheme().compare("hadoop", false), 0);
-    EXPECT_EQ(str(uri->path()), "/dir");
-    EXPECT_EQ(getHadoopURIFromComponents(VrbString("/dir/a.txt", true)), nullptr);
 }
 
 TEST(Uri, ShortMemoryGivesNullAndLeaksNothing) {

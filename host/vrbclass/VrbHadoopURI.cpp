@@ -1,0 +1,250 @@
+#include "VrbHadoopURI.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <utility>
+
+#include "VrbGenericURI.h"
+#include "uri_syntax.h"
+
+namespace {
+
+constexpr int kDefaultPort = 9870;
+constexpr const char* kSchemePrefix = "hadoop:";
+
+std::string_view view(const VrbString& text) noexcept { return {text.asCstr(), text.length()}; }
+
+// Bytes a path keeps as they are: unreserved characters, sub-delimiters,
+// ":", "@" and "/". Everything else is escaped, so that the text parses back
+// to the same path whatever the names hold.
+bool keptInPath(unsigned char c) noexcept {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+    return c != '\0' && std::strchr("-._~!$&'()*+,;=:@/", c) != nullptr;
+}
+
+void appendEncodedPath(std::string_view path, VrbString* out, bool* failed) noexcept {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        auto c = static_cast<unsigned char>(path[i]);
+        if (keptInPath(c)) continue;
+        const char escape[3] = {'%', kHex[c >> 4], kHex[c & 15]};
+        out->append(path.data() + start, i - start, failed);
+        out->append(escape, 3, failed);
+        start = i + 1;
+    }
+    out->append(path.data() + start, path.size() - start, failed);
+}
+
+bool isDelegationParameter(std::string_view rawName, bool* failed) noexcept {
+    VrbString name("", true);
+    if (!vrburi::appendPercentDecoded(rawName, &name)) *failed = true;
+    return name.compare("delegation", true) == 0;
+}
+
+// `query` with the value of every "delegation" parameter replaced by "***".
+void appendMaskedQuery(std::string_view query, VrbString* out, bool* failed) noexcept {
+    for (bool first = true;; first = false) {
+        std::size_t amp = query.find('&');
+        std::string_view parameter = query.substr(0, amp);
+        std::size_t equals = parameter.find('=');
+        if (!first) out->append("&", failed);
+        if (isDelegationParameter(parameter.substr(0, equals), failed)) {
+            out->append(parameter.data(), parameter.substr(0, equals).size(), failed);
+            out->append("=***", failed);
+        } else {
+            out->append(parameter.data(), parameter.size(), failed);
+        }
+        if (amp == std::string_view::npos) return;
+        query.remove_prefix(amp + 1);
+    }
+}
+
+// `text` (a URI or an inherited part) with delegation tokens masked: the
+// query runs from the first "?" to the first "#" after it.
+VrbString maskTokens(std::string_view text) noexcept {
+    VrbString masked("", true);
+    bool failed = false;
+    std::size_t question = text.find('?');
+    if (question == std::string_view::npos) {
+        masked.append(text.data(), text.size(), &failed);
+    } else {
+        std::size_t hash = text.find('#', question);
+        std::size_t queryEnd = hash == std::string_view::npos ? text.size() : hash;
+        masked.append(text.data(), question + 1, &failed);
+        appendMaskedQuery(text.substr(question + 1, queryEnd - question - 1), &masked, &failed);
+        masked.append(text.data() + queryEnd, text.size() - queryEnd, &failed);
+    }
+    return failed ? VrbString("(hadoop URI)", true) : masked;
+}
+
+VrbString uriMessage(const VrbString& maskedUri, const char* reason) noexcept {
+    VrbString message("Invalid hadoop URI ", true);
+    bool failed = false;
+    message.append(maskedUri, &failed);
+    message.append(": ", &failed);
+    message.append(reason, &failed);
+    return failed ? VrbString(reason, true) : message;
+}
+
+// "hadoop://" + authority + the encoded path [+ "?" + query], parsed.
+VrbGenericURI* parseComposed(std::string_view authority, std::string_view decodedPath, bool hasQuery,
+                             std::string_view query) noexcept {
+    VrbString text("hadoop://", true);
+    bool failed = false;
+    text.append(authority.data(), authority.size(), &failed);
+    if (decodedPath.empty() || decodedPath[0] != '/') text.append("/", &failed);
+    appendEncodedPath(decodedPath, &text, &failed);
+    if (hasQuery) {
+        text.append("?", &failed);
+        text.append(query.data(), query.size(), &failed);
+    }
+    if (failed) return nullptr;
+    return VrbGenericURI::parse(text, vrbpath::PathStyle::Posix);
+}
+
+}  // namespace
+
+bool VrbHadoopURI::hasHadoopScheme(const VrbString& text) noexcept {
+    const char* p = text.asCstr();
+    for (const char* prefix = kSchemePrefix; *prefix; ++prefix, ++p) {
+        char c = (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
+        if (c != *prefix) return false;
+    }
+    return true;
+}
+
+VrbHadoopURI* VrbHadoopURI::parse(const VrbString& text) noexcept {
+    if (!hasHadoopScheme(text)) return nullptr;
+    VrbGenericURI* parsed = VrbGenericURI::parse(text, vrbpath::PathStyle::Posix);
+    if (!parsed) return nullptr;
+    auto* uri = new (std::nothrow) VrbHadoopURI(parsed);
+    if (!uri) parsed->release();
+    return uri;
+}
+
+VrbHadoopURI* VrbHadoopURI::fromPath(const VrbString& path) noexcept {
+    if (path.empty()) return nullptr;
+    VrbGenericURI* parsed = parseComposed({}, view(path), false, {});
+    if (!parsed) return nullptr;
+    auto* uri = new (std::nothrow) VrbHadoopURI(parsed);
+    if (!uri) parsed->release();
+    return uri;
+}
+
+VrbHadoopURI::~VrbHadoopURI() { parsed_->release(); }
+
+void VrbHadoopURI::release() { delete this; }
+VrbString VrbHadoopURI::scheme() const { return parsed_->scheme(); }
+VrbString VrbHadoopURI::authority() const { return parsed_->authority(); }
+VrbString VrbHadoopURI::query() const { return parsed_->query(); }
+VrbString VrbHadoopURI::fragment() const { return parsed_->fragment(); }
+VrbString VrbHadoopURI::text() const { return parsed_->text(); }
+VrbString VrbHadoopURI::host() const { return parsed_->host(); }
+int VrbHadoopURI::port() const { return parsed_->port(); }
+VrbString VrbHadoopURI::userInfo() const { return parsed_->userInfo(); }
+bool VrbHadoopURI::queryValue(const char* key, VrbString* value) const { return parsed_->queryValue(key, value); }
+bool VrbHadoopURI::isLocal() const { return false; }
+bool VrbHadoopURI::bufferSize(int* size) const { return parsed_->bufferSize(size); }
+void VrbHadoopURI::reserved21() {}
+void VrbHadoopURI::reserved22() {}
+void VrbHadoopURI::reserved23() {}
+
+VrbString VrbHadoopURI::path() const {
+    VrbString decoded = parsed_->path();
+    return decoded.empty() ? VrbString("/", true) : decoded;
+}
+
+VrbString VrbHadoopURI::inheritablePart() const {
+    VrbString authority = parsed_->authority();
+    VrbString query = parsed_->query();
+    if (authority.empty() && query.empty()) return VrbString("", true);
+    VrbString part("//", true);
+    bool failed = false;
+    part.append(authority, &failed);
+    if (!query.empty()) {
+        part.append("?", &failed);
+        part.append(query, &failed);
+    }
+    // A null result would read as "nothing to take over" and send the entry
+    // to no cluster at all; the entry URI then refuses the malformed part.
+    return failed ? VrbString("?", true) : part;
+}
+
+VrbString VrbHadoopURI::user() const {
+    VrbString value("", true);
+    return queryValue("user", &value) ? value : VrbString("", true);
+}
+
+VrbString VrbHadoopURI::delegationToken() const {
+    VrbString value("", true);
+    return queryValue("delegation", &value) ? value : VrbString("", true);
+}
+
+bool VrbHadoopURI::useSsl() const {
+    VrbString value;
+    return queryValue("ssl", &value) && value.compare("true", false) == 0;
+}
+
+VrbString VrbHadoopURI::nameNodeBase() const {
+    VrbString base(useSsl() ? "https://" : "http://", true);
+    char port[16];
+    std::snprintf(port, sizeof port, ":%d", parsed_->port() >= 0 ? parsed_->port() : kDefaultPort);
+    bool failed = false;
+    base.append(parsed_->host(), &failed);
+    base.append(port, &failed);
+    return failed ? VrbString() : base;
+}
+
+bool VrbHadoopURI::validate(VrbString* error) const {
+    const char* reason = nullptr;
+    VrbString ssl;
+    VrbString size;
+    if (parsed_->host().empty()) {
+        reason = "it names no NameNode (write hadoop://HOST:PORT/path)";
+    } else if (!parsed_->userInfo().empty()) {
+        reason = "a user name goes in the query (?user=NAME), not before the host";
+    } else if (parsed_->port() == 0) {
+        reason = "port 0 names no NameNode";
+    } else if (std::strchr(parsed_->text().asCstr(), '#')) {
+        reason = "it has a fragment (\"#...\"); write \"#\" in names as %23";
+    } else if (queryValue("ssl", &ssl) && ssl.compare("true", false) != 0 && ssl.compare("false", false) != 0) {
+        reason = "ssl must be true or false";
+    } else if (queryValue("buffersize", &size) && !bufferSize(nullptr)) {
+        reason = "buffersize must be a whole number from 1 to 2147483647";
+    }
+    if (!reason) return true;
+    if (error) *error = uriMessage(maskedText(), reason);
+    return false;
+}
+
+VrbString VrbHadoopURI::maskedText() const { return maskTokens(view(parsed_->text())); }
+
+bool VrbHadoopURI::applyInheritedPart(VrbString* part, VrbString* error) {
+    std::string_view text = part ? view(*part) : std::string_view();
+    std::size_t question = text.find('?');
+    bool wellFormed = text.size() >= 2 && text.substr(0, 2) == "//" && text.find('#') == std::string_view::npos &&
+                      text.find('/', 2) >= question;
+    VrbGenericURI* parsed = nullptr;
+    if (wellFormed) {
+        std::string_view authority = text.substr(2, question == std::string_view::npos ? text.npos : question - 2);
+        std::string_view query = question == std::string_view::npos ? std::string_view() : text.substr(question + 1);
+        VrbString decodedPath = parsed_->path();
+        parsed = parseComposed(authority, view(decodedPath), question != std::string_view::npos, query);
+    }
+    if (!parsed) {
+        if (error) {
+            VrbString message("Cannot take over the part \"", true);
+            bool failed = false;
+            message.append(maskTokens(text), &failed);
+            message.append("\" of a hadoop URI: it is not of the form //HOST:PORT?QUERY", &failed);
+            *error = failed ? VrbString("Cannot take over the part of a hadoop URI", true) : std::move(message);
+        }
+        return false;
+    }
+    parsed_->release();
+    parsed_ = parsed;
+    return true;
+}

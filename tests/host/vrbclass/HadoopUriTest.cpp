@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "vrbclass/VrHadoopURI.h"
+
+namespace {
+
+struct Release {
+    void operator()(VrURI* uri) const { uri->release(); }
+};
+using HadoopUriPtr = std::unique_ptr<VrHadoopURI, Release>;
+
+HadoopUriPtr parse(const char* text) { return HadoopUriPtr(getHadoopURIFromURIString(VrbString(text, true))); }
+HadoopUriPtr fromPath(const char* path) {
+    return HadoopUriPtr(getHadoopURIFromComponents(VrbString(path, true)));
+}
+std::string str(const VrbString& text) { return text.asCstr(); }
+
+TEST(HadoopUri, ParametersAndNameNode) {
+    HadoopUriPtr uri = parse("HADOOP://nn.example:8020/dir/a%20b.txt?user=al%69ce&buffersize=65536&delegation=T0K%2B&ssl=true");
+    ASSERT_NE(uri, nullptr);
+    EXPECT_EQ(str(uri->path()), "/dir/a b.txt");
+    EXPECT_EQ(str(uri->user()), "alice");
+    EXPECT_EQ(str(uri->delegationToken()), "T0K+");
+    EXPECT_TRUE(uri->useSsl());
+    EXPECT_EQ(str(uri->nameNodeBase()), "https://nn.example:8020");
+    int size = 0;
+    EXPECT_TRUE(uri->bufferSize(&size));
+    EXPECT_EQ(size, 65536);
+    EXPECT_FALSE(uri->isLocal());
+    EXPECT_TRUE(uri->validate(nullptr));
+
+    HadoopUriPtr plain = parse("hadoop://[::1]");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(str(plain->nameNodeBase()), "http://[::1]:9870");
+    EXPECT_EQ(str(plain->path()), "/");
+    EXPECT_EQ(str(plain->user()), "");
+    EXPECT_FALSE(plain->useSsl());
+
+    // The generic entry point gives the same class.
+    std::unique_ptr<VrURI, Release> generic(getURIFromURIString(VrbString("hadoop://nn/x?user=bob", true)));
+    ASSERT_NE(generic, nullptr);
+    EXPECT_EQ(str(generic->inheritablePart()), "//nn?user=bob");
+    EXPECT_EQ(parse("file:///tmp/x"), nullptr);
+}
+
+TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) {
+    for (const char* text : {
+             "hadoop:///dir/f?delegation=SECRET",
+             "hadoop://bob@nn:9870/f?delegation=SECRET",
+             "hadoop://nn:0/f?delegation=SECRET",
+             "hadoop://nn/a#b?delegation=SECRET",
+             "hadoop://nn/f?delegation=SECRET#",
+             "hadoop://nn/f?ssl=yes&delegation=SECRET",
+             "hadoop://nn/f?buffersize=0&delegation=SECRET",
+             "hadoop://nn/f?buffersize=&deleg%61tion=SECRET",
+         }) {
+        HadoopUriPtr uri = parse(text);
+        ASSERT_NE(uri, nullptr) << text;
+        VrbString error;
+        EXPECT_FALSE(uri->validate(&error)) << text;
+        EXPECT_NE(str(error).find("Invalid hadoop URI"), std::string::npos) << str(error);
+        EXPECT_EQ(str(error).find("SECRET"), std::string::npos) << str(error);
+    }
+    HadoopUriPtr masked = parse("hadoop://nn/f?delegation=SECRET&user=bob&delegation=MORE#x");
+    ASSERT_NE(masked, nullptr);
+    EXPECT_EQ(str(masked->maskedText()), "hadoop://nn/f?delegation=***&user=bob&delegation=***#x");
+}
+
+TEST(HadoopUri, EntryUrisTakeOverTheListingsClusterAndUser) {
+    HadoopUriPtr listing = parse("hadoop://nn:8020/data?user=alice&buffersize=65536");
+    ASSERT_NE(listing, nullptr);
+    VrbString part = listing->inheritablePart();
+    EXPECT_EQ(str(part), "//nn:8020?user=alice&buffersize=65536");
+
+    const char* awkward = "/data/name with space, 100% #1? caf\xC3\xA9+&=.txt";
+    HadoopUriPtr entry = fromPath(awkward);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(str(entry->path()), awkward);
+    EXPECT_EQ(str(entry->authority()), "");
+    VrbString error;
+    ASSERT_TRUE(entry->applyInheritedPart(&part, &error)) << str(error);
+    EXPECT_EQ(str(entry->text()),
+              "hadoop://nn:8020/data/name%20with%20space,%20100%25%20%231%3F%20caf%C3%A9+&=.txt"
+              "?user=alice&buffersize=65536");
+    EXPECT_EQ(str(entry->path()), awkward);
+
+    HadoopUriPtr reparsed = parse(entry->text().asCstr());
+    ASSERT_NE(reparsed, nullptr);
+    EXPECT_EQ(str(reparsed->path()), awkward);
+    EXPECT_EQ(str(reparsed->user()), "alice");
+    EXPECT_EQ(str(reparsed->nameNodeBase()), "http://nn:8020");
+    EXPECT_TRUE(reparsed->validate(nullptr));
+
+    // The listing of the root joins "/" and a name into "//name"; the entry
+    // must still reach that path, not a host called "name".
+    HadoopUriPtr rootEntry = fromPath("//top.txt");
+    ASSERT_NE(rootEntry, nullptr);
+    VrbString bare("//nn", true);
+    ASSERT_TRUE(rootEntry->applyInheritedPart(&bare, &error));
+    EXPECT_EQ(str(rootEntry->host()), "nn");
+    EXPECT_EQ(str(rootEntry->path()), "//top.txt");
+
+    EXPECT_EQ(fromPath(""), nullptr);
+    HadoopUriPtr relative = fromPath("dir/x");
+    ASSERT_NE(relative, nullptr);
+    EXPECT_EQ(str(relative->path()), "/dir/x");
+}
+
+TEST(HadoopUri, MalformedInheritedPartsAreRefusedAndLeaveTheEntryAlone) {
+    HadoopUriPtr entry = fromPath("/d/f.txt");
+    ASSERT_NE(entry, nullptr);
+    for (const char* part : {"nn:8020?user=a", "//nn:99999?delegation=SECRET", "//nn/x?user=a", "//nn?user=a#f",
+                             "//nn?delegation=SECRET&user=a b", "//a@b@c"}) {
+        VrbString text(part, true);
+        VrbString error;
+        EXPECT_FALSE(entry->applyInheritedPart(&text, &error)) << part;
+        EXPECT_NE(str(error).find("Cannot take over"), std::string::npos) << part;
+        EXPECT_EQ(str(error).find("SECRET"), std::string::npos) << str(error);
+        EXPECT_EQ(str(entry->text()), "hadoop:///d/f.txt") << part;
+    }
+    VrbString error;
+    EXPECT_FALSE(entry->applyInheritedPart(nullptr, &error));
+}
+
+}  // namespace
