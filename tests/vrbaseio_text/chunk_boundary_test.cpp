@@ -111,7 +111,7 @@ std::vector<Sample> samples() {
     // invalid byte followed by text, where a join must keep the text.
     out.push_back({"utf8-malformed",
                    "a\xFF" "b\xE2\x82" "c\xED\xA0\x80" "d\xC0\xAF\n\xF4\x90\x80\x80x\xFF" "A\r\n\xF0\x9F", kUtf8, 0});
-    out.push_back({"utf16le-malformed", std::string("a\0\x00\xD8" "b\0\x00\xDC\n\0\x3D\xD8\x00\xDE" "c", 17) + "\x3D",
+    out.push_back({"utf16le-malformed", std::string("a\0\x00\xD8" "b\0\x00\xDC\n\0\x3D\xD8\x00\xDE" "c\0", 16) + "\x3D",
                    kUtf16LE, 0});
     out.push_back({"utf8-nul-as-fffd", std::string("ab\0cd\n\0", 7), kUtf8, static_cast<int>(VRB_TXT_NUL_AS_FFFD)});
     out.push_back({"utf8-nul-refused", std::string("ab\0cd\n", 6), kUtf8, 0});
