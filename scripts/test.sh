@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds with warnings as errors and runs the whole suite twice: a plain
+# build in build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build
+# in build-asan/ (VRB_BUILD_DIR names another pair: DIR and DIR-asan).
+# Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${VRB_BUILD_DIR:-build}
+
+scripts/install-deps.sh
+
+# suite DIR [CMAKE OPTION...]: configure, build and test one build directory.
+suite() {
+  local dir=$1
+  shift
+  rm -f "$dir/ctest.log"
+  cmake -S . -B "$dir" -G Ninja -DVRB_WERROR=ON "$@" &&
+    cmake --build "$dir" &&
+    (cd "$dir" && ctest --output-on-failure -j2 2>&1 | tee ctest.log)
+}
+
+status=0
+suite "$build" || status=1
+suite "$build-asan" -DVRB_SANITIZE=ON || status=1
+
+for dir in "$build" "$build-asan"; do
+  echo "== $dir =="
+  if [ -f "$dir/ctest.log" ]; then
+    grep -E 'tests passed|Total Test time' "$dir/ctest.log" || echo "ctest gave no summary"
+  else
+    echo "did not build"
+  fi
+done
+exit $status
