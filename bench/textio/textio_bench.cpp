@@ -1,0 +1,245 @@
+// Reading and writing text files through the library against the usual
+// peers, on the same data in the same run:
+//   readLine UTF-8      vs std::getline
+//   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone)
+//   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
+// Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N]
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vrbaseio/VrbIO.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    long sizeMiB = 256;
+    std::string dir = "/tmp/vrbaseio-bench";
+    std::string module = VRB_MODULE_PATH;
+    int runs = 3;
+};
+
+std::string utf16le(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        unsigned cp;
+        int n;
+        if (c < 0x80) { cp = c; n = 1; }
+        else if (c < 0xE0) { cp = c & 0x1F; n = 2; }
+        else if (c < 0xF0) { cp = c & 0x0F; n = 3; }
+        else { cp = c & 0x07; n = 4; }
+        for (int k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        auto unit = [&](unsigned u) { out.push_back(static_cast<char>(u & 0xFF)); out.push_back(static_cast<char>(u >> 8)); };
+        if (cp >= 0x10000) { cp -= 0x10000; unit(0xD800 | cp >> 10); unit(0xDC00 | (cp & 0x3FF)); }
+        else unit(cp);
+    }
+    return out;
+}
+
+// CR LF lines of 40 to 120 bytes, about 1% of characters non-ASCII.
+void generate(const std::string& path8, const std::string& path16, long bytes) {
+    std::mt19937_64 random(42);
+    const char* extras[] = {"\xC3\xA9", "\xC3\xBC", "\xE2\x82\xAC", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xCE\xB1"};
+    std::ofstream out8(path8, std::ios::binary), out16(path16, std::ios::binary);
+    std::string line;
+    long written = 0;
+    while (written < bytes) {
+        line.clear();
+        std::size_t target = 40 + random() % 81;
+        while (line.size() + 2 < target) {
+            if (random() % 100 == 0) line += extras[random() % 6];
+            else line.push_back(static_cast<char>(random() % 7 == 0 ? ' ' : 'a' + random() % 26));
+        }
+        line += "\r\n";
+        out8 << line;
+        out16 << utf16le(line);
+        written += static_cast<long>(line.size());
+    }
+}
+
+double best(int runs, const std::function<void()>& body) {
+    double bestSeconds = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        body();
+        bestSeconds = std::min(bestSeconds, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return bestSeconds;
+}
+
+void report(const char* name, double bytes, double seconds, double reference = 0) {
+    double mbs = bytes / seconds / 1e6;
+    if (reference > 0) std::printf("  %-44s %9.1f MB/s   ratio %.2f\n", name, mbs, reference / seconds);
+    else std::printf("  %-44s %9.1f MB/s\n", name, mbs);
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string key = argv[i];
+        if (key == "--size-mib") options.sizeMiB = std::atol(argv[i + 1]);
+        else if (key == "--dir") options.dir = argv[i + 1];
+        else if (key == "--module") options.module = argv[i + 1];
+        else if (key == "--runs") options.runs = std::atoi(argv[i + 1]);
+        else { std::fprintf(stderr, "unknown option %s\n", argv[i]); return 2; }
+    }
+    std::filesystem::create_directories(options.dir);
+    const std::string path8 = options.dir + "/lines-" + std::to_string(options.sizeMiB) + "m.utf8.txt";
+    const std::string path16 = options.dir + "/lines-" + std::to_string(options.sizeMiB) + "m.utf16le.txt";
+    if (!std::filesystem::exists(path8) || !std::filesystem::exists(path16)) {
+        std::printf("generating %ld MiB of text in %s\n", options.sizeMiB, options.dir.c_str());
+        generate(path8, path16, options.sizeMiB << 20);
+    }
+    const double size8 = static_cast<double>(std::filesystem::file_size(path8));
+    const double size16 = static_cast<double>(std::filesystem::file_size(path16));
+
+    void* module = dlopen(options.module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) { std::fprintf(stderr, "cannot load %s: %s\n", options.module.c_str(), dlerror()); return 1; }
+    auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module, VRB_IO_INITIALIZE_NAME));
+    VrbIO* service = initialize ? initialize() : nullptr;
+    if (!service) { std::fprintf(stderr, "no service\n"); return 1; }
+
+    auto readLines = [&](const std::string& path, int encoding) {
+        VrbString error;
+        VrbTxtFile* file = service->openTextFile(VrbString(path.c_str(), false), 1, encoding, 0, &error);
+        if (!file) { std::fprintf(stderr, "%s\n", error.asCstr()); std::exit(1); }
+        char* text;
+        bool eol;
+        long lines = 0;
+        while (file->readLine(-1, &text, &eol) > 0 || eol) ++lines;
+        file->destroy();
+        if (lines == 0) std::exit(1);
+    };
+
+    std::printf("reading (%.0f MB UTF-8, %.0f MB UTF-16LE; best of %d)\n", size8 / 1e6, size16 / 1e6, options.runs);
+    double getlineSeconds = best(options.runs, [&] {
+        std::ifstream in(path8, std::ios::binary);
+        std::vector<char> buffer(1 << 20);
+        in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        std::string line;
+        long lines = 0;
+        while (std::getline(in, line)) ++lines;
+        if (lines == 0) std::exit(1);
+    });
+    report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
+    report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
+
+    double iconvSeconds = best(options.runs, [&] {
+        iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
+        int fd = ::open(path16.c_str(), O_RDONLY);
+        std::vector<char> in(1 << 20), out(2 << 20);
+        ssize_t n;
+        std::size_t carry = 0;
+        while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
+            char* src = in.data();
+            std::size_t left = carry + static_cast<std::size_t>(n);
+            char* dst = out.data();
+            std::size_t room = out.size();
+            iconv(cd, &src, &left, &dst, &room);
+            std::memmove(in.data(), src, left);
+            carry = left;
+        }
+        ::close(fd);
+        iconv_close(cd);
+    });
+    report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
+    report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+
+    // Writing: the lines in memory, each written with its newline.
+    const std::string text8 = readAll(path8);
+    std::vector<std::pair<std::size_t, std::size_t>> lines;
+    for (std::size_t start = 0; start < text8.size();) {
+        std::size_t end = text8.find("\r\n", start);
+        lines.emplace_back(start, end - start);
+        start = end + 2;
+    }
+    const std::string out8 = options.dir + "/out.utf8.txt", out16 = options.dir + "/out.utf16le.txt";
+    std::printf("writing %zu lines\n", lines.size());
+    for (int encoding : {0, 46}) {
+        const bool wide = encoding == 46;
+        const std::string target = wide ? out16 : out8;
+        const double bytes = wide ? size16 : size8;
+        // The same lines, newline included, already in the target encoding.
+        std::string encoded;
+        std::vector<std::size_t> lengths;
+        encoded.reserve(static_cast<std::size_t>(bytes));
+        lengths.reserve(lines.size());
+        for (const auto& line : lines) {
+            std::string piece = text8.substr(line.first, line.second + 2);
+            if (wide) piece = utf16le(piece);
+            encoded += piece;
+            lengths.push_back(piece.size());
+        }
+        double fwriteSeconds = best(options.runs, [&] {
+            FILE* f = std::fopen(target.c_str(), "wb");
+            std::size_t at = 0;
+            for (std::size_t length : lengths) {
+                std::fwrite(encoded.data() + at, 1, length, f);
+                at += length;
+            }
+            std::fclose(f);
+        });
+        double ours = best(options.runs, [&] {
+            VrbString error;
+            VrbTxtFile* file = service->openTextFile(VrbString(target.c_str(), false), 2, encoding,
+                                                     static_cast<int>(VRB_TXT_NEWLINE_CRLF), &error);
+            if (!file) { std::fprintf(stderr, "%s\n", error.asCstr()); std::exit(1); }
+            for (const auto& line : lines) file->writeln(text8.data() + line.first, static_cast<int>(line.second));
+            if (!file->close()) std::exit(1);
+            file->destroy();
+        });
+        if (std::filesystem::file_size(target) != static_cast<std::uintmax_t>(bytes)) {
+            std::fprintf(stderr, "written size differs\n");
+            return 1;
+        }
+        std::printf(" %s\n", wide ? "UTF-16LE" : "UTF-8");
+        report("fwrite of the pre-encoded bytes", bytes, fwriteSeconds);
+        report("writeln", bytes, ours, fwriteSeconds);
+        std::string python = "python3 -c \"import sys,time\n"
+                             "lines=open(sys.argv[1],encoding='utf-8',newline='').read().splitlines(True)\n"
+                             "best=1e30\n"
+                             "for _ in range(int(sys.argv[4])):\n"
+                             "  t=time.perf_counter()\n"
+                             "  with open(sys.argv[2],'w',encoding=sys.argv[3],newline='') as f:\n"
+                             "    for l in lines: f.write(l)\n"
+                             "  best=min(best,time.perf_counter()-t)\n"
+                             "print(best)\" " + path8 + " " + target + " " + (wide ? "utf-16-le" : "utf-8") +
+                             " " + std::to_string(options.runs);
+        FILE* pipe = popen(python.c_str(), "r");
+        double pythonSeconds = 0;
+        if (pipe && std::fscanf(pipe, "%lf", &pythonSeconds) == 1 && pythonSeconds > 0) {
+            report("Python text writer", bytes, pythonSeconds);
+            std::printf("  %-44s ratio %.2f\n", "writeln against Python", pythonSeconds / ours);
+        } else {
+            std::printf("  Python text writer: not available\n");
+        }
+        if (pipe) pclose(pipe);
+    }
+    service->destroy();
+    return 0;
+}
