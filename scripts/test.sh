@@ -19,6 +19,10 @@ suite() {
     (cd "$dir" && ctest --output-on-failure -j2 2>&1 | tee ctest.log)
 }
 
+# The HDFS conformance tests find their cluster through VRB_HDFS_HTTP: the
+# local test cluster is to be started here, its address exported, and it is
+# to be stopped on exit.
+
 status=0
 suite "$build" || status=1
 suite "$build-asan" -DVRB_SANITIZE=ON || status=1
