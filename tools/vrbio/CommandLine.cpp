@@ -8,14 +8,14 @@ namespace {
 
 constexpr OptionSpec kHelpOptions[] = {{"--help", false}, {"-h", false}};
 
-const OptionSpec* findSpec(std::initializer_list<OptionSpec> options, const char* name, std::size_t length) {
-    auto matches = [&](const OptionSpec& spec) {
-        return std::strlen(spec.name) == length && std::strncmp(spec.name, name, length) == 0;
+const OptionSpec* findOption(std::initializer_list<OptionSpec> options, const char* name, std::size_t length) {
+    auto matches = [&](const OptionSpec& option) {
+        return std::strlen(option.name) == length && std::strncmp(option.name, name, length) == 0;
     };
-    for (const OptionSpec& spec : options)
-        if (matches(spec)) return &spec;
-    for (const OptionSpec& spec : kHelpOptions)
-        if (matches(spec)) return &spec;
+    for (const OptionSpec& option : options)
+        if (matches(option)) return &option;
+    for (const OptionSpec& option : kHelpOptions)
+        if (matches(option)) return &option;
     return nullptr;
 }
 
@@ -42,30 +42,30 @@ bool CommandLine::parse(int count, char* const* arguments, std::initializer_list
         std::size_t nameLength = equals != nullptr ? static_cast<std::size_t>(equals - argument)
                                  : isLong         ? std::strlen(argument)
                                                   : 2;
-        const OptionSpec* spec = findSpec(options, argument, nameLength);
-        if (spec == nullptr) {
+        const OptionSpec* option = findOption(options, argument, nameLength);
+        if (option == nullptr) {
             *problem = "unknown option '" + std::string(argument, isLong ? nameLength : 2) + "'";
             return false;
         }
         const char* attached = equals != nullptr                      ? equals + 1
                                : !isLong && argument[2] != '\0' ? argument + 2
                                                                 : nullptr;
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (attached != nullptr) {
-                *problem = "option '" + std::string(spec->name) + "' takes no value";
+                *problem = "option '" + std::string(option->name) + "' takes no value";
                 return false;
             }
-            occurrences_.push_back({spec->name, ""});
+            occurrences_.push_back({option->name, ""});
             continue;
         }
         if (attached == nullptr) {
             if (index + 1 >= count) {
-                *problem = "option '" + std::string(spec->name) + "' needs a value";
+                *problem = "option '" + std::string(option->name) + "' needs a value";
                 return false;
             }
             attached = arguments[++index];
         }
-        occurrences_.push_back({spec->name, attached});
+        occurrences_.push_back({option->name, attached});
     }
     return true;
 }
