@@ -4,9 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev python3)
-# The Hadoop backend and its tests against a local cluster will add:
-#   libcurl4-openssl-dev nlohmann-json3-dev default-jdk maven
-# packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk maven)
+# The Hadoop access library, and the local HDFS cluster its tests run against.
+packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
 
 present() {
   case "$1" in
@@ -15,6 +14,9 @@ present() {
     ninja-build) command -v ninja >/dev/null ;;
     g++) command -v g++ >/dev/null ;;
     python3) command -v python3 >/dev/null ;;
+    default-jdk-headless) command -v java >/dev/null && command -v javac >/dev/null ;;
+    maven) command -v mvn >/dev/null ;;
+    curl) command -v curl >/dev/null ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;
   esac
 }
