@@ -1,0 +1,46 @@
+package vrbaseio.hdfs;
+
+import java.io.IOException;
+
+import org.apache.hadoop.conf.Configuration;
+import org.apache.hadoop.fs.FileSystem;
+import org.apache.hadoop.fs.Path;
+import org.apache.hadoop.fs.permission.FsPermission;
+
+/** The configuration and the namespace layout that the tests rely on. */
+final class ClusterSettings {
+    static final long BLOCK_SIZE = 1024 * 1024;
+    static final int LIST_LIMIT = 5;
+
+    private static final FsPermission WORLD_WRITABLE_STICKY = new FsPermission((short) 01777);
+
+    private ClusterSettings() {
+    }
+
+    static Configuration defaults() {
+        Configuration conf = new Configuration();
+        conf.setInt("dfs.replication", 1);
+        // Small blocks make ordinary test files span several of them.
+        conf.setLong("dfs.namenode.fs-limits.min-block-size", 0);
+        conf.setLong("dfs.blocksize", BLOCK_SIZE);
+        // Small pages make LISTSTATUS_BATCH continue after a handful of entries.
+        conf.setInt("dfs.ls.limit", LIST_LIMIT);
+        conf.setBoolean("dfs.permissions.enabled", true);
+        // With one DataNode there is no replacement to find when appending.
+        conf.set("dfs.client.block.write.replace-datanode-on-failure.policy", "NEVER");
+        return conf;
+    }
+
+    /**
+     * World-writable sticky /tmp and /user, so that a test may work in a
+     * directory of its own under any user name, and the superuser's home.
+     */
+    static void prepareNamespace(FileSystem fs, String superuser) throws IOException {
+        for (String shared : new String[] {"/tmp", "/user"}) {
+            Path path = new Path(shared);
+            fs.mkdirs(path);
+            fs.setPermission(path, WORLD_WRITABLE_STICKY);
+        }
+        fs.mkdirs(new Path("/user/" + superuser));
+    }
+}

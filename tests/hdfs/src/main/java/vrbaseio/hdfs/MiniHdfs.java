@@ -1,0 +1,132 @@
+package vrbaseio.hdfs;
+
+import java.io.BufferedOutputStream;
+import java.io.BufferedReader;
+import java.io.FileDescriptor;
+import java.io.FileOutputStream;
+import java.io.IOException;
+import java.io.InputStreamReader;
+import java.io.PrintStream;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+import java.util.Comparator;
+import java.util.stream.Stream;
+
+import org.apache.hadoop.conf.Configuration;
+import org.apache.hadoop.hdfs.MiniDFSCluster;
+import org.apache.hadoop.security.UserGroupInformation;
+import org.apache.hadoop.util.ShutdownHookManager;
+
+/**
+ * A one-DataNode HDFS for tests and benchmarks, alive as long as its standard
+ * input is open.
+ *
+ * <p>usage: MiniHdfs [--base-dir DIR] [KEY=VALUE...]
+ *
+ * <p>The data directory is a fresh directory inside DIR (or inside the system
+ * temporary directory) and is removed at exit. KEY=VALUE pairs override the
+ * cluster configuration. Standard output carries only the protocol: first
+ * {@code HDFS_HTTP_PORT=<port>} once the cluster is up, then one reply per
+ * command read from standard input (see {@link CommandProcessor}). Everything
+ * else, Hadoop's logging included, goes to standard error.
+ */
+public final class MiniHdfs {
+    private static final int SHUTDOWN_HOOK_PRIORITY = 100; // before the FileSystem cache closes
+
+    private final Path dataRoot;
+    private MiniDFSCluster cluster;
+    private boolean stopped;
+
+    private MiniHdfs(Path dataRoot) {
+        this.dataRoot = dataRoot;
+    }
+
+    public static void main(String[] args) throws Exception {
+        // Hadoop and its libraries print to System.out here and there; the
+        // protocol keeps the real standard output to itself.
+        // Buffered and flushed per line, so that each line reaches the reply
+        // file in one piece.
+        PrintStream protocol = new PrintStream(
+                new BufferedOutputStream(new FileOutputStream(FileDescriptor.out)), false, StandardCharsets.UTF_8);
+        System.setOut(System.err);
+
+        Path baseDir = null;
+        Configuration conf = ClusterSettings.defaults();
+        for (int i = 0; i < args.length; i++) {
+            if (args[i].equals("--base-dir") && i + 1 < args.length) {
+                baseDir = Paths.get(args[++i]);
+            } else if (args[i].indexOf('=') > 0) {
+                int eq = args[i].indexOf('=');
+                conf.set(args[i].substring(0, eq), args[i].substring(eq + 1));
+            } else {
+                System.err.println("MiniHdfs: unknown argument " + args[i]);
+                System.exit(2);
+            }
+        }
+
+        Path dataRoot = baseDir == null
+                ? Files.createTempDirectory("mini-hdfs-")
+                : Files.createTempDirectory(Files.createDirectories(baseDir), "mini-hdfs-");
+        MiniHdfs hdfs = new MiniHdfs(dataRoot);
+        ShutdownHookManager.get().addShutdownHook(hdfs::stop, SHUTDOWN_HOOK_PRIORITY);
+
+        int status = 0;
+        try {
+            int port = hdfs.start(conf);
+            protocol.print("HDFS_HTTP_PORT=" + port + "\n");
+            protocol.flush();
+            CommandProcessor commands = new CommandProcessor(hdfs.cluster.getFileSystem(), protocol);
+            BufferedReader input = new BufferedReader(new InputStreamReader(System.in, StandardCharsets.UTF_8));
+            for (String line; (line = input.readLine()) != null; ) {
+                commands.execute(line);
+            }
+        } catch (Throwable failure) {
+            System.err.println("MiniHdfs: " + failure);
+            failure.printStackTrace();
+            status = 1;
+        }
+        hdfs.stop();
+        // Hadoop leaves non-daemon threads behind after shutdown.
+        System.exit(status);
+    }
+
+    private int start(Configuration conf) throws IOException {
+        conf.set(MiniDFSCluster.HDFS_MINIDFS_BASEDIR, dataRoot.resolve("dfs").toString());
+        long started = System.nanoTime();
+        cluster = new MiniDFSCluster.Builder(conf)
+                .numDataNodes(1)
+                .nameNodePort(0)
+                .nameNodeHttpPort(0)
+                .format(true)
+                .build();
+        cluster.waitActive();
+        String superuser = UserGroupInformation.getCurrentUser().getShortUserName();
+        ClusterSettings.prepareNamespace(cluster.getFileSystem(), superuser);
+        int port = cluster.getNameNode().getHttpAddress().getPort();
+        System.err.printf("MiniHdfs: up in %.1f s, HTTP port %d, superuser %s, data in %s%n",
+                (System.nanoTime() - started) / 1e9, port, superuser, dataRoot);
+        return port;
+    }
+
+    /** Shuts the cluster down and removes its data; safe to call twice and from the shutdown hook. */
+    private synchronized void stop() {
+        if (stopped) {
+            return;
+        }
+        stopped = true;
+        if (cluster != null) {
+            try {
+                cluster.shutdown(true);
+            } catch (Throwable failure) {
+                System.err.println("MiniHdfs: shutdown: " + failure);
+            }
+        }
+        try (Stream<Path> tree = Files.walk(dataRoot)) {
+            tree.sorted(Comparator.reverseOrder()).forEach(path -> path.toFile().delete());
+        } catch (IOException | RuntimeException failure) {
+            System.err.println("MiniHdfs: removing " + dataRoot + ": " + failure);
+        }
+    }
+}
