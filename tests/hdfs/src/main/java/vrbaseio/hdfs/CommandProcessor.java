@@ -135,11 +135,13 @@ final class CommandProcessor {
         return (System.nanoTime() - started) / 1e9;
     }
 
+    /** The first line, shortened: server-side failures append their stack trace. */
     private static String oneLine(String message) {
         if (message == null) {
             return "";
         }
-        String flat = message.replaceAll("\\s+", " ").strip();
-        return flat.length() > MAX_ERROR_LENGTH ? flat.substring(0, MAX_ERROR_LENGTH) + "..." : flat;
+        int end = message.indexOf('\n');
+        String first = (end < 0 ? message : message.substring(0, end)).strip();
+        return first.length() > MAX_ERROR_LENGTH ? first.substring(0, MAX_ERROR_LENGTH) + "..." : first;
     }
 }
