@@ -14,7 +14,9 @@ present() {
     ninja-build) command -v ninja >/dev/null ;;
     g++) command -v g++ >/dev/null ;;
     python3) command -v python3 >/dev/null ;;
-    default-jdk-headless) command -v java >/dev/null && command -v javac >/dev/null ;;
+    # The test cluster needs Java 17 or later.
+    default-jdk-headless) command -v javac >/dev/null &&
+      [ "$(javac -version 2>&1 | sed -E 's/^javac ([0-9]+).*/\1/')" -ge 17 ] 2>/dev/null ;;
     maven) command -v mvn >/dev/null ;;
     curl) command -v curl >/dev/null ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;

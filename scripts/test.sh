@@ -5,6 +5,7 @@
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 build=${VRB_BUILD_DIR:-build}
 
 scripts/install-deps.sh
@@ -16,14 +17,20 @@ suite() {
   rm -f "$dir/ctest.log"
   cmake -S . -B "$dir" -G Ninja -DVRB_WERROR=ON "$@" &&
     cmake --build "$dir" &&
-    (cd "$dir" && ctest --output-on-failure -j2 2>&1 | tee ctest.log)
+    (cd "$dir" && "${hdfs_run[@]}" ctest --output-on-failure -j2 2>&1 | tee ctest.log)
 }
 
-# The HDFS conformance tests find their cluster through VRB_HDFS_HTTP: the
-# local test cluster is to be started here, its address exported, and it is
-# to be stopped on exit.
+# Each suite's ctest runs under a fresh test HDFS; tests find it through
+# VRB_HDFS_HTTP. Built here once so that a Maven failure shows on its own.
+hdfs_run=("$root/tests/hdfs/cluster.sh" run --)
+if ! tests/hdfs/cluster.sh build; then
+  echo "test.sh: the test HDFS did not build; the HDFS tests have no cluster" >&2
+  hdfs_run=()
+  hdfs_failed=1
+fi
 
 status=0
+[ -z "${hdfs_failed:-}" ] || status=1
 suite "$build" || status=1
 suite "$build-asan" -DVRB_SANITIZE=ON || status=1
 
