@@ -12,7 +12,7 @@ struct Release {
 };
 using HadoopUriPtr = std::unique_ptr<VrHadoopURI, Release>;
 
-HadoopUriPtr parse(const char* text) { return HadoopUriPtr(getHadoopURIFromURIString(VrbString(text, true))); }
+HadoopUriPtr parse(const char* text) { return HadoopUriPtr(getHadoopURIFromURIString(VrbString(text, false))); }
 HadoopUriPtr fromPath(const char* path) {
     return HadoopUriPtr(getHadoopURIFromComponents(VrbString(path, true)));
 }

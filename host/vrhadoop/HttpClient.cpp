@@ -1,0 +1,93 @@
+#include "HttpClient.h"
+
+#include "transfer_limits.h"
+
+namespace vrhadoop {
+
+const char* methodName(HttpMethod method) noexcept {
+    switch (method) {
+        case HttpMethod::Get: return "GET";
+        case HttpMethod::Put: return "PUT";
+        case HttpMethod::Post: return "POST";
+        case HttpMethod::Delete: return "DELETE";
+    }
+    return "GET";
+}
+
+HttpClient::HttpClient() noexcept : curl_(curlLibrary_.ready() ? curl_easy_init() : nullptr) { errorBuffer_[0] = '\0'; }
+
+HttpClient::~HttpClient() {
+    if (curl_) curl_easy_cleanup(curl_);
+}
+
+std::size_t HttpClient::receive(char* data, std::size_t size, std::size_t count, void* self) noexcept {
+    auto* client = static_cast<HttpClient*>(self);
+    std::size_t length = size * count;
+    long status = 0;
+    curl_easy_getinfo(client->curl_, CURLINFO_RESPONSE_CODE, &status);
+    bool success = status >= 200 && status < 300;
+    try {
+        if (success && client->sink_) {
+            if (client->sink_->take(data, length)) return length;
+            client->sinkRefusal_ = client->sink_->refusal();
+            return 0;
+        }
+        std::string& body = client->outcome_->body;
+        std::size_t limit = success ? kMaxBodyBytes : kMaxErrorBodyBytes;
+        if (body.size() + length <= limit) {
+            body.append(data, length);
+        } else if (success) {
+            client->sinkRefusal_ = "the answer of " + client->outcome_->server + " is larger than " +
+                                   std::to_string(kMaxBodyBytes >> 20) + " MiB";
+            return 0;
+        } else {
+            body.append(data, limit - body.size());
+        }
+        return length;
+    } catch (...) {
+        // Ending the transfer here reports it as failed; an exception must
+        // not unwind through curl.
+        return 0;
+    }
+}
+
+void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink* sink, HttpOutcome* outcome) {
+    *outcome = HttpOutcome();
+    outcome->server = serverOf(url);
+    if (!curl_) {
+        outcome->transportError = "the HTTP library could not be set up";
+        return;
+    }
+    curl_easy_reset(curl_);
+    applyCommonOptions(curl_, errorBuffer_);
+    // A blocking request: curl's own low-speed check is the stall timeout.
+    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, (transferLimits().stallTimeoutMs + 999) / 1000);
+    curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+    if (method == HttpMethod::Get) {
+        curl_easy_setopt(curl_, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, methodName(method));
+    }
+    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::receive);
+    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, this);
+    sink_ = sink;
+    outcome_ = outcome;
+    sinkRefusal_.clear();
+    CURLcode code = curl_easy_perform(curl_);
+    sink_ = nullptr;
+    outcome_ = nullptr;
+
+    curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &outcome->status);
+    char* location = nullptr;
+    if (curl_easy_getinfo(curl_, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
+        outcome->location = location;
+    }
+    if (code == CURLE_WRITE_ERROR && !sinkRefusal_.empty()) {
+        outcome->transportError = sinkRefusal_;
+    } else if (code != CURLE_OK) {
+        outcome->transportError = describeTransportError(code, errorBuffer_, outcome->server);
+    }
+}
+
+}  // namespace vrhadoop

@@ -1,0 +1,20 @@
+// What one HTTP exchange came to.
+#pragma once
+
+#include <string>
+
+namespace vrhadoop {
+
+struct HttpOutcome {
+    std::string server;           // "http://HOST:PORT" of the request, for messages
+    std::string transportError;   // set when no complete answer arrived
+    long status = 0;              // the answer's HTTP status
+    std::string location;         // where a redirect points
+    std::string body;             // the answer's body, unless a sink took it
+
+    bool answered() const { return transportError.empty(); }
+    bool succeeded() const { return answered() && status >= 200 && status < 300; }
+    bool redirected() const { return answered() && status >= 300 && status < 400 && !location.empty(); }
+};
+
+}  // namespace vrhadoop

@@ -1,0 +1,148 @@
+#include "WebHdfsClient.h"
+
+#include <cstring>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "webhdfs_path.h"
+
+namespace vrhadoop {
+namespace {
+
+constexpr int kMaxRedirects = 4;
+
+// Fills a caller's buffer and refuses anything beyond it.
+class BufferSink final : public ResponseSink {
+public:
+    BufferSink(char* destination, std::size_t capacity) : destination_(destination), capacity_(capacity) {}
+    bool take(const char* data, std::size_t length) override {
+        if (length > capacity_ - filled_) return false;
+        std::memcpy(destination_ + filled_, data, length);
+        filled_ += length;
+        return true;
+    }
+    std::string refusal() const override {
+        return "the server sent more than the " + std::to_string(capacity_) + " bytes asked for";
+    }
+    void restart() { filled_ = 0; }
+    std::size_t filled() const { return filled_; }
+
+private:
+    char* destination_;
+    std::size_t capacity_;
+    std::size_t filled_ = 0;
+};
+
+Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
+    return Failure{FailureKind::Other, outcome.server + " sent an answer that is not " + what, {}};
+}
+
+}  // namespace
+
+WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+
+std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
+    std::string url = endpoint_.nameNode + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";
+    url += op;
+    if (!endpoint_.delegationToken.empty()) {
+        url += "&delegation=" + percentEncode(endpoint_.delegationToken, false);
+    } else if (!endpoint_.user.empty()) {
+        url += "&user.name=" + percentEncode(endpoint_.user, false);
+    }
+    return url + extraQuery;
+}
+
+std::string WebHdfsClient::scrubbed(std::string text) const {
+    const std::string& token = endpoint_.delegationToken;
+    if (token.empty()) return text;
+    for (const std::string& form : {token, percentEncode(token, false)}) {
+        for (std::size_t at; (at = text.find(form)) != std::string::npos;) text.replace(at, form.size(), "***");
+    }
+    return text;
+}
+
+Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
+    Failure failure = describeFailure(outcome);
+    failure.phrase = scrubbed(std::move(failure.phrase));
+    failure.detail = scrubbed(std::move(failure.detail));
+    return failure;
+}
+
+bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::string& path,
+                         const std::string& extraQuery, Failure* failure) {
+    HttpOutcome outcome;
+    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    if (outcome.succeeded()) return true;
+    *failure = failureOf(outcome);
+    return false;
+}
+
+bool WebHdfsClient::callJson(HttpMethod method, std::string_view op, const std::string& path,
+                             const std::string& extraQuery, nlohmann::json* answer, Failure* failure) {
+    HttpOutcome outcome;
+    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    if (!outcome.succeeded()) {
+        *failure = failureOf(outcome);
+        return false;
+    }
+    *answer = nlohmann::json::parse(outcome.body, nullptr, false);
+    if (!answer->is_object()) {
+        *failure = malformedAnswer(outcome, "a JSON object");
+        return false;
+    }
+    return true;
+}
+
+bool WebHdfsClient::status(const std::string& path, WebHdfsEntry* entry, Failure* failure) {
+    nlohmann::json answer;
+    if (!callJson(HttpMethod::Get, "GETFILESTATUS", path, {}, &answer, failure)) return false;
+    auto found = answer.find("FileStatus");
+    if (found == answer.end() || !parseFileStatus(*found, entry)) {
+        *failure = Failure{FailureKind::Other, "the server's answer holds no valid FileStatus", {}};
+        return false;
+    }
+    return true;
+}
+
+bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
+                                   const std::string& extraQuery, std::string* location, Failure* failure) {
+    HttpOutcome outcome;
+    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    if (outcome.redirected()) {
+        *location = outcome.location;
+        return true;
+    }
+    *failure = outcome.succeeded() ? Failure{FailureKind::Other,
+                                           outcome.server + " did not redirect the " + std::string(op) + " request",
+                                           {}}
+                                   : failureOf(outcome);
+    return false;
+}
+
+bool WebHdfsClient::readRange(const std::string& path, std::int64_t offset, std::size_t length, char* destination,
+                              std::size_t* received, Failure* failure) {
+    BufferSink sink(destination, length);
+    std::string target =
+        url("OPEN", path, "&offset=" + std::to_string(offset) + "&length=" + std::to_string(length));
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        HttpOutcome outcome;
+        sink.restart();
+        http_.perform(HttpMethod::Get, target, &sink, &outcome);
+        if (outcome.redirected()) {
+            target = outcome.location;
+            continue;
+        }
+        if (!outcome.succeeded()) {
+            *failure = failureOf(outcome);
+            return false;
+        }
+        *received = sink.filled();
+        return true;
+    }
+    *failure = Failure{FailureKind::Other,
+                       "the server redirected the read more than " + std::to_string(kMaxRedirects) + " times", {}};
+    return false;
+}
+
+}  // namespace vrhadoop

@@ -1,0 +1,65 @@
+// WebHDFS calls over one kept-alive HTTP client: URLs, JSON answers,
+// statuses, redirects and ranges of a file. Each object of the library that
+// talks to the server holds its own client.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "HttpClient.h"
+#include "failure.h"
+#include "file_status_json.h"
+
+namespace vrhadoop {
+
+// Where and as whom requests go.
+struct WebHdfsEndpoint {
+    std::string nameNode;          // "http://HOST:PORT"
+    std::string user;              // user.name; empty: the server's default user
+    std::string delegationToken;   // sent instead of user.name when given
+};
+
+class WebHdfsClient {
+public:
+    explicit WebHdfsClient(WebHdfsEndpoint endpoint);
+
+    const WebHdfsEndpoint& endpoint() const { return endpoint_; }
+    bool ready() const { return http_.ready(); }
+
+    // The NameNode URL of operation `op` on `path` (normalised), with
+    // `extraQuery` ("&name=value...", values already encoded) appended.
+    std::string url(std::string_view op, const std::string& path, const std::string& extraQuery = {}) const;
+
+    // A request answered with a JSON object; false with *failure otherwise.
+    bool callJson(HttpMethod method, std::string_view op, const std::string& path, const std::string& extraQuery,
+                  nlohmann::json* answer, Failure* failure);
+    // A request whose successful answer carries nothing we need.
+    bool call(HttpMethod method, std::string_view op, const std::string& path, const std::string& extraQuery,
+              Failure* failure);
+    // GETFILESTATUS. A missing path fails with FailureKind::NotFound.
+    bool status(const std::string& path, WebHdfsEntry* entry, Failure* failure);
+    // Where the NameNode redirects a two-step operation (CREATE, APPEND).
+    bool redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
+                        const std::string& extraQuery, std::string* location, Failure* failure);
+    // Bytes [offset, offset + length) of a file into `destination` (room for
+    // `length` bytes), following the redirect to a DataNode. *received may
+    // fall short of `length` only when the server sent a shorter, complete
+    // answer; a broken transfer is a failure.
+    bool readRange(const std::string& path, std::int64_t offset, std::size_t length, char* destination,
+                   std::size_t* received, Failure* failure);
+
+    // The failure an exchange stands for, without the delegation token
+    // (server messages may quote it).
+    Failure failureOf(const HttpOutcome& outcome) const;
+    std::string scrubbed(std::string text) const;
+
+private:
+    WebHdfsEndpoint endpoint_;
+    HttpClient http_;
+};
+
+}  // namespace vrhadoop

@@ -1,0 +1,147 @@
+#include "WebHdfsDirIterator.h"
+
+#include <climits>
+#include <ctime>
+#include <memory>
+#include <new>
+
+#include <nlohmann/json.hpp>
+
+#include "webhdfs_path.h"
+
+namespace vrhadoop {
+namespace {
+
+const nlohmann::json* member(const nlohmann::json& object, const char* name) {
+    if (!object.is_object()) return nullptr;
+    auto found = object.find(name);
+    return found == object.end() ? nullptr : &*found;
+}
+
+// {"DirectoryListing": {"partialListing": {"FileStatuses": {"FileStatus": [...]}},
+//                       "remainingEntries": N}}
+bool parsePage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining) {
+    const nlohmann::json* listing = member(answer, "DirectoryListing");
+    const nlohmann::json* partial = listing ? member(*listing, "partialListing") : nullptr;
+    const nlohmann::json* statuses = partial ? member(*partial, "FileStatuses") : nullptr;
+    const nlohmann::json* list = statuses ? member(*statuses, "FileStatus") : nullptr;
+    const nlohmann::json* more = listing ? member(*listing, "remainingEntries") : nullptr;
+    if (!list || !list->is_array() || !more || !more->is_number_integer()) return false;
+    *remaining = more->get<std::int64_t>();
+    entries->clear();
+    entries->reserve(list->size());
+    for (const nlohmann::json& item : *list) {
+        WebHdfsEntry entry;
+        if (!parseFileStatus(item, &entry) || entry.name.empty()) return false;
+        entries->push_back(std::move(entry));
+    }
+    return true;
+}
+
+void assignLocalDate(std::int64_t seconds, VrbDate* date) {
+    std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+#if defined(_WIN32)
+    bool converted = localtime_s(&local, &time) == 0;
+#else
+    bool converted = localtime_r(&time, &local) != nullptr;
+#endif
+    if (converted) {
+        date->assign(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                     0);
+    } else {
+        *date = VrbDate();
+    }
+}
+
+}  // namespace
+
+WebHdfsDirIterator* WebHdfsDirIterator::open(const WebHdfsEndpoint& endpoint, const std::string& path,
+                                             std::string* message) {
+    std::string action = "Cannot list directory " + path + ": ";
+    std::unique_ptr<WebHdfsDirIterator> iterator(new (std::nothrow) WebHdfsDirIterator(endpoint, path));
+    if (!iterator || !iterator->client_.ready()) {
+        *message = action + (iterator ? "the HTTP library could not be set up" : "out of memory");
+        return nullptr;
+    }
+    WebHdfsEntry entry;
+    Failure failure;
+    if (!iterator->client_.status(path, &entry, &failure)) {
+        if (failure.kind == FailureKind::NotFound) failure.phrase = "Directory does not exist";
+        *message = action + failure.text();
+        return nullptr;
+    }
+    if (!entry.isDirectory) {
+        *message = action + "Path is a file, not a directory";
+        return nullptr;
+    }
+    if (!iterator->fetchPage()) {
+        *message = iterator->failure_;
+        return nullptr;
+    }
+    return iterator.release();
+}
+
+bool WebHdfsDirIterator::fetchPage() {
+    // The NameNode knows the parameter only by its lower-case name.
+    std::string query;
+    std::string after = page_.empty() ? std::string() : page_.back().name;
+    if (!after.empty()) query = "&startafter=" + percentEncode(after, false);
+    nlohmann::json answer;
+    Failure failure;
+    std::vector<WebHdfsEntry> entries;
+    std::int64_t remaining = 0;
+    if (!client_.callJson(HttpMethod::Get, "LISTSTATUS_BATCH", path_, query, &answer, &failure)) {
+        failure_ = "Cannot list directory " + path_ + ": " + failure.text();
+        return false;
+    }
+    if (!parsePage(answer, &entries, &remaining)) {
+        failure_ = "Cannot list directory " + path_ + ": the server sent a listing page that is not valid";
+        return false;
+    }
+    if (entries.empty() && remaining > 0) {
+        failure_ = "Cannot list directory " + path_ + ": the server announced " + std::to_string(remaining) +
+                   " more entries but sent none";
+        return false;
+    }
+    // Pages come in name order; a page that does not start after the last
+    // name would be listed again and again.
+    if (!after.empty() && !entries.empty() && entries.front().name <= after) {
+        failure_ = "Cannot list directory " + path_ + ": the server sent a page that does not continue the listing";
+        return false;
+    }
+    page_ = std::move(entries);
+    remainingEntries_ = remaining;
+    nextEntry_ = 0;
+    return true;
+}
+
+void WebHdfsDirIterator::reserved1() {}
+
+bool WebHdfsDirIterator::next(VrbString* name, std::int64_t* extraValue, VrbDate* date, int* timeStamp,
+                              bool* isDirectory, bool* isReadOnly, VrbString* error) {
+    return guarded(error, false, [&] {
+        if (failure_.empty() && nextEntry_ == page_.size() && remainingEntries_ > 0) fetchPage();
+        if (!failure_.empty()) {
+            setError(error, failure_);
+            return false;
+        }
+        if (nextEntry_ == page_.size()) return false;
+        const WebHdfsEntry& entry = page_[nextEntry_++];
+        std::int64_t milliseconds = entry.modificationTime;
+        std::int64_t seconds = milliseconds / 1000 - (milliseconds % 1000 < 0 ? 1 : 0);
+        if (name) name->assign(entry.name.data(), entry.name.size());
+        if (extraValue) *extraValue = entry.length;
+        if (date) assignLocalDate(seconds, date);
+        if (timeStamp) {
+            *timeStamp = seconds > INT_MAX ? INT_MAX : seconds < INT_MIN ? INT_MIN : static_cast<int>(seconds);
+        }
+        if (isDirectory) *isDirectory = entry.isDirectory;
+        if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, client_.endpoint().user);
+        return true;
+    });
+}
+
+void WebHdfsDirIterator::release() { delete this; }
+
+}  // namespace vrhadoop

@@ -1,0 +1,23 @@
+// The library's root object: turns "hadoop" URIs into connections and
+// connections into file systems.
+#pragma once
+
+#include "failure.h"
+#include "hadoop/VRHadoop.h"
+
+namespace vrhadoop {
+
+class WebHdfsRoot final : public VRHadoop {
+public:
+    WebHdfsRoot() = default;
+    ~WebHdfsRoot() = default;
+
+    HadoopConnection* connect(VrURI* uri, VrbString* error) override;
+    const char* version() override;
+    HadoopFileSystem* openFileSystem(HadoopConnection* connection, VrbString* error) override;
+    void reserved4() override;
+    void reserved5() override;
+    void release() override;
+};
+
+}  // namespace vrhadoop

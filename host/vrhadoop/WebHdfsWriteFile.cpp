@@ -1,0 +1,99 @@
+#include "WebHdfsWriteFile.h"
+
+#include <memory>
+#include <new>
+
+namespace vrhadoop {
+
+WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const std::string& path, bool append,
+                                         std::string* message) {
+    std::string action = "Cannot open file " + path + (append ? " for appending: " : " for writing: ");
+    std::unique_ptr<WebHdfsWriteFile> file(new (std::nothrow) WebHdfsWriteFile(endpoint, path));
+    if (!file || !file->client_.ready()) {
+        *message = action + (file ? "the HTTP library could not be set up" : "out of memory");
+        return nullptr;
+    }
+    WebHdfsEntry entry;
+    Failure failure;
+    bool exists = file->client_.status(path, &entry, &failure);
+    if (!exists && failure.kind != FailureKind::NotFound) {
+        *message = action + failure.text();
+        return nullptr;
+    }
+    if (exists && entry.isDirectory) {
+        *message = action + "Path is a directory";
+        return nullptr;
+    }
+    bool appending = append && exists;
+    HttpMethod method = appending ? HttpMethod::Post : HttpMethod::Put;
+    // Appending to a file that is not there creates it, but never replaces
+    // one that another client made in the meantime.
+    std::string query = appending ? "" : (append ? "&overwrite=false" : "&overwrite=true");
+    std::string location;
+    if (!file->client_.redirectTarget(method, appending ? "APPEND" : "CREATE", path, query, &location, &failure)) {
+        *message = action + failure.text();
+        return nullptr;
+    }
+    HttpOutcome outcome;
+    if (!file->upload_.start(method, location, &outcome)) {
+        *message = action + file->client_.failureOf(outcome).text();
+        return nullptr;
+    }
+    file->length_ = appending ? entry.length : 0;
+    return file.release();
+}
+
+bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error) {
+    return guarded(error, false, [&] {
+        if (closed_) {
+            setError(error, "Cannot write to file " + path_ + ": the file is closed");
+            return false;
+        }
+        if (!writeFailure_.empty()) {
+            setError(error, writeFailure_);
+            return false;
+        }
+        if (length < 0 || (length > 0 && !data)) {
+            setError(error, "Cannot write to file " + path_ + ": " + std::to_string(length) + " bytes given");
+            return false;
+        }
+        HttpOutcome outcome;
+        if (!upload_.send(data, static_cast<std::size_t>(length), &outcome)) {
+            writeFailure_ = "Cannot write to file " + path_ + ": " + client_.failureOf(outcome).text();
+            setError(error, writeFailure_);
+            return false;
+        }
+        length_ += length;
+        return true;
+    });
+}
+
+bool WebHdfsWriteFile::close(VrbString* error) {
+    return guarded(error, false, [&] {
+        if (!closed_) {
+            closed_ = true;
+            HttpOutcome outcome;
+            closeSucceeded_ = upload_.finish(&outcome) && outcome.succeeded();
+            if (!closeSucceeded_) {
+                closeFailure_ = "Cannot complete writing file " + path_ + ": " + client_.failureOf(outcome).text();
+            }
+        }
+        // Closing again repeats the verdict: a failed upload never turns
+        // into a success.
+        if (!closeSucceeded_) setError(error, closeFailure_);
+        return closeSucceeded_;
+    });
+}
+
+std::int64_t WebHdfsWriteFile::size() { return length_; }
+
+int WebHdfsWriteFile::read(int, char**, int, VrbString* error) {
+    return guarded(error, -1, [&] {
+        setError(error, "Cannot read file " + path_ + ": it is open for writing");
+        return -1;
+    });
+}
+
+void WebHdfsWriteFile::release() { delete this; }
+
+}  // namespace vrhadoop

@@ -1,0 +1,105 @@
+#include "failure.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vrhadoop {
+namespace {
+
+struct ExceptionMeaning {
+    const char* exception;
+    FailureKind kind;
+    const char* phrase;
+};
+
+constexpr ExceptionMeaning kMeanings[] = {
+    {"FileNotFoundException", FailureKind::NotFound, "File does not exist"},
+    {"AccessControlException", FailureKind::AccessDenied, "Permission denied"},
+    {"AuthorizationException", FailureKind::AccessDenied, "Permission denied"},
+    {"SecurityException", FailureKind::AccessDenied, "Permission denied"},
+    {"InvalidToken", FailureKind::AccessDenied, "The delegation token is not valid (expired or cancelled)"},
+    {"FileAlreadyExistsException", FailureKind::AlreadyExists, "The path exists already"},
+    {"ParentNotDirectoryException", FailureKind::Other, "A parent of the path is a file, not a directory"},
+    {"PathIsNotEmptyDirectoryException", FailureKind::Other, "The directory is not empty"},
+    {"SafeModeException", FailureKind::Other, "The NameNode is in safe mode and refuses changes"},
+    {"RetriableException", FailureKind::Other, "The NameNode is busy; try again later"},
+    {"StandbyException", FailureKind::Other, "The NameNode is on standby; use the active NameNode"},
+    {"AlreadyBeingCreatedException", FailureKind::Other, "Another client is writing the file"},
+    {"RecoveryInProgressException", FailureKind::Other, "The file's last write is still being recovered"},
+    {"LeaseExpiredException", FailureKind::Other, "The lease on the file was lost"},
+    {"NSQuotaExceededException", FailureKind::Other, "The directory's name quota is exceeded"},
+    {"DSQuotaExceededException", FailureKind::Other, "The directory's space quota is exceeded"},
+    {"QuotaExceededException", FailureKind::Other, "A quota is exceeded"},
+    {"InvalidPathException", FailureKind::Other, "The path is not valid"},
+    {"IllegalArgumentException", FailureKind::Other, "The server refused an argument"},
+    {"UnsupportedOperationException", FailureKind::Other, "The server does not support the operation"},
+};
+
+const ExceptionMeaning* meaningOf(std::string_view exception) {
+    // javaClassName-style names carry their package; compare the simple name.
+    std::size_t dot = exception.rfind('.');
+    if (dot != std::string_view::npos) exception.remove_prefix(dot + 1);
+    std::size_t dollar = exception.rfind('$');
+    if (dollar != std::string_view::npos) exception.remove_prefix(dollar + 1);
+    for (const ExceptionMeaning& meaning : kMeanings) {
+        if (exception == meaning.exception) return &meaning;
+    }
+    return nullptr;
+}
+
+std::string stringField(const nlohmann::json& object, const char* name) {
+    auto found = object.find(name);
+    return (found != object.end() && found->is_string()) ? found->get<std::string>() : std::string();
+}
+
+// The first line of a body that is no RemoteException, printable and short.
+std::string bodyExcerpt(const std::string& body) {
+    std::string excerpt;
+    for (char c : body) {
+        if (c == '\n' || c == '\r') {
+            if (!excerpt.empty()) break;
+            continue;
+        }
+        excerpt += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
+        if (excerpt.size() >= 200) {
+            excerpt += "...";
+            break;
+        }
+    }
+    return excerpt;
+}
+
+bool remoteFailure(const HttpOutcome& outcome, Failure* failure) {
+    nlohmann::json answer = nlohmann::json::parse(outcome.body, nullptr, false);
+    if (!answer.is_object()) return false;
+    auto remote = answer.find("RemoteException");
+    if (remote == answer.end() || !remote->is_object()) return false;
+    std::string exception = stringField(*remote, "exception");
+    if (exception.empty()) exception = stringField(*remote, "javaClassName");
+    std::string message = stringField(*remote, "message");
+    const ExceptionMeaning* meaning = meaningOf(exception);
+    failure->kind = meaning ? meaning->kind : FailureKind::Other;
+    failure->phrase = meaning ? meaning->phrase : "The server reported an error";
+    failure->detail = exception.empty() ? std::string("RemoteException") : exception;
+    if (!message.empty()) failure->detail += ": " + message;
+    return true;
+}
+
+}  // namespace
+
+Failure describeFailure(const HttpOutcome& outcome) {
+    Failure failure;
+    if (!outcome.answered()) {
+        failure.phrase = outcome.transportError;
+        return failure;
+    }
+    if (remoteFailure(outcome, &failure)) return failure;
+    failure.phrase = "HTTP status " + std::to_string(outcome.status) + " from " + outcome.server;
+    failure.detail = bodyExcerpt(outcome.body);
+    return failure;
+}
+
+void setError(VrbString* error, std::string_view text) noexcept {
+    if (error) error->assign(text.data(), text.size());
+}
+
+}  // namespace vrhadoop

@@ -1,0 +1,71 @@
+#include "file_status_json.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vrhadoop {
+namespace {
+
+bool integerField(const nlohmann::json& object, const char* name, std::int64_t* value) {
+    auto found = object.find(name);
+    if (found == object.end()) return false;
+    if (found->is_number_integer()) {
+        *value = found->get<std::int64_t>();
+        return true;
+    }
+    if (found->is_number_float()) {
+        *value = static_cast<std::int64_t>(found->get<double>());
+        return true;
+    }
+    return false;
+}
+
+bool stringField(const nlohmann::json& object, const char* name, std::string* value) {
+    auto found = object.find(name);
+    if (found == object.end() || !found->is_string()) return false;
+    *value = found->get<std::string>();
+    return true;
+}
+
+bool parseOctal(const std::string& text, int* bits) {
+    if (text.empty() || text.size() > 4) return false;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '7') return false;
+        value = value * 8 + (c - '0');
+    }
+    *bits = value;
+    return true;
+}
+
+// "755" or "1777"; some servers send the same octal digits as a number.
+bool permissionField(const nlohmann::json& object, int* permission) {
+    auto found = object.find("permission");
+    if (found == object.end()) return false;
+    if (found->is_number_unsigned()) return parseOctal(std::to_string(found->get<std::uint64_t>()), permission);
+    return found->is_string() && parseOctal(found->get_ref<const std::string&>(), permission);
+}
+
+}  // namespace
+
+bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
+    if (!object.is_object()) return false;
+    std::string type;
+    if (!stringField(object, "pathSuffix", &entry->name) || !stringField(object, "type", &type) ||
+        !integerField(object, "length", &entry->length) ||
+        !integerField(object, "modificationTime", &entry->modificationTime) ||
+        !permissionField(object, &entry->permission)) {
+        return false;
+    }
+    entry->isDirectory = type == "DIRECTORY";
+    // Owner and group are informative only; a server may leave them out.
+    if (!stringField(object, "owner", &entry->owner)) entry->owner.clear();
+    if (!stringField(object, "group", &entry->group)) entry->group.clear();
+    return true;
+}
+
+bool isReadOnlyFor(const WebHdfsEntry& entry, const std::string& user) {
+    int writeBit = (!user.empty() && user == entry.owner) ? 0200 : 0002;
+    return (entry.permission & writeBit) == 0;
+}
+
+}  // namespace vrhadoop

@@ -1,0 +1,31 @@
+// WebHDFS FileStatus objects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+namespace vrhadoop {
+
+struct WebHdfsEntry {
+    std::string name;                     // pathSuffix: empty for the status of a path itself
+    bool isDirectory = false;
+    std::int64_t length = 0;
+    std::int64_t modificationTime = 0;    // milliseconds since 1970 UTC
+    int permission = 0;                   // octal bits, e.g. 0755 or 01777
+    std::string owner;
+    std::string group;
+};
+
+// False when `object` is no FileStatus (a field missing or of the wrong type).
+bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry);
+
+// Whether `user` may not write the entry by its permission bits: the owner's
+// write bit when the user owns it, else the bit for others. A client cannot
+// know the user's groups (nor whether the user is a superuser), so the group
+// bits are never consulted; an empty user (the server's default) counts as
+// an other user.
+bool isReadOnlyFor(const WebHdfsEntry& entry, const std::string& user);
+
+}  // namespace vrhadoop

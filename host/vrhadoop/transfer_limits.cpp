@@ -1,0 +1,18 @@
+#include "transfer_limits.h"
+
+#include <cstdio>
+
+namespace vrhadoop {
+
+TransferLimits& transferLimits() noexcept {
+    static TransferLimits limits;
+    return limits;
+}
+
+std::string stallTimeText() {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", static_cast<double>(transferLimits().stallTimeoutMs) / 1000.0);
+    return text;
+}
+
+}  // namespace vrhadoop

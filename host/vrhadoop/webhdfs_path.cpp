@@ -1,0 +1,34 @@
+#include "webhdfs_path.h"
+
+namespace vrhadoop {
+
+std::string normalizePath(std::string_view path) {
+    std::string normal = "/";
+    for (char c : path) {
+        if (c == '/' && normal.back() == '/') continue;
+        normal += c;
+    }
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
+}
+
+std::string percentEncode(std::string_view text, bool keepSlash) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '.' || c == '_' || c == '~';
+        if (unreserved || (keepSlash && c == '/')) {
+            encoded += ch;
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 15];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace vrhadoop

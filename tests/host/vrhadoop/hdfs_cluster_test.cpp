@@ -1,0 +1,215 @@
+// The access library against a real HDFS (tests/hdfs/cluster.sh run -- ...),
+// whose NameNode's HTTP address is in VRB_HDFS_HTTP. Without it the tests
+// skip, except under CI=true, where a missing cluster is a failure.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "access_test_support.h"
+
+namespace vrhadooptest {
+namespace {
+
+constexpr std::size_t kMiB = 1u << 20;
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+class HdfsCluster : public ::testing::Test {
+protected:
+    void SetUp() override {
+        address_ = environment("VRB_HDFS_HTTP");
+        if (address_.empty()) {
+            if (environment("CI") == "true") FAIL() << "VRB_HDFS_HTTP is not set; run under tests/hdfs/cluster.sh run";
+            GTEST_SKIP() << "*** VRB_HDFS_HTTP is not set: no HDFS to test against. "
+                            "Run: tests/hdfs/cluster.sh run -- ctest -R vrhadoop_cluster ***";
+        }
+        std::string superuser = environment("VRB_HDFS_SUPERUSER");
+        admin_ = std::make_unique<Session>(uri("/", superuser.empty() ? "" : "user=" + superuser));
+        ASSERT_TRUE(admin_->fileSystem) << text(admin_->error);
+        root_ = "/vrhadoop-test-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        VrbString error;
+        ASSERT_TRUE(admin_->fileSystem->makeDirectory(VrbString(root_.c_str(), false), 0777, &error)) << text(error);
+        // The permission passed to MKDIRS is masked by the server's umask.
+        ASSERT_TRUE(admin_->fileSystem->setPermission(VrbString(root_.c_str(), false), 0777, &error)) << text(error);
+    }
+
+    void TearDown() override {
+        if (admin_ && admin_->fileSystem) {
+            VrbString error;
+            EXPECT_TRUE(admin_->fileSystem->remove(VrbString(root_.c_str(), false), true, &error)) << text(error);
+        }
+    }
+
+    std::string uri(const std::string& path, const std::string& query = "") const {
+        return "hadoop://" + address_ + path + (query.empty() ? "" : "?" + query);
+    }
+    std::string at(const std::string& name) const { return root_ + "/" + name; }
+
+    Owned<HadoopFile> open(Session& session, const std::string& path, int mode, std::string* error) {
+        VrbString message;
+        Owned<HadoopFile> file(
+            session.fileSystem->openFile(0, VrbString(path.c_str(), false), mode, 0, 16384, &message));
+        *error = text(message);
+        return file;
+    }
+
+    // Writes (mode 2) or appends (mode 0) `data` and closes; "" or the failure.
+    std::string put(Session& session, const std::string& path, int mode, const std::string& data) {
+        std::string error;
+        Owned<HadoopFile> file = open(session, path, mode, &error);
+        if (!file) return error;
+        if (!writeAll(file.get(), data, 16384, &error)) return error;
+        VrbString message;
+        return file->close(&message) ? "" : text(message);
+    }
+
+    std::string get(Session& session, const std::string& path, std::string* error) {
+        Owned<HadoopFile> file = open(session, path, 1, error);
+        return file ? readAll(file.get(), 16384, error) : "";
+    }
+
+    std::string address_;
+    std::string root_;
+    std::unique_ptr<Session> admin_;
+};
+
+TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
+    Session alice(uri("/", "user=alice"));
+    ASSERT_TRUE(alice.fileSystem) << text(alice.error);
+    std::string first = patternedBytes(3 * kMiB + kMiB / 2 + 17, 11);
+    std::string more = patternedBytes(kMiB + 333, 12);
+    ASSERT_EQ(put(alice, at("blocks.bin"), 2, first), "");
+    ASSERT_EQ(put(alice, at("blocks.bin"), 0, more), "");
+    std::string error;
+    Owned<HadoopFile> file = open(alice, at("blocks.bin"), 1, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->size(), static_cast<std::int64_t>(first.size() + more.size()));
+    EXPECT_TRUE(readAll(file.get(), 16384, &error) == first + more) << error;
+
+    ASSERT_EQ(put(alice, at("blocks.bin"), 2, "short"), "");
+    EXPECT_EQ(get(alice, at("blocks.bin"), &error), "short") << error;
+    ASSERT_EQ(put(alice, at("new-by-append.txt"), 0, "created"), "");
+    EXPECT_EQ(get(alice, at("new-by-append.txt"), &error), "created") << error;
+    ASSERT_EQ(put(alice, at("empty.txt"), 2, ""), "");
+    EXPECT_EQ(get(alice, at("empty.txt"), &error), "") << error;
+    EXPECT_EQ(error, "");
+}
+
+TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {
+    Session alice(uri("/", "user=alice"));
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 13; ++i) files["file " + std::to_string(100 + i) + (i % 3 ? ".txt" : " #%?&.txt")] =
+        std::string(static_cast<std::size_t>(i), 'x');
+    for (const auto& [name, content] : files) ASSERT_EQ(put(alice, at(name), 2, content), "") << name;
+    VrbString error;
+    ASSERT_TRUE(alice.fileSystem->makeDirectory(VrbString(at("sub").c_str(), false), 0755, &error)) << text(error);
+
+    Owned<HadoopDirIterator> listing(
+        alice.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    alice.fileSystem.reset();
+    std::map<std::string, std::string> seen;
+    VrbString name;
+    std::int64_t length = 0;
+    VrbDate date;
+    int timeStamp = 0;
+    bool directory = false;
+    bool readOnly = true;
+    bool sawSub = false;
+    while (listing->next(&name, &length, &date, &timeStamp, &directory, &readOnly, &error)) {
+        EXPECT_GT(timeStamp, 1600000000);
+        EXPECT_GT(date.year(), 2019);
+        if (text(name) == "sub") {
+            sawSub = directory;
+            continue;
+        }
+        EXPECT_FALSE(directory);
+        EXPECT_FALSE(readOnly) << "alice owns " << text(name);
+        seen[text(name)] = std::string(static_cast<std::size_t>(length), 'x');
+    }
+    EXPECT_EQ(text(error), "");
+    EXPECT_TRUE(sawSub);
+    EXPECT_EQ(seen, files);
+}
+
+TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {
+    std::string secret = at("private");
+    VrbString error;
+    ASSERT_TRUE(admin_->fileSystem->makeDirectory(VrbString(secret.c_str(), false), 0700, &error));
+    ASSERT_TRUE(admin_->fileSystem->setPermission(VrbString(secret.c_str(), false), 0700, &error));
+    ASSERT_EQ(put(*admin_, secret + "/f.txt", 2, "mine"), "");
+
+    Session mallory(uri("/", "user=mallory"));
+    std::string message;
+    EXPECT_FALSE(open(mallory, secret + "/f.txt", 1, &message));
+    EXPECT_NE(message.find("Permission denied (AccessControlException: Permission denied: user=mallory"),
+              std::string::npos)
+        << message;
+    message = put(mallory, secret + "/g.txt", 2, "intruder");
+    EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+    EXPECT_FALSE(mallory.fileSystem->openDirIterator(0, VrbString(secret.c_str(), false), &error));
+    EXPECT_NE(text(error).find("Cannot list directory " + secret + ": Permission denied"), std::string::npos)
+        << text(error);
+
+    // A file others may read but not write: listed as read-only for them.
+    ASSERT_EQ(put(*admin_, at("shared.txt"), 2, "shared"), "");
+    ASSERT_TRUE(admin_->fileSystem->setPermission(VrbString(at("shared.txt").c_str(), false), 0644, &error));
+    Owned<HadoopDirIterator> listing(mallory.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    VrbString name;
+    std::int64_t length = 0;
+    bool readOnly = false;
+    bool found = false;
+    while (listing->next(&name, &length, nullptr, nullptr, nullptr, &readOnly, &error)) {
+        if (text(name) == "shared.txt") found = readOnly;
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(get(mallory, at("shared.txt"), &message), "shared") << message;
+}
+
+TEST_F(HdfsCluster, DirectoriesAndMissingFilesAreRefusedByName) {
+    Session alice(uri("/", "user=alice"));
+    std::string message;
+    EXPECT_FALSE(open(alice, root_, 1, &message));
+    EXPECT_EQ(message, "Cannot open file " + root_ + ": Path is a directory");
+    EXPECT_FALSE(open(alice, at("missing.txt"), 1, &message));
+    EXPECT_NE(message.find("Cannot open file " + at("missing.txt") + ": File does not exist (FileNotFoundException"),
+              std::string::npos)
+        << message;
+    ASSERT_EQ(put(alice, at("plain.txt"), 2, "x"), "");
+    VrbString error;
+    EXPECT_FALSE(alice.fileSystem->openDirIterator(0, VrbString(at("plain.txt").c_str(), false), &error));
+    EXPECT_EQ(text(error), "Cannot list directory " + at("plain.txt") + ": Path is a file, not a directory");
+    EXPECT_FALSE(alice.fileSystem->openDirIterator(0, VrbString(at("nothing").c_str(), false), &error));
+    EXPECT_NE(text(error).find("Directory does not exist"), std::string::npos) << text(error);
+}
+
+TEST_F(HdfsCluster, NamesNeedingEncodingRoundTrip) {
+    Session alice(uri("/", "user=alice"));
+    const std::string name = "caf\xC3\xA9 100% #1? a&b=c+d;e.txt";
+    ASSERT_EQ(put(alice, at(name), 2, "awkward"), "");
+    std::string message;
+    EXPECT_EQ(get(alice, at(name), &message), "awkward") << message;
+    HadoopFileStatus status;
+    VrbString error;
+    ASSERT_TRUE(alice.fileSystem->status(VrbString(at(name).c_str(), false), &status, &error)) << text(error);
+    EXPECT_TRUE(status.exists);
+    EXPECT_EQ(status.length, 7);
+    EXPECT_EQ(text(status.owner), "alice");
+    Owned<HadoopDirIterator> listing(alice.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    VrbString entry;
+    std::int64_t length = 0;
+    ASSERT_TRUE(listing->next(&entry, &length, nullptr, nullptr, nullptr, nullptr, &error)) << text(error);
+    EXPECT_EQ(text(entry), name);
+}
+
+}  // namespace
+}  // namespace vrhadooptest

@@ -1,0 +1,434 @@
+// The access library against an in-memory WebHDFS on a loopback server,
+// with faults injected where a real cluster would not produce them on cue.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "FakeWebHdfs.h"
+#include "access_test_support.h"
+#include "transfer_limits.h"
+
+namespace vrhadooptest {
+namespace {
+
+constexpr std::size_t kMiB = 1u << 20;
+
+class WebHdfs : public ::testing::Test {
+protected:
+    void TearDown() override { vrhadoop::transferLimits() = vrhadoop::TransferLimits(); }
+
+    Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
+        VrbString message;
+        Owned<HadoopFile> file(session.fileSystem->openFile(0, VrbString(path, true), mode, 0, 16384, &message));
+        *error = text(message);
+        return file;
+    }
+
+    FakeWebHdfs hdfs;
+};
+
+TEST_F(WebHdfs, ReadsFetchLargeRangesOverOneConnectionAndHandOutPaddedSlices) {
+    std::string content = patternedBytes(20 * kMiB + 123, 1);
+    hdfs.addFile("/data/big.bin", content);
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/data/big.bin", 1, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->size(), static_cast<std::int64_t>(content.size()));
+
+    EXPECT_TRUE(readAll(file.get(), 16384, &error) == content) << error;
+    // 20 MiB in 8 MiB ranges: three OPEN calls, each redirected once.
+    EXPECT_EQ(hdfs.count("OPEN", false), 3u);
+    EXPECT_EQ(hdfs.count("OPEN", true), 3u);
+    EXPECT_EQ(hdfs.requests().size(), 7u);   // and the status
+    EXPECT_EQ(hdfs.requests().back().connection, hdfs.requests().front().connection) << "no keep-alive";
+    char* piece = nullptr;
+    VrbString message;
+    EXPECT_EQ(file->read(0, &piece, 16384, &message), 0);
+    EXPECT_TRUE(file->close(&message));
+    EXPECT_TRUE(file->close(&message));
+}
+
+TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
+    Session session(hdfs.uri("/", "user=alice"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string content = patternedBytes(20 * kMiB + 7, 2);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/out/new.bin", 2, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(writeAll(file.get(), content, 16384, &error)) << error;
+    EXPECT_EQ(file->size(), static_cast<std::int64_t>(content.size()));
+    VrbString message;
+    ASSERT_TRUE(file->close(&message)) << text(message);
+    EXPECT_TRUE(file->close(&message)) << "a second close must be harmless";
+    EXPECT_EQ(hdfs.count("CREATE", false), 1u);
+    EXPECT_EQ(hdfs.count("CREATE", true), 1u);
+    ASSERT_TRUE(hdfs.node("/out/new.bin"));
+    EXPECT_TRUE(hdfs.node("/out/new.bin")->content == content);
+    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "true");
+    EXPECT_EQ(hdfs.requests().back().query.at("user.name"), "alice");
+
+    Owned<HadoopFile> appended = open(session, "/out/new.bin", 0, &error);
+    ASSERT_TRUE(appended) << error;
+    EXPECT_EQ(appended->size(), static_cast<std::int64_t>(content.size()));
+    ASSERT_TRUE(writeAll(appended.get(), "tail", 4, &error));
+    ASSERT_TRUE(appended->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.count("APPEND", true), 1u);
+    EXPECT_TRUE(hdfs.node("/out/new.bin")->content == content + "tail");
+
+    // Appending to a file that is not there creates it, without overwriting.
+    Owned<HadoopFile> fresh = open(session, "/out/fresh.txt", 0, &error);
+    ASSERT_TRUE(fresh) << error;
+    ASSERT_TRUE(writeAll(fresh.get(), "first", 5, &error));
+    ASSERT_TRUE(fresh->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.node("/out/fresh.txt")->content, "first");
+    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "false");
+
+    // An empty write and an empty file are fine.
+    Owned<HadoopFile> empty = open(session, "/out/empty.txt", 2, &error);
+    ASSERT_TRUE(empty) << error;
+    EXPECT_TRUE(empty->write(0, nullptr, 0, &message));
+    ASSERT_TRUE(empty->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.node("/out/empty.txt")->content, "");
+}
+
+TEST_F(WebHdfs, AwkwardNamesAreEncodedOnTheWireAndComeBackIntact) {
+    const std::string name = "a b%#?&+=\xC3\xA9;.txt";
+    hdfs.addFile("/dir/" + name, "hello");
+    Session session(hdfs.uri("/dir", "user=J%C3%B6rg%20K"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, ("/dir/" + name).c_str(), 1, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(readAll(file.get(), 100, &error), "hello") << error;
+    const HttpRequest status = hdfs.requests().front();
+    EXPECT_EQ(status.path, "/webhdfs/v1/dir/a%20b%25%23%3F%26%2B%3D%C3%A9%3B.txt");
+    EXPECT_EQ(status.query.at("user.name"), "J\xC3\xB6rg K");
+
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/dir", true), nullptr));
+    ASSERT_TRUE(listing);
+    VrbString entry;
+    std::int64_t length = 0;
+    ASSERT_TRUE(listing->next(&entry, &length, nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(text(entry), name);
+    EXPECT_EQ(length, 5);
+}
+
+TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
+    hdfs.addDirectory("/dir");
+    hdfs.addFile("/dir/file.txt", "x");
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+
+    EXPECT_FALSE(open(session, "/dir/missing.txt", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /dir/missing.txt: File does not exist "
+                     "(FileNotFoundException: File does not exist: /dir/missing.txt)");
+    EXPECT_FALSE(open(session, "/dir", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /dir: Path is a directory");
+    EXPECT_FALSE(open(session, "/dir", 2, &error));
+    EXPECT_EQ(error, "Cannot open file /dir for writing: Path is a directory");
+    EXPECT_FALSE(open(session, "/dir/file.txt", 5, &error));
+    EXPECT_NE(error.find("open mode 5"), std::string::npos) << error;
+
+    VrbString message;
+    EXPECT_FALSE(session.fileSystem->openDirIterator(0, VrbString("/dir/file.txt", true), &message));
+    EXPECT_EQ(text(message), "Cannot list directory /dir/file.txt: Path is a file, not a directory");
+    EXPECT_FALSE(session.fileSystem->openDirIterator(0, VrbString("/gone", true), &message));
+    EXPECT_NE(text(message).find("Cannot list directory /gone: Directory does not exist (FileNotFoundException"),
+              std::string::npos)
+        << text(message);
+
+    HadoopFileStatus status;
+    EXPECT_TRUE(session.fileSystem->status(VrbString("/gone", true), &status, &message));
+    EXPECT_FALSE(status.exists);
+
+    // The same HTTP status means different things; the exception decides.
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.find("/denied") != std::string::npos) {
+            return remoteException(403, "AccessControlException", "Permission denied: user=dr.who, access=READ");
+        }
+        if (request.path.find("/html") != std::string::npos) {
+            return HttpReply{500, {}, "<html><body>Proxy error\nmore</body></html>", -1, false, false};
+        }
+        if (request.path.find("/exists") != std::string::npos) {
+            return remoteException(403, "FileAlreadyExistsException", "/exists already exists as a directory");
+        }
+        return std::nullopt;
+    });
+    EXPECT_FALSE(open(session, "/denied", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /denied: Permission denied "
+                     "(AccessControlException: Permission denied: user=dr.who, access=READ)");
+    EXPECT_FALSE(session.fileSystem->status(VrbString("/denied", true), &status, &message));
+    EXPECT_NE(text(message).find("Permission denied"), std::string::npos);
+    EXPECT_FALSE(session.fileSystem->makeDirectory(VrbString("/exists", true), 0755, &message));
+    EXPECT_NE(text(message).find("Cannot create directory /exists: The path exists already"), std::string::npos);
+    EXPECT_FALSE(open(session, "/html", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /html: HTTP status 500 from http://" + hdfs.authority() +
+                         " (<html><body>Proxy error)");
+}
+
+TEST_F(WebHdfs, BrokenTransfersFailAndAreNeverTakenForTheEnd) {
+    hdfs.addFile("/f.bin", patternedBytes(3 * kMiB, 3));
+    hdfs.addFile("/status-cut", "x");
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0 && request.query.at("op") == "OPEN") {
+            HttpReply reply;
+            reply.body = std::string(std::stoul(request.query.at("length")), 'x');
+            reply.truncateBodyAt = 100000;
+            return reply;
+        }
+        if (request.path.find("status-cut") != std::string::npos) {
+            HttpReply reply = HttpReply::json(200, R"({"FileStatus":{"pathSuffix":"","type":"FILE","length":1})");
+            reply.truncateBodyAt = 20;
+            return reply;
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/f.bin", 1, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(readAll(file.get(), 65536, &error), "");
+    EXPECT_NE(error.find("Cannot read file /f.bin at byte 0: the connection to http://" + hdfs.authority() +
+                         " broke off"),
+              std::string::npos)
+        << error;
+
+    EXPECT_FALSE(open(session, "/status-cut", 1, &error));
+    EXPECT_NE(error.find("broke off"), std::string::npos) << error;
+
+    // A file that shrank after it was opened ends in an error, not early.
+    hdfs.setIntercept(nullptr);
+    Owned<HadoopFile> shrinking = open(session, "/f.bin", 1, &error);
+    ASSERT_TRUE(shrinking);
+    hdfs.addFile("/f.bin", "");
+    EXPECT_EQ(readAll(shrinking.get(), 65536, &error), "");
+    EXPECT_NE(error.find("it ends at byte 0, before the 3145728 bytes"), std::string::npos) << error;
+}
+
+TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
+    int port = unusedLoopbackPort();
+    Session session("hadoop://127.0.0.1:" + std::to_string(port) + "/x");
+    ASSERT_TRUE(session.fileSystem) << "connecting contacts nothing yet: " << text(session.error);
+    auto started = std::chrono::steady_clock::now();
+    std::string error;
+    EXPECT_FALSE(open(session, "/x", 1, &error));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(6));
+    EXPECT_NE(error.find("Cannot open file /x: cannot connect to http://127.0.0.1:" + std::to_string(port)),
+              std::string::npos)
+        << error;
+}
+
+TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0) {
+            return remoteException(403, "AccessControlException", "Permission denied: user=bob, access=WRITE");
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/", "user=bob"));
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/locked/f.txt", 2, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(writeAll(file.get(), "some text", 4, &error)) << error;
+    VrbString message;
+    const std::string expected = "Cannot complete writing file /locked/f.txt: Permission denied "
+                                 "(AccessControlException: Permission denied: user=bob, access=WRITE)";
+    EXPECT_FALSE(file->close(&message));
+    EXPECT_EQ(text(message), expected);
+    VrbString again;
+    EXPECT_FALSE(file->close(&again));
+    EXPECT_EQ(text(again), expected);
+    EXPECT_FALSE(file->write(0, "x", 1, &message));
+}
+
+TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
+    vrhadoop::transferLimits().stallTimeoutMs = 1000;
+    hdfs.addFile("/slow.bin", "data");
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0) {
+            HttpReply reply;
+            reply.neverAnswer = true;
+            return reply;
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/"));
+    std::string error;
+    auto started = std::chrono::steady_clock::now();
+    Owned<HadoopFile> writer = open(session, "/new.txt", 2, &error);
+    ASSERT_TRUE(writer) << error;
+    ASSERT_TRUE(writeAll(writer.get(), "abc", 3, &error));
+    VrbString message;
+    EXPECT_FALSE(writer->close(&message));
+    EXPECT_NE(text(message).find("moved no data for 1 s"), std::string::npos) << text(message);
+
+    Owned<HadoopFile> reader = open(session, "/slow.bin", 1, &error);
+    ASSERT_TRUE(reader) << error;
+    EXPECT_EQ(readAll(reader.get(), 100, &error), "");
+    EXPECT_NE(error.find("did not answer in time"), std::string::npos) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+}
+
+TEST_F(WebHdfs, ReleasingAnUnclosedWriterAbandonsTheUpload) {
+    Session session(hdfs.uri("/"));
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/abandoned.txt", 2, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(writeAll(file.get(), std::string(100000, 'a'), 16384, &error));
+    file.reset();
+    bool seen = false;
+    for (int i = 0; i < 100 && !seen; ++i) {
+        for (const HttpRequest& request : hdfs.requests()) {
+            seen = seen || (request.path.rfind("/datanode", 0) == 0 && !request.bodyComplete);
+        }
+        if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(seen) << "the upload's body was ended as if complete";
+    EXPECT_FALSE(hdfs.node("/abandoned.txt"));
+}
+
+TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
+    hdfs.setPageSize(2);
+    hdfs.addDirectory("/d/sub");
+    hdfs.addFile("/d/mine-ro", "12345", 0444, "bob");
+    hdfs.addFile("/d/mine-rw", "", 0644, "bob");
+    hdfs.addFile("/d/theirs-group", "", 0664, "alice");
+    hdfs.addFile("/d/theirs-open", "", 0666, "alice");
+    hdfs.addFile("/d/z &=x", "", 0666, "alice");
+    Session session(hdfs.uri("/d", "user=bob"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    VrbString message;
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+    ASSERT_TRUE(listing) << text(message);
+    // The iterator outlives its file system and connection.
+    session.fileSystem.reset();
+    session.connection.reset();
+
+    struct Seen {
+        std::string name;
+        std::int64_t length;
+        bool directory;
+        bool readOnly;
+    };
+    std::vector<Seen> seen;
+    VrbString name;
+    std::int64_t length = 0;
+    VrbDate date;
+    int timeStamp = 0;
+    bool directory = false;
+    bool readOnly = false;
+    while (listing->next(&name, &length, &date, &timeStamp, &directory, &readOnly, &message)) {
+        seen.push_back({text(name), length, directory, readOnly});
+        EXPECT_EQ(timeStamp, 1700000000);
+    }
+    EXPECT_EQ(text(message), "") << "the end is no failure";
+    std::vector<std::string> names;
+    for (const Seen& entry : seen) names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"mine-ro", "mine-rw", "sub", "theirs-group", "theirs-open", "z &=x"}));
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen[0].length, 5);
+    EXPECT_TRUE(seen[0].readOnly);     // own file without the owner's write bit
+    EXPECT_FALSE(seen[1].readOnly);    // own file with it
+    EXPECT_TRUE(seen[2].directory);
+    EXPECT_TRUE(seen[3].readOnly);     // group bits are not consulted
+    EXPECT_FALSE(seen[4].readOnly);    // others may write
+    EXPECT_EQ(hdfs.count("LISTSTATUS_BATCH", false), 3u);
+    std::vector<std::string> startAfter;
+    for (const HttpRequest& request : hdfs.requests()) {
+        auto found = request.query.find("startafter");
+        if (found != request.query.end()) startAfter.push_back(found->second);
+    }
+    EXPECT_EQ(startAfter, (std::vector<std::string>{"mine-rw", "theirs-group"}));
+
+    std::time_t seconds = 1700000000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    EXPECT_EQ(date.year(), local.tm_year + 1900);
+    EXPECT_EQ(date.hour(), local.tm_hour);
+    EXPECT_EQ(date.second(), local.tm_sec);
+    EXPECT_FALSE(listing->next(&name, &length, &date, &timeStamp, &directory, &readOnly, &message));
+}
+
+TEST_F(WebHdfs, PagesThatDoNotContinueTheListingFailItInsteadOfLoopingOrEnding) {
+    hdfs.setPageSize(1);
+    hdfs.addFile("/d/a", "");
+    hdfs.addFile("/d/b", "");
+    const std::string entryA = R"({"pathSuffix":"a","type":"FILE","length":0,"modificationTime":0,"permission":"644"})";
+    struct Case {
+        std::string page;
+        std::string failure;
+    };
+    for (const Case& c : {
+             Case{R"({"DirectoryListing":{"partialListing":{"FileStatuses":{"FileStatus":[]}},"remainingEntries":4}})",
+                  "the server announced 4 more entries but sent none"},
+             // A server that ignores the start name sends the first page again.
+             Case{R"({"DirectoryListing":{"partialListing":{"FileStatuses":{"FileStatus":[)" + entryA +
+                      R"(]}},"remainingEntries":1}})",
+                  "the server sent a page that does not continue the listing"},
+             Case{R"({"DirectoryListing":{"remainingEntries":1}})", "the server sent a listing page that is not valid"},
+         }) {
+        hdfs.setIntercept(nullptr);
+        Session session(hdfs.uri("/"));
+        VrbString message;
+        Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+        ASSERT_TRUE(listing) << text(message);
+        hdfs.setIntercept([&c](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.query.count("startafter")) return HttpReply::json(200, c.page);
+            return std::nullopt;
+        });
+        VrbString name;
+        EXPECT_TRUE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message));
+        EXPECT_FALSE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message));
+        EXPECT_EQ(text(message), "Cannot list directory /d: " + c.failure);
+        VrbString again;
+        EXPECT_FALSE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &again));
+        EXPECT_EQ(text(again), text(message));
+    }
+}
+
+TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        return remoteException(403, "InvalidToken", "token " + request.query.at("delegation") + " is expired");
+    });
+    Session session(hdfs.uri("/", "user=bob&delegation=SEKRET-1"));
+    ASSERT_TRUE(session.fileSystem);
+    std::string error;
+    EXPECT_FALSE(open(session, "/f", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /f: The delegation token is not valid (expired or cancelled) "
+                     "(InvalidToken: token *** is expired)");
+    const HttpRequest request = hdfs.requests().front();
+    EXPECT_EQ(request.query.at("delegation"), "SEKRET-1");
+    EXPECT_EQ(request.query.count("user.name"), 0u);
+
+    Session invalid(hdfs.uri("/f", "ssl=maybe&delegation=SEKRET-1"));
+    EXPECT_FALSE(invalid.connection);
+    EXPECT_NE(text(invalid.error).find("ssl must be true or false"), std::string::npos);
+    EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
+}
+
+TEST_F(WebHdfs, DirectoriesPermissionsAndRemoval) {
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem);
+    VrbString message;
+    EXPECT_TRUE(session.fileSystem->makeDirectory(VrbString("/a/b//c/", true), 0750, &message)) << text(message);
+    EXPECT_EQ(hdfs.requests().back().path, "/webhdfs/v1/a/b/c");
+    EXPECT_EQ(hdfs.requests().back().query.at("permission"), "750");
+    EXPECT_TRUE(session.fileSystem->setPermission(VrbString("/a/b", true), 0700, &message)) << text(message);
+    HadoopFileStatus status;
+    ASSERT_TRUE(session.fileSystem->status(VrbString("/a/b", true), &status, &message));
+    EXPECT_TRUE(status.exists);
+    EXPECT_TRUE(status.isDirectory);
+    EXPECT_EQ(status.permission, 0700);
+    EXPECT_TRUE(session.fileSystem->remove(VrbString("/a", true), true, &message)) << text(message);
+    EXPECT_FALSE(hdfs.node("/a/b/c"));
+    EXPECT_TRUE(session.fileSystem->remove(VrbString("/a", true), true, &message)) << "absent is no failure";
+}
+
+}  // namespace
+}  // namespace vrhadooptest
