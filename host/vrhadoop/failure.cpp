@@ -75,7 +75,9 @@ bool remoteFailure(const HttpOutcome& outcome, Failure* failure) {
     if (remote == answer.end() || !remote->is_object()) return false;
     std::string exception = stringField(*remote, "exception");
     if (exception.empty()) exception = stringField(*remote, "javaClassName");
+    // Servers may append a Java stack trace after the first line.
     std::string message = stringField(*remote, "message");
+    message = message.substr(0, message.find_first_of("\r\n"));
     const ExceptionMeaning* meaning = meaningOf(exception);
     failure->kind = meaning ? meaning->kind : FailureKind::Other;
     failure->phrase = meaning ? meaning->phrase : "The server reported an error";

@@ -3,6 +3,13 @@
 // whose positions are fixed (components built separately call them by
 // position): never reorder, only append. Every object lives on the heap and
 // ends through its release operation. No operation throws.
+//
+// Objects are independent once made: a file or a directory iterator keeps
+// its own settings and HTTP connection and stays usable after its file
+// system and connection are released (the VRHadoop object must stay until
+// the last of them is released). Messages name the path and carry the
+// server's own words; they never show a delegation token. Nothing waits
+// longer than 5 s for a connection or 30 s for a byte.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +37,9 @@ struct HadoopFileStatus {
 class VRHadoop {
 public:
     // 1: a connection to the file system a "hadoop" URI names (authority,
-    //    user, delegation token, https), or null with a message in *error.
+    //    user, delegation token, https), or null with a message in *error
+    //    when the URI cannot name one (VrHadoopURI::validate). Nothing is
+    //    contacted yet: an unreachable NameNode shows at the first call.
     virtual HadoopConnection* connect(VrURI* uri, VrbString* error) = 0;
     // 2: the library's version text.
     virtual const char* version() = 0;
@@ -76,9 +85,10 @@ public:
     //    stays usable after its file system and connection are released.
     virtual HadoopDirIterator* openDirIterator(int reserved, const VrbString& path, VrbString* error) = 0;
     // 7: opens a file: mode 1 reads, 2 creates or overwrites, 0 appends
-    //    (creating a missing file). `flags` are the text-open flags, passed
-    //    on unchanged; bufferSize is the caller's block size. Null with a
-    //    message on failure.
+    //    (creating a missing file). A directory or, for reading, a missing
+    //    file is refused. `flags` (the text-open flags) are not used;
+    //    bufferSize is the caller's block size (reads fetch at least 8 MiB
+    //    per request regardless). Null with a message on failure.
     virtual HadoopFile* openFile(int reserved, const VrbString& path, int openMode, int flags, int bufferSize,
                                  VrbString* error) = 0;
     // 8: releases the object.
@@ -90,7 +100,9 @@ protected:
 
 class HadoopFile {
 public:
-    // 1: completes what was written and closes; may be called again.
+    // 1: completes what was written (ends the upload and reads the server's
+    //    answer) and closes. Calling it again repeats the first verdict and
+    //    its message; a failed upload never turns into a success.
     virtual bool close(VrbString* error) = 0;
     // 2: the file's size in bytes.
     virtual std::int64_t size() = 0;
@@ -98,9 +110,13 @@ public:
     //    next call on the file and followed by at least 16 zero bytes; 0 at
     //    end of file; negative with a message on failure.
     virtual int read(int reserved, char** data, int maxBytes, VrbString* error) = 0;
-    // 4: releases the object (without completing a write).
+    // 4: releases the object. An upload not completed by close is
+    //    abandoned: nothing more is sent and the connection is dropped; the
+    //    file may keep what the server had received.
     virtual void release() = 0;
-    // 5: takes all `length` bytes for writing; false with a message.
+    // 5: takes all `length` bytes for writing; false with a message. The
+    //    bytes stream to the server as one upload. After a failure every
+    //    later write fails with the same message.
     virtual bool write(int reserved, const char* data, int length, VrbString* error) = 0;
 
 protected:
@@ -113,8 +129,13 @@ public:
     virtual void reserved1() = 0;
     // 2: the next entry: name, extra value (the entry's length in bytes),
     //    modification date (local time) and time stamp (seconds since 1970
-    //    UTC), directory and read-only state. False at the end (error left
-    //    empty) or on failure (with a message).
+    //    UTC, kept within the int range), directory and read-only state.
+    //    Read-only means that the connection's user may not write the entry
+    //    by its permission bits: the owner's write bit when the user owns it,
+    //    else the bit for others (a client cannot know the user's groups, so
+    //    group bits are not consulted). False at the end (error left
+    //    untouched) or on failure (with a message). Output pointers may be
+    //    null.
     virtual bool next(VrbString* name, std::int64_t* extraValue, VrbDate* date, int* timeStamp, bool* isDirectory,
                       bool* isReadOnly, VrbString* error) = 0;
     // 3: releases the object.

@@ -154,6 +154,7 @@ TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {
         << message;
     message = put(mallory, secret + "/g.txt", 2, "intruder");
     EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << "the server's stack trace: " << message;
     EXPECT_FALSE(mallory.fileSystem->openDirIterator(0, VrbString(secret.c_str(), false), &error));
     EXPECT_NE(text(error).find("Cannot list directory " + secret + ": Permission denied"), std::string::npos)
         << text(error);

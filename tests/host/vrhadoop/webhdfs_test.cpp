@@ -149,7 +149,8 @@ TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
     // The same HTTP status means different things; the exception decides.
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
         if (request.path.find("/denied") != std::string::npos) {
-            return remoteException(403, "AccessControlException", "Permission denied: user=dr.who, access=READ");
+            return remoteException(403, "AccessControlException",
+                                   "Permission denied: user=dr.who, access=READ\n\tat org.example.Checker.check(X.java:1)");
         }
         if (request.path.find("/html") != std::string::npos) {
             return HttpReply{500, {}, "<html><body>Proxy error\nmore</body></html>", -1, false, false};
