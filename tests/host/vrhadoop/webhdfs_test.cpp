@@ -223,6 +223,12 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
     EXPECT_NE(error.find("Cannot open file /x: cannot connect to http://127.0.0.1:" + std::to_string(port)),
               std::string::npos)
         << error;
+
+    // ssl=true speaks https, which a plain HTTP server never answers.
+    vrhadoop::transferLimits().connectTimeoutMs = 500;
+    Session secure(hdfs.uri("/", "ssl=true"));
+    EXPECT_FALSE(open(secure, "/x", 1, &error));
+    EXPECT_NE(error.find("https://" + hdfs.authority()), std::string::npos) << error;
 }
 
 TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
