@@ -1,5 +1,6 @@
-// The Hadoop backend is not built yet: its factories refuse every location
-// with a clear message rather than pretending to open anything.
+// Builds without the Hadoop access library: the factories refuse every
+// location with a clear message rather than pretending to open anything.
+// The message names the path only, since the URI's query may hold a token.
 #include "vrbaseio/backends.h"
 #include "vrbaseio/source_labels.h"
 #include "vrbclass/vrb_message.h"
@@ -9,11 +10,11 @@ constexpr const char* kNotAvailable = "Hadoop file systems are not supported by 
 }
 
 VrbIORaw* createHadoopRawStream(VrbIOImpl*, VrURI* uri, VrbString* error) {
-    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->text().asCstr(), kNotAvailable);
+    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->path().asCstr(), kNotAvailable);
     return nullptr;
 }
 
 VrbDirectoryListing* createHadoopDirectoryListing(VrbIOImpl*, VrURI* uri, int, VrbString* error) {
-    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->text().asCstr(), kNotAvailable);
+    *error = VRB_MESSAGE(kLabelHadoop, 1353, uri->path().asCstr(), kNotAvailable);
     return nullptr;
 }
