@@ -66,6 +66,7 @@ private:
     bool fetchChunk(int rawMaximum, int* failure);
     void consume(int length);
     int storeCharacter(int code);
+    int fastRunBytes(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
     bool putOutput(const char* bytes, int length);

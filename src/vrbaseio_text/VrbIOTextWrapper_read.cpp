@@ -172,44 +172,83 @@ inline unsigned unitAt(const unsigned char* p, int unit, bool bigEndian) {
 }  // namespace
 
 // The common case of a read without a minimum, inside one chunk: runs of
-// ASCII, well-formed UTF-8 and BMP UTF-16 characters, and LF, FF or CR LF
-// line ends, taken without the per-character calls. It stops wherever the
-// per-character path has something to decide and leaves that to it.
+// text characters and LF, FF or CR LF line ends, taken without the
+// per-character calls. It stops wherever the per-character path has
+// something to decide and leaves that to it.
+//
+// Encodings whose ASCII bytes stand for themselves copy the text byte for
+// byte (UTF-8 is the internal form), so one index serves the chunk and the
+// line buffer.
+int VrbIOTextWrapper::fastRunBytes(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
+    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(chunk + chunkOffset);
+    const int available = chunkLength - chunkOffset;
+    int limit = std::min(lineBufferSize - lineLength - 1, available);
+    if (maxBytes >= 0) limit = static_cast<int>(std::min<std::int64_t>(limit, maxBytes - consumed));
+    char* out = lineBuffer + lineLength;
+    int i = 0;
+    int lineEndBytes = 0;
+    for (;;) {
+        i = vrb::ascii::copyPlainBlocks(p, i, limit, out, lineEnds);
+        if (i >= limit) break;
+        const unsigned byte = p[i];
+        if (byte != 0 && byte < 0x80) {
+            if (!lineEnds || (byte != 0x0A && byte != 0x0C && byte != 0x0D)) {
+                out[i++] = static_cast<char>(byte);
+                continue;
+            }
+            if (byte != 0x0D) {
+                lineEndBytes = 1;
+                *lineState = 1;
+            } else if (i + 1 < available) {
+                lineEndBytes = p[i + 1] == 0x0A ? 2 : 1;
+                *lineState = lineEndBytes == 2 ? 1 : 3;
+            }
+            break;
+        }
+        if (!utf8 || byte == 0) break;
+        unsigned code = 0;
+        const int length = vrb::utf8::wellFormed(p + i, available - i, &code);
+        if (length == 0 || i + length > limit) break;
+        if (lineEnds && (code == 0x85 || code == 0x2028 || code == 0x2029)) break;
+        std::memcpy(out + i, p + i, static_cast<std::size_t>(length));
+        i += length;
+    }
+    lineLength += i;
+    const int moved = i + lineEndBytes;
+    if (moved > 0) consume(moved);
+    return moved;
+}
+
+// 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
+// characters their two or three bytes of UTF-8.
 int VrbIOTextWrapper::fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
-    int unit;
-    bool bigEndian = false;
-    if (properties & HX_PROP_ASCII_BYTES) {
-        unit = 1;
-    } else if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) {
-        unit = 2;
-        bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
+    if (properties & HX_PROP_ASCII_BYTES) return fastRunBytes(maxBytes, consumed, lineEnds, lineState);
+    int shift;   // log2 of the unit
+    if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) {
+        shift = 1;
     } else if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) {
-        unit = 4;
-        bigEndian = (properties & HX_PROP_ASCII_U32BE) != 0;
+        shift = 2;
     } else {
         return 0;
     }
-    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
-    // UTF-16 BMP characters are taken here only for encodings whose
-    // surrogates pair up (UTF-16); the rest goes the general way.
+    const int unit = 1 << shift;
+    const bool bigEndian = (properties & (HX_PROP_ASCII_U16BE | HX_PROP_ASCII_U32BE)) != 0;
+    // BMP characters are taken here only for encodings whose surrogates
+    // pair up (UTF-16); the rest goes the general way.
     const bool wideBmp = unit == 2 && maxCharSize >= 4;
     const auto* p = reinterpret_cast<const unsigned char*>(chunk + chunkOffset);
     const int available = chunkLength - chunkOffset;
-    const std::int64_t textLimit = maxBytes >= 0 ? std::min<std::int64_t>(maxBytes - consumed, available) : available;
+    const int textLimit =
+        maxBytes >= 0 ? static_cast<int>(std::min<std::int64_t>(maxBytes - consumed, available)) : available;
     char* out = lineBuffer + lineLength;
     const int room = lineBufferSize - lineLength - 1;
     int in = 0, stored = 0;
     for (;;) {
-        int units = static_cast<int>(std::min<std::int64_t>(textLimit - in, room - stored) / unit);
+        const int units = std::min(textLimit - in, room - stored) >> shift;
         if (units > 0) {
-            int run;
-            if (unit == 1) {
-                run = vrb::ascii::textByteRunCopy(p + in, units, lineEnds, out + stored);
-            } else if (unit == 2) {
-                run = vrb::ascii::textUnit16Run(p + in, units, bigEndian, lineEnds, out + stored);
-            } else {
-                run = vrb::ascii::textUnit32Run(p + in, units, bigEndian, lineEnds, out + stored);
-            }
+            const int run = unit == 2 ? vrb::ascii::textUnit16Run(p + in, units, bigEndian, lineEnds, out + stored)
+                                      : vrb::ascii::textUnit32Run(p + in, units, bigEndian, lineEnds, out + stored);
             in += run * unit;
             stored += run;
         }
@@ -231,26 +270,12 @@ int VrbIOTextWrapper::fastRun(int maxBytes, std::int64_t consumed, bool lineEnds
             }
             break;
         }
-        if (value < 0x80) break;
-        unsigned code = 0;
-        int length = 0;
-        char encoded[4];
-        if (utf8) {
-            length = vrb::utf8::wellFormed(p + in, available - in, &code);
-            if (length == 0) break;
-            std::memcpy(encoded, p + in, static_cast<std::size_t>(length));
-        } else if (wideBmp && (value < 0xD800 || value >= 0xE000)) {
-            code = value;
-            length = 2;
-            vrb::utf8::putBmp(code, encoded);
-        } else {
-            break;
-        }
-        if (lineEnds && (code == 0x85 || code == 0x2028 || code == 0x2029)) break;
-        const int internalLength = utf8 ? length : (code < 0x800 ? 2 : 3);
-        if (in + length > textLimit || stored + internalLength > room) break;
-        std::memcpy(out + stored, encoded, static_cast<std::size_t>(internalLength));
-        in += length;
+        if (!wideBmp || value < 0x80 || (value >= 0xD800 && value < 0xE000)) break;
+        if (lineEnds && (value == 0x85 || value == 0x2028 || value == 0x2029)) break;
+        const int internalLength = value < 0x800 ? 2 : 3;
+        if (in + unit > textLimit || stored + internalLength > room) break;
+        vrb::utf8::putBmp(value, out + stored);
+        in += unit;
         stored += internalLength;
     }
     lineLength += stored;

@@ -62,32 +62,20 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     const bool utf8 = (properties & HX_PROP_UTF8) != 0;
     while (length > 0) {
         if (fastPaths && asciiUnit) {
-            // A run of ASCII characters: each is its own byte (or unit) in the
-            // file, so the run is copied as the per-character loop would.
-            int run = vrb::ascii::plainAsciiRun(cursor, length);
-            while (run > 0) {
-                int room = (lineBufferSize - lineLength) / asciiUnit;
-                if (room == 0) {
-                    if (!flushOutput()) return false;
-                    continue;
-                }
-                int n = std::min(run, room);
-                char* out = lineBuffer + lineLength;
-                if (asciiUnit == 1) {
-                    std::memcpy(out, cursor, static_cast<std::size_t>(n));
-                } else {
-                    for (int i = 0; i < n; ++i) {
-                        out[2 * i + (bigEndian ? 1 : 0)] = static_cast<char>(cursor[i]);
-                        out[2 * i + (bigEndian ? 0 : 1)] = 0;
-                    }
-                }
-                lineLength += n * asciiUnit;
-                position += n * asciiUnit;
-                cursor += n;
-                length -= n;
-                run -= n;
+            // A run of ASCII characters: each is its own byte (or unit) in
+            // the file, so the run is copied as the per-character loop would.
+            const int room = (lineBufferSize - lineLength) / asciiUnit;
+            if (room == 0) {
+                if (!flushOutput()) return false;
+                continue;
             }
-            if (length == 0) break;
+            const int limit = std::min(length, room);
+            const int run = vrb::ascii::copyPlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
+            lineLength += run * asciiUnit;
+            position += run * asciiUnit;
+            cursor += run;
+            length -= run;
+            if (run == limit) continue;
             // A well-formed character of the internal form is the file's
             // bytes as they stand in UTF-8, and one unit in UTF-16 or UCS-2
             // when it lies in the BMP.

@@ -60,28 +60,6 @@ int textByteRun(const unsigned char* bytes, int limit, bool lineEnds) noexcept {
     return i + textByteRunScalar(bytes + i, limit - i, lineEnds);
 }
 
-int textByteRunCopy(const unsigned char* bytes, int limit, bool lineEnds, char* out) noexcept {
-    int i = 0;
-    const __m128i one = _mm_set1_epi8(1);
-    const __m128i lf = _mm_set1_epi8(0x0A), ff = _mm_set1_epi8(0x0C), cr = _mm_set1_epi8(0x0D);
-    for (; i + 16 <= limit; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        // The whole block is stored; bytes past the run are overwritten by
-        // whatever comes next, and the room covers the block.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
-        __m128i stop = _mm_cmplt_epi8(v, one);
-        if (lineEnds) {
-            stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(v, lf),
-                                                    _mm_or_si128(_mm_cmpeq_epi8(v, ff), _mm_cmpeq_epi8(v, cr))));
-        }
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
-        if (mask) return i + firstSetBit(mask);
-    }
-    int tail = textByteRunScalar(bytes + i, limit - i, lineEnds);
-    for (int k = 0; k < tail; ++k) out[i + k] = static_cast<char>(bytes[i + k]);
-    return i + tail;
-}
-
 int textUnit16Run(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) noexcept {
     int i = 0;
     const __m128i zero = _mm_setzero_si128();
@@ -118,11 +96,6 @@ int plainAsciiRun(const unsigned char* text, int limit) noexcept {
 
 int textByteRun(const unsigned char* bytes, int limit, bool lineEnds) noexcept {
     return textByteRunScalar(bytes, limit, lineEnds);
-}
-int textByteRunCopy(const unsigned char* bytes, int limit, bool lineEnds, char* out) noexcept {
-    int run = textByteRunScalar(bytes, limit, lineEnds);
-    for (int k = 0; k < run; ++k) out[k] = static_cast<char>(bytes[k]);
-    return run;
 }
 int textUnit16Run(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) noexcept {
     return textUnit16RunScalar(bytes, limit, bigEndian, lineEnds, out);
