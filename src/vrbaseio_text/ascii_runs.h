@@ -30,6 +30,21 @@ inline int copyPlainBlocks(const unsigned char* bytes, int i, int limit, char* o
     return i;
 }
 
+#if defined(__SSE2__) || defined(_M_X64)
+// Stores 16 bytes as themselves (unit 1) or as 16-bit units (unit 2).
+inline void storeUnits(__m128i bytes, char* out, int unit, bool bigEndian) noexcept {
+    if (unit == 1) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        return;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, bytes) : _mm_unpacklo_epi8(bytes, zero);
+    __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), high);
+}
+#endif
+
 // Copies the leading internal-form bytes in 01-7F (at most `limit`) to
 // `out`, as themselves (unit 1) or as 16-bit units (unit 2, little- or
 // big-endian); returns how many. `out` has room for `limit` units; whole
@@ -38,17 +53,9 @@ inline int copyPlainText(const unsigned char* text, int limit, char* out, int un
     int i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i one = _mm_set1_epi8(1);
-    const __m128i zero = _mm_setzero_si128();
     for (; i + 16 <= limit; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        if (unit == 1) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
-        } else {
-            __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, v) : _mm_unpacklo_epi8(v, zero);
-            __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, v) : _mm_unpackhi_epi8(v, zero);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 16), high);
-        }
+        storeUnits(v, out + i * unit, unit, bigEndian);
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one)));
         if (mask) return i + __builtin_ctz(mask);
     }
@@ -57,14 +64,7 @@ inline int copyPlainText(const unsigned char* text, int limit, char* out, int un
         // which it stores again unchanged.
         const int j = limit - 16;
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + j));
-        if (unit == 1) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), v);
-        } else {
-            __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, v) : _mm_unpacklo_epi8(v, zero);
-            __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, v) : _mm_unpackhi_epi8(v, zero);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j + 16), high);
-        }
+        storeUnits(v, out + j * unit, unit, bigEndian);
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one))) >> (i - j);
         return mask ? i + __builtin_ctz(mask) : limit;
     }
