@@ -23,23 +23,24 @@ WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const st
         *message = "Cannot open file " + path + ": Path is a directory";
         return nullptr;
     }
-    std::size_t wanted = std::clamp(static_cast<std::size_t>(std::max(bufferSize, 0)), kMinRangeBytes, kMaxRangeBytes);
+    file->rangeWindow_ = std::clamp(static_cast<std::size_t>(std::max(bufferSize, 0)), kMinRangeBytes, kMaxRangeBytes);
     file->size_ = std::max<std::int64_t>(entry.length, 0);
-    file->rangeCapacity_ = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(wanted), file->size_));
     return file.release();
 }
 
 bool WebHdfsReadFile::fetchRange(std::string* message) {
-    if (!range_) {
-        range_.reset(new (std::nothrow) char[rangeCapacity_ + kPadding]);
+    auto length = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(rangeWindow_),
+                                                                   size_ - nextRangeOffset_));
+    if (!range_ || length > rangeCapacity_) {
+        range_.reset(new (std::nothrow) char[length + kPadding]);
+        rangeCapacity_ = range_ ? length : 0;
+        rangeLength_ = handedOut_ = 0;
         if (!range_) {
-            *message = "Cannot read file " + path_ + ": out of memory for a buffer of " +
-                       std::to_string(rangeCapacity_) + " bytes";
+            *message = "Cannot read file " + path_ + ": out of memory for a buffer of " + std::to_string(length) +
+                       " bytes";
             return false;
         }
     }
-    auto length = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(rangeCapacity_),
-                                                                   size_ - nextRangeOffset_));
     std::size_t received = 0;
     Failure failure;
     if (!client_.readRange(path_, nextRangeOffset_, length, range_.get(), &received, &failure)) {
@@ -58,6 +59,7 @@ bool WebHdfsReadFile::fetchRange(std::string* message) {
     rangeLength_ = received;
     handedOut_ = 0;
     nextRangeOffset_ += static_cast<std::int64_t>(received);
+    rangeWindow_ = std::min(rangeWindow_ * 2, kMaxRangeBytes);
     return true;
 }
 

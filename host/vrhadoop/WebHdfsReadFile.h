@@ -17,8 +17,12 @@ namespace vrhadoop {
 
 class WebHdfsReadFile final : public HadoopFile {
 public:
-    // Bytes fetched per request: the caller's block size, but at least
-    // kMinRangeBytes and at most kMaxRangeBytes (and never more than the file).
+    // Bytes fetched per request: first the caller's block size, but at
+    // least kMinRangeBytes; each further request asks for twice as much, up
+    // to kMaxRangeBytes, never more than is left of the file. Each request
+    // costs a NameNode and a DataNode round trip, so a long sequential read
+    // needs large ranges to keep pace with one streaming download, while a
+    // short read keeps a small buffer.
     static constexpr std::size_t kMinRangeBytes = 8u << 20;
     static constexpr std::size_t kMaxRangeBytes = 64u << 20;
     // Zero bytes after every slice handed out.
@@ -50,6 +54,7 @@ private:
     std::int64_t nextRangeOffset_ = 0;   // file offset of the range after the buffered one
     std::unique_ptr<char[]> range_;      // rangeCapacity_ + kPadding bytes
     std::size_t rangeCapacity_ = 0;
+    std::size_t rangeWindow_ = 0;        // bytes the next request asks for
     std::size_t rangeLength_ = 0;
     std::size_t handedOut_ = 0;          // bytes of the range handed out so far
     char zeroedBytes_[kPadding] = {};
