@@ -219,14 +219,7 @@ VrbString VrbIOTextWrapper::errorText() { return lastError; }
 std::int64_t VrbIOTextWrapper::size() { return raw ? raw->size() : 0; }
 std::int64_t VrbIOTextWrapper::tell() { return position + bomLength; }
 
-bool VrbIOTextWrapper::refuseUnlessReading() {
-    if (openMode == kModeRead) return false;
-    lastError = VRB_MESSAGE(kLabelText, 336);
-    return true;
-}
-
-bool VrbIOTextWrapper::refuseUnlessWriting() {
-    if (openMode != kModeRead && !(flags & VRB_TXT_CHECK_ONLY) && lineBuffer) return false;
+bool VrbIOTextWrapper::refuse() {
     lastError = VRB_MESSAGE(kLabelText, 336);
     return true;
 }

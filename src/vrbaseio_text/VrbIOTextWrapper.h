@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "vrbaseio/VrbIO.h"
 #include "vrbaseio/VrbIORaw.h"
 #include "vrbclass/VrbString.h"
 #include "vrbclass/VrbTxtFile.h"
@@ -64,15 +65,27 @@ private:
     bool skipBytes(std::int64_t count);
     Take takeCharacter(int rawMaximum, Scanned* next, int* failure);
     bool fetchChunk(int rawMaximum, int* failure);
-    void consume(int length);
+    // Bytes taken: first the pending ones, then the chunk's.
+    void consume(int length) {
+        if (pendingLength > 0) return consumeWithPending(length);
+        position += length;
+        chunkOffset += length;
+        if (chunkOffset >= chunkLength) chunk = nullptr;
+    }
+    void consumeWithPending(int length);
     int storeCharacter(int code);
     int fastRunBytes(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
     bool putOutput(const char* bytes, int length);
     bool flushOutput();
-    bool refuseUnlessReading();
-    bool refuseUnlessWriting();
+    // True, with message 336 in lastError, when the file is not open for
+    // what the caller wants.
+    bool refuseUnlessReading() { return openMode != 1 && refuse(); }
+    bool refuseUnlessWriting() {
+        return (openMode == 1 || (flags & VRB_TXT_CHECK_ONLY) || !lineBuffer) && refuse();
+    }
+    bool refuse();
 
     VrbIOImpl* owner;
     VrbIORaw* raw;

@@ -95,7 +95,7 @@ VrbIOTextWrapper::Take VrbIOTextWrapper::takeCharacter(int rawMaximum, Scanned* 
     }
 }
 
-void VrbIOTextWrapper::consume(int length) {
+void VrbIOTextWrapper::consumeWithPending(int length) {
     position += length;
     int fromPending = std::min(length, pendingLength);
     if (fromPending > 0) {

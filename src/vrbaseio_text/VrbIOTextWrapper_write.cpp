@@ -138,5 +138,10 @@ bool VrbIOTextWrapper::writeln(const char* text, int length, int width) {
 
 bool VrbIOTextWrapper::writeln(const char* text, int length) {
     if (!write(text, length)) return false;
-    return appendBytes(newlineBytes, newlineLength, true);
+    if (newlineLength > lineBufferSize - lineLength) return appendBytes(newlineBytes, newlineLength, true);
+    // The common case, without the general copy: a newline is a few bytes.
+    for (int i = 0; i < newlineLength; ++i) lineBuffer[lineLength + i] = newlineBytes[i];
+    lineLength += newlineLength;
+    position += newlineLength;
+    return true;
 }
