@@ -26,7 +26,7 @@ constexpr CatalogueEntry kCatalogue[] = {
      "character U+0000 (code point 0), which it must not contain",
      nullptr},
     {1007, "Reading from the file failed: %e", nullptr},
-    // Not raised by the service library itself; hosts report failed writes with it.
+    // Added to the catalogue for the local raw stream, whose failed writes had no message.
     {1008, "Writing to file %s failed: %e", nullptr},
     {1352, "Cannot open file %s: the file layer reported error code %d and has no description of it", nullptr},
     {1353, "Cannot open file %s: %s", nullptr},
