@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev python3)
+# uconv (ICU): the second reference the character-set tests compare with.
+packages+=(icu-devtools)
 # The Hadoop access library, and the local HDFS cluster its tests run against.
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
 

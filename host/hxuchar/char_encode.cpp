@@ -64,6 +64,12 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
         out[0] = byte < 0 ? row.singleByte->substitute : static_cast<unsigned char>(byte);
         return 1;
     }
+    case CodecKind::MultiByte: {
+        int length = row.multiByte->encode(cp, out);
+        if (length > 0) return length;
+        out[0] = '?';
+        return 1;
+    }
     }
     return 0;
 }

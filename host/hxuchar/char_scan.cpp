@@ -72,6 +72,8 @@ extern "C" int hx_uchar_chscan(int id, const char* bytes, int* length) {
     case CodecKind::SingleByte:
         *length = 1;
         return row->singleByte->decode(s[0]);
+    case CodecKind::MultiByte:
+        return row->multiByte->scan(s, length);
     }
     *length = 1;
     return -1;

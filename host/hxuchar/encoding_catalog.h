@@ -1,11 +1,13 @@
 // The table of encodings: one row per encoding, naming its codec kind and,
-// for table-driven kinds, its mapping. Scanning and encoding switch on the
+// for table-driven kinds, its mapping. The rows are generated from
+// tables/encodings.txt. Scanning and encoding switch on the
 // kind; everything else about an encoding is read from its row.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "multi_byte_map.h"
 #include "single_byte_map.h"
 
 namespace hxuchar {
@@ -19,6 +21,7 @@ enum class CodecKind : std::uint8_t {
     Utf32BE,
     Utf32LE,
     SingleByte,
+    MultiByte,
 };
 
 struct EncodingRow {
@@ -28,6 +31,7 @@ struct EncodingRow {
     int maxCharSize;       // bytes of one character in the encoding
     int maxInternalSize;   // bytes of one decoded character in the internal form
     const SingleByteMap* singleByte;   // the mapping of a SingleByte row
+    const MultiByteMap* multiByte;     // the mapping of a MultiByte row
     const char* const* names;          // canonical name first; null-terminated
 };
 

@@ -9,7 +9,9 @@ extern "C" {
 
 // Encoding ids. An id once given is never reused or renumbered: hosts store
 // them. 0, 7, 8, 45 and 46 are fixed by the byte-order marks of the text
-// layer (EF BB BF; FE FF; FF FE).
+// layer (EF BB BF; FE FF; FF FE). The whole catalogue, with every name,
+// alias and mapping source, is host/hxuchar/tables/encodings.txt; the ids
+// named here are the ones code refers to.
 //
 //   id  canonical name  kind
 //    0  UTF-8           the internal form itself
@@ -18,20 +20,23 @@ extern "C" {
 //                       from a mark. A surrogate unit is malformed (length
 //                       2); a character above U+FFFF is written as U+FFFD.
 //    8  UCS-2LE         little-endian twin of 7
-//   10  ISO-8859-1      single byte, byte n = U+00nn
-//   32  windows-1252    single byte. The five bytes the code page leaves
-//                       undefined (81 8D 8F 90 9D) are the C1 controls
-//                       U+0081, U+008D, U+008F, U+0090, U+009D, so that no
-//                       byte is lost and every byte round-trips.
+//   10  ISO-8859-1      single byte, byte n = U+00nn (10-25: ISO-8859-n)
+//   32  windows-1252    single byte (30-38: windows-1250..1258). Bytes 80-9F
+//                       a code page leaves undefined are the C1 controls of
+//                       the same value, so that every byte round-trips.
 //   45  UTF-16BE        also "UTF-16": big-endian when no mark says otherwise
 //   46  UTF-16LE
 //   47  UTF-32BE        also "UTF-32"; a value above 10FFFF or a surrogate is
 //   48  UTF-32LE        malformed (length 4)
+//   90  IBM037          EBCDIC (90-99, 120-139): default newline NEL, byte
+//                       15 is U+0085 and 25 is U+000A
+//  100  Shift_JIS       multi-byte East Asian sets (100-119)
+//  105  GB18030         one, two or four bytes; all of Unicode
 //
-// Blocks kept for the sets still to come: 10-25 ISO-8859-1..16 (10 + n - 1),
-// 30-38 windows-1250..1258 (30 + last digit), 50-69 other single-byte sets
-// (KOI8 and the like), 70-99 IBM and EBCDIC pages, 100-119 multi-byte East
-// Asian sets. Ids stay below 256.
+// Multi-byte sets replace a malformed sequence by one U+FFFD for its lead
+// byte alone, so that the bytes after it (an ASCII line end, say) are read
+// afresh; a sequence cut short by the end of the data is one U+FFFD unless
+// an ASCII byte follows its lead byte.
 enum {
     HX_ENC_UTF8 = 0,
     HX_ENC_USASCII = 1,
@@ -43,6 +48,13 @@ enum {
     HX_ENC_UTF16LE = 46,
     HX_ENC_UTF32BE = 47,
     HX_ENC_UTF32LE = 48,
+    HX_ENC_IBM037 = 90,
+    HX_ENC_IBM1047 = 122,
+    HX_ENC_SHIFT_JIS = 100,
+    HX_ENC_EUC_JP = 102,
+    HX_ENC_GB18030 = 105,
+    HX_ENC_BIG5 = 106,
+    HX_ENC_EUC_KR = 108,
 };
 
 // Property bits (hx_uchar_encprop).
@@ -55,6 +67,9 @@ enum {
     HX_PROP_NEL_NEWLINE = 0x10,   // the encoding's default newline is NEL (U+0085)
     HX_PROP_ASCII_U32BE = 0x20,   // likewise 32-bit big-endian
     HX_PROP_UTF8 = 0x40,          // the encoding is the internal form itself
+    HX_PROP_ASCII_RUNS = 0x80,    // at a character boundary every byte 00-7F is that
+                                  // code point, one byte long (bytes 00-7F may still
+                                  // occur inside longer characters: Shift_JIS, GBK)
 };
 
 // The encoding's canonical name, or null when the id is unknown.
@@ -98,7 +113,8 @@ int hx_uchar_toint(const char* text, int* length);
 int hx_uchar_intcopy(int cp, char* dest, int room);
 // Encodes zero-terminated internal-form text into encoding `id`; returns the
 // bytes written. A character the encoding cannot represent is written as the
-// encoding's substitute: "?" in single-byte sets, U+FFFD in the Unicode ones
+// encoding's substitute: "?" in single-byte and multi-byte sets (6F in
+// EBCDIC), U+FFFD in the Unicode ones
 // (UCS-2 included). An invalid internal-form sequence counts as one U+FFFD per
 // maximal subpart and so becomes U+FFFD or "?". Stops without a partial
 // character when room runs out. An unknown id writes nothing and returns 0.

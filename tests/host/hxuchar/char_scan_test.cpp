@@ -60,6 +60,40 @@ TEST(CharScan, SequencesCutByTheZeroPaddingReportTheirPrefix) {
     });
 }
 
+// Multi-byte sets: a lead byte whose next byte does not continue it is bad
+// alone, so that an ASCII byte after it (a line end) survives; a sequence
+// cut by the padding is one bad stretch unless an ASCII byte follows its
+// lead byte. Expectations from the sets' published tables.
+TEST(CharScan, MultiByteSetsNeverSwallowWhatFollowsABadLeadByte) {
+    expectScans({
+        {HX_ENC_SHIFT_JIS, bytes({0x82, 0xA0, 0x5C, 0xA1}), {{0x3042, 2}, {0x5C, 1}, {0xFF61, 1}}},
+        {HX_ENC_SHIFT_JIS, bytes({0x81, 0x0A, 0x81}), {{kBad, 1}, {0x0A, 1}, {kBad, 1}}},
+        {HX_ENC_EUC_JP, bytes({0xA4, 0xA2, 0x8E, 0xA1, 0x8F, 0xB0, 0xA1}), {{0x3042, 2}, {0xFF61, 2}, {0x4E02, 3}}},
+        {HX_ENC_EUC_JP, bytes({0x8F, 0xB0, 0x41, 0x8F, 0xB0}), {{kBad, 1}, {kBad, 1}, {0x41, 1}, {kBad, 2}}},
+        {HX_ENC_GB18030, bytes({0x81, 0x30, 0x81, 0x30, 0x90, 0x30, 0x81, 0x30, 0xE3, 0x32, 0x9A, 0x35, 0xA1, 0xA1}),
+         {{0x80, 4}, {0x10000, 4}, {0x10FFFF, 4}, {0x3000, 2}}},
+        {HX_ENC_GB18030, bytes({0x81, 0x30, 0x41}), {{kBad, 1}, {0x30, 1}, {0x41, 1}}},
+        // Past the BMP block and past U+10FFFF: well formed, but no character.
+        {HX_ENC_GB18030, bytes({0x84, 0x31, 0xA5, 0x30}), {{kBad, 1}, {0x31, 1}, {kBad, 1}, {0x30, 1}}},
+        {HX_ENC_GB18030, bytes({0xE3, 0x32, 0x9A, 0x36}), {{kBad, 1}, {0x32, 1}, {kBad, 1}, {0x36, 1}}},
+        {HX_ENC_GB18030, bytes({0x81, 0x30, 0x81}), {{kBad, 1}, {0x30, 1}, {kBad, 1}}},
+        {HX_ENC_GB18030, bytes({0x80, 0xFF, 0x81, 0x7F}), {{kBad, 1}, {kBad, 1}, {kBad, 1}, {0x7F, 1}}},
+        {HX_ENC_BIG5, bytes({0xA4, 0x40, 0xA4, 0x0D}), {{0x4E00, 2}, {kBad, 1}, {0x0D, 1}}},
+        {HX_ENC_EUC_KR, bytes({0xB0, 0xA1, 0xA4, 0xD4, 0xB0, 0x0A}), {{0xAC00, 2}, {0x3164, 2}, {kBad, 1}, {0x0A, 1}}},
+    });
+}
+
+// EBCDIC: 15 is NEL and 25 is LF, so the default newline reads back.
+TEST(CharScan, EbcdicLineEnds) {
+    for (int id : {HX_ENC_IBM037, HX_ENC_IBM1047}) {
+        expectScans({{id, bytes({0x15, 0x25, 0xC1, 0x6F}), {{0x85, 1}, {0x0A, 1}, {0x41, 1}, {0x3F, 1}}}});
+        EXPECT_EQ(encodeCodePoint(id, 0x85), bytes({0x15}));
+        EXPECT_EQ(encodeCodePoint(id, 0x0A), bytes({0x25}));
+        EXPECT_EQ(encodeCodePoint(id, 0x4E00), bytes({0x6F})) << "the set's own question mark";
+    }
+    expectScans({{HX_ENC_IBM1047, bytes({0xAD, 0xBD}), {{0x5B, 1}, {0x5D, 1}}}});
+}
+
 // The five bytes the code page leaves undefined keep their C1 values both ways.
 TEST(CharScan, Windows1252KeepsItsUndefinedBytes) {
     expectScans({

@@ -1,0 +1,546 @@
+#!/usr/bin/env python3
+"""Generates the character-set layer's tables from encodings.txt.
+
+Mappings come from the sources the catalogue names: CPython's codecs
+("python:CODEC") or glibc's iconv ("iconv:NAME", through libc). Both are on
+every Debian machine, so the tables can be checked anywhere.
+
+Usage: generate.py [--output DIR]   writes the C++ sources (default: ../generated)
+       generate.py --check DIR      compares with DIR; exit 1 on any difference
+"""
+import argparse
+import codecs
+import ctypes
+import ctypes.util
+import os
+import platform
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CATALOGUE = os.path.join(HERE, 'encodings.txt')
+
+UNMAPPED = 0xFFFF      # a byte or sequence with no character
+LEAD = 0xFFFE          # a byte that starts a longer sequence
+BLOCK = 64             # code points per page of a multi-byte reverse table
+
+TABLE_KINDS = ('single', 'multi')
+CODE_KINDS = {
+    'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
+    'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
+}
+# Properties of the encodings whose codecs are written in code.
+CODE_KIND_PROPERTIES = {
+    'utf8': ['HX_PROP_ASCII_BYTES', 'HX_PROP_ASCII_RUNS', 'HX_PROP_UTF8'],
+    'utf16be': ['HX_PROP_ASCII_U16BE'], 'utf16le': ['HX_PROP_ASCII_U16LE'],
+    'ucs2be': ['HX_PROP_ASCII_U16BE'], 'ucs2le': ['HX_PROP_ASCII_U16LE'],
+    'utf32be': ['HX_PROP_ASCII_U32BE'], 'utf32le': ['HX_PROP_ASCII_U32LE'],
+}
+# (most bytes of a character, most internal-form bytes of a character)
+CODE_KIND_SIZES = {
+    'utf8': (4, 4), 'utf16be': (4, 4), 'utf16le': (4, 4), 'ucs2be': (2, 3), 'ucs2le': (2, 3),
+    'utf32be': (4, 4), 'utf32le': (4, 4),
+}
+
+
+class Entry:
+    def __init__(self, line):
+        fields = [f.strip() for f in line.split('|')]
+        if len(fields) != 6:
+            raise SystemExit(f'encodings.txt: six columns expected: {line}')
+        self.id = int(fields[0])
+        self.name = fields[1]
+        self.kind = fields[2]
+        self.source = fields[3]
+        self.flags = fields[4].split()
+        self.aliases = fields[5].split()
+        self.ident = ''.join(c if c.isalnum() else '_' for c in self.name)
+
+    def flag_value(self, prefix):
+        for flag in self.flags:
+            if flag.startswith(prefix + '='):
+                return flag[len(prefix) + 1:]
+        return None
+
+
+def read_catalogue():
+    entries = []
+    with open(CATALOGUE, encoding='utf-8') as f:
+        for line in f:
+            line = line.strip()
+            if line and not line.startswith('#'):
+                entries.append(Entry(line))
+    ids, names = set(), set()
+    for e in entries:
+        if e.id in ids or not 0 <= e.id < 256:
+            raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
+        ids.add(e.id)
+        if e.kind not in TABLE_KINDS and e.kind not in CODE_KINDS:
+            raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
+        for n in [e.name] + e.aliases:
+            if n.lower() in names:
+                raise SystemExit(f'encodings.txt: name {n} given twice')
+            names.add(n.lower())
+    return entries
+
+
+class PythonSource:
+    """A CPython codec, strict both ways."""
+
+    def __init__(self, codec):
+        self.codec = codecs.lookup(codec).name
+
+    def decode(self, data):
+        try:
+            text = data.decode(self.codec)
+        except UnicodeDecodeError:
+            return None
+        return ord(text) if len(text) == 1 else None
+
+    def encode(self, cp):
+        try:
+            return chr(cp).encode(self.codec)
+        except UnicodeEncodeError:
+            return None
+
+
+class IconvSource:
+    """glibc's iconv through libc, so that no subprocess runs per byte."""
+
+    def __init__(self, name):
+        self.libc = ctypes.CDLL(ctypes.util.find_library('c'), use_errno=True)
+        self.libc.iconv_open.restype = ctypes.c_void_p
+        self.libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+        self.libc.iconv.argtypes = [ctypes.c_void_p] + [ctypes.POINTER(ctypes.c_void_p), ctypes.POINTER(ctypes.c_size_t)] * 2
+        self.libc.iconv_close.argtypes = [ctypes.c_void_p]
+        self.name = name.encode()
+
+    def convert(self, data, src, dst):
+        handle = self.libc.iconv_open(dst, src)
+        if handle in (None, ctypes.c_void_p(-1).value):
+            raise SystemExit(f'iconv does not know {src} or {dst}')
+        try:
+            inbuf = ctypes.create_string_buffer(data, len(data))
+            outbuf = ctypes.create_string_buffer(64)
+            inptr = ctypes.c_void_p(ctypes.addressof(inbuf))
+            outptr = ctypes.c_void_p(ctypes.addressof(outbuf))
+            inleft, outleft = ctypes.c_size_t(len(data)), ctypes.c_size_t(64)
+            result = self.libc.iconv(handle, ctypes.byref(inptr), ctypes.byref(inleft),
+                                     ctypes.byref(outptr), ctypes.byref(outleft))
+            if result == ctypes.c_size_t(-1).value or inleft.value:
+                return None
+            return outbuf.raw[:64 - outleft.value]
+        finally:
+            self.libc.iconv_close(handle)
+
+    def decode(self, data):
+        out = self.convert(data, self.name, b'UTF-32BE')
+        return int.from_bytes(out, 'big') if out and len(out) == 4 else None
+
+    def encode(self, cp):
+        return self.convert(cp.to_bytes(4, 'big'), b'UTF-32BE', self.name) or None
+
+
+def source_for(entry):
+    kind, _, name = entry.source.partition(':')
+    if kind == 'python':
+        return PythonSource(name)
+    if kind == 'iconv':
+        return IconvSource(name)
+    raise SystemExit(f'{entry.name}: unknown source {entry.source}')
+
+
+def utf8_length(cp):
+    return 1 if cp < 0x80 else 2 if cp < 0x800 else 3 if cp < 0x10000 else 4
+
+
+def ascii_properties(single, trail_low, four_byte):
+    """HX_PROP_ASCII_RUNS when every byte 00-7F at a character boundary is
+    that code point; HX_PROP_ASCII_BYTES when in addition no such byte occurs
+    inside a longer character."""
+    if any(single[b] != b for b in range(0x80)):
+        return []
+    if trail_low < 0x80 or four_byte:
+        return ['HX_PROP_ASCII_RUNS']
+    return ['HX_PROP_ASCII_BYTES', 'HX_PROP_ASCII_RUNS']
+
+
+def extra_maps(entry):
+    extra = {}
+    for flag in entry.flags:
+        if flag.startswith('map='):
+            seq, _, code = flag[4:].partition(':')
+            extra[bytes.fromhex(seq)] = int(code, 16)
+    return extra
+
+
+class SingleByteTable:
+    def __init__(self, entry):
+        source = source_for(entry)
+        self.to_code = [UNMAPPED] * 256
+        for b in range(256):
+            cp = source.decode(bytes([b]))
+            if cp is not None:
+                if cp > 0xFFFD:
+                    raise SystemExit(f'{entry.name}: byte {b:02X} maps beyond the 16-bit table')
+                self.to_code[b] = cp
+            elif 'c1' in entry.flags and 0x80 <= b <= 0x9F:
+                self.to_code[b] = b
+        for seq, cp in extra_maps(entry).items():
+            if len(seq) != 1:
+                raise SystemExit(f'{entry.name}: a single-byte set maps single bytes')
+            self.to_code[seq[0]] = cp
+        # The reverse follows the source's encoder, which may prefer one of
+        # two bytes that decode to the same character, unless the catalogue
+        # moved that character to another byte.
+        reverse = {}
+        for b, cp in enumerate(self.to_code):
+            if cp == UNMAPPED or cp in reverse:
+                continue
+            encoded = source.encode(cp)
+            if encoded is not None and len(encoded) == 1 and self.to_code[encoded[0]] == cp:
+                reverse[cp] = encoded[0]
+            else:
+                reverse[cp] = b
+        self.reverse = sorted(reverse.items())
+        question = reverse.get(ord('?'))
+        self.substitute = question if question is not None else 0x3F
+        self.properties = ascii_properties(self.to_code, 0x80, False)
+        self.max_internal = max(utf8_length(cp) for cp in self.to_code if cp != UNMAPPED)
+
+
+class MultiByteTable:
+    def __init__(self, entry):
+        source = source_for(entry)
+        prefix = entry.flag_value('prefix')
+        self.prefix = int(prefix, 16) if prefix else 0
+        self.four_byte = 'four-byte' in entry.flags
+        extra = extra_maps(entry)
+
+        self.single = [UNMAPPED] * 256
+        pairs = {}
+        for b in range(256):
+            cp = source.decode(bytes([b]))
+            if cp is not None:
+                self.single[b] = cp
+                continue
+            if b == self.prefix:
+                self.single[b] = LEAD
+                continue
+            row = {}
+            for t in range(256):
+                cp = source.decode(bytes([b, t]))
+                if cp is not None:
+                    row[t] = cp
+            if row:
+                self.single[b] = LEAD
+                pairs[b] = row
+        for seq, cp in extra.items():
+            if len(seq) != 2 or self.single[seq[0]] != LEAD:
+                raise SystemExit(f'{entry.name}: extra mapping {seq.hex()} is no pair after a lead byte')
+            pairs[seq[0]][seq[1]] = cp
+
+        plane = {}
+        if self.prefix:
+            for b1 in range(0xA1, 0xFF):
+                row = {}
+                for b2 in range(0xA1, 0xFF):
+                    cp = source.decode(bytes([self.prefix, b1, b2]))
+                    if cp is not None:
+                        row[b2] = cp
+                if row:
+                    plane[b1] = row
+
+        trails = {t for row in list(pairs.values()) + list(plane.values()) for t in row}
+        self.trail_low, self.trail_high = min(trails), max(trails)
+        self.rows, self.row_of = self.build_rows(pairs)
+        self.plane_rows, self.plane_row_of = self.build_rows(plane)
+
+        self.bmp_ranges = []
+        if self.four_byte:
+            self.bmp_ranges = self.four_byte_ranges(source)
+
+        # Encoding: the source's encoder for every BMP code point; the
+        # four-byte sequences as ranges sorted by code point.
+        self.page_values = {}
+        four_by_code = []
+        self.max_char = 2 if not self.prefix else 3
+        for cp in range(1, 0x10000):
+            if 0xD800 <= cp <= 0xDFFF:
+                continue
+            encoded = source.encode(cp)
+            if encoded is None:
+                continue
+            if len(encoded) == 1:
+                value = encoded[0]
+            elif len(encoded) == 2 and encoded[0] >= 0x80:
+                value = encoded[0] << 8 | encoded[1]
+            elif len(encoded) == 3 and encoded[0] == self.prefix and encoded[1] >= 0x80 and encoded[2] >= 0x80:
+                value = (encoded[1] & 0x7F) << 8 | encoded[2]
+            elif len(encoded) == 4 and self.four_byte:
+                four_by_code.append((cp, linear_index(encoded)))
+                continue
+            elif entry.name == 'EUC-KR' and len(encoded) == 8:
+                continue   # KS X 1001 make-up sequences are not written
+            else:
+                raise SystemExit(f'{entry.name}: U+{cp:04X} encodes as {encoded.hex()}, a form the tables lack')
+            self.page_values[cp] = value
+        self.four_by_code = compress_ranges(four_by_code)
+        self.pages, self.page_of_block = self.build_pages()
+
+        decoded = [cp for cp in self.single if cp not in (UNMAPPED, LEAD)]
+        decoded += [cp for row in list(pairs.values()) + list(plane.values()) for cp in row.values()]
+        self.max_internal = 4 if self.four_byte else max(utf8_length(cp) for cp in decoded)
+        if self.four_byte:
+            self.max_char = 4
+        self.properties = ascii_properties(self.single, self.trail_low, self.four_byte)
+        self.check_supplementary(source)
+
+    def build_rows(self, lead_rows):
+        span = self.trail_high - self.trail_low + 1
+        rows, row_of = [], [0] * 256
+        for lead in sorted(lead_rows):
+            row = [UNMAPPED] * span
+            for t, cp in lead_rows[lead].items():
+                if cp >= 0xFFFE:
+                    raise SystemExit(f'sequence {lead:02X}{t:02X} maps beyond the 16-bit table')
+                row[t - self.trail_low] = cp
+            rows.append(row)
+            row_of[lead] = len(rows)
+            if len(rows) > 255:
+                raise SystemExit('more than 255 lead bytes')
+        return rows, row_of
+
+    @staticmethod
+    def four_byte_ranges(source):
+        mapped = []
+        for index in range(FOUR_BYTE_BMP_END):
+            cp = source.decode(four_byte_sequence(index))
+            if cp is not None:
+                mapped.append((index, cp))
+        return compress_ranges(mapped)
+
+    def build_pages(self):
+        pages = [tuple([0] * BLOCK)]
+        index_of = {pages[0]: 0}
+        page_of_block = []
+        for block in range(0x10000 // BLOCK):
+            page = tuple(self.page_values.get(block * BLOCK + i, 0) for i in range(BLOCK))
+            if page not in index_of:
+                index_of[page] = len(pages)
+                pages.append(page)
+            page_of_block.append(index_of[page])
+        return pages, page_of_block
+
+    def check_supplementary(self, source):
+        """The supplementary planes of GB18030 are arithmetic; the source
+        must agree at every plane's edges."""
+        if not self.four_byte:
+            return
+        for cp in [0x10000, 0x10001, 0x1FFFF, 0x20000, 0x2A6D6, 0xE0100, 0xFFFFF, 0x100000, 0x10FFFF]:
+            seq = four_byte_sequence(FOUR_BYTE_SUPPLEMENTARY + cp - 0x10000)
+            if source.encode(cp) != seq or source.decode(seq) != cp:
+                raise SystemExit(f'four-byte arithmetic disagrees with the source at U+{cp:X}')
+
+
+# GB18030 four-byte sequences: b1 81-FE, b2 30-39, b3 81-FE, b4 30-39,
+# numbered in that order from 81 30 81 30.
+FOUR_BYTE_BMP_END = 39420          # 84 31 A4 39 is the last of the BMP block
+FOUR_BYTE_SUPPLEMENTARY = 189000   # 90 30 81 30 is U+10000
+
+
+def four_byte_sequence(index):
+    b4 = index % 10
+    index //= 10
+    b3 = index % 126
+    index //= 126
+    b2 = index % 10
+    b1 = index // 10
+    return bytes([0x81 + b1, 0x30 + b2, 0x81 + b3, 0x30 + b4])
+
+
+def linear_index(seq):
+    return (((seq[0] - 0x81) * 10 + (seq[1] - 0x30)) * 126 + (seq[2] - 0x81)) * 10 + (seq[3] - 0x30)
+
+
+def compress_ranges(pairs):
+    """Runs where both numbers go up by one together, as (first key, first
+    value, count), sorted by key."""
+    ranges = []
+    for key, value in sorted(pairs):
+        if ranges:
+            k, v, n = ranges[-1]
+            if key == k + n and value == v + n:
+                ranges[-1] = (k, v, n + 1)
+                continue
+        ranges.append((key, value, 1))
+    return ranges
+
+
+def c_array(ctype, name, values, per_line=12, fmt='0x{:04X}'):
+    lines = [f'constexpr {ctype} {name}[] = {{']
+    for i in range(0, len(values), per_line):
+        lines.append('    ' + ', '.join(fmt.format(v) for v in values[i:i + per_line]) + ',')
+    lines.append('};')
+    return '\n'.join(lines)
+
+
+def header(sources):
+    return (
+        '// Generated by host/hxuchar/tables/generate.py from host/hxuchar/tables/encodings.txt.\n'
+        '// Do not edit: change the catalogue or the script and run it again.\n'
+        f'// Sources: {sources}.\n')
+
+
+def source_versions():
+    versions = [f'CPython {platform.python_version()} codecs']
+    libc = os.confstr('CS_GNU_LIBC_VERSION') if hasattr(os, 'confstr') else None
+    versions.append(f'{libc} iconv' if libc else 'iconv')
+    return ', '.join(versions)
+
+
+def generate_single(entries, tables, versions):
+    out = [header(versions), '#include "../single_byte_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    for e in entries:
+        if e.kind != 'single':
+            continue
+        t = tables[e.id]
+        out.append(f'// {e.name}, from {e.source}')
+        out.append(c_array('char16_t', f'k{e.ident}ToCode', t.to_code))
+        out.append(c_array('ReverseEntry', f'k{e.ident}FromCode',
+                           [(cp, b) for cp, b in t.reverse], per_line=6, fmt='{{0x{0[0]:04X}, 0x{0[1]:02X}}}'))
+        out.append('')
+    out.append('}  // namespace')
+    out.append('')
+    for e in entries:
+        if e.kind != 'single':
+            continue
+        t = tables[e.id]
+        out.append(f'extern const SingleByteMap k{e.ident}SingleByte{{k{e.ident}ToCode, k{e.ident}FromCode, '
+                   f'{len(t.reverse)}, 0x{t.substitute:02X}}};')
+    out += ['', '}  // namespace hxuchar', '']
+    return '\n'.join(out)
+
+
+def generate_multi(entries, tables, versions):
+    out = [header(versions), '#include "../multi_byte_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    for e in entries:
+        if e.kind != 'multi':
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        out.append(f'// {e.name}, from {e.source}')
+        out.append(c_array('char16_t', f'{p}Single', t.single))
+        out.append(c_array('std::uint8_t', f'{p}RowOf', t.row_of, per_line=16, fmt='{}'))
+        out.append(c_array('char16_t', f'{p}Rows', [cp for row in t.rows for cp in row]))
+        if t.plane_rows:
+            out.append(c_array('std::uint8_t', f'{p}PlaneRowOf', t.plane_row_of, per_line=16, fmt='{}'))
+            out.append(c_array('char16_t', f'{p}PlaneRows', [cp for row in t.plane_rows for cp in row]))
+        if t.four_byte:
+            out.append(c_array('SequenceRange', f'{p}FourByteRanges', t.bmp_ranges, per_line=3,
+                               fmt='{{{0[0]}, 0x{0[1]:04X}, {0[2]}}}'))
+            out.append(c_array('SequenceRange', f'{p}FourByteByCode', t.four_by_code, per_line=3,
+                               fmt='{{0x{0[0]:04X}, {0[1]}, {0[2]}}}'))
+        out.append(c_array('std::uint16_t', f'{p}PageOfBlock', t.page_of_block, per_line=16, fmt='{}'))
+        out.append(c_array('std::uint16_t', f'{p}Pages', [v for page in t.pages for v in page]))
+        out.append('')
+    out.append('}  // namespace')
+    out.append('')
+    for e in entries:
+        if e.kind != 'multi':
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        plane = f'{p}PlaneRowOf, {p}PlaneRows' if t.plane_rows else 'nullptr, nullptr'
+        four = (f'{p}FourByteRanges, {len(t.bmp_ranges)}, {p}FourByteByCode, {len(t.four_by_code)}'
+                if t.four_byte else 'nullptr, 0, nullptr, 0')
+        out.append(f'extern const MultiByteMap {p}MultiByte{{{p}Single, {p}RowOf, {p}Rows, 0x{t.trail_low:02X}, '
+                   f'0x{t.trail_high:02X}, 0x{t.prefix:02X}, {plane}, {four}, {p}PageOfBlock, {p}Pages}};')
+    out += ['', '}  // namespace hxuchar', '']
+    return '\n'.join(out)
+
+
+def generate_catalogue(entries, tables, versions):
+    """The rows, included by encoding_catalog.cpp inside namespace hxuchar so
+    that its compile-time checks see them."""
+    out = [header(versions)]
+    for e in entries:
+        if e.kind == 'single':
+            out.append(f'extern const SingleByteMap k{e.ident}SingleByte;')
+        elif e.kind == 'multi':
+            out.append(f'extern const MultiByteMap k{e.ident}MultiByte;')
+    out += ['', 'namespace {', '']
+    for e in entries:
+        names = ', '.join(f'"{n}"' for n in [e.name] + e.aliases)
+        out.append(f'constexpr const char* k{e.ident}Names[] = {{{names}, nullptr}};')
+    out += ['', '}  // namespace', '', 'constexpr EncodingRow kEncodingRows[] = {']
+    for e in entries:
+        if e.kind in CODE_KINDS:
+            kind = CODE_KINDS[e.kind]
+            props = list(CODE_KIND_PROPERTIES[e.kind])
+            max_char, max_internal = CODE_KIND_SIZES[e.kind]
+            single, multi = 'nullptr', 'nullptr'
+        else:
+            t = tables[e.id]
+            kind = 'SingleByte' if e.kind == 'single' else 'MultiByte'
+            props = list(t.properties)
+            max_char = 1 if e.kind == 'single' else t.max_char
+            max_internal = t.max_internal
+            single = f'&k{e.ident}SingleByte' if e.kind == 'single' else 'nullptr'
+            multi = f'&k{e.ident}MultiByte' if e.kind == 'multi' else 'nullptr'
+        if 'nel' in e.flags:
+            props.append('HX_PROP_NEL_NEWLINE')
+        prop_text = ' | '.join(props) if props else '0'
+        out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
+                   f'k{e.ident}Names}},')
+    out += ['};', '']
+    return '\n'.join(out)
+
+
+def generate(entries):
+    tables = {}
+    for e in entries:
+        if e.kind == 'single':
+            tables[e.id] = SingleByteTable(e)
+        elif e.kind == 'multi':
+            tables[e.id] = MultiByteTable(e)
+    versions = source_versions()
+    return {
+        'catalog_rows.inc': generate_catalogue(entries, tables, versions),
+        'single_byte_tables.cpp': generate_single(entries, tables, versions),
+        'multi_byte_tables.cpp': generate_multi(entries, tables, versions),
+    }
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--output', default=os.path.join(HERE, '..', 'generated'))
+    parser.add_argument('--check', metavar='DIR')
+    args = parser.parse_args()
+    files = generate(read_catalogue())
+    if args.check:
+        differ = []
+        for name, text in files.items():
+            path = os.path.join(args.check, name)
+            try:
+                with open(path, encoding='utf-8') as f:
+                    committed = f.read()
+            except OSError:
+                committed = None
+            # The sources' versions may differ between machines; the tables may not.
+            strip = lambda s: '\n'.join(l for l in (s or '').splitlines() if not l.startswith('// Sources:'))
+            if strip(committed) != strip(text):
+                differ.append(name)
+        if differ:
+            print('generated tables differ from the committed ones: ' + ', '.join(differ))
+            return 1
+        print(f'{len(files)} generated files match')
+        return 0
+    os.makedirs(args.output, exist_ok=True)
+    for name, text in files.items():
+        with open(os.path.join(args.output, name), 'w', encoding='utf-8') as f:
+            f.write(text)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
