@@ -35,6 +35,9 @@ constexpr CatalogueEntry kCatalogue[] = {
      "are)",
      nullptr},
     {1491, "Unknown encoding: the character-set layer does not know encoding id %d", nullptr},
+    // Added for a newline the file's encoding cannot write.
+    {1492, "Cannot write the newline NEL (U+0085) in encoding %s, which has no such character: choose LF, CR LF or CR",
+     nullptr},
     {1513, "A line is too long: the line buffer would grow beyond 2147483647 bytes", nullptr},
     {1663, "No raw stream: the text file has no %s stream underneath", nullptr},
 };

@@ -27,6 +27,15 @@ constexpr ByteOrderMark kMarks[] = {
     {HX_ENC_UCS2LE, {0xFF, 0xFE, 0}, 2},
 };
 
+// Whether `bytes` read back as NEL alone.
+bool writesNel(int encodingId, const char* bytes, int length) {
+    char padded[32] = {};
+    if (length < 1 || length > 16) return false;
+    std::memcpy(padded, bytes, static_cast<std::size_t>(length));
+    int scanned = 0;
+    return hx_uchar_chscan(encodingId, padded, &scanned) == 0x85 && scanned == length;
+}
+
 }  // namespace
 
 VrbIOTextWrapper::VrbIOTextWrapper(VrbIOImpl* owner, VrbIORaw* raw, int openMode, int encoding, int flags) noexcept
@@ -117,6 +126,11 @@ bool VrbIOTextWrapper::open() {
         newlineLength = hx_uchar_decode(encodingId, scratch, newlineBytes, 16);
         const char space[2] = {' ', 0};
         padLength = hx_uchar_decode(encodingId, space, padBytes, 16);
+        if (newline[0] == 0x85 && !writesNel(encodingId, newlineBytes, newlineLength)) {
+            // The encoding's substitute would join every line into one.
+            lastError = VRB_MESSAGE(kLabelText, 1492, hx_uchar_encname(encodingId));
+            return false;
+        }
     }
 
     if (!growLineBuffer(bufferSize, 0)) return false;

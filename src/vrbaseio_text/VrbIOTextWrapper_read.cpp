@@ -130,7 +130,7 @@ int VrbIOTextWrapper::storeCharacter(int code) {
 // the bytes consumed.
 int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds) {
     int unit;
-    if (properties & HX_PROP_ASCII_BYTES) unit = 1;
+    if (properties & HX_PROP_ASCII_RUNS) unit = 1;
     else if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) unit = 2;
     else if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) unit = 4;
     else return 0;
@@ -223,7 +223,7 @@ int VrbIOTextWrapper::fastRunBytes(int maxBytes, std::int64_t consumed, bool lin
 // 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
 // characters their two or three bytes of UTF-8.
 int VrbIOTextWrapper::fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
-    if (properties & HX_PROP_ASCII_BYTES) return fastRunBytes(maxBytes, consumed, lineEnds, lineState);
+    if (properties & HX_PROP_ASCII_RUNS) return fastRunBytes(maxBytes, consumed, lineEnds, lineState);
     int shift;   // log2 of the unit
     if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) {
         shift = 1;

@@ -55,7 +55,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if (length <= 0) return true;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
-    const int asciiUnit = (properties & HX_PROP_ASCII_BYTES) ? 1
+    const int asciiUnit = (properties & HX_PROP_ASCII_RUNS) ? 1
                           : (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) ? 2
                                                                                          : 0;
     const bool bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;

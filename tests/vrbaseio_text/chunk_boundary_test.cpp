@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "hx/hx_uchar.h"
 #include "text_test_support.h"
 #include "vrbaseio/VrbIO.h"
 
@@ -117,6 +118,20 @@ std::vector<Sample> samples() {
     out.push_back({"utf8-nul-refused", std::string("ab\0cd\n", 6), kUtf8, 0});
     out.push_back({"bom-utf16le", "\xFF\xFE" + encode(text, kUtf16LE), kUtf8, static_cast<int>(VRB_TXT_DETECT_BOM)});
     out.push_back({"bom-utf8", "\xEF\xBB\xBF" + encode(text, kUtf8), kUtf16LE, static_cast<int>(VRB_TXT_DETECT_BOM)});
+    // Table-driven sets: an EBCDIC and an ASCII-based single-byte set, and
+    // every multi-byte set with text of its own script (what a set lacks
+    // is written as "?").
+    const std::u32string cjk = text + U"\u65e5\u672c\u8a9e\u30c6\u30ad\u30b9\u30c8\r\n\u4e2d\u6587\u5b57\u7b26\n"
+                                      U"\ud55c\uad6d\uc5b4\x85\uff76\uff80\u3000\U00020000z\r";
+    for (const char* name : {"IBM037", "KOI8-R", "Shift_JIS", "windows-31j", "EUC-JP", "GB2312", "GBK", "GB18030",
+                             "Big5", "CP950", "EUC-KR", "CP949", "JOHAB"}) {
+        const int id = hx_uchar_getenc(name);
+        out.push_back({name, encode(cjk, id), id, 0});
+    }
+    out.push_back({"shift_jis-malformed", "a\x81\n\x82\xA0\x81\r\n\xA0\x82", hx_uchar_getenc("Shift_JIS"), 0});
+    out.push_back({"euc-jp-malformed", "\x8F\xB0\xA1\x8F\xB0\n\x8F\xA1\xA1\x8E", hx_uchar_getenc("EUC-JP"), 0});
+    out.push_back({"gb18030-malformed", "\x81\x30\x81\x30\x81\x30\n\x84\x31\xA5\x30\xE3\x32\x9A\x35\x90\x30\x81",
+                   hx_uchar_getenc("GB18030"), 0});
     return out;
 }
 
@@ -168,7 +183,7 @@ TEST(FastPaths, AgreeWithTheReferenceOnRandomText) {
             text.push_back(plain ? static_cast<char32_t>(U'a' + random() % 26)
                                  : alphabet[random() % (sizeof alphabet / sizeof alphabet[0])]);
         }
-        for (int encoding : {0, 45, 46, utf32LittleEndianId()}) {
+        for (int encoding : {0, 45, 46, utf32LittleEndianId(), hx_uchar_getenc("Shift_JIS"), hx_uchar_getenc("GB18030")}) {
             std::string bytes = encode(text, encoding);
             std::vector<int> chunks;
             for (int i = 0; i < 32; ++i) chunks.push_back(1 + static_cast<int>(random() % 40));

@@ -130,6 +130,50 @@ TEST(Newlines, NextLineWrittenInUtf8ReadsBackAsALineEnd) {
     EXPECT_TRUE(eol);
 }
 
+// Every set's default or requested newline reads back as one line end:
+// EBCDIC writes NEL as 15; a set without U+0085 refuses a requested NEL
+// instead of writing its "?" between the lines.
+TEST(Newlines, EachSetWritesANewlineItReadsBackOrRefusesNel) {
+    struct Case {
+        const char* encoding;
+        unsigned flags;
+        std::string written;   // empty: the open fails with 1492
+    };
+    const Case cases[] = {
+        {"IBM037", 0, "\x81\x15\x82\x15"},
+        {"IBM1047", VRB_TXT_NEWLINE_LF, "\x81\x25\x82\x25"},
+        {"KOI8-R", VRB_TXT_NEWLINE_NEL, ""},
+        {"windows-1252", VRB_TXT_NEWLINE_NEL, ""},
+        {"US-ASCII", VRB_TXT_NEWLINE_NEL, ""},
+        {"Shift_JIS", VRB_TXT_NEWLINE_NEL, ""},
+        {"ISO-8859-1", VRB_TXT_NEWLINE_NEL, "a\x85" "b\x85"},
+        {"GB18030", VRB_TXT_NEWLINE_NEL, "a\x81\x30\x81\x35" "b\x81\x30\x81\x35"},
+        {"EUC-KR", 0, "a\r\nb\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        const int id = hx_uchar_getenc(c.encoding);
+        ScriptedFile out("", kWrite, id, static_cast<int>(c.flags));
+        if (c.written.empty()) {
+            EXPECT_FALSE(out.opened());
+            EXPECT_NE(std::string::npos, out.error().find(c.encoding)) << out.error();
+            EXPECT_NE(std::string::npos, out.error().find("NEL")) << out.error();
+            continue;
+        }
+        ASSERT_TRUE(out->writeln("a", 1));
+        ASSERT_TRUE(out->writeln("b", 1));
+        EXPECT_EQ(c.written, written(out));
+        ScriptedFile in(written(out), kRead, id, 0);
+        char* text = nullptr;
+        bool eol = false;
+        for (const char* expected : {"a", "b"}) {
+            EXPECT_EQ(1, in->readLine(-1, &text, &eol));
+            EXPECT_STREQ(expected, text);
+            EXPECT_TRUE(eol);
+        }
+    }
+}
+
 TEST(Writing, MarksAndPositions) {
     ScriptedFile file("", kWrite, 8, kWriteBom);
     EXPECT_EQ(2, file->tell());
@@ -284,7 +328,10 @@ TEST(Writing, FastPathsAgreeWithTheReference) {
                                              "\xC2\x85", "\xFF", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF",
                                              std::string(1, '\0'), "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF"};
     std::vector<int> encodings = {0, 7, 8, 45, 46, utf32LittleEndianId(), utf32BigEndianId()};
-    for (const char* name : {"US-ASCII", "ISO-8859-1", "windows-1252"}) encodings.push_back(hx_uchar_getenc(name));
+    for (const char* name : {"US-ASCII", "ISO-8859-1", "windows-1252", "IBM037", "Shift_JIS", "EUC-JP", "GB18030",
+                             "Big5", "EUC-KR"}) {
+        encodings.push_back(hx_uchar_getenc(name));
+    }
     for (int trial = 0; trial < 30; ++trial) {
         std::string text;
         int count = 1 + static_cast<int>(random() % 600);
