@@ -50,8 +50,31 @@ TEST(EncodingNames, LocaleAndCommonNamesAreKnown) {
     for (const auto& entry : known) EXPECT_EQ(hx_uchar_getenc(entry.name), entry.id) << entry.name;
 }
 
+// What glibc's nl_langinfo(CODESET) reports for every locale whose set the
+// catalogue has, and the "CP<n>" names of Windows ANSI and OEM code pages.
+TEST(EncodingNames, LocaleCharsetNamesFindTheirSets) {
+    const struct {
+        const char* name;
+        const char* canonical;
+    } known[] = {
+        {"EUC-JP", "EUC-JP"}, {"GB18030", "GB18030"}, {"GB2312", "GB2312"}, {"GBK", "GBK"}, {"BIG5", "Big5"},
+        {"EUC-KR", "EUC-KR"}, {"KOI8-R", "KOI8-R"}, {"KOI8-U", "KOI8-U"}, {"KOI8-T", "KOI8-T"},
+        {"ISO-8859-15", "ISO-8859-15"}, {"ISO-8859-13", "ISO-8859-13"}, {"CP1251", "windows-1251"},
+        {"CP1255", "windows-1255"}, {"TIS-620", "TIS-620"}, {"RK1048", "KZ-1048"}, {"PT154", "PTCP154"},
+        {"CP874", "windows-874"}, {"CP932", "windows-31j"}, {"CP936", "GBK"}, {"CP949", "CP949"},
+        {"CP950", "CP950"}, {"CP1250", "windows-1250"}, {"CP1258", "windows-1258"}, {"CP437", "IBM437"},
+        {"CP850", "IBM850"}, {"CP866", "IBM866"}, {"CP54936", "GB18030"}, {"CP20932", "EUC-JP"},
+        {"SJIS", "Shift_JIS"}, {"ibm-1047", "IBM1047"}, {"CP1047", "IBM1047"}, {"IBM1140", "IBM01140"},
+    };
+    for (const auto& entry : known) {
+        EXPECT_STREQ(hx_uchar_encname(hx_uchar_getenc(entry.name)), entry.canonical) << entry.name;
+    }
+    EXPECT_GE(hx_uchar_enccount(), 100);
+}
+
 TEST(EncodingNames, UnknownNamesAreRefusedAndTheirIdHasNoName) {
-    for (const char* name : {"", "UTF-7", "UTF-8 ", " UTF-8", "UTF-8x", "UTF", "ISO-8859-1x", "\xC3\xA9"}) {
+    for (const char* name : {"", "UTF-7", "UTF-8 ", " UTF-8", "UTF-8x", "UTF", "ISO-8859-1x", "\xC3\xA9",
+                             "ISO-2022-JP", "HZ-GB-2312", "ISO-8859-12", "1047"}) {
         EXPECT_EQ(hx_uchar_getenc(name), -1) << name;
     }
     EXPECT_EQ(hx_uchar_getenc(nullptr), -1);
