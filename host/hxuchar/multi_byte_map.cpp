@@ -1,5 +1,7 @@
 #include "multi_byte_map.h"
 
+#include "utf8.h"
+
 namespace hxuchar {
 
 namespace {
@@ -132,6 +134,77 @@ int MultiByteMap::encode(int cp, unsigned char* out) const noexcept {
     out[1] = static_cast<unsigned char>(0x30 + number % 10);
     out[0] = static_cast<unsigned char>(0x81 + number / 10);
     return 4;
+}
+
+}  // namespace hxuchar
+
+namespace hxuchar {
+
+int MultiByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, unsigned char* out, int room,
+                            int* taken) const noexcept {
+    int in = 0;
+    int written = 0;
+    while (in < count) {
+        const unsigned code = single[s[in]];
+        if (code < 0x80) {
+            if (endsRun(code, lineEnds) || written == room) break;
+            out[written++] = static_cast<unsigned char>(code);
+            ++in;
+            continue;
+        }
+        int length = 1;
+        int cp = static_cast<int>(code);
+        if (code == kLeadByte) {
+            // Most characters are a pair from the lead byte's row; the rest
+            // (three and four bytes, bad pairs) go through the full scan.
+            const unsigned row = rowOfLead[s[in]];
+            const unsigned offset = static_cast<unsigned>(s[in + 1]) - trailLow;
+            const unsigned pair = row != 0 && offset <= static_cast<unsigned>(trailHigh - trailLow)
+                                      ? rows[(row - 1) * (trailHigh - trailLow + 1u) + offset]
+                                      : kUnmappedByte;
+            if (pair != kUnmappedByte && count - in >= 2) {
+                cp = static_cast<int>(pair);
+                length = 2;
+            } else {
+                cp = scan(s + in, &length);
+                // A character that may continue past `count` is the caller's.
+                if (cp <= 0 || length > count - in) break;
+            }
+        } else if (code == kUnmappedByte) {
+            break;
+        }
+        if (endsRun(static_cast<unsigned>(cp), lineEnds) || room - written < 4) break;
+        written += writeUtf8(cp, out + written);
+        in += length;
+    }
+    *taken = in;
+    return written;
+}
+
+int MultiByteMap::encodeRun(const unsigned char* text, int length, unsigned char* out, int room,
+                            int* taken) const noexcept {
+    int in = 0;
+    int written = 0;
+    while (in < length && room - written >= 4) {
+        const unsigned lead = text[in];
+        if (lead < 0x80 && lead != 0 && single[lead] == lead) {
+            out[written++] = static_cast<unsigned char>(lead);
+            ++in;
+            continue;
+        }
+        int sequence = 1;
+        const int cp = scanUtf8Within(text + in, length - in, &sequence);
+        if (cp <= 0) break;
+        int bytes = encode(cp, out + written);
+        if (bytes == 0) {
+            out[written] = '?';
+            bytes = 1;
+        }
+        written += bytes;
+        in += sequence;
+    }
+    *taken = in;
+    return written;
 }
 
 }  // namespace hxuchar

@@ -53,6 +53,10 @@ struct MultiByteMap {
     // Writes the bytes of `cp` (at most 4) and returns their count, or 0
     // when the set lacks it.
     int encode(int cp, unsigned char* out) const noexcept;
+
+    // Bulk conversion (hx_uchar_decode_run, hx_uchar_encode_run).
+    int decodeRun(const unsigned char* s, int count, bool lineEnds, unsigned char* out, int room, int* taken) const noexcept;
+    int encodeRun(const unsigned char* text, int length, unsigned char* out, int room, int* taken) const noexcept;
 };
 
 }  // namespace hxuchar

@@ -22,6 +22,19 @@ struct SingleByteMap {
     int reverseCount;
     // The byte written for a character the set lacks: the set's own "?".
     std::uint8_t substitute;
+    // For bulk runs: each byte's UTF-8 form (bytes in the low 24 bits, their
+    // count above, kRunLineEnd and kRunStop flags), and the reverse table
+    // below kFastBlocks * kBlockSize as pages (0: not in the set).
+    const std::uint32_t* utf8;
+    const std::uint8_t* pageOfBlock;
+    const std::uint8_t* pages;
+    // Bytes 00-7F are ASCII.
+    bool asciiLowerHalf;
+
+    static constexpr int kBlockSize = 64;
+    static constexpr int kFastBlocks = 0x3000 / kBlockSize;
+    static constexpr std::uint32_t kRunLineEnd = 1u << 27;
+    static constexpr std::uint32_t kRunStop = 1u << 28;
 
     // Code point of `byte`, or -1 when the set leaves it undefined.
     int decode(std::uint8_t byte) const noexcept {
@@ -31,9 +44,10 @@ struct SingleByteMap {
 
     // The byte for `cp`, or -1 when the set lacks it.
     int encode(int cp) const noexcept {
-        // Most text is in the part of a set that keeps ASCII's or Latin-1's
-        // positions.
-        if (cp >= 0 && cp < 256 && toCode[cp] == cp) return cp;
+        if (cp > 0 && cp < kFastBlocks * kBlockSize) {
+            const int byte = pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
+            return byte != 0 ? byte : -1;
+        }
         if (cp < 0 || cp > 0xFFFF) return -1;
         int low = 0;
         int high = reverseCount;
@@ -44,6 +58,10 @@ struct SingleByteMap {
         }
         return low < reverseCount && fromCode[low].code == cp ? fromCode[low].byte : -1;
     }
+
+    // Bulk conversion (hx_uchar_decode_run, hx_uchar_encode_run).
+    int decodeRun(const unsigned char* s, int count, bool lineEnds, unsigned char* out, int room, int* taken) const noexcept;
+    int encodeRun(const unsigned char* text, int length, unsigned char* out, int room, int* taken) const noexcept;
 };
 
 }  // namespace hxuchar

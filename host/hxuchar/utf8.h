@@ -64,6 +64,33 @@ inline int scanUtf8(const unsigned char* s, int* length) noexcept {
     return cp;
 }
 
+// The well-formed sequence at `s` within `available` bytes: its code point
+// with its length in *length, or -1 when it is invalid or cut short.
+inline int scanUtf8Within(const unsigned char* s, int available, int* length) noexcept {
+    unsigned lead = s[0];
+    if (lead < 0x80) {
+        *length = 1;
+        return static_cast<int>(lead);
+    }
+    const detail::Utf8Lead info = detail::kUtf8Leads[lead];
+    if (info.trailing == 0 || info.trailing >= available) return -1;
+    if (s[1] < info.secondLow || s[1] > info.secondHigh) return -1;
+    int cp = static_cast<int>(((lead & (0x3Fu >> info.trailing)) << 6) | (s[1] & 0x3Fu));
+    for (int i = 2; i <= info.trailing; ++i) {
+        if ((s[i] & 0xC0u) != 0x80u) return -1;
+        cp = (cp << 6) | static_cast<int>(s[i] & 0x3Fu);
+    }
+    *length = info.trailing + 1;
+    return cp;
+}
+
+// Whether a decoded character ends a bulk run: U+0000 always, and the line
+// ends (LF, FF, CR, NEL, LS, PS) when the caller reads lines.
+inline bool endsRun(unsigned cp, bool lineEnds) noexcept {
+    if (cp < 0x20) return cp == 0 || (lineEnds && (cp == 0x0A || cp == 0x0C || cp == 0x0D));
+    return lineEnds && (cp == 0x85 || cp == 0x2028 || cp == 0x2029);
+}
+
 // Writes scalar value `cp`; returns its length (1 to 4).
 inline int writeUtf8(int cp, unsigned char* out) noexcept {
     auto c = static_cast<std::uint32_t>(cp);

@@ -76,6 +76,7 @@ private:
     int storeCharacter(int code);
     int fastRunBytes(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
+    int fastRunTable(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
     bool putOutput(const char* bytes, int length);
     bool flushOutput();

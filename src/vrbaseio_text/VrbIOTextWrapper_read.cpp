@@ -220,10 +220,52 @@ int VrbIOTextWrapper::fastRunBytes(int maxBytes, std::int64_t consumed, bool lin
     return moved;
 }
 
+// The table-driven sets: whole characters up to the next line end or
+// anything else the per-character path decides, converted by the
+// character-set layer in one call; then the line end itself when it lies
+// whole in the chunk, as fastRunBytes takes it.
+int VrbIOTextWrapper::fastRunTable(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
+    const int available = chunkLength - chunkOffset;
+    const int limit =
+        maxBytes >= 0 ? static_cast<int>(std::min<std::int64_t>(maxBytes - consumed, available)) : available;
+    const char* start = chunk + chunkOffset;
+    int moved = 0;
+    lineLength += hx_uchar_decode_run(encodingId, start, limit, lineEnds, lineBuffer + lineLength,
+                                      lineBufferSize - lineLength - 1, &moved);
+    if (lineEnds && moved < limit) {
+        int length = 0;
+        const int code = hx_uchar_chscan(encodingId, start + moved, &length);
+        if (code > 0 && length <= limit - moved) {
+            if (endsLine(code)) {
+                moved += length;
+                *lineState = kLineState_Ended;
+            } else if (code == 0x0D && moved + length < available) {
+                int nextLength = 0;
+                const int next = hx_uchar_chscan(encodingId, start + moved + length, &nextLength);
+                if (next >= 0 && nextLength <= available - moved - length) {
+                    moved += length;
+                    if (next == 0x0A) {
+                        moved += nextLength;
+                        *lineState = kLineState_Ended;
+                    } else {
+                        *lineState = kLineState_AfterCR;
+                    }
+                }
+            }
+        }
+    }
+    if (moved > 0) consume(moved);
+    return moved;
+}
+
 // 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
 // characters their two or three bytes of UTF-8.
 int VrbIOTextWrapper::fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState) {
-    if (properties & HX_PROP_ASCII_RUNS) return fastRunBytes(maxBytes, consumed, lineEnds, lineState);
+    if (properties & HX_PROP_ASCII_RUNS) {
+        const int moved = fastRunBytes(maxBytes, consumed, lineEnds, lineState);
+        if (moved > 0 || !(properties & HX_PROP_BULK)) return moved;
+    }
+    if (properties & HX_PROP_BULK) return fastRunTable(maxBytes, consumed, lineEnds, lineState);
     int shift;   // log2 of the unit
     if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) {
         shift = 1;

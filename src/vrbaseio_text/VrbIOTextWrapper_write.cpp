@@ -101,6 +101,23 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
                 }
             }
         }
+        if (fastPaths && (properties & HX_PROP_BULK)) {
+            // Table-driven sets: the layer converts the run up to anything
+            // the per-character path decides (U+0000, invalid text).
+            if (lineBufferSize - lineLength < 4) {
+                if (!flushOutput()) return false;
+            }
+            int taken = 0;
+            const int written = hx_uchar_encode_run(encodingId, reinterpret_cast<const char*>(cursor), length,
+                                                    lineBuffer + lineLength, lineBufferSize - lineLength, &taken);
+            if (taken > 0) {
+                lineLength += written;
+                position += written;
+                cursor += taken;
+                length -= taken;
+                continue;
+            }
+        }
         Encoded encoded;
         encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), length, &encoded);
         if (!putOutput(encoded.bytes, encoded.length)) return false;

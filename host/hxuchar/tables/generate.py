@@ -21,7 +21,10 @@ CATALOGUE = os.path.join(HERE, 'encodings.txt')
 
 UNMAPPED = 0xFFFF      # a byte or sequence with no character
 LEAD = 0xFFFE          # a byte that starts a longer sequence
-BLOCK = 64             # code points per page of a multi-byte reverse table
+BLOCK = 64             # code points per page of a reverse table
+FAST_BLOCKS = 0x3000 // BLOCK   # single-byte reverse pages cover U+0000-U+2FFF
+UTF8_LINE_END = 1 << 27         # single-byte decode entries: the character ends a line
+UTF8_STOP = 1 << 28             # ... or always ends a bulk run (U+0000, an undefined byte)
 
 TABLE_KINDS = ('single', 'multi')
 CODE_KINDS = {
@@ -205,7 +208,41 @@ class SingleByteTable:
         question = reverse.get(ord('?'))
         self.substitute = question if question is not None else 0x3F
         self.properties = ascii_properties(self.to_code, 0x80, False)
+        self.utf8 = [utf8_entry(cp) for cp in self.to_code]
+        self.page_of_block, self.pages = single_byte_pages(self.reverse)
         self.max_internal = max(utf8_length(cp) for cp in self.to_code if cp != UNMAPPED)
+
+
+def utf8_entry(cp):
+    """A decoded byte for bulk runs: its UTF-8 bytes in the low three bytes,
+    their count above them, and the flags that end a run."""
+    if cp == UNMAPPED:
+        return UTF8_STOP
+    data = chr(cp).encode('utf-8')
+    value = int.from_bytes(data.ljust(3, b'\0'), 'little') | len(data) << 24
+    if cp == 0:
+        value |= UTF8_STOP
+    if cp in (0x0A, 0x0C, 0x0D, 0x85, 0x2028, 0x2029):
+        value |= UTF8_LINE_END
+    return value
+
+
+def single_byte_pages(reverse):
+    """The reverse table below U+3000 as pages of BLOCK bytes (0: not in the
+    set) and the page of each block (0: an empty page)."""
+    by_code = dict(reverse)
+    pages = [tuple([0] * BLOCK)]
+    index_of = {pages[0]: 0}
+    page_of_block = []
+    for block in range(FAST_BLOCKS):
+        page = tuple(by_code.get(block * BLOCK + i, 0) for i in range(BLOCK))
+        if page not in index_of:
+            index_of[page] = len(pages)
+            pages.append(page)
+        page_of_block.append(index_of[page])
+    if len(pages) > 255:
+        raise SystemExit('too many reverse pages for a single-byte set')
+    return page_of_block, [b for page in pages for b in page]
 
 
 class MultiByteTable:
@@ -408,6 +445,9 @@ def generate_single(entries, tables, versions):
         out.append(c_array('char16_t', f'k{e.ident}ToCode', t.to_code))
         out.append(c_array('ReverseEntry', f'k{e.ident}FromCode',
                            [(cp, b) for cp, b in t.reverse], per_line=6, fmt='{{0x{0[0]:04X}, 0x{0[1]:02X}}}'))
+        out.append(c_array('std::uint32_t', f'k{e.ident}Utf8', t.utf8, per_line=8, fmt='0x{:08X}'))
+        out.append(c_array('std::uint8_t', f'k{e.ident}PageOfBlock', t.page_of_block, per_line=24, fmt='{}'))
+        out.append(c_array('std::uint8_t', f'k{e.ident}Pages', t.pages, per_line=16, fmt='0x{:02X}'))
         out.append('')
     out.append('}  // namespace')
     out.append('')
@@ -416,7 +456,8 @@ def generate_single(entries, tables, versions):
             continue
         t = tables[e.id]
         out.append(f'extern const SingleByteMap k{e.ident}SingleByte{{k{e.ident}ToCode, k{e.ident}FromCode, '
-                   f'{len(t.reverse)}, 0x{t.substitute:02X}}};')
+                   f'{len(t.reverse)}, 0x{t.substitute:02X}, k{e.ident}Utf8, k{e.ident}PageOfBlock, '
+                   f'k{e.ident}Pages, {"true" if "HX_PROP_ASCII_RUNS" in t.properties else "false"}}};')
     out += ['', '}  // namespace hxuchar', '']
     return '\n'.join(out)
 
@@ -487,6 +528,8 @@ def generate_catalogue(entries, tables, versions):
             max_internal = t.max_internal
             single = f'&k{e.ident}SingleByte' if e.kind == 'single' else 'nullptr'
             multi = f'&k{e.ident}MultiByte' if e.kind == 'multi' else 'nullptr'
+        if e.kind in TABLE_KINDS:
+            props.append('HX_PROP_BULK')
         if 'nel' in e.flags:
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'

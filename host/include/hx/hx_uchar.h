@@ -70,6 +70,8 @@ enum {
     HX_PROP_ASCII_RUNS = 0x80,    // at a character boundary every byte 00-7F is that
                                   // code point, one byte long (bytes 00-7F may still
                                   // occur inside longer characters: Shift_JIS, GBK)
+    HX_PROP_BULK = 0x100,         // hx_uchar_decode_run and hx_uchar_encode_run serve
+                                  // the encoding (the table-driven sets)
 };
 
 // The encoding's canonical name, or null when the id is unknown.
@@ -119,6 +121,28 @@ int hx_uchar_intcopy(int cp, char* dest, int room);
 // maximal subpart and so becomes U+FFFD or "?". Stops without a partial
 // character when room runs out. An unknown id writes nothing and returns 0.
 int hx_uchar_decode(int id, const char* text, char* dest, int room);
+// Bulk conversion for the encodings with HX_PROP_BULK, so that a caller
+// moves whole runs of text without a call per character. The per-character
+// functions above are the reference these agree with: a run ends wherever
+// the caller has something to decide, and the caller then takes one
+// character the per-character way.
+//
+// Decodes whole, valid characters from `bytes` (at most `count` bytes;
+// zero padding follows the data as for hx_uchar_chscan) into the internal
+// form at `out` (at most `room` bytes). Stops before U+0000, before a
+// malformed character or one that may continue past `count`, and, when
+// `stopAtLineEnds` is set, before LF, FF, CR, NEL, LS and PS. Returns the
+// internal-form bytes written and stores the file bytes taken in *taken.
+// Encodings without HX_PROP_BULK take nothing.
+int hx_uchar_decode_run(int id, const char* bytes, int count, int stopAtLineEnds, char* out, int room,
+                        int* taken);
+// Encodes internal-form text (`length` bytes, no terminator needed) into the
+// encoding at `out` (at most `room` bytes), each character as
+// hx_uchar_decode writes it, the set's substitute included. Stops before
+// U+0000 and before an invalid sequence. Returns the bytes written and
+// stores the text bytes taken in *taken.
+int hx_uchar_encode_run(int id, const char* text, int length, char* out, int room, int* taken);
+
 // The id for a character-set name, compared without regard to case, with
 // the usual aliases (among them the names nl_langinfo(CODESET) reports and
 // "CP<n>" for Windows code pages). Unknown names give -1, an id
