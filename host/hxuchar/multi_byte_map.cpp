@@ -1,5 +1,7 @@
 #include "multi_byte_map.h"
 
+#include <cstring>
+
 #include "utf8.h"
 
 namespace hxuchar {
@@ -173,7 +175,16 @@ int MultiByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, un
         } else if (code == kUnmappedByte) {
             break;
         }
-        if (endsRun(static_cast<unsigned>(cp), lineEnds) || room - written < 4) break;
+        if (endsRun(static_cast<unsigned>(cp), lineEnds)) break;
+        if (room - written < 4) {
+            unsigned char bytes[4];
+            const int size = writeUtf8(cp, bytes);
+            if (size > room - written) break;
+            std::memcpy(out + written, bytes, static_cast<std::size_t>(size));
+            written += size;
+            in += length;
+            continue;
+        }
         written += writeUtf8(cp, out + written);
         in += length;
     }
