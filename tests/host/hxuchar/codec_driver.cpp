@@ -57,6 +57,12 @@ bool decodeRecord(int id, const std::string& data, std::string& out) {
             return false;
         }
         std::size_t left = data.size() - position;
+        // Table-driven sets never count the zero padding into a character;
+        // the 16- and 32-bit forms do, to complete a unit.
+        if ((hx_uchar_encprop(id) & HX_PROP_BULK) && static_cast<std::size_t>(length) > left) {
+            std::fprintf(stderr, "encoding %d: length %d runs past the data at offset %zu\n", id, length, position);
+            return false;
+        }
         if (static_cast<std::size_t>(length) > left) {
             code = 0xFFFD;
             length = static_cast<int>(left);
