@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs with apt-get whatever building and testing need and is missing.
-# Run as root on Debian; does nothing when everything is there.
+# Installs with apt-get whatever building and testing need and is missing,
+# and the packages named as arguments. Run as root on Debian; does nothing
+# when everything is there.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev python3)
@@ -8,6 +9,7 @@ packages=(cmake ninja-build g++ libgtest-dev python3)
 packages+=(icu-devtools)
 # The Hadoop access library, and the local HDFS cluster its tests run against.
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
+packages+=("$@")
 
 present() {
   case "$1" in

@@ -21,7 +21,7 @@ struct PlatformEntry {
 };
 
 // How the platform half classifies a system error code.
-enum class ErrorKind { NotFound, NotADirectory, Denied, Other };
+enum class ErrorKind { NotFound, NotADirectory, Denied, NoMemory, Other };
 
 // Whether the mode's selection drops an entry of this kind.
 bool selectionDrops(int mode, bool isDirectory) {
@@ -52,6 +52,7 @@ int resultForSystemError(int code) {
         case ErrorKind::NotFound: return HX_DIR_NOT_FOUND;
         case ErrorKind::NotADirectory: return HX_DIR_NOT_A_DIR;
         case ErrorKind::Denied: return HX_DIR_DENIED;
+        case ErrorKind::NoMemory: return HX_DIR_NO_MEMORY;
         case ErrorKind::Other: break;
     }
     return HX_DIR_SYSTEM + code;
@@ -108,7 +109,7 @@ int hx_dir_open(const char* path, int mode, hx_dir_t* handle) {
 
 int hx_dir_next_stat(hx_dir_t handle, char* path, int capacity, hx_dir_record_t* record) {
     if (!handle || !path || capacity <= 0 || !record) return HX_DIR_INVALID;
-    PlatformEntry entry;
+    PlatformEntry entry{};
     for (;;) {
         int code = platformNextEntry(&handle->platform, handle->mode, &entry);
         if (code == kPlatformEnd) return HX_DIR_END;

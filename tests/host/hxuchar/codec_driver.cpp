@@ -15,6 +15,11 @@
 
 #include "hx/hx_uchar.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 constexpr int kPaddingBytes = 16;
@@ -96,6 +101,11 @@ void encodeRecord(int id, const std::string& text, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Records are bytes: no CR LF translation, no end at a 1A byte.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::ios::sync_with_stdio(false);
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "list") {
