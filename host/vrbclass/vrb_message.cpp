@@ -55,7 +55,9 @@ void appendArgument(VrbString* out, const Argument& argument, bool* failed) noex
             char description[256];
             vrbmessage::describeSystemError(argument.number, description, sizeof description);
             out->append(description, failed);
-            out->append(" (errno ", failed);
+            out->append(" (", failed);
+            out->append(vrbmessage::kSystemCodeName, failed);
+            out->append(" ", failed);
             appendNumber(out, argument.number, failed);
             out->append(")", failed);
             break;
