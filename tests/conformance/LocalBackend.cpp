@@ -9,7 +9,13 @@ class LocalBackend final : public Backend {
 public:
     const char* name() const override { return "local"; }
     std::string location(const std::string& relative) const override { return dir.file(relative); }
-    std::string listedPath(const std::string& relative) const override { return dir.file(relative); }
+    // The layer writes the system's separator between directory and entry.
+    std::string listedPath(const std::string& relative) const override {
+        std::string path = dir.file(relative);
+        for (char& c : path)
+            if (c == '/') c = vrbtest::kPathSeparator;
+        return path;
+    }
     void writeBytes(const std::string& relative, const std::string& bytes) override {
         vrbtest::writeFile(dir.file(relative), bytes);
     }

@@ -3,8 +3,6 @@
 // Everything goes through the module as a host loads it.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -14,17 +12,14 @@
 
 #include "Backend.h"
 #include "hx/hx_uchar.h"
+#include "support/platform.h"
 #include "vrbaseio/VrbIO.h"
 
 namespace {
 
 VrbIO* service() {
-    static VrbIO* instance = [] {
-        void* module = dlopen(VRB_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (!module) return static_cast<VrbIO*>(nullptr);
-        auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module, VRB_IO_INITIALIZE_NAME));
-        return initialize ? initialize() : nullptr;
-    }();
+    static vrbtest::LoadedModule module(VRB_MODULE_PATH);
+    static VrbIO* instance = module.entry() ? module.entry()() : nullptr;
     return instance;
 }
 
@@ -269,7 +264,22 @@ TEST_P(Conformance, FailuresNameThePath) {
     EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("afile.txt")) << error.asCstr();
 }
 
+#if defined(VRB_LOCAL_BACKEND_ONLY)
+INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+TEST(LocalBackendOnly, HadoopLocationsAreRefusedWithAReason) {
+    ASSERT_NE(nullptr, service());
+    VrbString error;
+    const char* location = "hadoop://namenode:9870/user/me/a.txt";
+    EXPECT_EQ(nullptr, service()->openTextFile(VrbString(location, true), 1, -1, 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("not supported by this build")) << error.asCstr();
+    EXPECT_EQ(nullptr, service()->openDirectory(VrbString("hadoop://namenode:9870/user/me", true), 0, &error));
+    EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("not supported by this build")) << error.asCstr();
+}
+#else
 INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "hdfs"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+#endif
 
 }  // namespace

@@ -5,10 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace {
 
@@ -58,30 +57,40 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 namespace vrbtest {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vrbtest-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate = base / ("vrbtest-" + std::to_string(random() % 1000000000u));
+        // create_directory is false when the name is taken: another try.
+        if (std::filesystem::create_directory(candidate)) {
+            std::u8string text = candidate.u8string();
+            path_.assign(text.begin(), text.end());
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary directory could be made");
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
     // Tests may leave entries without permissions; give them back first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+    for (auto it = std::filesystem::recursive_directory_iterator(vrbtest::fsPath(path_), ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
     }
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(vrbtest::fsPath(path_), ignored);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(vrbtest::fsPath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(vrbtest::fsPath(path), std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();

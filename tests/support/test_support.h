@@ -3,12 +3,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+
+#include "support/platform.h"
 
 namespace vrbtest {
 
+// A UTF-8 path as the standard library's path, whatever the system's code page.
+inline std::filesystem::path fsPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 // A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
+// everything in it when the object goes. Paths are UTF-8.
 class TempDir {
 public:
     TempDir();
@@ -16,11 +24,20 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string file(const std::string& name) const { return path_ + kPathSeparator + name; }
 
 private:
     std::string path_;
 };
+
+// A file URI for a local path (ASCII, no characters a URI must escape): on
+// Windows "file:///C:/dir/x", elsewhere "file:///dir/x".
+inline std::string fileUri(const std::string& path, const std::string& host = "") {
+    std::string uriPath = path;
+    for (char& c : uriPath)
+        if (c == kPathSeparator) c = '/';
+    return "file://" + host + (uriPath.front() == '/' ? "" : "/") + uriPath;
+}
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);

@@ -1,10 +1,13 @@
 #include "vrbaseio_file/VrbIORawText.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#endif
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +19,7 @@
 #include "hx/hx_fio.h"
 #include "hx/hx_lcinfo.h"
 #include "hx/hx_uchar.h"
+#include "support/system_codes.h"
 #include "support/test_support.h"
 #include "vrbaseio/VrbIO.h"
 #include "vrbaseio/backends.h"
@@ -68,7 +72,8 @@ TEST(RawOpen, RefusalsNameThePathAndTheReason) {
     std::string missing = dir.file("missing.txt");
     auto absent = makeStream(missing);
     EXPECT_FALSE(openStream(absent.get(), kRead));
-    EXPECT_EQ(text(absent->errorText()), catalogue(1353, missing.c_str(), "No such file or directory"));
+    EXPECT_EQ(text(absent->errorText()),
+              catalogue(1353, missing.c_str(), vrbtest::systemErrorText(vrbtest::kCodeNotFound).c_str()));
     EXPECT_EQ(text(absent->path()), missing);
 }
 
@@ -148,19 +153,23 @@ TEST(RawWrite, AppendKeepsContentAndWriteDiscardsIt) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("created.txt"))) << "a check creates nothing";
 }
 
-TEST(RawWrite, FailedWritesLeaveAMessage) {
+#if !defined(_WIN32)
+TEST(RawWrite, AFullDeviceLeavesAMessage) {
     auto full = makeStream("/dev/full");
     ASSERT_TRUE(openStream(full.get(), kWrite));
     EXPECT_LT(full->write("abc", 3), 0);
     EXPECT_EQ(text(full->errorText()), catalogue(1008, "/dev/full", ENOSPC));
+}
+#endif
 
+TEST(RawWrite, FailedWritesLeaveAMessage) {
     TempDir dir;
     std::string file = dir.file("a.txt");
     writeFile(file, "abc");
     auto reading = makeStream(file);
     ASSERT_TRUE(openStream(reading.get(), kRead));
     EXPECT_LT(reading->write("x", 1), 0);
-    EXPECT_EQ(text(reading->errorText()), catalogue(1008, file.c_str(), EBADF));
+    EXPECT_EQ(text(reading->errorText()), catalogue(1008, file.c_str(), vrbtest::kCodeNotOpenForWriting));
 }
 
 TEST(RawRead, ReadsFillTheBufferAndPadTheDataWithZeros) {
@@ -212,6 +221,7 @@ TEST(RawRead, StreamsWithoutReadBufferRefuseReads) {
     EXPECT_EQ(data, &sentinel) << "no buffer handed out";
 }
 
+#if !defined(_WIN32)
 alignas(64) const char kMarker[64] = "bytes the stream reads back from this process's own memory";
 
 // Reading address 0 of a process's memory fails with EIO; the address of a
@@ -230,6 +240,7 @@ TEST(RawRead, AFailedReadIsReportedAndTheNextStartsAfresh) {
     ASSERT_EQ(memory->read(&data, 64, 64), 64);
     EXPECT_STREQ(data, kMarker);
 }
+#endif
 
 TEST(RawSkip, SkipsRelativeAndReportsFailures) {
     TempDir dir;
@@ -244,11 +255,11 @@ TEST(RawSkip, SkipsRelativeAndReportsFailures) {
     EXPECT_EQ(stream->skip(10), 10) << "past the end is allowed";
     EXPECT_EQ(readOnce(stream.get(), 1), "");
     EXPECT_EQ(stream->skip(-100), -1);
-    EXPECT_EQ(text(stream->errorText()), catalogue(654, EINVAL));
+    EXPECT_EQ(text(stream->errorText()), catalogue(654, vrbtest::kCodeNegativeSeek));
 
     auto unopened = makeStream(file);
     EXPECT_EQ(unopened->skip(1), -1);
-    EXPECT_EQ(text(unopened->errorText()), catalogue(654, EBADF));
+    EXPECT_EQ(text(unopened->errorText()), catalogue(654, vrbtest::kCodeBadHandle));
 }
 
 TEST(RawSize, SizeAsksThePathAtAnyTime) {
@@ -267,6 +278,7 @@ TEST(RawSize, SizeAsksThePathAtAnyTime) {
     EXPECT_EQ(text(missing->errorText()), "");
 }
 
+#if !defined(_WIN32)
 TEST(RawOpen, AppendOnAnUnseekableFileReportsTheSeek) {
     TempDir dir;
     std::string fifo = dir.file("fifo");
@@ -278,6 +290,7 @@ TEST(RawOpen, AppendOnAnUnseekableFileReportsTheSeek) {
     EXPECT_EQ(text(stream->errorText()), catalogue(654, -1));
     close(reader);
 }
+#endif
 
 // Every allocation that fails is reported: by the factory as 444, by open
 // with a message (444 for the read buffer).

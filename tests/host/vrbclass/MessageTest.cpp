@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/system_codes.h"
 #include "support/test_support.h"
 #include "vrbclass/vrb_message.h"
 
@@ -15,7 +16,7 @@ constexpr const char* kLabel = "..\\..\\src\\vrbaseio_text";
 constexpr const char* kComponent = "Base Services";
 
 std::string message(const VrbString& text) { return text.asCstr(); }
-std::string systemText(int code) { return std::string(std::strerror(code)) + " (errno " + std::to_string(code) + ")"; }
+std::string systemText(int code) { return vrbtest::systemErrorMessage(code); }
 
 struct Sample {
     int number;
@@ -66,8 +67,14 @@ TEST(Message, EveryNumberFormatsItsArguments) {
 }
 
 TEST(Message, SystemErrorsShowTheSystemsDescription) {
-    std::string text = message(vrb_get_message(kLabel, 1, kComponent, 1007, ENOENT));
-    EXPECT_NE(text.find("No such file or directory (errno 2)"), std::string::npos) << text;
+    std::string text = message(vrb_get_message(kLabel, 1, kComponent, 1007, vrbtest::kCodeNotFound));
+    EXPECT_NE(text.find(vrbtest::systemErrorMessage(vrbtest::kCodeNotFound)), std::string::npos) << text;
+#if defined(_WIN32)
+    // A full disk is a system code the C runtime does not know.
+    std::string full = message(vrb_get_message(kLabel, 1, kComponent, 1008, "a.txt", ERROR_DISK_FULL));
+    EXPECT_NE(full.find(vrbtest::systemErrorMessage(ERROR_DISK_FULL)), std::string::npos) << full;
+    EXPECT_EQ(full.find("Unknown"), std::string::npos) << full;
+#endif
     std::string unknown = message(vrb_get_message(kLabel, 1, kComponent, 654, 99999));
     EXPECT_NE(unknown.find("99999"), std::string::npos) << unknown;
 }

@@ -1,0 +1,59 @@
+#include "support/platform.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace vrbtest {
+
+TimeZone::TimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) {
+        hadZone_ = true;
+        previous_ = old;
+    }
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+TimeZone::~TimeZone() {
+    if (hadZone_) setenv("TZ", previous_.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+}
+
+LoadedModule::LoadedModule(const char* path) {
+    module_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!module_) {
+        error_ = dlerror();
+        return;
+    }
+    entry_ = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module_, VRB_IO_INITIALIZE_NAME));
+    if (!entry_) error_ = dlerror();
+}
+
+LoadedModule::~LoadedModule() {
+    if (module_) dlclose(module_);
+}
+
+std::string canonicalPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+std::string programPath() { return canonicalPath("/proc/self/exe"); }
+
+std::string moduleFileOf(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || !info.dli_fname) return {};
+    return info.dli_fname;
+}
+
+std::string systemErrorText(int code) { return std::strerror(code); }
+
+std::string systemErrorMessage(int code) { return systemErrorText(code) + " (errno " + std::to_string(code) + ")"; }
+
+}  // namespace vrbtest
