@@ -4,11 +4,20 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace vrbio {
 
 // The module's file name relative to the directory that holds vrbio.
 extern const char* const kModuleRelativePath;
+
+// The program's arguments after its name, in UTF-8 (Windows hands them
+// over in UTF-16; the ANSI code page cannot hold every file name). False
+// when they cannot be had.
+bool commandArguments(int argc, char** argv, std::vector<std::string>* arguments);
+// Standard output and standard error carry bytes unchanged, so that vrbio
+// writes the same bytes everywhere.
+void prepareStandardStreams();
 
 // The directory of the running executable, or "." when it cannot be told.
 std::string executableDirectory();

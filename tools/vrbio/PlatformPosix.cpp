@@ -12,6 +12,13 @@ namespace vrbio {
 
 const char* const kModuleRelativePath = "../lib/libvrbaseio.so";
 
+bool commandArguments(int argc, char** argv, std::vector<std::string>* arguments) {
+    arguments->assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return true;
+}
+
+void prepareStandardStreams() {}
+
 std::string executableDirectory() {
     char path[PATH_MAX + 1];
     ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);

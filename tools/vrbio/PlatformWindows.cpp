@@ -6,7 +6,9 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <stdio.h>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace vrbio {
 
@@ -15,20 +17,38 @@ const char* const kModuleRelativePath = "vrbaseio.dll";
 
 namespace {
 
+std::string utf8(const wchar_t* wide, int units);
+
 std::string systemMessage(DWORD code) {
-    char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length > 0 ? utf8(text, static_cast<int>(length)) : "error " + std::to_string(code);
     if (text != nullptr) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
     return message;
 }
 
+std::string utf8(const wchar_t* wide, int units) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, units, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+std::wstring wide(const std::string& text) {
+    int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (units <= 0) return std::wstring();
+    std::wstring result(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), units);
+    return result;
+}
+
 // Identity of an existing file: volume and file index.
 bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE file = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool known = GetFileInformationByHandle(file, info) != 0;
@@ -38,13 +58,28 @@ bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
 
 }  // namespace
 
+bool commandArguments(int, char**, std::vector<std::string>* arguments) {
+    int count = 0;
+    wchar_t** wideArguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wideArguments == nullptr) return false;
+    arguments->clear();
+    for (int i = 1; i < count; ++i) arguments->push_back(utf8(wideArguments[i], -1).c_str());
+    LocalFree(wideArguments);
+    return true;
+}
+
+void prepareStandardStreams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
 std::string executableDirectory() {
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return ".";
         if (length < path.size()) {
-            std::string full(path.data(), length);
+            std::string full = utf8(path.data(), static_cast<int>(length));
             std::size_t separator = full.find_last_of("\\/");
             return separator == std::string::npos ? "." : full.substr(0, separator);
         }
@@ -53,7 +88,7 @@ std::string executableDirectory() {
 }
 
 void* loadSharedModule(const std::string& path, std::string* error) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryW(wide(path).c_str());
     if (module == nullptr) *error = systemMessage(GetLastError());
     return reinterpret_cast<void*>(module);
 }

@@ -2,9 +2,11 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "Messages.h"
+#include "Platform.h"
 
 namespace {
 
@@ -30,8 +32,15 @@ int dispatch(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vrbio::prepareStandardStreams();
     try {
-        return dispatch(argc, argv);
+        std::vector<std::string> arguments;
+        if (!vrbio::commandArguments(argc, argv, &arguments)) return vrbio::failure("cannot read the command line");
+        // The commands take C strings, as from main; these live until the end.
+        std::vector<char*> pointers{argc > 0 ? argv[0] : nullptr};
+        for (std::string& argument : arguments) pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        return dispatch(static_cast<int>(arguments.size()) + 1, pointers.data());
     } catch (const std::bad_alloc&) {
         return vrbio::failure("out of memory");
     }
