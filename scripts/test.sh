@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds with warnings as errors and runs the whole suite twice: a plain
 # build in build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build
-# in build-asan/ (VRB_BUILD_DIR names another pair: DIR and DIR-asan).
+# in build-asan/ (VRB_BUILD_DIR names another pair: DIR and DIR-asan); then
+# cross-builds for Windows into build-windows/ and runs the suite under Wine
+# (scripts/test-windows.sh; VRB_SKIP_WINDOWS=1 leaves it out).
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,7 +36,15 @@ status=0
 suite "$build" || status=1
 suite "$build-asan" -DVRB_SANITIZE=ON || status=1
 
-for dir in "$build" "$build-asan"; do
+dirs=("$build" "$build-asan")
+if [ "${VRB_SKIP_WINDOWS:-}" != 1 ]; then
+  windows=${VRB_WINDOWS_BUILD_DIR:-build-windows}
+  rm -f "$windows/ctest.log"
+  scripts/test-windows.sh || status=1
+  dirs+=("$windows")
+fi
+
+for dir in "${dirs[@]}"; do
   echo "== $dir =="
   if [ -f "$dir/ctest.log" ]; then
     grep -E 'tests passed|Total Test time' "$dir/ctest.log" || echo "ctest gave no summary"

@@ -1,0 +1,31 @@
+# Reads the DLL's export and import tables with the MinGW objdump:
+# VrbIOInitialize is its one export, under its plain name, and it imports
+# from the system alone (no MinGW runtime DLLs beside it).
+#   cmake -DOBJDUMP=... -DMODULE=... -P check_dll_tables.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE tables RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed: ${result}")
+endif()
+
+string(REGEX MATCHALL "\n\t\\[ *[0-9]+\\] [A-Za-z_][^\n]*" export_lines "${tables}")
+set(exports)
+foreach(line ${export_lines})
+  string(REGEX REPLACE "^\n\t\\[ *[0-9]+\\] " "" name "${line}")
+  list(APPEND exports "${name}")
+endforeach()
+if(NOT exports STREQUAL "VrbIOInitialize")
+  message(FATAL_ERROR "exports: '${exports}'; expected VrbIOInitialize alone")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" import_lines "${tables}")
+set(imports)
+foreach(line ${import_lines})
+  string(REPLACE "DLL Name: " "" name "${line}")
+  string(TOUPPER "${name}" name)
+  list(APPEND imports "${name}")
+endforeach()
+list(SORT imports)
+if(NOT imports STREQUAL "KERNEL32.DLL;MSVCRT.DLL")
+  message(FATAL_ERROR "imports: '${imports}'; expected KERNEL32.dll and msvcrt.dll")
+endif()
+message(STATUS "exports: ${exports}; imports: ${imports}")
