@@ -54,6 +54,9 @@ std::string programPath();
 std::string moduleFileOf(const void* address);
 // The same file named two ways compares equal after this.
 std::string canonicalPath(const std::string& path);
+// Makes a file read-only or writable the platform's way: the permission
+// bits on POSIX systems, the read-only attribute on Windows.
+bool setReadOnly(const std::string& path, bool readOnly);
 // The system's text for one of its error codes, as the file layer reports it.
 std::string systemErrorText(int code);
 // That text as catalogue messages show it, with the code after it.

@@ -1,6 +1,7 @@
 #include "support/platform.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 
 #include <climits>
@@ -51,6 +52,8 @@ std::string moduleFileOf(const void* address) {
     if (dladdr(address, &info) == 0 || !info.dli_fname) return {};
     return info.dli_fname;
 }
+
+bool setReadOnly(const std::string& path, bool readOnly) { return chmod(path.c_str(), readOnly ? 0444 : 0644) == 0; }
 
 std::string systemErrorText(int code) { return std::strerror(code); }
 

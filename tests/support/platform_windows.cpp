@@ -87,6 +87,14 @@ std::string moduleFileOf(const void* address) {
     return fileOfModule(module);
 }
 
+bool setReadOnly(const std::string& path, bool readOnly) {
+    std::wstring widePath = wide(path);
+    DWORD attributes = GetFileAttributesW(widePath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    attributes = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    return SetFileAttributesW(widePath.c_str(), attributes) != 0;
+}
+
 std::string systemErrorText(int code) {
     wchar_t text[512];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
