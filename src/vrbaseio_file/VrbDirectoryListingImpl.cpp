@@ -5,6 +5,7 @@
 #include <new>
 
 #include "hx/hx_fio.h"
+#include "local_time.h"
 #include "vrbaseio/VrbIOImpl.h"
 #include "vrbaseio/backends.h"
 #include "vrbaseio/source_labels.h"
@@ -23,15 +24,8 @@ int directoryMode(int listingFlags) {
 }
 
 VrbDate localDate(std::uint32_t timeStamp) {
-    static_assert(sizeof(std::time_t) >= 8, "time stamps past 2038 need a 64-bit time_t");
     std::tm parts{};
-#if defined(_WIN32)
-    __time64_t seconds = timeStamp;
-    bool converted = _localtime64_s(&parts, &seconds) == 0;
-#else
-    std::time_t seconds = static_cast<std::time_t>(timeStamp);
-    bool converted = localtime_r(&seconds, &parts) != nullptr;
-#endif
+    bool converted = vrblocaltime::toLocal(timeStamp, &parts);
     VrbDate date;
     // Every unsigned 32-bit time stamp converts; the epoch only stands in
     // should a runtime refuse one.
@@ -83,11 +77,7 @@ bool VrbDirectoryListingImpl::openListing(VrbString* error) {
     entryPathBuffer[0] = '\0';
 
     // Dates follow the time zone the process has when the listing opens.
-#if defined(_WIN32)
-    _tzset();
-#else
-    tzset();
-#endif
+    vrblocaltime::refreshTimeZone();
     const char* path = directoryPath.asCstr();
     switch (int code = hx_dir_open(path, directoryMode(listingFlags), &dirHandle)) {
         case HX_DIR_OK: return true;
