@@ -21,8 +21,9 @@ struct Encoded {
 
 // `available` bytes of text may be read: the caller's text need not be
 // zero-terminated, so a sequence cut short at its end is scanned from a
-// padded copy rather than past the caller's bytes.
-void encodeCharacter(int encoding, const char* text, int available, Encoded* out) {
+// padded copy rather than past the caller's bytes. U+0000 is `zeroLength`
+// zero bytes: the encoder takes zero-terminated text and cannot write it.
+void encodeCharacter(int encoding, int zeroLength, const char* text, int available, Encoded* out) {
     int taken = 1;
     int code;
     if (available >= 4) {
@@ -33,12 +34,17 @@ void encodeCharacter(int encoding, const char* text, int available, Encoded* out
         code = hx_uchar_toint(padded, &taken);
         if (taken > available) taken = available;
     }
+    out->textLength = taken < 1 ? 1 : taken;
+    if (code == 0) {
+        std::memset(out->bytes, 0, static_cast<std::size_t>(zeroLength));
+        out->length = zeroLength;
+        return;
+    }
     if (code < 0) code = kReplacement;
     char scratch[16];
     int length = hx_uchar_intcopy(code, scratch, 15);
     scratch[length] = 0;
     out->length = hx_uchar_decode(encoding, scratch, out->bytes, 16);
-    out->textLength = taken < 1 ? 1 : taken;
 }
 
 }  // namespace
@@ -119,7 +125,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
             }
         }
         Encoded encoded;
-        encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), length, &encoded);
+        encodeCharacter(encodingId, zeroLength, reinterpret_cast<const char*>(cursor), length, &encoded);
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;
         length -= encoded.textLength;
@@ -133,7 +139,7 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;
-        encodeCharacter(encodingId, cursor, length, &encoded);
+        encodeCharacter(encodingId, zeroLength, cursor, length, &encoded);
         if (encoded.length > width) break;
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;
