@@ -1,5 +1,6 @@
 #include "FakeWebHdfs.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -201,14 +202,26 @@ HttpReply FakeWebHdfs::listBatch(const HttpRequest& request, const std::string& 
     std::string prefix = path == "/" ? "/" : path + "/";
     // Like the NameNode, the fake knows the parameter only in lower case.
     auto after = request.query.find("startafter");
-    nlohmann::json entries = nlohmann::json::array();
-    std::size_t remaining = 0;
+    // Like the NameNode, children come in the order of their bytes as
+    // signed values: non-ASCII names first.
+    auto before = [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<signed char>(x) < static_cast<signed char>(y);
+        });
+    };
+    std::map<std::string, const Node*, decltype(before)> children(before);
     for (const auto& [name, child] : nodes_) {
         bool isChild = name.size() > prefix.size() && name.rfind(prefix, 0) == 0 &&
                        name.find('/', prefix.size()) == std::string::npos;
-        if (!isChild || (after != request.query.end() && nameOf(name) <= after->second)) continue;
+        if (isChild && (after == request.query.end() || before(after->second, nameOf(name)))) {
+            children.emplace(nameOf(name), &child);
+        }
+    }
+    nlohmann::json entries = nlohmann::json::array();
+    std::size_t remaining = 0;
+    for (const auto& [name, child] : children) {
         if (entries.size() < pageSize_) {
-            entries.push_back(statusJson(child, nameOf(name)));
+            entries.push_back(statusJson(*child, name));
         } else {
             ++remaining;
         }

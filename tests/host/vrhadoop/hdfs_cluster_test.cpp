@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "access_test_support.h"
 
@@ -137,6 +138,30 @@ TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {
     EXPECT_EQ(text(error), "");
     EXPECT_TRUE(sawSub);
     EXPECT_EQ(seen, files);
+}
+
+TEST_F(HdfsCluster, PagesOfMixedAsciiAndNonAsciiNamesListWhole) {
+    // The server puts names with non-ASCII bytes first. With exactly one page
+    // of them, the first page ends on a non-ASCII name and the next starts
+    // with an ASCII one.
+    int pageSize = std::atoi(environment("VRB_HDFS_LS_LIMIT").c_str());
+    ASSERT_GT(pageSize, 1) << "VRB_HDFS_LS_LIMIT";
+    std::vector<std::string> expected;
+    for (int i = 1; i < pageSize; ++i) expected.push_back("\xC3\xA9" + std::to_string(i));
+    expected.push_back("\xC3\xBC");
+    for (const char* ascii : {"B", "a1", "a2", "z"}) expected.push_back(ascii);
+    Session alice(uri("/", "user=alice"));
+    for (auto name = expected.rbegin(); name != expected.rend(); ++name) {
+        ASSERT_EQ(put(alice, at(*name), 2, *name), "") << *name;
+    }
+    VrbString error;
+    Owned<HadoopDirIterator> listing(alice.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    std::vector<std::string> seen;
+    VrbString name;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &error)) seen.push_back(text(name));
+    EXPECT_EQ(text(error), "");
+    EXPECT_EQ(seen, expected);
 }
 
 TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {

@@ -363,6 +363,20 @@ TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
     EXPECT_FALSE(listing->next(&name, &length, &date, &timeStamp, &directory, &readOnly, &message));
 }
 
+TEST_F(WebHdfs, PagesEndingOnNonAsciiNamesContinueWithAsciiOnes) {
+    hdfs.setPageSize(3);
+    for (const char* name : {"a1", "\xC3\xA9" "1", "\xC3\xA9" "2", "b", "\xC3\xBC"}) hdfs.addFile(std::string("/d/") + name, "");
+    Session session(hdfs.uri("/"));
+    VrbString message;
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+    ASSERT_TRUE(listing) << text(message);
+    std::vector<std::string> names;
+    VrbString name;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message)) names.push_back(text(name));
+    EXPECT_EQ(text(message), "");
+    EXPECT_EQ(names, (std::vector<std::string>{"\xC3\xA9" "1", "\xC3\xA9" "2", "\xC3\xBC", "a1", "b"}));
+}
+
 TEST_F(WebHdfs, PagesThatDoNotContinueTheListingFailItInsteadOfLoopingOrEnding) {
     hdfs.setPageSize(1);
     hdfs.addFile("/d/a", "");
