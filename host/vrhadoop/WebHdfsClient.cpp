@@ -34,6 +34,16 @@ private:
     std::size_t filled_ = 0;
 };
 
+bool startsWithHttps(const std::string& url) {
+    static constexpr char kHttps[] = "https:";
+    if (url.size() < sizeof kHttps - 1) return false;
+    for (std::size_t i = 0; i + 1 < sizeof kHttps; ++i) {
+        char c = url[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kHttps[i]) return false;
+    }
+    return true;
+}
+
 Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
     return Failure{FailureKind::Other, outcome.server + " sent an answer that is not " + what, {}};
 }
@@ -67,6 +77,15 @@ Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
     failure.phrase = scrubbed(std::move(failure.phrase));
     failure.detail = scrubbed(std::move(failure.detail));
     return failure;
+}
+
+bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure) {
+    if (!startsWithHttps(from) || startsWithHttps(to)) return true;
+    *failure = Failure{FailureKind::Other,
+                       serverOf(from) + " redirected to " + serverOf(to) +
+                           ", which is not https; refused, so that no credentials travel in clear",
+                       {}};
+    return false;
 }
 
 bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::string& path,
@@ -108,10 +127,11 @@ bool WebHdfsClient::status(const std::string& path, WebHdfsEntry* entry, Failure
 bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                                    const std::string& extraQuery, std::string* location, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    std::string target = url(op, path, extraQuery);
+    http_.perform(method, target, nullptr, &outcome);
     if (outcome.redirected()) {
         *location = outcome.location;
-        return true;
+        return redirectKeepsSecurity(target, *location, failure);
     }
     *failure = outcome.succeeded() ? Failure{FailureKind::Other,
                                            outcome.server + " did not redirect the " + std::string(op) + " request",
@@ -130,6 +150,7 @@ bool WebHdfsClient::readRange(const std::string& path, std::int64_t offset, std:
         sink.restart();
         http_.perform(HttpMethod::Get, target, &sink, &outcome);
         if (outcome.redirected()) {
+            if (!redirectKeepsSecurity(target, outcome.location, failure)) return false;
             target = outcome.location;
             continue;
         }

@@ -23,6 +23,10 @@ struct WebHdfsEndpoint {
     std::string delegationToken;   // sent instead of user.name when given
 };
 
+// False with *failure when a redirect leaves https for anything else: the
+// target URL carries the user's credentials (a delegation token).
+bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure);
+
 class WebHdfsClient {
 public:
     explicit WebHdfsClient(WebHdfsEndpoint endpoint);

@@ -8,6 +8,7 @@
 
 #include "FakeWebHdfs.h"
 #include "access_test_support.h"
+#include "WebHdfsClient.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -432,6 +433,26 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_FALSE(invalid.connection);
     EXPECT_NE(text(invalid.error).find("ssl must be true or false"), std::string::npos);
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
+}
+
+TEST(Redirects, NeverLeaveHttps) {
+    struct Case {
+        const char* from;
+        const char* to;
+        bool kept;
+    };
+    for (const Case& c : {Case{"https://nn:9871/webhdfs/v1/f?op=OPEN", "http://dn:9864/webhdfs/v1/f", false},
+                          Case{"HTTPS://nn:9871/x", "HtTp://dn:9864/x", false},
+                          Case{"https://nn:9871/x", "//dn:9864/x", false},
+                          Case{"https://nn:9871/x", "Https://dn:9865/x", true},
+                          Case{"http://nn:9870/x", "http://dn:9864/x", true},
+                          Case{"http://nn:9870/x", "https://dn:9865/x", true}}) {
+        vrhadoop::Failure failure;
+        EXPECT_EQ(vrhadoop::redirectKeepsSecurity(c.from, c.to, &failure), c.kept) << c.from << " -> " << c.to;
+        if (!c.kept) {
+            EXPECT_NE(failure.text().find("not https"), std::string::npos) << failure.text();
+        }
+    }
 }
 
 TEST_F(WebHdfs, DirectoriesPermissionsAndRemoval) {
