@@ -435,6 +435,38 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
 }
 
+TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
+    hdfs.addFile("/a/b", "x");
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    Owned<VrURI> escaped(getURIFromURIString(VrbString(hdfs.uri("/a/%2E%2E/%2e%2E/jmx").c_str(), false)));
+    ASSERT_TRUE(escaped);
+    const std::string fromUri = text(escaped->path());
+    for (const std::string& path : {std::string("/a/../../jmx"), std::string("/a/./b"), std::string("/.."), fromUri}) {
+        std::string error;
+        EXPECT_FALSE(open(session, path.c_str(), 1, &error)) << path;
+        EXPECT_NE(error.find("cannot be components of an HDFS path"), std::string::npos) << error;
+        EXPECT_FALSE(open(session, path.c_str(), 2, &error)) << path;
+        VrbString message;
+        EXPECT_FALSE(session.fileSystem->openDirIterator(0, VrbString(path.c_str(), false), &message));
+        EXPECT_NE(text(message).find("Cannot list directory " + path), std::string::npos) << text(message);
+        HadoopFileStatus status;
+        EXPECT_FALSE(session.fileSystem->status(VrbString(path.c_str(), false), &status, &message));
+        EXPECT_FALSE(session.fileSystem->remove(VrbString(path.c_str(), false), true, &message));
+        EXPECT_FALSE(session.fileSystem->makeDirectory(VrbString(path.c_str(), false), 0755, &message));
+        EXPECT_FALSE(session.fileSystem->setPermission(VrbString(path.c_str(), false), 0755, &message));
+    }
+    EXPECT_EQ(hdfs.requests().size(), 0u);
+    // Names that only start or end with dots are ordinary names.
+    hdfs.addFile("/a/...", "dots");
+    hdfs.addFile("/a/.hidden", "h");
+    std::string error;
+    Owned<HadoopFile> dots = open(session, "/a/...", 1, &error);
+    ASSERT_TRUE(dots) << error;
+    EXPECT_EQ(readAll(dots.get(), 100, &error), "dots");
+    EXPECT_TRUE(open(session, "/a/.hidden", 1, &error)) << error;
+}
+
 TEST(Redirects, NeverLeaveHttps) {
     struct Case {
         const char* from;
