@@ -47,6 +47,17 @@ VrbString maskTokens(std::string_view text) noexcept {
     return failed ? VrbString("(hadoop URI)", true) : masked;
 }
 
+// A proxy URL of a kind the HTTP stack speaks, naming a host.
+bool isProxyUrl(const VrbString& value) noexcept {
+    std::string_view text = view(value);
+    for (std::string_view scheme : {"http://", "https://", "socks4://", "socks4a://", "socks5://", "socks5h://"}) {
+        if (text.size() > scheme.size() && text.substr(0, scheme.size()) == scheme) {
+            return text.find_first_of(" \t\r\n", scheme.size()) == std::string_view::npos;
+        }
+    }
+    return false;
+}
+
 VrbString uriMessage(const VrbString& maskedUri, const char* reason) noexcept {
     VrbString message("Invalid hadoop URI ", true);
     bool failed = false;
@@ -189,6 +200,7 @@ bool VrbHadoopURI::validate(VrbString* error) const {
     const char* reason = nullptr;
     VrbString ssl;
     VrbString size;
+    VrbString proxy;
     char faultReason[160];
     if (syntaxFault_ && faultAt_ < brokenText_.length()) {
         std::snprintf(faultReason, sizeof faultReason, "%s (character %zu)", syntaxFault_, faultAt_ + 1);
@@ -207,6 +219,8 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         reason = "ssl must be true or false";
     } else if (queryValue("buffersize", &size) && !bufferSize(nullptr)) {
         reason = "buffersize must be a whole number from 1 to 2147483647";
+    } else if (queryValue("proxy", &proxy) && !isProxyUrl(proxy)) {
+        reason = "proxy must be a URL: http://HOST:PORT (or https://, socks4://, socks4a://, socks5://, socks5h://)";
     }
     if (!reason) return true;
     if (error) *error = uriMessage(maskedText(), reason);

@@ -1,5 +1,7 @@
 #include "HttpClient.h"
 
+#include <utility>
+
 #include "transfer_limits.h"
 
 namespace vrhadoop {
@@ -14,7 +16,10 @@ const char* methodName(HttpMethod method) noexcept {
     return "GET";
 }
 
-HttpClient::HttpClient() noexcept : curl_(curlLibrary_.ready() ? curl_easy_init() : nullptr) { errorBuffer_[0] = '\0'; }
+HttpClient::HttpClient(std::string proxy) noexcept
+    : proxy_(std::move(proxy)), curl_(curlLibraryReady() ? curl_easy_init() : nullptr) {
+    errorBuffer_[0] = '\0';
+}
 
 HttpClient::~HttpClient() {
     if (curl_) curl_easy_cleanup(curl_);
@@ -59,7 +64,7 @@ void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink
         return;
     }
     curl_easy_reset(curl_);
-    applyCommonOptions(curl_, errorBuffer_);
+    applyCommonOptions(curl_, errorBuffer_, proxy_);
     // A blocking request: curl's own low-speed check is the stall timeout.
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, (transferLimits().stallTimeoutMs + 999) / 1000);

@@ -30,7 +30,8 @@ protected:
 
 class HttpClient {
 public:
-    HttpClient() noexcept;
+    // Requests go through `proxy` (a URL; empty: straight to the server).
+    explicit HttpClient(std::string proxy) noexcept;
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
@@ -52,7 +53,7 @@ public:
 private:
     static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self) noexcept;
 
-    CurlGlobalUse curlLibrary_;
+    std::string proxy_;
     CURL* curl_;
     char errorBuffer_[CURL_ERROR_SIZE];
     // State of the request under way, for the receive callback.

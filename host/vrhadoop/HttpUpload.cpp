@@ -17,11 +17,11 @@ HttpUpload::~HttpUpload() {
     curl_slist_free_all(headers_);
 }
 
-bool HttpUpload::start(HttpMethod method, const std::string& url, HttpOutcome* outcome) {
+bool HttpUpload::start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
     queue_.reserve(kQueueBytes);
-    if (curlLibrary_.ready()) {
+    if (curlLibraryReady()) {
         multi_ = curl_multi_init();
         easy_ = curl_easy_init();
     }
@@ -34,7 +34,7 @@ bool HttpUpload::start(HttpMethod method, const std::string& url, HttpOutcome* o
         outcome_.transportError = "the HTTP library could not be set up";
         return report(outcome, false);
     }
-    applyCommonOptions(easy_, errorBuffer_);
+    applyCommonOptions(easy_, errorBuffer_, proxy);
     curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy_, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, methodName(method));

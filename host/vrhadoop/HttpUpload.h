@@ -29,10 +29,10 @@ public:
     HttpUpload(const HttpUpload&) = delete;
     HttpUpload& operator=(const HttpUpload&) = delete;
 
-    // Sends the request line and headers to `url` and returns once the
-    // server takes the body. False when the transfer failed or the server
-    // answered at once (*outcome says how).
-    bool start(HttpMethod method, const std::string& url, HttpOutcome* outcome);
+    // Sends the request line and headers to `url` (through `proxy` unless it
+    // is empty) and returns once the server takes the body. False when the
+    // transfer failed or the server answered at once (*outcome says how).
+    bool start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome);
     // Queues the bytes, waiting for the connection while the queue is full.
     // False when the transfer failed or ended early (*outcome says how).
     bool send(const char* data, std::size_t length, HttpOutcome* outcome);
@@ -55,7 +55,6 @@ private:
     // Copies the state into *outcome; the failure when the transfer ended.
     bool report(HttpOutcome* outcome, bool ok) const;
 
-    CurlGlobalUse curlLibrary_;
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     curl_slist* headers_ = nullptr;

@@ -50,7 +50,7 @@ Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
 
 }  // namespace
 
-WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)), http_(endpoint_.proxy) {}
 
 std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
     std::string url = endpoint_.nameNode + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";

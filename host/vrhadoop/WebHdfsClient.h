@@ -21,6 +21,7 @@ struct WebHdfsEndpoint {
     std::string nameNode;          // "http://HOST:PORT"
     std::string user;              // user.name; empty: the server's default user
     std::string delegationToken;   // sent instead of user.name when given
+    std::string proxy;             // URL of the proxy every request goes through; empty: none
 };
 
 // False with *failure when a redirect leaves https for anything else: the

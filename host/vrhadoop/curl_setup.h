@@ -8,22 +8,17 @@
 
 namespace vrhadoop {
 
-// Holds the curl library initialised while an object that uses it lives.
-class CurlGlobalUse {
-public:
-    CurlGlobalUse() noexcept;
-    ~CurlGlobalUse();
-    CurlGlobalUse(const CurlGlobalUse&) = delete;
-    CurlGlobalUse& operator=(const CurlGlobalUse&) = delete;
-    bool ready() const noexcept { return ready_; }
-
-private:
-    bool ready_;
-};
+// Initialises the curl library on first use, once per process, whichever
+// thread comes first; false when that failed. It is never cleaned up: its
+// clean-up is not thread-safe, and other code of the process may use curl.
+bool curlLibraryReady() noexcept;
 
 // Options every request gets: http and https only, no signals, the connect
-// timeout, keep-alive probes and curl's message buffer.
-void applyCommonOptions(CURL* curl, char* errorBuffer) noexcept;
+// timeout, keep-alive probes, curl's message buffer, and the proxy: the one
+// given, or none. The environment (http_proxy, no_proxy, ...) is never
+// consulted: the library takes no settings from it, and a proxy nobody chose
+// would see every request and its token.
+void applyCommonOptions(CURL* curl, char* errorBuffer, const std::string& proxy) noexcept;
 
 // "http://HOST:PORT" of a URL, for messages (URLs themselves may carry a
 // delegation token and are never shown).

@@ -13,6 +13,10 @@
 //   buffersize=N       block size for the file's buffer, 1 to 2147483647
 //   delegation=TOKEN   a delegation token; never shown in messages
 //   ssl=true|false     https instead of http (default false)
+//   proxy=URL          send every request through this proxy
+//                      (http://HOST:PORT, https://, socks4://, socks4a://,
+//                      socks5:// or socks5h://); without it no proxy is
+//                      used, whatever the environment says
 // User information ("NAME@HOST") and fragments ("#...") are refused by
 // validate(): the user goes in the query, and a "#" in a name is "%23".
 //
@@ -35,8 +39,8 @@ public:
     // 18: "http://HOST:PORT" or "https://HOST:PORT" of the NameNode.
     virtual VrbString nameNodeBase() const = 0;
     // 19: true when the URI can name a file system: valid URI syntax, a
-    //     host, no user information, no fragment, and valid "ssl" and
-    //     "buffersize" values.
+    //     host, no user information, no fragment, and valid "ssl",
+    //     "buffersize" and "proxy" values.
     //     False with a message (the URI masked) in *error.
     virtual bool validate(VrbString* error) const = 0;
     // 20: the whole URI as text with every delegation token replaced by

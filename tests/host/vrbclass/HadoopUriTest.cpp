@@ -56,6 +56,8 @@ TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) 
              "hadoop://nn/f?ssl=yes&delegation=SECRET",
              "hadoop://nn/f?buffersize=0&delegation=SECRET",
              "hadoop://nn/f?buffersize=&deleg%61tion=SECRET",
+             "hadoop://nn/f?proxy=ftp://gate:21&delegation=SECRET",
+             "hadoop://nn/f?proxy=&delegation=SECRET",
          }) {
         HadoopUriPtr uri = parse(text);
         ASSERT_NE(uri, nullptr) << text;

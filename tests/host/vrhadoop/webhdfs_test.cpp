@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -465,6 +466,31 @@ TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
     ASSERT_TRUE(dots) << error;
     EXPECT_EQ(readAll(dots.get(), 100, &error), "dots");
     EXPECT_TRUE(open(session, "/a/.hidden", 1, &error)) << error;
+}
+
+TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
+    hdfs.addFile("/f", "direct");
+    // Where the environment points, nothing listens.
+    const std::string nowhere = "http://127.0.0.1:" + std::to_string(unusedLoopbackPort());
+    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::setenv(name, nowhere.c_str(), 1);
+    Session direct(hdfs.uri("/"));
+    std::string error;
+    Owned<HadoopFile> file = open(direct, "/f", 1, &error);
+    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::unsetenv(name);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(readAll(file.get(), 100, &error), "direct") << error;
+
+    // Named in the URI, the proxy gets the requests for the NameNode.
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.target.rfind("http://nn.invalid:9870/webhdfs/v1/f?", 0) == 0) {
+            return remoteException(404, "FileNotFoundException", "seen by the proxy");
+        }
+        return std::nullopt;
+    });
+    Session proxied("hadoop://nn.invalid:9870/?proxy=http://" + hdfs.authority());
+    ASSERT_TRUE(proxied.fileSystem) << text(proxied.error);
+    EXPECT_FALSE(open(proxied, "/f", 1, &error));
+    EXPECT_NE(error.find("seen by the proxy"), std::string::npos) << error;
 }
 
 TEST(Redirects, NeverLeaveHttps) {
