@@ -90,7 +90,10 @@ std::size_t HttpUpload::supplyBody(char* buffer, std::size_t size, std::size_t c
     upload->bodyStarted_ = true;
     std::size_t available = upload->queue_.size() - upload->queueSent_;
     if (available == 0) {
-        if (upload->ending_) return 0;
+        if (upload->ending_) {
+            upload->bodySent_ = true;
+            return 0;
+        }
         upload->paused_ = true;
         return CURL_READFUNC_PAUSE;
     }
@@ -138,6 +141,7 @@ bool HttpUpload::reached(Wait until) const {
 bool HttpUpload::drive(Wait until) {
     using Clock = std::chrono::steady_clock;
     const auto stallLimit = std::chrono::milliseconds(transferLimits().stallTimeoutMs);
+    const auto answerLimit = std::chrono::milliseconds(transferLimits().finalAnswerTimeoutMs);
     auto lastMove = Clock::now();
     std::uint64_t seen = progress_;
     for (;;) {
@@ -154,8 +158,14 @@ bool HttpUpload::drive(Wait until) {
         if (progress_ != seen) {
             seen = progress_;
             lastMove = now;
-        } else if (now - lastMove >= stallLimit) {
-            outcome_.transportError = outcome_.server + " moved no data for " + stallTimeText() + "; the upload is given up";
+        } else if (bodySent_ && now - lastMove >= answerLimit) {
+            outcome_.transportError = outcome_.server + " did not answer within " +
+                                      secondsText(transferLimits().finalAnswerTimeoutMs) + " after the last byte";
+            finished_ = true;
+            return false;
+        } else if (!bodySent_ && now - lastMove >= stallLimit) {
+            outcome_.transportError = outcome_.server + " moved no data for " +
+                                      secondsText(transferLimits().stallTimeoutMs) + "; the upload is given up";
             finished_ = true;
             return false;
         }

@@ -39,6 +39,9 @@ public:
     // Ends the body and waits for the answer, which *outcome receives.
     // False only when no answer could be had (outcome->transportError).
     bool finish(HttpOutcome* outcome);
+    // Whether every byte and the end of the body went out: after a failed
+    // finish(), the server may still have the whole upload.
+    bool bodySent() const { return bodySent_; }
 
 private:
     enum class Wait { Started, QueueEmpty, Finished };
@@ -65,6 +68,7 @@ private:
     bool paused_ = false;
     bool ending_ = false;
     bool bodyStarted_ = false;
+    bool bodySent_ = false;
     bool finished_ = false;
     std::uint64_t progress_ = 0;   // bytes moved either way; the stall check watches it
     HttpOutcome outcome_;

@@ -71,8 +71,11 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
     EXPECT_EQ(hdfs.count("CREATE", true), 1u);
     ASSERT_TRUE(hdfs.node("/out/new.bin"));
     EXPECT_TRUE(hdfs.node("/out/new.bin")->content == content);
-    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "true");
-    EXPECT_EQ(hdfs.requests().back().query.at("user.name"), "alice");
+    // The upload, before the length check that follows it.
+    const HttpRequest upload = hdfs.requests().end()[-2];
+    EXPECT_EQ(upload.query.at("overwrite"), "true");
+    EXPECT_EQ(upload.query.at("user.name"), "alice");
+    EXPECT_EQ(hdfs.requests().back().query.at("op"), "GETFILESTATUS");
 
     Owned<HadoopFile> appended = open(session, "/out/new.bin", 0, &error);
     ASSERT_TRUE(appended) << error;
@@ -88,7 +91,7 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
     ASSERT_TRUE(writeAll(fresh.get(), "first", 5, &error));
     ASSERT_TRUE(fresh->close(&message)) << text(message);
     EXPECT_EQ(hdfs.node("/out/fresh.txt")->content, "first");
-    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "false");
+    EXPECT_EQ(hdfs.requests().end()[-2].query.at("overwrite"), "false");
 
     // An empty write and an empty file are fine.
     Owned<HadoopFile> empty = open(session, "/out/empty.txt", 2, &error);
@@ -259,6 +262,7 @@ TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
 
 TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
     vrhadoop::transferLimits().stallTimeoutMs = 1000;
+    vrhadoop::transferLimits().finalAnswerTimeoutMs = 1000;
     hdfs.addFile("/slow.bin", "data");
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
         if (request.path.rfind("/datanode", 0) == 0) {
@@ -276,13 +280,61 @@ TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
     ASSERT_TRUE(writeAll(writer.get(), "abc", 3, &error));
     VrbString message;
     EXPECT_FALSE(writer->close(&message));
-    EXPECT_NE(text(message).find("moved no data for 1 s"), std::string::npos) << text(message);
+    EXPECT_NE(text(message).find("did not answer within 1 s after the last byte; checked: the file is not there"),
+              std::string::npos)
+        << text(message);
 
     Owned<HadoopFile> reader = open(session, "/slow.bin", 1, &error);
     ASSERT_TRUE(reader) << error;
     EXPECT_EQ(readAll(reader.get(), 100, &error), "");
     EXPECT_NE(error.find("did not answer in time"), std::string::npos) << error;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+}
+
+TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
+    vrhadoop::transferLimits().finalAnswerTimeoutMs = 500;
+    const std::string data(100000, 'd');
+    struct Case {
+        int mode;              // 2 write, 0 append to "start"
+        std::size_t keep;      // bytes of the body that the file gets
+        bool stored;           // whether the file is there at all
+        bool answer;           // whether the DataNode answers
+        const char* failure;   // "" for success
+    };
+    const Case cases[] = {
+             Case{2, 50000, true, true, "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
+                                        "50000 of the 100000 bytes written arrived"},
+             Case{2, 0, false, true, "the server confirmed the upload, but the file is not there"},
+             Case{0, 99999, true, true, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes written"},
+             Case{2, 100000, true, false, ""},
+             Case{0, 100000, true, false, ""},
+             Case{2, 10, true, false, "did not answer within 0.5 s after the last byte; checked: the file holds 10 "
+                                      "bytes, not 100000"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = "/out-" + std::to_string(&c - &cases[0]) + ".txt";
+        if (c.mode == 0) hdfs.addFile(path, "start");
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) != 0) return std::nullopt;
+            std::string kept = request.body.substr(0, c.keep);
+            if (c.stored) hdfs.addFile(path, c.mode == 0 ? "start" + kept : kept);
+            HttpReply reply;
+            reply.status = c.mode == 0 ? 200 : 201;
+            reply.neverAnswer = !c.answer;
+            return reply;
+        });
+        Session session(hdfs.uri("/"));
+        std::string error;
+        Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_TRUE(writeAll(file.get(), data, 16384, &error)) << error;
+        VrbString message;
+        EXPECT_EQ(file->close(&message), *c.failure == '\0') << c.failure;
+        EXPECT_NE(text(message).find(c.failure), std::string::npos) << text(message);
+        if (*c.failure) {
+            EXPECT_EQ(text(message).rfind("Cannot complete writing file " + path + ": ", 0), 0u) << text(message);
+        }
+    }
 }
 
 TEST_F(WebHdfs, ReleasingAnUnclosedWriterAbandonsTheUpload) {
