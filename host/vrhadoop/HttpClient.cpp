@@ -88,6 +88,11 @@ void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink
     if (curl_easy_getinfo(curl_, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
         outcome->location = location;
     }
+    curl_header* challenge = nullptr;
+    if (outcome->status == 401 &&
+        curl_easy_header(curl_, "WWW-Authenticate", 0, CURLH_HEADER, -1, &challenge) == CURLHE_OK && challenge) {
+        outcome->authenticate = challenge->value;
+    }
     if (code == CURLE_WRITE_ERROR && !sinkRefusal_.empty()) {
         outcome->transportError = sinkRefusal_;
     } else if (code != CURLE_OK) {

@@ -10,6 +10,7 @@ struct HttpOutcome {
     std::string transportError;   // set when no complete answer arrived
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
+    std::string authenticate;     // the WWW-Authenticate header of a 401 answer
     std::string body;             // the answer's body, unless a sink took it
 
     bool answered() const { return transportError.empty(); }

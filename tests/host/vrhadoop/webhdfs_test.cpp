@@ -176,6 +176,21 @@ TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
     EXPECT_FALSE(open(session, "/html", 1, &error));
     EXPECT_EQ(error, "Cannot open file /html: HTTP status 500 from http://" + hdfs.authority() +
                          " (<html><body>Proxy error)");
+
+    // A Kerberos cluster challenges with Negotiate.
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        HttpReply reply = HttpReply::json(401, "<html>Authentication required</html>");
+        reply.headers.emplace_back("WWW-Authenticate", request.path.find("basic") == std::string::npos
+                                                           ? "Negotiate"
+                                                           : "Basic realm=\"gate\"");
+        return reply;
+    });
+    EXPECT_FALSE(open(session, "/kerberos", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /kerberos: The cluster requires Kerberos (SPNEGO) authentication, which this "
+                     "library does not offer; pass a delegation token (delegation=TOKEN in the URI)");
+    EXPECT_FALSE(open(session, "/basic", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /basic: The server requires authentication (HTTP status 401 from http://" +
+                         hdfs.authority() + ")");
 }
 
 TEST_F(WebHdfs, BrokenTransfersFailAndAreNeverTakenForTheEnd) {
