@@ -11,7 +11,7 @@ struct HttpOutcome {
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
     std::string authenticate;     // the WWW-Authenticate header of a 401 answer
-    std::string body;             // the answer's body, unless a sink took it
+    std::string body;             // the answer's body
 
     bool answered() const { return transportError.empty(); }
     bool succeeded() const { return answered() && status >= 200 && status < 300; }

@@ -139,38 +139,29 @@ bool HttpUpload::reached(Wait until) const {
 }
 
 bool HttpUpload::drive(Wait until) {
-    using Clock = std::chrono::steady_clock;
     const auto stallLimit = std::chrono::milliseconds(transferLimits().stallTimeoutMs);
     const auto answerLimit = std::chrono::milliseconds(transferLimits().finalAnswerTimeoutMs);
-    auto lastMove = Clock::now();
-    std::uint64_t seen = progress_;
-    for (;;) {
-        int running = 0;
-        CURLMcode code = curl_multi_perform(multi_, &running);
-        if (code != CURLM_OK) {
-            outcome_.transportError = std::string("the HTTP library failed: ") + curl_multi_strerror(code);
-            finished_ = true;
-            return false;
-        }
-        collectCompletion();
-        if (finished_ || reached(until)) return true;
-        auto now = Clock::now();
-        if (progress_ != seen) {
-            seen = progress_;
-            lastMove = now;
-        } else if (bodySent_ && now - lastMove >= answerLimit) {
-            outcome_.transportError = outcome_.server + " did not answer within " +
-                                      secondsText(transferLimits().finalAnswerTimeoutMs) + " after the last byte";
-            finished_ = true;
-            return false;
-        } else if (!bodySent_ && now - lastMove >= stallLimit) {
-            outcome_.transportError = outcome_.server + " moved no data for " +
-                                      secondsText(transferLimits().stallTimeoutMs) + "; the upload is given up";
-            finished_ = true;
-            return false;
-        }
-        curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
-    }
+    std::string failure = driveTransfers(
+        multi_, progress_,
+        [&] {
+            collectCompletion();
+            return finished_ || reached(until);
+        },
+        [&](std::chrono::steady_clock::duration idle) {
+            if (bodySent_ && idle >= answerLimit) {
+                return outcome_.server + " did not answer within " +
+                       secondsText(transferLimits().finalAnswerTimeoutMs) + " after the last byte";
+            }
+            if (!bodySent_ && idle >= stallLimit) {
+                return outcome_.server + " moved no data for " + secondsText(transferLimits().stallTimeoutMs) +
+                       "; the upload is given up";
+            }
+            return std::string();
+        });
+    if (failure.empty()) return true;
+    outcome_.transportError = failure;
+    finished_ = true;
+    return false;
 }
 
 void HttpUpload::collectCompletion() {

@@ -1,6 +1,5 @@
 #include "WebHdfsClient.h"
 
-#include <cstring>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -9,30 +8,6 @@
 
 namespace vrhadoop {
 namespace {
-
-constexpr int kMaxRedirects = 4;
-
-// Fills a caller's buffer and refuses anything beyond it.
-class BufferSink final : public ResponseSink {
-public:
-    BufferSink(char* destination, std::size_t capacity) : destination_(destination), capacity_(capacity) {}
-    bool take(const char* data, std::size_t length) override {
-        if (length > capacity_ - filled_) return false;
-        std::memcpy(destination_ + filled_, data, length);
-        filled_ += length;
-        return true;
-    }
-    std::string refusal() const override {
-        return "the server sent more than the " + std::to_string(capacity_) + " bytes asked for";
-    }
-    void restart() { filled_ = 0; }
-    std::size_t filled() const { return filled_; }
-
-private:
-    char* destination_;
-    std::size_t capacity_;
-    std::size_t filled_ = 0;
-};
 
 bool startsWithHttps(const std::string& url) {
     static constexpr char kHttps[] = "https:";
@@ -91,7 +66,7 @@ bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failu
 bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::string& path,
                          const std::string& extraQuery, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    http_.perform(method, url(op, path, extraQuery), &outcome);
     if (outcome.succeeded()) return true;
     *failure = failureOf(outcome);
     return false;
@@ -100,7 +75,7 @@ bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::stri
 bool WebHdfsClient::callJson(HttpMethod method, std::string_view op, const std::string& path,
                              const std::string& extraQuery, nlohmann::json* answer, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    http_.perform(method, url(op, path, extraQuery), &outcome);
     if (!outcome.succeeded()) {
         *failure = failureOf(outcome);
         return false;
@@ -128,7 +103,7 @@ bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const
                                    const std::string& extraQuery, std::string* location, Failure* failure) {
     HttpOutcome outcome;
     std::string target = url(op, path, extraQuery);
-    http_.perform(method, target, nullptr, &outcome);
+    http_.perform(method, target, &outcome);
     if (outcome.redirected()) {
         *location = outcome.location;
         return redirectKeepsSecurity(target, *location, failure);
@@ -137,32 +112,6 @@ bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const
                                            outcome.server + " did not redirect the " + std::string(op) + " request",
                                            {}}
                                    : failureOf(outcome);
-    return false;
-}
-
-bool WebHdfsClient::readRange(const std::string& path, std::int64_t offset, std::size_t length, char* destination,
-                              std::size_t* received, Failure* failure) {
-    BufferSink sink(destination, length);
-    std::string target =
-        url("OPEN", path, "&offset=" + std::to_string(offset) + "&length=" + std::to_string(length));
-    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
-        HttpOutcome outcome;
-        sink.restart();
-        http_.perform(HttpMethod::Get, target, &sink, &outcome);
-        if (outcome.redirected()) {
-            if (!redirectKeepsSecurity(target, outcome.location, failure)) return false;
-            target = outcome.location;
-            continue;
-        }
-        if (!outcome.succeeded()) {
-            *failure = failureOf(outcome);
-            return false;
-        }
-        *received = sink.filled();
-        return true;
-    }
-    *failure = Failure{FailureKind::Other,
-                       "the server redirected the read more than " + std::to_string(kMaxRedirects) + " times", {}};
     return false;
 }
 

@@ -120,7 +120,7 @@ HadoopDirIterator* WebHdfsFileSystem::openDirIterator(int, const VrbString& path
     });
 }
 
-HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode, int, int bufferSize,
+HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode, int, int,
                                         VrbString* error) {
     return guarded<HadoopFile*>(error, nullptr, [&]() -> HadoopFile* {
         std::string target = pathOf(path);
@@ -128,7 +128,7 @@ HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode
         std::string message;
         HadoopFile* file = nullptr;
         if (openMode == 1) {
-            file = WebHdfsReadFile::open(client_.endpoint(), target, bufferSize, &message);
+            file = WebHdfsReadFile::open(client_.endpoint(), target, &message);
         } else if (openMode == 0 || openMode == 2) {
             file = WebHdfsWriteFile::open(client_.endpoint(), target, openMode == 0, &message);
         } else {

@@ -4,6 +4,8 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace vrhadoop {
@@ -26,5 +28,30 @@ std::string serverOf(const std::string& url);
 
 // A transport failure in words: what went wrong with which server.
 std::string describeTransportError(CURLcode code, const char* errorBuffer, const std::string& server);
+
+// Runs the transfers of `multi` until `settled()` holds. `progress` counts the
+// bytes moved either way; `overdue(idle)` gets the time since it last changed
+// and gives the failure once the wait is over, or "" to go on. Returns "" when
+// settled, else the failure.
+template <typename Settled, typename Overdue>
+std::string driveTransfers(CURLM* multi, const std::uint64_t& progress, Settled settled, Overdue overdue) {
+    using Clock = std::chrono::steady_clock;
+    auto lastMove = Clock::now();
+    std::uint64_t seen = progress;
+    for (;;) {
+        int running = 0;
+        CURLMcode code = curl_multi_perform(multi, &running);
+        if (code != CURLM_OK) return std::string("the HTTP library failed: ") + curl_multi_strerror(code);
+        if (settled()) return {};
+        auto now = Clock::now();
+        if (progress != seen) {
+            seen = progress;
+            lastMove = now;
+        } else if (std::string failure = overdue(now - lastMove); !failure.empty()) {
+            return failure;
+        }
+        curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+    }
+}
 
 }  // namespace vrhadoop
