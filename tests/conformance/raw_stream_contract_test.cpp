@@ -69,6 +69,8 @@ public:
     }
     VrbIORaw* openRead(const std::string& bytes) override {
         hdfs.addFile("/f.txt", bytes);
+        // A stream uses its URI in open only.
+        if (uri) uri->release();
         uri = getURIFromURIString(VrbString(hdfs.uri("/f.txt").c_str(), false));
         VrbString error;
         return opened(createHadoopRawStream(nullptr, uri, &error), error);
