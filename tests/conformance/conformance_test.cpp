@@ -49,7 +49,10 @@ class Conformance : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, service()) << "cannot load " << VRB_MODULE_PATH;
-        if (GetParam() == "hdfs") {
+        if (GetParam() == "fakehdfs") {
+            backend = makeFakeHdfsBackend();
+            if (!backend) GTEST_SKIP() << "built without the Hadoop access library";
+        } else if (GetParam() == "hdfs") {
             backend = makeHdfsBackend();
             if (!backend) {
                 const char* ci = std::getenv("CI");
@@ -269,7 +272,7 @@ TEST_P(Conformance, FailuresNameThePath) {
     EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("afile.txt")) << error.asCstr();
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "hdfs"),
+INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "fakehdfs", "hdfs"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace
