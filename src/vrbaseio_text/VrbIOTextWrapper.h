@@ -9,6 +9,7 @@
 #include "vrbclass/VrbString.h"
 #include "vrbclass/VrbTxtFile.h"
 #include "vrbaseio_text/InputCursor.h"
+#include "vrbaseio_text/kernels/ascii_kernels.h"
 #include "vrbaseio_text/line_ends.h"
 
 class VrbIOImpl;
@@ -50,6 +51,8 @@ public:
     // Switches the fast paths over runs of ASCII off, so that tests can hold
     // them against the per-character reference path.
     void setFastPathsEnabled(bool enabled) noexcept { fastPaths = enabled; }
+    // The kernel set the fast paths use (the processor's best by default).
+    void setKernels(const vrb::ascii::Kernels& chosen) noexcept { kernels = &chosen; }
 
 private:
     // How runs of characters are taken in bulk, decided at open from the
@@ -115,6 +118,7 @@ private:
     Bulk bulk;
     VrbString lastError;
     bool fastPaths = true;
+    const vrb::ascii::Kernels* kernels = &vrb::ascii::bestKernels();
     // What a read hands out before any line buffer exists.
     char emptyText[1] = {};
 };

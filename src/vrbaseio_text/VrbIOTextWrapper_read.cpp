@@ -7,7 +7,6 @@
 #include "vrbaseio/VrbIO.h"
 #include "vrbaseio/source_labels.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
-#include "vrbaseio_text/ascii_runs.h"
 #include "vrbaseio_text/line_ends.h"
 #include "vrbaseio_text/utf8_sequence.h"
 #include "vrbclass/vrb_message.h"
@@ -76,12 +75,11 @@ int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t cons
     const int count = static_cast<int>(limit);
     int run;
     if (unit == 1) {
-        run = vrb::ascii::textByteRun(bytes, count, lineEnds);
-        std::memcpy(out, bytes, static_cast<std::size_t>(run));
+        run = kernels->copyPlainBytes(bytes, 0, count, out, lineEnds);
     } else if (unit == 2) {
-        run = vrb::ascii::textUnit16Run(bytes, count, bulk.bigEndian, lineEnds, out);
+        run = kernels->copyPlainUnits16(bytes, count, bulk.bigEndian, lineEnds, out);
     } else {
-        run = vrb::ascii::textUnit32Run(bytes, count, bulk.bigEndian, lineEnds, out);
+        run = kernels->copyPlainUnits32(bytes, count, bulk.bigEndian, lineEnds, out);
     }
     if (run == 0) return 0;
     lineLength += run;
@@ -115,14 +113,10 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
     int i = 0;
     int lineEndBytes = 0;
     for (;;) {
-        i = vrb::ascii::copyPlainBlocks(p, i, limit, out, lineEnds);
+        i = kernels->copyPlainBytes(p, i, limit, out, lineEnds);
         if (i >= limit) break;
         const unsigned byte = p[i];
         if (byte != 0 && byte < 0x80) {
-            if (!lineEnds || !vrb::text::isLineEndCharacter(static_cast<int>(byte))) {
-                out[i++] = static_cast<char>(byte);
-                continue;
-            }
             auto scanByte = [&](int offset, int* length) {
                 *length = 1;
                 return static_cast<int>(p[i + offset]);
@@ -160,8 +154,8 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
     for (;;) {
         const int units = std::min(textLimit - in, room - stored) >> shift;
         if (units > 0) {
-            const int run = unit == 2 ? vrb::ascii::textUnit16Run(p + in, units, bigEndian, lineEnds, out + stored)
-                                      : vrb::ascii::textUnit32Run(p + in, units, bigEndian, lineEnds, out + stored);
+            const int run = unit == 2 ? kernels->copyPlainUnits16(p + in, units, bigEndian, lineEnds, out + stored)
+                                      : kernels->copyPlainUnits32(p + in, units, bigEndian, lineEnds, out + stored);
             in += run * unit;
             stored += run;
         }

@@ -5,7 +5,6 @@
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
-#include "vrbaseio_text/ascii_runs.h"
 #include "vrbaseio_text/utf8_sequence.h"
 
 namespace {
@@ -76,7 +75,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
                 continue;
             }
             const int limit = std::min(length, room);
-            const int run = vrb::ascii::copyPlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
+            const int run = kernels->storePlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
             lineLength += run * asciiUnit;
             position += run * asciiUnit;
             cursor += run;
