@@ -31,7 +31,7 @@ int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(byteStops(v, lineEnds)));
         if (mask) return i + __builtin_ctz(mask);
     }
-    return copyPlainBytesScalar(bytes, i, limit, out, lineEnds);
+    return kSse2Kernels.copyPlainBytes(bytes, i, limit, out, lineEnds);
 }
 
 inline __m256i unitEnds16(__m256i v) {
@@ -108,7 +108,8 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
             if (mask) return i + __builtin_ctz(mask);
         }
     }
-    return i + storePlainTextScalar(text + i, limit - i, out + i * unit, unit, bigEndian);
+    // The tail, in 16-byte blocks and one last overlapping block.
+    return i + kSse2Kernels.storePlainText(text + i, limit - i, out + i * unit, unit, bigEndian);
 }
 
 }  // namespace

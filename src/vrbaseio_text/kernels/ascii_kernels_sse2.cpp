@@ -25,11 +25,21 @@ inline __m128i byteStops(__m128i v, bool lineEnds) {
 }
 
 int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool lineEnds) {
+    const int start = i;
     for (; i + 16 <= limit; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(byteStops(v, lineEnds)));
         if (mask) return i + __builtin_ctz(mask);
+    }
+    if (i < limit && limit - 16 >= start) {
+        // The last block ends at `limit` and overlaps plain bytes already
+        // taken, which it stores again unchanged.
+        const int j = limit - 16;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + j));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), v);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(byteStops(v, lineEnds))) >> (i - j);
+        return mask ? i + __builtin_ctz(mask) : limit;
     }
     return copyPlainBytesScalar(bytes, i, limit, out, lineEnds);
 }
@@ -106,6 +116,15 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
         storeUnits(v, out + i * unit, unit, bigEndian);
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one)));
         if (mask) return i + __builtin_ctz(mask);
+    }
+    if (i < limit && limit >= 16) {
+        // The last block ends at `limit` and overlaps text already taken,
+        // which it stores again unchanged.
+        const int j = limit - 16;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + j));
+        storeUnits(v, out + j * unit, unit, bigEndian);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one))) >> (i - j);
+        return mask ? i + __builtin_ctz(mask) : limit;
     }
     return i + storePlainTextScalar(text + i, limit - i, out + i * unit, unit, bigEndian);
 }
