@@ -92,13 +92,11 @@ int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t cons
 // up to and including a line end that lies whole in the chunk, and stops
 // wherever the per-character path has something to decide.
 int VrbIOTextWrapper::bulkRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
-    if (bulk.unit == 1) {
-        const int moved = byteRun(maxBytes, consumed, lineEnds, lineState);
-        if (moved > 0 || !bulk.table) return moved;
-    } else if (bulk.unit > 1) {
-        return unitRun(maxBytes, consumed, lineEnds, lineState);
-    }
-    return bulk.table ? tableRun(maxBytes, consumed, lineEnds, lineState) : 0;
+    // The table-driven sets convert their ASCII runs themselves.
+    if (bulk.table) return tableRun(maxBytes, consumed, lineEnds, lineState);
+    if (bulk.unit == 1) return byteRun(maxBytes, consumed, lineEnds, lineState);
+    if (bulk.unit > 1) return unitRun(maxBytes, consumed, lineEnds, lineState);
+    return 0;
 }
 
 // Encodings whose ASCII bytes stand for themselves: runs of text characters
