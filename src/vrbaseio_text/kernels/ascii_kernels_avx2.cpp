@@ -25,11 +25,21 @@ inline __m256i byteStops(__m256i v, bool lineEnds) {
 }
 
 int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool lineEnds) {
+    const int start = i;
     for (; i + 32 <= limit; i += 32) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), v);
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(byteStops(v, lineEnds)));
         if (mask) return i + __builtin_ctz(mask);
+    }
+    if (i < limit && limit - 32 >= start) {
+        // The last block ends at `limit` and overlaps plain bytes already
+        // taken, which it stores again unchanged.
+        const int j = limit - 32;
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + j));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), v);
+        const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(byteStops(v, lineEnds))) >> (i - j);
+        return mask ? i + __builtin_ctz(mask) : limit;
     }
     return kSse2Kernels.copyPlainBytes(bytes, i, limit, out, lineEnds);
 }
@@ -88,28 +98,37 @@ int copyPlainUnits32(const unsigned char* bytes, int limit, bool bigEndian, bool
     return i + copyPlainUnits32Scalar(bytes + 4 * i, limit - i, bigEndian, lineEnds, out + i);
 }
 
+// 32 bytes of text stored as themselves; the stops among them.
+inline unsigned storeBytes32(const unsigned char* text, char* out) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+    return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(_mm256_set1_epi8(1), v)));
+}
+
+// 16 bytes of text stored as 16-bit units; the stops among them.
+inline unsigned storeUnits16(const unsigned char* text, char* out, bool bigEndian) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    __m256i units = _mm256_cvtepu8_epi16(v);
+    if (bigEndian) units = _mm256_slli_epi16(units, 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), units);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(1))));
+}
+
 int storePlainText(const unsigned char* text, int limit, char* out, int unit, bool bigEndian) {
+    const int block = unit == 1 ? 32 : 16;
+    if (limit < block) return kSse2Kernels.storePlainText(text, limit, out, unit, bigEndian);
     int i = 0;
-    const __m256i one = _mm256_set1_epi8(1);
-    if (unit == 1) {
-        for (; i + 32 <= limit; i += 32) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), v);
-            const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(one, v)));
-            if (mask) return i + __builtin_ctz(mask);
-        }
-    } else {
-        for (; i + 16 <= limit; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-            __m256i units = _mm256_cvtepu8_epi16(v);
-            if (bigEndian) units = _mm256_slli_epi16(units, 8);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * i), units);
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(1))));
-            if (mask) return i + __builtin_ctz(mask);
-        }
+    for (; i + block <= limit; i += block) {
+        const unsigned mask = unit == 1 ? storeBytes32(text + i, out + i) : storeUnits16(text + i, out + 2 * i, bigEndian);
+        if (mask) return i + __builtin_ctz(mask);
     }
-    // The tail, in 16-byte blocks and one last overlapping block.
-    return i + kSse2Kernels.storePlainText(text + i, limit - i, out + i * unit, unit, bigEndian);
+    if (i == limit) return limit;
+    // The last block ends at `limit` and overlaps text already taken, which
+    // it stores again unchanged.
+    const int j = limit - block;
+    const unsigned mask = (unit == 1 ? storeBytes32(text + j, out + j) : storeUnits16(text + j, out + 2 * j, bigEndian)) >>
+                          (i - j);
+    return mask ? i + __builtin_ctz(mask) : limit;
 }
 
 }  // namespace
