@@ -60,16 +60,16 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if (length <= 0) return true;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
-    const int asciiUnit = (properties & HX_PROP_ASCII_RUNS) ? 1
-                          : (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) ? 2
-                                                                                         : 0;
-    const bool bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
-    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
+    // ASCII characters are single bytes, or 16-bit units; 32-bit forms take
+    // the per-character way.
+    const int asciiUnit = bulk.unit <= 2 ? bulk.unit : 0;
+    const bool bigEndian = bulk.bigEndian;
+    const bool utf8 = bulk.utf8;
     while (length > 0) {
         if (fastPaths && asciiUnit) {
             // A run of ASCII characters: each is its own byte (or unit) in
             // the file, so the run is copied as the per-character loop would.
-            const int room = (lineBufferSize - lineLength) / asciiUnit;
+            const int room = (lineBufferSize - lineLength) >> (asciiUnit - 1);
             if (room == 0) {
                 if (!flushOutput()) return false;
                 continue;
