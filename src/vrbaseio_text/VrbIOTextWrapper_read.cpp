@@ -193,7 +193,15 @@ int VrbIOTextWrapper::tableRun(int maxBytes, std::int64_t consumed, bool lineEnd
     lineLength += hx_uchar_decode_run(encodingId, start, limit, lineEnds, lineBuffer + lineLength,
                                       lineBufferSize - lineLength - 1, &moved);
     if (lineEnds && moved < available) {
+        // Where ASCII bytes stand for themselves, a line end there needs no
+        // call into the character-set layer.
+        const bool asciiRuns = bulk.unit == 1;
         auto scanCharacter = [&](int offset, int* length) {
+            const auto byte = static_cast<unsigned char>(start[moved + offset]);
+            if (asciiRuns && byte < 0x80) {
+                *length = 1;
+                return static_cast<int>(byte);
+            }
             return hx_uchar_chscan(encodingId, start + moved + offset, length);
         };
         moved += vrb::text::takeLineEnd(scanCharacter, available - moved, available - moved, lineState);
