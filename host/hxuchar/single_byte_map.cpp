@@ -33,43 +33,41 @@ int SingleByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, u
     const bool asciiBlocks = asciiLowerHalf;
     int in = 0;
     int written = 0;
+    // Blocks of 16 bytes. A block of plain ASCII (no byte outside 0E-7F,
+    // so no line end and no zero) in a set whose lower half is ASCII moves
+    // as it is; any other block goes through the table four bytes at a
+    // time with one stop test per four, each entry stored whole and the
+    // output moved by the character's length, so nothing branches on the
+    // characters themselves.
     while (count - in >= 16 && room - written >= 64) {
 #if defined(__SSE2__) || defined(_M_X64)
-        // Sets whose lower half is ASCII: a stretch of ASCII text moves as
-        // it is, 16 bytes at a time, up to the first byte outside 0E-7F
-        // (which may end a line or the run, or need the table).
-        if (asciiBlocks && s[in] < 0x80) {
+        if (asciiBlocks) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + in));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), v);
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x0E))));
-            const int plain = mask != 0 ? __builtin_ctz(mask) : 16;
-            in += plain;
-            written += plain;
-            if (plain == 16) continue;
-            if (plain > 0) {
-                // One character between ASCII stretches (an accented
-                // letter in Latin text), then ASCII again.
-                const std::uint32_t entry = table[s[in]];
-                if (entry & stops) break;
-                written += storeEntry(entry, out + written);
-                ++in;
+            if (_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x0E))) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), v);
+                in += 16;
+                written += 16;
                 continue;
             }
         }
 #endif
-        // Four bytes through the table with one test for all four; each
-        // entry is stored whole and the output moves by the character's
-        // length, so nothing branches on the characters themselves.
-        const std::uint32_t e0 = table[s[in]];
-        const std::uint32_t e1 = table[s[in + 1]];
-        const std::uint32_t e2 = table[s[in + 2]];
-        const std::uint32_t e3 = table[s[in + 3]];
-        if ((e0 | e1 | e2 | e3) & stops) break;
-        written += storeEntry(e0, out + written);
-        written += storeEntry(e1, out + written);
-        written += storeEntry(e2, out + written);
-        written += storeEntry(e3, out + written);
-        in += 4;
+        bool stopped = false;
+        for (int quad = 0; quad < 4; ++quad) {
+            const std::uint32_t e0 = table[s[in]];
+            const std::uint32_t e1 = table[s[in + 1]];
+            const std::uint32_t e2 = table[s[in + 2]];
+            const std::uint32_t e3 = table[s[in + 3]];
+            if ((e0 | e1 | e2 | e3) & stops) {
+                stopped = true;
+                break;
+            }
+            written += storeEntry(e0, out + written);
+            written += storeEntry(e1, out + written);
+            written += storeEntry(e2, out + written);
+            written += storeEntry(e3, out + written);
+            in += 4;
+        }
+        if (stopped) break;
     }
     for (; in < count; ++in) {
         const std::uint32_t entry = table[s[in]];
