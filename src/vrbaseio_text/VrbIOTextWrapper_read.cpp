@@ -217,7 +217,9 @@ int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bo
     const bool lineEnds = endOfLine != nullptr;
     lineLength = 0;
     if (lineEnds) *endOfLine = false;
-    if (!growLineBuffer(maxBytes < 0 ? 1024 : maxBytes, 0)) return -1;
+    // Every read but the first finds the buffer big enough.
+    const std::int64_t wanted = maxBytes < 0 ? 1024 : maxBytes;
+    if ((!lineBuffer || wanted + 1 > lineBufferSize) && !growLineBuffer(wanted, 0)) return -1;
 
     for (;;) {
         if (fastPaths && lineState != LineState::AfterCR && input.hasRun()) {
