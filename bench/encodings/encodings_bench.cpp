@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "hx/hx_uchar.h"
+#include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 
 namespace {
@@ -125,20 +126,7 @@ std::string generateLines(const Set& set, long bytes) {
     return text;
 }
 
-// The processor time of the best run (user and system, this process
-// alone), so that other work on a shared machine does not count.
-double best(int runs, const std::function<void()>& body) {
-    double bestSeconds = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        timespec start{}, end{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
-        body();
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
-        const double seconds = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
-        bestSeconds = std::min(bestSeconds, seconds);
-    }
-    return bestSeconds;
-}
+double best(int runs, const std::function<void()>& body) { return bench::bestProcessorTime(runs, body); }
 
 void report(const char* what, double bytes, double seconds, double reference = 0) {
     const double mbs = bytes / seconds / 1e6;

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 
 namespace {
@@ -75,20 +76,7 @@ void generate(const std::string& path8, const std::string& path16, long bytes) {
     }
 }
 
-// The processor time of the best run (user and system, this process
-// alone), so that other work on a shared machine does not count.
-double best(int runs, const std::function<void()>& body) {
-    double bestSeconds = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        timespec start{}, end{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
-        body();
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
-        const double seconds = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
-        bestSeconds = std::min(bestSeconds, seconds);
-    }
-    return bestSeconds;
-}
+double best(int runs, const std::function<void()>& body) { return bench::bestProcessorTime(runs, body); }
 
 void report(const char* name, double bytes, double seconds, double reference = 0) {
     double mbs = bytes / seconds / 1e6;
