@@ -51,15 +51,27 @@ int SingleByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, u
             }
         }
 #endif
-        bool stopped = false;
         for (int quad = 0; quad < 4; ++quad) {
             const std::uint32_t e0 = table[s[in]];
             const std::uint32_t e1 = table[s[in + 1]];
             const std::uint32_t e2 = table[s[in + 2]];
             const std::uint32_t e3 = table[s[in + 3]];
             if ((e0 | e1 | e2 | e3) & stops) {
-                stopped = true;
-                break;
+                // The run ends in these four: take what comes before the stop.
+                if (!(e0 & stops)) {
+                    written += storeEntry(e0, out + written);
+                    ++in;
+                    if (!(e1 & stops)) {
+                        written += storeEntry(e1, out + written);
+                        ++in;
+                        if (!(e2 & stops)) {
+                            written += storeEntry(e2, out + written);
+                            ++in;
+                        }
+                    }
+                }
+                *taken = in;
+                return written;
             }
             written += storeEntry(e0, out + written);
             written += storeEntry(e1, out + written);
@@ -67,7 +79,6 @@ int SingleByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, u
             written += storeEntry(e3, out + written);
             in += 4;
         }
-        if (stopped) break;
     }
     for (; in < count; ++in) {
         const std::uint32_t entry = table[s[in]];
