@@ -3,6 +3,7 @@
 //   readLine in SET       vs iconv SET -> UTF-8 (conversion alone, 1 MiB blocks)
 //   writeln into SET      vs iconv UTF-8 -> SET (conversion alone, in memory)
 // Our writes go to /dev/null, so both sides do the conversion and no I/O.
+// Times are processor time (user and system) of the best run.
 // Each set gets CR LF lines of its own script with some ASCII, as files from
 // its users hold.
 // Usage: encodings_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N] [--only NAME]
@@ -12,7 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,11 +25,10 @@
 #include <vector>
 
 #include "hx/hx_uchar.h"
+#include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Options {
     long sizeMiB = 32;
@@ -126,15 +126,7 @@ std::string generateLines(const Set& set, long bytes) {
     return text;
 }
 
-double best(int runs, const std::function<void()>& body) {
-    double bestSeconds = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        auto start = Clock::now();
-        body();
-        bestSeconds = std::min(bestSeconds, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return bestSeconds;
-}
+double best(int runs, const std::function<void()>& body) { return bench::bestProcessorTime(runs, body); }
 
 void report(const char* what, double bytes, double seconds, double reference = 0) {
     const double mbs = bytes / seconds / 1e6;
@@ -162,7 +154,8 @@ int main(int argc, char** argv) {
     VrbIO* service = initialize ? initialize() : nullptr;
     if (!service) { std::fprintf(stderr, "no service\n"); return 1; }
 
-    std::printf("%ld MiB of CR LF lines per set, best of %d; ratios are iconv's time over ours\n", options.sizeMiB,
+    std::printf("%ld MiB of CR LF lines per set, processor time of the best of %d; ratios are iconv's time over ours\n",
+                options.sizeMiB,
                 options.runs);
     for (const Set& set : sets()) {
         if (!options.only.empty() && options.only != set.name) continue;

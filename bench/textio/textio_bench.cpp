@@ -3,6 +3,8 @@
 //   readLine UTF-8      vs std::getline
 //   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone)
 //   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
+// Times are processor time (user and system) of the best run, each side's
+// own, so that other work on a shared machine does not count.
 // Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N]
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -10,10 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,11 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Options {
     long sizeMiB = 256;
@@ -75,15 +76,7 @@ void generate(const std::string& path8, const std::string& path16, long bytes) {
     }
 }
 
-double best(int runs, const std::function<void()>& body) {
-    double bestSeconds = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        auto start = Clock::now();
-        body();
-        bestSeconds = std::min(bestSeconds, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return bestSeconds;
-}
+double best(int runs, const std::function<void()>& body) { return bench::bestProcessorTime(runs, body); }
 
 void report(const char* name, double bytes, double seconds, double reference = 0) {
     double mbs = bytes / seconds / 1e6;
@@ -228,10 +221,10 @@ int main(int argc, char** argv) {
                              "lines=open(sys.argv[1],encoding='utf-8',newline='').read().splitlines(True)\n"
                              "best=1e30\n"
                              "for _ in range(int(sys.argv[4])):\n"
-                             "  t=time.perf_counter()\n"
+                             "  t=time.process_time()\n"
                              "  with open(sys.argv[2],'w',encoding=sys.argv[3],newline='') as f:\n"
                              "    for l in lines: f.write(l)\n"
-                             "  best=min(best,time.perf_counter()-t)\n"
+                             "  best=min(best,time.process_time()-t)\n"
                              "print(best)\" " + path8 + " " + target + " " + (wide ? "utf-16-le" : "utf-8") +
                              " " + std::to_string(options.runs);
         FILE* pipe = popen(python.c_str(), "r");

@@ -33,37 +33,52 @@ int SingleByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, u
     const bool asciiBlocks = asciiLowerHalf;
     int in = 0;
     int written = 0;
-    // Four bytes at a time, with one test for all four; each entry is stored
-    // whole and the output moves by the character's length, so nothing
-    // branches on the characters themselves.
-    while (count - in >= 4 && room - written >= 16) {
-        const std::uint32_t e0 = table[s[in]];
-        const std::uint32_t e1 = table[s[in + 1]];
-        const std::uint32_t e2 = table[s[in + 2]];
-        const std::uint32_t e3 = table[s[in + 3]];
-        if ((e0 | e1 | e2 | e3) & stops) break;
-        written += storeEntry(e0, out + written);
-        written += storeEntry(e1, out + written);
-        written += storeEntry(e2, out + written);
-        written += storeEntry(e3, out + written);
-        in += 4;
+    // Blocks of 16 bytes. A block of plain ASCII (no byte outside 0E-7F,
+    // so no line end and no zero) in a set whose lower half is ASCII moves
+    // as it is; any other block goes through the table four bytes at a
+    // time with one stop test per four, each entry stored whole and the
+    // output moved by the character's length, so nothing branches on the
+    // characters themselves.
+    while (count - in >= 16 && room - written >= 64) {
 #if defined(__SSE2__) || defined(_M_X64)
-        // Four characters of one byte each in a set whose lower half is
-        // ASCII: likely a stretch of ASCII text, which moves in blocks of 16
-        // as long as no byte lies outside 0E-7F (no line end, no zero).
-        if (asciiBlocks && (e0 | e1 | e2 | e3) < 0x02000000u) {
-            const __m128i low = _mm_set1_epi8(0x0E);
-            while (count - in >= 16 && room - written >= 16) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + in));
+        if (asciiBlocks) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + in));
+            if (_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x0E))) == 0) {
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), v);
-                const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, low)));
-                const int plain = mask != 0 ? __builtin_ctz(mask) : 16;
-                in += plain;
-                written += plain;
-                if (plain < 16) break;
+                in += 16;
+                written += 16;
+                continue;
             }
         }
 #endif
+        for (int quad = 0; quad < 4; ++quad) {
+            const std::uint32_t e0 = table[s[in]];
+            const std::uint32_t e1 = table[s[in + 1]];
+            const std::uint32_t e2 = table[s[in + 2]];
+            const std::uint32_t e3 = table[s[in + 3]];
+            if ((e0 | e1 | e2 | e3) & stops) {
+                // The run ends in these four: take what comes before the stop.
+                if (!(e0 & stops)) {
+                    written += storeEntry(e0, out + written);
+                    ++in;
+                    if (!(e1 & stops)) {
+                        written += storeEntry(e1, out + written);
+                        ++in;
+                        if (!(e2 & stops)) {
+                            written += storeEntry(e2, out + written);
+                            ++in;
+                        }
+                    }
+                }
+                *taken = in;
+                return written;
+            }
+            written += storeEntry(e0, out + written);
+            written += storeEntry(e1, out + written);
+            written += storeEntry(e2, out + written);
+            written += storeEntry(e3, out + written);
+            in += 4;
+        }
     }
     for (; in < count; ++in) {
         const std::uint32_t entry = table[s[in]];

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "VrbGenericURI.h"
+#include "secret_mask.h"
 #include "uri_syntax.h"
 
 namespace {
@@ -38,46 +39,23 @@ void appendEncodedPath(std::string_view path, VrbString* out, bool* failed) noex
     out->append(path.data() + start, path.size() - start, failed);
 }
 
-bool isDelegationParameter(std::string_view rawName, bool* failed) noexcept {
-    VrbString name("", true);
-    if (!vrburi::appendPercentDecoded(rawName, &name)) *failed = true;
-    return name.compare("delegation", true) == 0;
-}
-
-// `query` with the value of every "delegation" parameter replaced by "***".
-void appendMaskedQuery(std::string_view query, VrbString* out, bool* failed) noexcept {
-    for (bool first = true;; first = false) {
-        std::size_t amp = query.find('&');
-        std::string_view parameter = query.substr(0, amp);
-        std::size_t equals = parameter.find('=');
-        if (!first) out->append("&", failed);
-        if (isDelegationParameter(parameter.substr(0, equals), failed)) {
-            out->append(parameter.data(), parameter.substr(0, equals).size(), failed);
-            out->append("=***", failed);
-        } else {
-            out->append(parameter.data(), parameter.size(), failed);
-        }
-        if (amp == std::string_view::npos) return;
-        query.remove_prefix(amp + 1);
-    }
-}
-
-// `text` (a URI or an inherited part) with delegation tokens masked: the
-// query runs from the first "?" to the first "#" after it.
+// `text` (a URI or an inherited part) with its secrets masked.
 VrbString maskTokens(std::string_view text) noexcept {
     VrbString masked("", true);
     bool failed = false;
-    std::size_t question = text.find('?');
-    if (question == std::string_view::npos) {
-        masked.append(text.data(), text.size(), &failed);
-    } else {
-        std::size_t hash = text.find('#', question);
-        std::size_t queryEnd = hash == std::string_view::npos ? text.size() : hash;
-        masked.append(text.data(), question + 1, &failed);
-        appendMaskedQuery(text.substr(question + 1, queryEnd - question - 1), &masked, &failed);
-        masked.append(text.data() + queryEnd, text.size() - queryEnd, &failed);
-    }
+    vrbmessage::appendMasked(text, &masked, &failed);
     return failed ? VrbString("(hadoop URI)", true) : masked;
+}
+
+// A proxy URL of a kind the HTTP stack speaks, naming a host.
+bool isProxyUrl(const VrbString& value) noexcept {
+    std::string_view text = view(value);
+    for (std::string_view scheme : {"http://", "https://", "socks4://", "socks4a://", "socks5://", "socks5h://"}) {
+        if (text.size() > scheme.size() && text.substr(0, scheme.size()) == scheme) {
+            return text.find_first_of(" \t\r\n", scheme.size()) == std::string_view::npos;
+        }
+    }
+    return false;
 }
 
 VrbString uriMessage(const VrbString& maskedUri, const char* reason) noexcept {
@@ -119,9 +97,29 @@ bool VrbHadoopURI::hasHadoopScheme(const VrbString& text) noexcept {
 VrbHadoopURI* VrbHadoopURI::parse(const VrbString& text) noexcept {
     if (!hasHadoopScheme(text)) return nullptr;
     VrbGenericURI* parsed = VrbGenericURI::parse(text, vrbpath::PathStyle::Posix);
-    if (!parsed) return nullptr;
+    const char* fault = nullptr;
+    std::size_t faultAt = 0;
+    if (!parsed) {
+        vrburi::UriSyntaxParts parts;
+        if (vrburi::splitUri(view(text), &parts)) return nullptr;   // memory ran short
+        fault = vrburi::describeUriFault(view(text), &faultAt);
+        parsed = VrbGenericURI::parse(VrbString(kSchemePrefix, true), vrbpath::PathStyle::Posix);
+        if (!parsed) return nullptr;
+    }
     auto* uri = new (std::nothrow) VrbHadoopURI(parsed);
-    if (!uri) parsed->release();
+    if (!uri) {
+        parsed->release();
+        return nullptr;
+    }
+    if (fault) {
+        uri->brokenText_ = text;
+        uri->syntaxFault_ = fault;
+        uri->faultAt_ = faultAt;
+        if (uri->brokenText_.isNull()) {
+            uri->release();
+            return nullptr;
+        }
+    }
     return uri;
 }
 
@@ -141,7 +139,7 @@ VrbString VrbHadoopURI::scheme() const { return parsed_->scheme(); }
 VrbString VrbHadoopURI::authority() const { return parsed_->authority(); }
 VrbString VrbHadoopURI::query() const { return parsed_->query(); }
 VrbString VrbHadoopURI::fragment() const { return parsed_->fragment(); }
-VrbString VrbHadoopURI::text() const { return parsed_->text(); }
+VrbString VrbHadoopURI::text() const { return syntaxFault_ ? brokenText_ : parsed_->text(); }
 VrbString VrbHadoopURI::host() const { return parsed_->host(); }
 int VrbHadoopURI::port() const { return parsed_->port(); }
 VrbString VrbHadoopURI::userInfo() const { return parsed_->userInfo(); }
@@ -202,7 +200,14 @@ bool VrbHadoopURI::validate(VrbString* error) const {
     const char* reason = nullptr;
     VrbString ssl;
     VrbString size;
-    if (parsed_->host().empty()) {
+    VrbString proxy;
+    char faultReason[160];
+    if (syntaxFault_ && faultAt_ < brokenText_.length()) {
+        std::snprintf(faultReason, sizeof faultReason, "%s (character %zu)", syntaxFault_, faultAt_ + 1);
+        reason = faultReason;
+    } else if (syntaxFault_) {
+        reason = syntaxFault_;
+    } else if (parsed_->host().empty()) {
         reason = "it names no NameNode (write hadoop://HOST:PORT/path)";
     } else if (!parsed_->userInfo().empty()) {
         reason = "a user name goes in the query (?user=NAME), not before the host";
@@ -214,13 +219,15 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         reason = "ssl must be true or false";
     } else if (queryValue("buffersize", &size) && !bufferSize(nullptr)) {
         reason = "buffersize must be a whole number from 1 to 2147483647";
+    } else if (queryValue("proxy", &proxy) && !isProxyUrl(proxy)) {
+        reason = "proxy must be a URL: http://HOST:PORT (or https://, socks4://, socks4a://, socks5://, socks5h://)";
     }
     if (!reason) return true;
     if (error) *error = uriMessage(maskedText(), reason);
     return false;
 }
 
-VrbString VrbHadoopURI::maskedText() const { return maskTokens(view(parsed_->text())); }
+VrbString VrbHadoopURI::maskedText() const { return maskTokens(view(text())); }
 
 bool VrbHadoopURI::applyInheritedPart(VrbString* part, VrbString* error) {
     std::string_view text = part ? view(*part) : std::string_view();

@@ -10,7 +10,10 @@ class VrbHadoopURI final : public VrHadoopURI {
 public:
     // Whether `text` starts with the scheme "hadoop:" (in any case).
     static bool hasHadoopScheme(const VrbString& text) noexcept;
-    // Null when `text` is no URI, has another scheme, or memory is short.
+    // Null when `text` has another scheme or memory is short. A text with
+    // the scheme "hadoop" that breaks the URI grammar still gives an object,
+    // which validate() refuses with the reason: such a text must never be
+    // taken for a local path.
     static VrbHadoopURI* parse(const VrbString& text) noexcept;
     // The URI "hadoop://" + the encoded path; null for an empty path.
     static VrbHadoopURI* fromPath(const VrbString& path) noexcept;
@@ -45,5 +48,8 @@ private:
     explicit VrbHadoopURI(VrbGenericURI* parsed) noexcept : parsed_(parsed) {}
     ~VrbHadoopURI();
 
-    VrbGenericURI* parsed_;   // owned; never null
+    VrbGenericURI* parsed_;   // owned; never null; "hadoop:" for a text that breaks the grammar
+    VrbString brokenText_;    // that text, as written
+    const char* syntaxFault_ = nullptr;
+    std::size_t faultAt_ = 0;
 };

@@ -240,6 +240,64 @@ bool splitUri(std::string_view text, UriSyntaxParts* parts) noexcept {
     return isValidComponent(parts->path, kPathChars);
 }
 
+const char* describeUriFault(std::string_view text, std::size_t* at) noexcept {
+    *at = text.size();
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || !isScheme(text.substr(0, colon))) {
+        *at = 0;
+        return "it does not start with a scheme (such as hadoop:)";
+    }
+    // Characters first: they are what users most often get wrong.
+    for (std::size_t i = colon + 1; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        *at = i;
+        if (c == '%') {
+            int decoded = escapeAt(text, i);
+            if (decoded < 0) return "a \"%\" must start an escape of two hexadecimal digits; write \"%\" as %25";
+            if (decoded == 0) return "the escape %00 (a NUL byte) is not allowed";
+            i += 2;
+        } else if (c == ' ') {
+            return "write a space as %20";
+        } else if (c < 0x20 || c == 0x7F) {
+            return "write control characters as %XX escapes";
+        } else if (c != '[' && c != ']' && c != '#' && !isAllowed(c, kQueryChars)) {
+            return "write this character as a %XX escape (\"<>\\^`{|}\" and quotes cannot stand in a URI)";
+        }
+    }
+    // Then the authority: hosts and ports.
+    std::string_view rest = text.substr(colon + 1);
+    if (rest.substr(0, 2) != "//") return "it is not a valid URI";
+    std::size_t start = colon + 3;
+    std::string_view authority = text.substr(start, text.find_first_of("/?#", start) - start);
+    std::string_view hostPort = authority.substr(authority.rfind('@') + 1);
+    std::size_t hostAt = start + (authority.size() - hostPort.size());
+    *at = hostAt + hostPort.find_first_of(",;");
+    if (hostPort.find_first_of(",;") != std::string_view::npos) {
+        return "a list of hosts is not supported; name one NameNode as HOST:PORT";
+    }
+    *at = hostAt;
+    if (!hostPort.empty() && hostPort[0] == '[') {
+        std::size_t close = hostPort.find(']');
+        if (close == std::string_view::npos) return "an IPv6 address needs its closing \"]\"";
+        std::string_view literal = hostPort.substr(1, close - 1);
+        if (!isIPv6Address(literal) && !isIPvFuture(literal)) return "the IPv6 address in brackets is not valid";
+        hostPort.remove_prefix(close + 1);
+        hostAt += close + 1;
+        if (!hostPort.empty() && hostPort[0] != ':') return "a \":PORT\" or nothing must follow the IPv6 address";
+    } else if (hostPort.find_first_of("[]") != std::string_view::npos) {
+        *at = hostAt + hostPort.find_first_of("[]");
+        return "\"[\" and \"]\" only enclose an IPv6 address";
+    }
+    std::size_t portColon = hostPort.find(':');
+    int port = 0;
+    if (portColon != std::string_view::npos && !parsePort(hostPort.substr(portColon + 1), &port)) {
+        *at = hostAt + portColon + 1;
+        return "the port must be a number from 1 to 65535";
+    }
+    *at = text.size();
+    return "it is not a valid URI";
+}
+
 bool appendPercentDecoded(std::string_view encoded, VrbString* out) noexcept {
     bool failed = false;
     std::size_t start = 0;

@@ -36,6 +36,11 @@ struct UriSyntaxParts {
 // True when `text` is a URI by the rules above, with its components in *parts.
 bool splitUri(std::string_view text, UriSyntaxParts* parts) noexcept;
 
+// Why splitUri refuses `text`, in words a user can act on ("write a space as
+// %20"), with *at the byte offset of the fault (text.size() when the fault is
+// no single character). Only meaningful for a text that splitUri refuses.
+const char* describeUriFault(std::string_view text, std::size_t* at) noexcept;
+
 // Appends the percent-decoded form of `encoded` (already checked by splitUri)
 // to *out; false when memory is short.
 bool appendPercentDecoded(std::string_view encoded, VrbString* out) noexcept;

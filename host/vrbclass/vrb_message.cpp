@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "message_catalogue.h"
+#include "secret_mask.h"
 #include "system_error_text.h"
 
 using vrbmessage::CatalogueEntry;
@@ -46,7 +47,9 @@ void appendNumber(VrbString* out, int number, bool* failed) noexcept {
 void appendArgument(VrbString* out, const Argument& argument, bool* failed) noexcept {
     switch (argument.directive) {
         case 's':
-            out->append(argument.text ? argument.text : "(null)", failed);
+            // Locations reach messages as text arguments; whatever they
+            // carry, their secrets never show.
+            vrbmessage::appendMasked(argument.text ? argument.text : "(null)", out, failed);
             break;
         case 'd':
             appendNumber(out, argument.number, failed);

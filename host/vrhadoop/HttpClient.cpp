@@ -1,5 +1,7 @@
 #include "HttpClient.h"
 
+#include <utility>
+
 #include "transfer_limits.h"
 
 namespace vrhadoop {
@@ -14,7 +16,10 @@ const char* methodName(HttpMethod method) noexcept {
     return "GET";
 }
 
-HttpClient::HttpClient() noexcept : curl_(curlLibrary_.ready() ? curl_easy_init() : nullptr) { errorBuffer_[0] = '\0'; }
+HttpClient::HttpClient(std::string proxy) noexcept
+    : proxy_(std::move(proxy)), curl_(curlLibraryReady() ? curl_easy_init() : nullptr) {
+    errorBuffer_[0] = '\0';
+}
 
 HttpClient::~HttpClient() {
     if (curl_) curl_easy_cleanup(curl_);
@@ -27,17 +32,12 @@ std::size_t HttpClient::receive(char* data, std::size_t size, std::size_t count,
     curl_easy_getinfo(client->curl_, CURLINFO_RESPONSE_CODE, &status);
     bool success = status >= 200 && status < 300;
     try {
-        if (success && client->sink_) {
-            if (client->sink_->take(data, length)) return length;
-            client->sinkRefusal_ = client->sink_->refusal();
-            return 0;
-        }
         std::string& body = client->outcome_->body;
         std::size_t limit = success ? kMaxBodyBytes : kMaxErrorBodyBytes;
         if (body.size() + length <= limit) {
             body.append(data, length);
         } else if (success) {
-            client->sinkRefusal_ = "the answer of " + client->outcome_->server + " is larger than " +
+            client->refusal_ = "the answer of " + client->outcome_->server + " is larger than " +
                                    std::to_string(kMaxBodyBytes >> 20) + " MiB";
             return 0;
         } else {
@@ -51,7 +51,7 @@ std::size_t HttpClient::receive(char* data, std::size_t size, std::size_t count,
     }
 }
 
-void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink* sink, HttpOutcome* outcome) {
+void HttpClient::perform(HttpMethod method, const std::string& url, HttpOutcome* outcome) {
     *outcome = HttpOutcome();
     outcome->server = serverOf(url);
     if (!curl_) {
@@ -59,7 +59,7 @@ void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink
         return;
     }
     curl_easy_reset(curl_);
-    applyCommonOptions(curl_, errorBuffer_);
+    applyCommonOptions(curl_, errorBuffer_, proxy_);
     // A blocking request: curl's own low-speed check is the stall timeout.
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, (transferLimits().stallTimeoutMs + 999) / 1000);
@@ -71,11 +71,9 @@ void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink
     }
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::receive);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, this);
-    sink_ = sink;
     outcome_ = outcome;
-    sinkRefusal_.clear();
+    refusal_.clear();
     CURLcode code = curl_easy_perform(curl_);
-    sink_ = nullptr;
     outcome_ = nullptr;
 
     curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &outcome->status);
@@ -83,8 +81,13 @@ void HttpClient::perform(HttpMethod method, const std::string& url, ResponseSink
     if (curl_easy_getinfo(curl_, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
         outcome->location = location;
     }
-    if (code == CURLE_WRITE_ERROR && !sinkRefusal_.empty()) {
-        outcome->transportError = sinkRefusal_;
+    curl_header* challenge = nullptr;
+    if (outcome->status == 401 &&
+        curl_easy_header(curl_, "WWW-Authenticate", 0, CURLH_HEADER, -1, &challenge) == CURLHE_OK && challenge) {
+        outcome->authenticate = challenge->value;
+    }
+    if (code == CURLE_WRITE_ERROR && !refusal_.empty()) {
+        outcome->transportError = refusal_;
     } else if (code != CURLE_OK) {
         outcome->transportError = describeTransportError(code, errorBuffer_, outcome->server);
     }

@@ -16,21 +16,10 @@ enum class HttpMethod { Get, Put, Post, Delete };
 
 const char* methodName(HttpMethod method) noexcept;
 
-// Takes the body of a successful (2xx) answer as it arrives.
-class ResponseSink {
-public:
-    // False refuses the bytes, which ends the transfer as a failure.
-    virtual bool take(const char* data, std::size_t length) = 0;
-    // Why take() refused, for the message.
-    virtual std::string refusal() const = 0;
-
-protected:
-    ~ResponseSink() = default;
-};
-
 class HttpClient {
 public:
-    HttpClient() noexcept;
+    // Requests go through `proxy` (a URL; empty: straight to the server).
+    explicit HttpClient(std::string proxy) noexcept;
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
@@ -39,12 +28,12 @@ public:
     bool ready() const noexcept { return curl_ != nullptr; }
 
     // One request without a body; redirects are not followed. The body of a
-    // successful answer goes to `sink` when one is given, else into
-    // outcome->body (up to kMaxBodyBytes: more is a failure). Other answers'
-    // bodies are kept up to kMaxErrorBodyBytes. A transfer that ends early
-    // (a broken connection, a body shorter than announced, no progress for
-    // the stall timeout) sets outcome->transportError.
-    void perform(HttpMethod method, const std::string& url, ResponseSink* sink, HttpOutcome* outcome);
+    // successful answer goes into outcome->body (up to kMaxBodyBytes: more
+    // is a failure). Other answers' bodies are kept up to
+    // kMaxErrorBodyBytes. A transfer that ends early (a broken connection, a
+    // body shorter than announced, no progress for the stall timeout) sets
+    // outcome->transportError.
+    void perform(HttpMethod method, const std::string& url, HttpOutcome* outcome);
 
     static constexpr std::size_t kMaxBodyBytes = 64u << 20;
     static constexpr std::size_t kMaxErrorBodyBytes = 64u << 10;
@@ -52,13 +41,12 @@ public:
 private:
     static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self) noexcept;
 
-    CurlGlobalUse curlLibrary_;
+    std::string proxy_;
     CURL* curl_;
     char errorBuffer_[CURL_ERROR_SIZE];
     // State of the request under way, for the receive callback.
-    ResponseSink* sink_ = nullptr;
     HttpOutcome* outcome_ = nullptr;
-    std::string sinkRefusal_;
+    std::string refusal_;   // why receive() ended the transfer
 };
 
 }  // namespace vrhadoop

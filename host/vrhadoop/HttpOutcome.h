@@ -10,7 +10,8 @@ struct HttpOutcome {
     std::string transportError;   // set when no complete answer arrived
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
-    std::string body;             // the answer's body, unless a sink took it
+    std::string authenticate;     // the WWW-Authenticate header of a 401 answer
+    std::string body;             // the answer's body
 
     bool answered() const { return transportError.empty(); }
     bool succeeded() const { return answered() && status >= 200 && status < 300; }

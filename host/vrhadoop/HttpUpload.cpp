@@ -17,11 +17,11 @@ HttpUpload::~HttpUpload() {
     curl_slist_free_all(headers_);
 }
 
-bool HttpUpload::start(HttpMethod method, const std::string& url, HttpOutcome* outcome) {
+bool HttpUpload::start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
     queue_.reserve(kQueueBytes);
-    if (curlLibrary_.ready()) {
+    if (curlLibraryReady()) {
         multi_ = curl_multi_init();
         easy_ = curl_easy_init();
     }
@@ -34,7 +34,7 @@ bool HttpUpload::start(HttpMethod method, const std::string& url, HttpOutcome* o
         outcome_.transportError = "the HTTP library could not be set up";
         return report(outcome, false);
     }
-    applyCommonOptions(easy_, errorBuffer_);
+    applyCommonOptions(easy_, errorBuffer_, proxy);
     curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy_, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, methodName(method));
@@ -90,7 +90,10 @@ std::size_t HttpUpload::supplyBody(char* buffer, std::size_t size, std::size_t c
     upload->bodyStarted_ = true;
     std::size_t available = upload->queue_.size() - upload->queueSent_;
     if (available == 0) {
-        if (upload->ending_) return 0;
+        if (upload->ending_) {
+            upload->bodySent_ = true;
+            return 0;
+        }
         upload->paused_ = true;
         return CURL_READFUNC_PAUSE;
     }
@@ -136,31 +139,29 @@ bool HttpUpload::reached(Wait until) const {
 }
 
 bool HttpUpload::drive(Wait until) {
-    using Clock = std::chrono::steady_clock;
     const auto stallLimit = std::chrono::milliseconds(transferLimits().stallTimeoutMs);
-    auto lastMove = Clock::now();
-    std::uint64_t seen = progress_;
-    for (;;) {
-        int running = 0;
-        CURLMcode code = curl_multi_perform(multi_, &running);
-        if (code != CURLM_OK) {
-            outcome_.transportError = std::string("the HTTP library failed: ") + curl_multi_strerror(code);
-            finished_ = true;
-            return false;
-        }
-        collectCompletion();
-        if (finished_ || reached(until)) return true;
-        auto now = Clock::now();
-        if (progress_ != seen) {
-            seen = progress_;
-            lastMove = now;
-        } else if (now - lastMove >= stallLimit) {
-            outcome_.transportError = outcome_.server + " moved no data for " + stallTimeText() + "; the upload is given up";
-            finished_ = true;
-            return false;
-        }
-        curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
-    }
+    const auto answerLimit = std::chrono::milliseconds(transferLimits().finalAnswerTimeoutMs);
+    std::string failure = driveTransfers(
+        multi_, progress_,
+        [&] {
+            collectCompletion();
+            return finished_ || reached(until);
+        },
+        [&](std::chrono::steady_clock::duration idle) {
+            if (bodySent_ && idle >= answerLimit) {
+                return outcome_.server + " did not answer within " +
+                       secondsText(transferLimits().finalAnswerTimeoutMs) + " after the last byte";
+            }
+            if (!bodySent_ && idle >= stallLimit) {
+                return outcome_.server + " moved no data for " + secondsText(transferLimits().stallTimeoutMs) +
+                       "; the upload is given up";
+            }
+            return std::string();
+        });
+    if (failure.empty()) return true;
+    outcome_.transportError = failure;
+    finished_ = true;
+    return false;
 }
 
 void HttpUpload::collectCompletion() {

@@ -29,16 +29,19 @@ public:
     HttpUpload(const HttpUpload&) = delete;
     HttpUpload& operator=(const HttpUpload&) = delete;
 
-    // Sends the request line and headers to `url` and returns once the
-    // server takes the body. False when the transfer failed or the server
-    // answered at once (*outcome says how).
-    bool start(HttpMethod method, const std::string& url, HttpOutcome* outcome);
+    // Sends the request line and headers to `url` (through `proxy` unless it
+    // is empty) and returns once the server takes the body. False when the
+    // transfer failed or the server answered at once (*outcome says how).
+    bool start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome);
     // Queues the bytes, waiting for the connection while the queue is full.
     // False when the transfer failed or ended early (*outcome says how).
     bool send(const char* data, std::size_t length, HttpOutcome* outcome);
     // Ends the body and waits for the answer, which *outcome receives.
     // False only when no answer could be had (outcome->transportError).
     bool finish(HttpOutcome* outcome);
+    // Whether every byte and the end of the body went out: after a failed
+    // finish(), the server may still have the whole upload.
+    bool bodySent() const { return bodySent_; }
 
 private:
     enum class Wait { Started, QueueEmpty, Finished };
@@ -55,7 +58,6 @@ private:
     // Copies the state into *outcome; the failure when the transfer ended.
     bool report(HttpOutcome* outcome, bool ok) const;
 
-    CurlGlobalUse curlLibrary_;
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     curl_slist* headers_ = nullptr;
@@ -66,6 +68,7 @@ private:
     bool paused_ = false;
     bool ending_ = false;
     bool bodyStarted_ = false;
+    bool bodySent_ = false;
     bool finished_ = false;
     std::uint64_t progress_ = 0;   // bytes moved either way; the stall check watches it
     HttpOutcome outcome_;

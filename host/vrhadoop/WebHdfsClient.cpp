@@ -1,6 +1,5 @@
 #include "WebHdfsClient.h"
 
-#include <cstring>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -10,29 +9,15 @@
 namespace vrhadoop {
 namespace {
 
-constexpr int kMaxRedirects = 4;
-
-// Fills a caller's buffer and refuses anything beyond it.
-class BufferSink final : public ResponseSink {
-public:
-    BufferSink(char* destination, std::size_t capacity) : destination_(destination), capacity_(capacity) {}
-    bool take(const char* data, std::size_t length) override {
-        if (length > capacity_ - filled_) return false;
-        std::memcpy(destination_ + filled_, data, length);
-        filled_ += length;
-        return true;
+bool startsWithHttps(const std::string& url) {
+    static constexpr char kHttps[] = "https:";
+    if (url.size() < sizeof kHttps - 1) return false;
+    for (std::size_t i = 0; i + 1 < sizeof kHttps; ++i) {
+        char c = url[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kHttps[i]) return false;
     }
-    std::string refusal() const override {
-        return "the server sent more than the " + std::to_string(capacity_) + " bytes asked for";
-    }
-    void restart() { filled_ = 0; }
-    std::size_t filled() const { return filled_; }
-
-private:
-    char* destination_;
-    std::size_t capacity_;
-    std::size_t filled_ = 0;
-};
+    return true;
+}
 
 Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
     return Failure{FailureKind::Other, outcome.server + " sent an answer that is not " + what, {}};
@@ -40,7 +25,7 @@ Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
 
 }  // namespace
 
-WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)), http_(endpoint_.proxy) {}
 
 std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
     std::string url = endpoint_.nameNode + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";
@@ -69,10 +54,19 @@ Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
     return failure;
 }
 
+bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure) {
+    if (!startsWithHttps(from) || startsWithHttps(to)) return true;
+    *failure = Failure{FailureKind::Other,
+                       serverOf(from) + " redirected to " + serverOf(to) +
+                           ", which is not https; refused, so that no credentials travel in clear",
+                       {}};
+    return false;
+}
+
 bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::string& path,
                          const std::string& extraQuery, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    http_.perform(method, url(op, path, extraQuery), &outcome);
     if (outcome.succeeded()) return true;
     *failure = failureOf(outcome);
     return false;
@@ -81,7 +75,7 @@ bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::stri
 bool WebHdfsClient::callJson(HttpMethod method, std::string_view op, const std::string& path,
                              const std::string& extraQuery, nlohmann::json* answer, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    http_.perform(method, url(op, path, extraQuery), &outcome);
     if (!outcome.succeeded()) {
         *failure = failureOf(outcome);
         return false;
@@ -108,40 +102,16 @@ bool WebHdfsClient::status(const std::string& path, WebHdfsEntry* entry, Failure
 bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                                    const std::string& extraQuery, std::string* location, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), nullptr, &outcome);
+    std::string target = url(op, path, extraQuery);
+    http_.perform(method, target, &outcome);
     if (outcome.redirected()) {
         *location = outcome.location;
-        return true;
+        return redirectKeepsSecurity(target, *location, failure);
     }
     *failure = outcome.succeeded() ? Failure{FailureKind::Other,
                                            outcome.server + " did not redirect the " + std::string(op) + " request",
                                            {}}
                                    : failureOf(outcome);
-    return false;
-}
-
-bool WebHdfsClient::readRange(const std::string& path, std::int64_t offset, std::size_t length, char* destination,
-                              std::size_t* received, Failure* failure) {
-    BufferSink sink(destination, length);
-    std::string target =
-        url("OPEN", path, "&offset=" + std::to_string(offset) + "&length=" + std::to_string(length));
-    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
-        HttpOutcome outcome;
-        sink.restart();
-        http_.perform(HttpMethod::Get, target, &sink, &outcome);
-        if (outcome.redirected()) {
-            target = outcome.location;
-            continue;
-        }
-        if (!outcome.succeeded()) {
-            *failure = failureOf(outcome);
-            return false;
-        }
-        *received = sink.filled();
-        return true;
-    }
-    *failure = Failure{FailureKind::Other,
-                       "the server redirected the read more than " + std::to_string(kMaxRedirects) + " times", {}};
     return false;
 }
 

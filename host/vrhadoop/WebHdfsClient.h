@@ -21,7 +21,12 @@ struct WebHdfsEndpoint {
     std::string nameNode;          // "http://HOST:PORT"
     std::string user;              // user.name; empty: the server's default user
     std::string delegationToken;   // sent instead of user.name when given
+    std::string proxy;             // URL of the proxy every request goes through; empty: none
 };
+
+// False with *failure when a redirect leaves https for anything else: the
+// target URL carries the user's credentials (a delegation token).
+bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure);
 
 class WebHdfsClient {
 public:
@@ -45,12 +50,6 @@ public:
     // Where the NameNode redirects a two-step operation (CREATE, APPEND).
     bool redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                         const std::string& extraQuery, std::string* location, Failure* failure);
-    // Bytes [offset, offset + length) of a file into `destination` (room for
-    // `length` bytes), following the redirect to a DataNode. *received may
-    // fall short of `length` only when the server sent a shorter, complete
-    // answer; a broken transfer is a failure.
-    bool readRange(const std::string& path, std::int64_t offset, std::size_t length, char* destination,
-                   std::size_t* received, Failure* failure);
 
     // The failure an exchange stands for, without the delegation token
     // (server messages may quote it).

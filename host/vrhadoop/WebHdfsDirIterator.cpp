@@ -1,5 +1,6 @@
 #include "WebHdfsDirIterator.h"
 
+#include <algorithm>
 #include <climits>
 #include <ctime>
 #include <memory>
@@ -36,6 +37,14 @@ bool parsePage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries,
         entries->push_back(std::move(entry));
     }
     return true;
+}
+
+// HDFS orders a directory's children by their UTF-8 bytes compared as
+// signed values, so names with non-ASCII bytes come before ASCII ones.
+bool hdfsNameBefore(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return static_cast<signed char>(x) <
+                                                                    static_cast<signed char>(y); });
 }
 
 void assignLocalDate(std::int64_t seconds, VrbDate* date) {
@@ -104,9 +113,9 @@ bool WebHdfsDirIterator::fetchPage() {
                    " more entries but sent none";
         return false;
     }
-    // Pages come in name order; a page that does not start after the last
-    // name would be listed again and again.
-    if (!after.empty() && !entries.empty() && entries.front().name <= after) {
+    // Pages come in the server's name order; a page that does not start
+    // after the last name would be listed again and again.
+    if (!after.empty() && !entries.empty() && !hdfsNameBefore(after, entries.front().name)) {
         failure_ = "Cannot list directory " + path_ + ": the server sent a page that does not continue the listing";
         return false;
     }

@@ -33,11 +33,19 @@ bool fail(VrbString* error, const std::string& action, const std::string& path, 
     return false;
 }
 
+constexpr const char* kDotComponentReason = "\".\" and \"..\" cannot be components of an HDFS path";
+
+// False with the message when the path has a "." or ".." component.
+bool plainPath(const std::string& path, const std::string& action, VrbString* error) {
+    return !hasDotComponent(path) || fail(error, action, path, kDotComponentReason);
+}
+
 }  // namespace
 
 bool WebHdfsFileSystem::makeDirectory(const VrbString& path, int permission, VrbString* error) {
     return guarded(error, false, [&] {
         std::string target = pathOf(path);
+        if (!plainPath(target, "Cannot create directory", error)) return false;
         nlohmann::json answer;
         Failure failure;
         bool made = false;
@@ -54,6 +62,7 @@ bool WebHdfsFileSystem::makeDirectory(const VrbString& path, int permission, Vrb
 bool WebHdfsFileSystem::remove(const VrbString& path, bool recursive, VrbString* error) {
     return guarded(error, false, [&] {
         std::string target = pathOf(path);
+        if (!plainPath(target, "Cannot delete", error)) return false;
         nlohmann::json answer;
         Failure failure;
         bool removed = false;
@@ -70,9 +79,10 @@ bool WebHdfsFileSystem::remove(const VrbString& path, bool recursive, VrbString*
 bool WebHdfsFileSystem::status(const VrbString& path, HadoopFileStatus* status, VrbString* error) {
     return guarded(error, false, [&] {
         std::string target = pathOf(path);
+        *status = HadoopFileStatus();
+        if (!plainPath(target, "Cannot get the status of", error)) return false;
         WebHdfsEntry entry;
         Failure failure;
-        *status = HadoopFileStatus();
         if (!client_.status(target, &entry, &failure)) {
             return failure.kind == FailureKind::NotFound || fail(error, "Cannot get the status of", target, failure.text());
         }
@@ -90,6 +100,7 @@ bool WebHdfsFileSystem::status(const VrbString& path, HadoopFileStatus* status, 
 bool WebHdfsFileSystem::setPermission(const VrbString& path, int permission, VrbString* error) {
     return guarded(error, false, [&] {
         std::string target = pathOf(path);
+        if (!plainPath(target, "Cannot set the permission of", error)) return false;
         Failure failure;
         return client_.call(HttpMethod::Put, "SETPERMISSION", target, permissionQuery(permission), &failure) ||
                fail(error, "Cannot set the permission of", target, failure.text());
@@ -100,21 +111,24 @@ void WebHdfsFileSystem::reserved5() {}
 
 HadoopDirIterator* WebHdfsFileSystem::openDirIterator(int, const VrbString& path, VrbString* error) {
     return guarded<HadoopDirIterator*>(error, nullptr, [&]() -> HadoopDirIterator* {
+        std::string target = pathOf(path);
+        if (!plainPath(target, "Cannot list directory", error)) return nullptr;
         std::string message;
-        HadoopDirIterator* iterator = WebHdfsDirIterator::open(client_.endpoint(), pathOf(path), &message);
+        HadoopDirIterator* iterator = WebHdfsDirIterator::open(client_.endpoint(), target, &message);
         if (!iterator) setError(error, message);
         return iterator;
     });
 }
 
-HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode, int, int bufferSize,
+HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode, int, int,
                                         VrbString* error) {
     return guarded<HadoopFile*>(error, nullptr, [&]() -> HadoopFile* {
         std::string target = pathOf(path);
+        if (!plainPath(target, "Cannot open file", error)) return nullptr;
         std::string message;
         HadoopFile* file = nullptr;
         if (openMode == 1) {
-            file = WebHdfsReadFile::open(client_.endpoint(), target, bufferSize, &message);
+            file = WebHdfsReadFile::open(client_.endpoint(), target, &message);
         } else if (openMode == 0 || openMode == 2) {
             file = WebHdfsWriteFile::open(client_.endpoint(), target, openMode == 0, &message);
         } else {

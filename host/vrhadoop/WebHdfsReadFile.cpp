@@ -1,12 +1,11 @@
 #include "WebHdfsReadFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace vrhadoop {
 
-WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const std::string& path, int bufferSize,
+WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const std::string& path,
                                        std::string* message) {
     std::unique_ptr<WebHdfsReadFile> file(new (std::nothrow) WebHdfsReadFile(endpoint, path));
     if (!file || !file->client_.ready()) {
@@ -23,63 +22,81 @@ WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const st
         *message = "Cannot open file " + path + ": Path is a directory";
         return nullptr;
     }
-    file->rangeWindow_ = std::clamp(static_cast<std::size_t>(std::max(bufferSize, 0)), kMinRangeBytes, kMaxRangeBytes);
     file->size_ = std::max<std::int64_t>(entry.length, 0);
     return file.release();
 }
 
-bool WebHdfsReadFile::fetchRange(std::string* message) {
-    auto length = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(rangeWindow_),
-                                                                   size_ - nextRangeOffset_));
-    if (!range_ || length > rangeCapacity_) {
-        range_.reset(new (std::nothrow) char[length + kPadding]);
-        rangeCapacity_ = range_ ? length : 0;
-        rangeLength_ = handedOut_ = 0;
-        if (!range_) {
-            *message = "Cannot read file " + path_ + ": out of memory for a buffer of " + std::to_string(length) +
-                       " bytes";
-            return false;
-        }
-    }
-    std::size_t received = 0;
-    Failure failure;
-    if (!client_.readRange(path_, nextRangeOffset_, length, range_.get(), &received, &failure)) {
-        *message = "Cannot read file " + path_ + " at byte " + std::to_string(nextRangeOffset_) + ": " +
-                   failure.text();
+bool WebHdfsReadFile::startDownload(Failure* failure) {
+    download_.reset();
+    std::int64_t rest = size_ - position_;
+    std::string location;
+    if (!client_.redirectTarget(HttpMethod::Get, "OPEN", path_,
+                                "&offset=" + std::to_string(position_) + "&length=" + std::to_string(rest), &location,
+                                failure)) {
         return false;
     }
-    if (received == 0) {
-        // The file shrank since it was opened; ending here would pass a
-        // shorter file off as complete.
-        *message = "Cannot read file " + path_ + ": it ends at byte " + std::to_string(nextRangeOffset_) +
-                   ", before the " + std::to_string(size_) + " bytes it had when it was opened";
+    download_.reset(new (std::nothrow) HttpDownload());
+    HttpOutcome outcome;
+    if (!download_) {
+        *failure = Failure{FailureKind::Other, "out of memory", {}};
         return false;
     }
-    std::memset(range_.get() + received, 0, kPadding);
-    rangeLength_ = received;
-    handedOut_ = 0;
-    nextRangeOffset_ += static_cast<std::int64_t>(received);
-    rangeWindow_ = std::min(rangeWindow_ * 2, kMaxRangeBytes);
+    if (!download_->start(location, client_.endpoint().proxy, static_cast<std::uint64_t>(rest), &outcome)) {
+        *failure = client_.failureOf(outcome);
+        download_.reset();
+        return false;
+    }
+    downloadStart_ = position_;
     return true;
 }
 
-void WebHdfsReadFile::zeroAfter(std::size_t end) {
-    // Beyond rangeLength_ the padding is zero already.
-    zeroedAt_ = end;
-    zeroedCount_ = std::min(kPadding, rangeLength_ - end);
-    std::memcpy(zeroedBytes_, range_.get() + end, zeroedCount_);
-    std::memset(range_.get() + end, 0, zeroedCount_);
-}
-
-void WebHdfsReadFile::restoreZeroed() {
-    if (zeroedCount_ == 0) return;
-    std::memcpy(range_.get() + zeroedAt_, zeroedBytes_, zeroedCount_);
-    zeroedCount_ = 0;
+int WebHdfsReadFile::nextSlice(std::size_t maxBytes, char** data, std::string* message) {
+    int fruitless = 0;   // attempts since the last byte that arrived
+    std::string lastBreak;
+    for (;;) {
+        Failure failure;
+        if (!download_ && !startDownload(&failure)) {
+            *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " + failure.text();
+            if (!lastBreak.empty()) *message += "; before that: " + lastBreak;
+            return -1;
+        }
+        HttpOutcome outcome;
+        long n = download_->take(maxBytes, data, &outcome);
+        if (n > 0) {
+            position_ += n;
+            return static_cast<int>(n);
+        }
+        bool broke = n < 0 && !outcome.answered();
+        bool broughtNothing = position_ == downloadStart_;
+        download_.reset();
+        if (n < 0 && !broke) {
+            *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " +
+                       client_.failureOf(outcome).text();
+            return -1;
+        }
+        if (n == 0 && position_ >= size_) return 0;
+        if (n == 0 && broughtNothing) {
+            // The file shrank since it was opened; ending here would pass a
+            // shorter file off as complete.
+            *message = "Cannot read file " + path_ + ": it ends at byte " + std::to_string(position_) +
+                       ", before the " + std::to_string(size_) + " bytes it had when it was opened";
+            return -1;
+        }
+        if (broke) {
+            lastBreak = client_.failureOf(outcome).text();
+            fruitless = broughtNothing ? fruitless + 1 : 1;
+            if (fruitless > kMaxResumes) {
+                *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " + lastBreak +
+                           " (" + std::to_string(kMaxResumes) + " attempts to resume brought nothing)";
+                return -1;
+            }
+        }
+        // A shorter complete answer, or a break: go on from the byte reached.
+    }
 }
 
 int WebHdfsReadFile::read(int, char** data, int maxBytes, VrbString* error) {
     return guarded(error, -1, [&] {
-        restoreZeroed();
         if (closed_) {
             setError(error, "Cannot read file " + path_ + ": the file is closed");
             return -1;
@@ -88,24 +105,16 @@ int WebHdfsReadFile::read(int, char** data, int maxBytes, VrbString* error) {
             setError(error, "Cannot read file " + path_ + ": " + std::to_string(maxBytes) + " bytes asked for");
             return -1;
         }
-        if (handedOut_ == rangeLength_) {
-            if (nextRangeOffset_ >= size_) return 0;
-            std::string message;
-            if (!fetchRange(&message)) {
-                setError(error, message);
-                return -1;
-            }
-        }
-        std::size_t slice = std::min(static_cast<std::size_t>(maxBytes), rangeLength_ - handedOut_);
-        *data = range_.get() + handedOut_;
-        handedOut_ += slice;
-        zeroAfter(handedOut_);
-        return static_cast<int>(slice);
+        if (position_ >= size_) return 0;
+        std::string message;
+        int n = nextSlice(static_cast<std::size_t>(maxBytes), data, &message);
+        if (n < 0) setError(error, message);
+        return n;
     });
 }
 
 bool WebHdfsReadFile::close(VrbString*) {
-    restoreZeroed();
+    download_.reset();
     closed_ = true;
     return true;
 }

@@ -28,8 +28,10 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
             return nullptr;
         }
         if (!hadoopUri->validate(error)) return nullptr;
+        VrbString proxy("", true);
+        hadoopUri->queryValue("proxy", &proxy);
         WebHdfsEndpoint endpoint{copyOf(hadoopUri->nameNodeBase()), copyOf(hadoopUri->user()),
-                                 copyOf(hadoopUri->delegationToken())};
+                                 copyOf(hadoopUri->delegationToken()), copyOf(proxy)};
         auto* connection = new (std::nothrow) WebHdfsConnection(std::move(endpoint));
         if (!connection) setError(error, kOutOfMemoryText);
         return connection;

@@ -35,11 +35,11 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
         return nullptr;
     }
     HttpOutcome outcome;
-    if (!file->upload_.start(method, location, &outcome)) {
+    if (!file->upload_.start(method, location, endpoint.proxy, &outcome)) {
         *message = action + file->client_.failureOf(outcome).text();
         return nullptr;
     }
-    file->length_ = appending ? entry.length : 0;
+    file->startLength_ = file->length_ = appending ? entry.length : 0;
     return file.release();
 }
 
@@ -68,14 +68,43 @@ bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error
     });
 }
 
+std::string WebHdfsWriteFile::lengthShortfall() {
+    WebHdfsEntry entry;
+    Failure failure;
+    if (!client_.status(path_, &entry, &failure)) {
+        return failure.kind == FailureKind::NotFound ? "the file is not there"
+                                                     : "its length could not be checked: " + failure.text();
+    }
+    if (entry.length == length_) return {};
+    std::int64_t arrived = entry.length - startLength_;
+    return "the file holds " + std::to_string(entry.length) + " bytes, not " + std::to_string(length_) + ": " +
+           std::to_string(arrived) + " of the " + std::to_string(length_ - startLength_) + " bytes written arrived";
+}
+
 bool WebHdfsWriteFile::close(VrbString* error) {
     return guarded(error, false, [&] {
         if (!closed_) {
             closed_ = true;
             HttpOutcome outcome;
-            closeSucceeded_ = upload_.finish(&outcome) && outcome.succeeded();
-            if (!closeSucceeded_) {
-                closeFailure_ = "Cannot complete writing file " + path_ + ": " + client_.failureOf(outcome).text();
+            bool answered = upload_.finish(&outcome);
+            std::string prefix = "Cannot complete writing file " + path_ + ": ";
+            if (answered && outcome.succeeded()) {
+                // A proxy or gateway may confirm an upload it has not passed
+                // on whole; only the file's length tells.
+                std::string shortfall = lengthShortfall();
+                closeSucceeded_ = shortfall.empty();
+                if (!closeSucceeded_) closeFailure_ = prefix + "the server confirmed the upload, but " + shortfall;
+            } else if (!answered && upload_.bodySent()) {
+                // Everything went out and the answer did not come: the upload
+                // may well be complete, and a caller who retried an append
+                // would write the data twice. The file's length decides.
+                std::string shortfall = lengthShortfall();
+                closeSucceeded_ = shortfall.empty();
+                if (!closeSucceeded_) {
+                    closeFailure_ = prefix + client_.failureOf(outcome).text() + "; checked: " + shortfall;
+                }
+            } else {
+                closeFailure_ = prefix + client_.failureOf(outcome).text();
             }
         }
         // Closing again repeats the verdict: a failed upload never turns

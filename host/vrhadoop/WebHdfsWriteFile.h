@@ -1,8 +1,9 @@
 // A file of a Hadoop file system open for writing: one streaming upload to
 // the DataNode that the NameNode's CREATE or APPEND redirects to. close()
-// ends the upload and reports the server's answer. Releasing the file
-// without close() abandons the upload: nothing more is sent and the
-// connection is dropped; the file may keep what the server had received.
+// ends the upload, checks the file's length against the bytes sent and
+// reports the outcome. Releasing the file without close() abandons the
+// upload: nothing more is sent and the connection is dropped; the file may
+// keep what the server had received.
 #pragma once
 
 #include <cstdint>
@@ -34,9 +35,14 @@ public:
 private:
     WebHdfsWriteFile(const WebHdfsEndpoint& endpoint, std::string path) : client_(endpoint), path_(std::move(path)) {}
 
+    // Empty when the file's length is what this writer sent it to; else
+    // what the file holds instead, in words.
+    std::string lengthShortfall();
+
     WebHdfsClient client_;
     HttpUpload upload_;
     std::string path_;
+    std::int64_t startLength_ = 0;   // the file's length when opened for appending
     std::int64_t length_ = 0;
     std::string writeFailure_;   // once a write failed, every later write fails the same way
     bool closed_ = false;

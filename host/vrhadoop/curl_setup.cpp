@@ -4,13 +4,12 @@
 
 namespace vrhadoop {
 
-CurlGlobalUse::CurlGlobalUse() noexcept : ready_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
-
-CurlGlobalUse::~CurlGlobalUse() {
-    if (ready_) curl_global_cleanup();
+bool curlLibraryReady() noexcept {
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
 }
 
-void applyCommonOptions(CURL* curl, char* errorBuffer) noexcept {
+void applyCommonOptions(CURL* curl, char* errorBuffer, const std::string& proxy) noexcept {
     errorBuffer[0] = '\0';
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -22,6 +21,10 @@ void applyCommonOptions(CURL* curl, char* errorBuffer) noexcept {
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, transferLimits().connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "vrhadoop/1.0");
+    // An empty proxy means none, and an empty exception list means no host
+    // is exempt; both keep curl from reading the environment.
+    curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
 }
 
 std::string serverOf(const std::string& url) {

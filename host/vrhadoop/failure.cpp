@@ -94,6 +94,16 @@ Failure describeFailure(const HttpOutcome& outcome) {
         failure.phrase = outcome.transportError;
         return failure;
     }
+    if (outcome.status == 401) {
+        // The challenge names the scheme; a Kerberos cluster says Negotiate.
+        bool kerberos = outcome.authenticate.find("Negotiate") != std::string::npos;
+        remoteFailure(outcome, &failure);   // the server's own words, when it sent any
+        failure.kind = FailureKind::AccessDenied;
+        failure.phrase = kerberos ? "The cluster requires Kerberos (SPNEGO) authentication, which this library does "
+                                    "not offer; pass a delegation token (delegation=TOKEN in the URI)"
+                                  : "The server requires authentication (HTTP status 401 from " + outcome.server + ")";
+        return failure;
+    }
     if (remoteFailure(outcome, &failure)) return failure;
     failure.phrase = "HTTP status " + std::to_string(outcome.status) + " from " + outcome.server;
     failure.detail = bodyExcerpt(outcome.body);

@@ -9,9 +9,9 @@ TransferLimits& transferLimits() noexcept {
     return limits;
 }
 
-std::string stallTimeText() {
+std::string secondsText(long milliseconds) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g s", static_cast<double>(transferLimits().stallTimeoutMs) / 1000.0);
+    std::snprintf(text, sizeof text, "%g s", static_cast<double>(milliseconds) / 1000.0);
     return text;
 }
 

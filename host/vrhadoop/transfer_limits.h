@@ -9,11 +9,14 @@ namespace vrhadoop {
 struct TransferLimits {
     long connectTimeoutMs = 5000;   // to establish a connection
     long stallTimeoutMs = 30000;    // without a byte moving while a call waits
+    // For the answer to an upload after its last byte: a DataNode answers
+    // only once its pipeline has acknowledged the data, which may take long.
+    long finalAnswerTimeoutMs = 120000;
 };
 
 TransferLimits& transferLimits() noexcept;
 
-// The stall timeout in words, e.g. "30 s" or "1.5 s".
-std::string stallTimeText();
+// A time limit in words, e.g. "30 s" or "1.5 s".
+std::string secondsText(long milliseconds);
 
 }  // namespace vrhadoop

@@ -12,6 +12,17 @@ std::string normalizePath(std::string_view path) {
     return normal;
 }
 
+bool hasDotComponent(std::string_view path) {
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        std::string_view component = path.substr(start, end - start);
+        if (component == "." || component == "..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 std::string percentEncode(std::string_view text, bool keepSlash) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;

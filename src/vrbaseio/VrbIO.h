@@ -6,33 +6,59 @@
 #include "vrbclass/VrbString.h"
 #include "vrbclass/VrbTxtFile.h"
 
+// A location is a plain path, a "file" URI or a "hadoop" URI; every text
+// beginning "hadoop:" is taken as a hadoop URI. Other schemes are refused.
+// The service keeps no state of its own and must outlive every object it
+// hands out; each object ends through its own destroy().
 class VrbIO {
 public:
+    // 1: a listing of the directory at `location`, positioned before its
+    //    first entry (call next()). `listingFlags`: 0, VRB_LIST_FILES_ONLY
+    //    or VRB_LIST_DIRS_ONLY. Null on failure, with the reason (naming
+    //    the location, no secret shown) in *error; *error is left alone on
+    //    success.
     virtual VrbDirectoryListing* openDirectory(const VrbString& location, int listingFlags, VrbString* error) = 0;
+    // 2: the text file at `location`. `openMode`: 0 append, 1 read, 2 write
+    //    (creates or empties the file). `encoding`: a character-set layer id,
+    //    or -1 for the stream's choice (a local file: the locale's character
+    //    set). `flags`: the VRB_TXT_* bits below. Null on failure, with the
+    //    reason in *error (left alone on success): unknown scheme, missing
+    //    file, a directory, refused permission, unknown encoding, a NEL
+    //    newline the encoding cannot write.
     virtual VrbTxtFile* openTextFile(const VrbString& location, int openMode, int encoding, int flags,
                                      VrbString* error) = 0;
+    // 3: ends the service. Objects it handed out must be destroyed first.
     virtual void destroy() = 0;
 
 protected:
     ~VrbIO() = default;
 };
 
-// Text-open flags.
+// Text-open flags (openTextFile's `flags`; other bits are ignored).
 enum : unsigned {
+    // Writing: start the file with its encoding's byte-order mark (UTF-8,
+    // UTF-16, UCS-2; nothing for the others). tell() counts the mark.
     VRB_TXT_WRITE_BOM = 0x00100000u,
+    // Open only to check that the file can be opened: no writes, no buffer.
     VRB_TXT_CHECK_ONLY = 0x00200000u,
+    // Reading: U+0000 in the file reads as U+FFFD. Without it a read stops
+    // before U+0000, and the next read fails with message 728.
     VRB_TXT_NUL_AS_FFFD = 0x00400000u,
+    // Reading: a byte-order mark (EF BB BF, FE FF, FF FE) chooses UTF-8,
+    // UTF-16BE or UTF-16LE over the requested encoding; the mark is not text.
     VRB_TXT_DETECT_BOM = 0x00800000u,
+    // The newline writeln writes; the highest bit set wins. Without any,
+    // NEL for encodings whose convention it is (EBCDIC), CR LF otherwise.
     VRB_TXT_NEWLINE_NEL = 0x10000000u,
     VRB_TXT_NEWLINE_LF = 0x20000000u,
     VRB_TXT_NEWLINE_CRLF = 0x40000000u,
     VRB_TXT_NEWLINE_CR = 0x80000000u,
 };
 
-// Listing flags.
+// Listing flags (openDirectory's `listingFlags`).
 enum : unsigned {
-    VRB_LIST_FILES_ONLY = 0x40000000u,
-    VRB_LIST_DIRS_ONLY = 0x80000000u,
+    VRB_LIST_FILES_ONLY = 0x40000000u,   // entries that are not directories
+    VRB_LIST_DIRS_ONLY = 0x80000000u,    // directories only
 };
 
 // The one exported function: a new service, or null when memory is short.

@@ -10,7 +10,19 @@
 
 namespace {
 
-enum class Backend { Local, Hadoop, Unsupported };
+enum class Backend { Local, Hadoop, Unsupported, NoMemory };
+
+// Every text with the scheme "hadoop" parses into a URI object, whatever
+// it holds; only short memory makes it fail, and such a text must still
+// never be taken for a local path.
+bool hasHadoopScheme(const VrbString& location) {
+    const char* text = location.asCstr();
+    for (const char* prefix = "hadoop:"; *prefix; ++prefix, ++text) {
+        char c = (*text >= 'A' && *text <= 'Z') ? static_cast<char>(*text - 'A' + 'a') : *text;
+        if (c != *prefix) return false;
+    }
+    return true;
+}
 
 // The parsed URI (null for a plain path) decides the backend. The caller
 // releases `uri` as its last step on every path.
@@ -25,6 +37,10 @@ struct Resolution {
 
     explicit Resolution(const VrbString& location) {
         uri = getURIFromURIString(location);
+        if (!uri && hasHadoopScheme(location)) {
+            backend = Backend::NoMemory;
+            return;
+        }
         if (!uri) {
             backend = Backend::Local;
             localPath = &location;
@@ -67,6 +83,9 @@ VrbDirectoryListing* VrbIOImpl::openDirectory(const VrbString& location, int lis
             return createLocalDirectoryListing(this, *resolved.localPath, listingFlags, error);
         case Backend::Hadoop:
             return createHadoopDirectoryListing(this, resolved.uri, listingFlags, error);
+        case Backend::NoMemory:
+            *error = VRB_MESSAGE(kLabelService, 444);
+            return nullptr;
         case Backend::Unsupported:
             break;
     }
@@ -89,6 +108,9 @@ VrbTxtFile* VrbIOImpl::openTextFile(const VrbString& location, int openMode, int
         case Backend::Hadoop:
             raw = createHadoopRawStream(this, resolved.uri, error);
             break;
+        case Backend::NoMemory:
+            *error = VRB_MESSAGE(kLabelService, 444);
+            return nullptr;
         case Backend::Unsupported:
             *error = VRB_MESSAGE(kLabelService, 1455, location.asCstr());
             return nullptr;

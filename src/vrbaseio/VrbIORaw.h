@@ -10,21 +10,31 @@
 // read() hands out, so that a character scan never runs past its buffer.
 inline constexpr int kRawReadPadding = 16;
 
+// A raw stream is made closed and opened once by its text file, which owns
+// it. Failures leave the reason in errorText().
 class VrbIORaw {
 public:
     // Hands over what is still buffered for writing and closes; may be called again.
     virtual bool close() = 0;                                                  // 1
-    // The next bytes: count (0 at end of file) with *data owned by the stream,
-    // valid until the next operation; negative on failure.
+    // The next bytes: at least `minBytes` where the stream has them, at most
+    // about `maxBytes`; the count (0 at end of file) with *data owned by the
+    // stream, followed by kRawReadPadding zero bytes, and valid until the
+    // next operation. Negative on failure; the next read starts afresh.
     virtual int read(char** data, int minBytes, int maxBytes) = 0;             // 2
     virtual VrbString errorText() = 0;                                         // 3
+    // The location the stream was made for.
     virtual VrbString path() = 0;                                              // 4
+    // Opens in `openMode` (0 append, 1 read, 2 write) and reports the buffer
+    // size the text file should use and, for a requested encoding of -1,
+    // the stream's choice. False with errorText on failure.
     virtual bool open(int openMode, int flags, int* bufferSize, int* encoding) = 0;  // 5
     // Bytes accepted, negative on failure.
     virtual int write(const char* data, int length) = 0;                       // 6
     // Ends the stream without flushing.
     virtual void destroy() = 0;                                                // 7
+    // The file's size in bytes.
     virtual std::int64_t size() = 0;                                           // 8
+    // Passes over `count` bytes not yet read; negative on failure.
     virtual std::int64_t skip(std::int64_t count) = 0;                         // 9
 
 protected:

@@ -41,6 +41,10 @@ bool VrbIOHadoop::open(int mode, int flags, int* requestedBufferSize, int* encod
 }
 
 int VrbIOHadoop::read(char** data, int minBytes, int maxBytes) {
+    // A caller's minimum outweighs its maximum: a URI's buffersize below the
+    // text layer's minimum (3 bytes for a byte-order mark) must not cut the
+    // mark short and hand it out as text.
+    maxBytes = std::max(maxBytes, minBytes);
     bufferedLength = 0;
     int total = 0;
     char* piece = nullptr;

@@ -19,13 +19,21 @@ struct ByteOrderMark {
     int encoding;
     unsigned char bytes[3];
     int length;
+    bool detected;   // reading takes the encoding from it (UCS-2 is never detected)
 };
-// Marks written at open; reading detects only 0, 45 and 46.
+// Marks written at open, and read in this order.
 constexpr ByteOrderMark kMarks[] = {
-    {HX_ENC_UTF8, {0xEF, 0xBB, 0xBF}, 3},   {HX_ENC_UTF16BE, {0xFE, 0xFF, 0}, 2},
-    {HX_ENC_UCS2BE, {0xFE, 0xFF, 0}, 2},    {HX_ENC_UTF16LE, {0xFF, 0xFE, 0}, 2},
-    {HX_ENC_UCS2LE, {0xFF, 0xFE, 0}, 2},
+    {HX_ENC_UTF8, {0xEF, 0xBB, 0xBF}, 3, true},   {HX_ENC_UTF16BE, {0xFE, 0xFF, 0}, 2, true},
+    {HX_ENC_UCS2BE, {0xFE, 0xFF, 0}, 2, false},   {HX_ENC_UTF16LE, {0xFF, 0xFE, 0}, 2, true},
+    {HX_ENC_UCS2LE, {0xFF, 0xFE, 0}, 2, false},
 };
+
+// Bytes of one code unit: what the properties say ASCII characters take.
+int codeUnitOf(int properties) {
+    if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) return 4;
+    if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) return 2;
+    return 1;
+}
 
 // Whether `bytes` read back as NEL alone.
 bool writesNel(int encodingId, const char* bytes, int length) {
@@ -42,6 +50,14 @@ VrbIOTextWrapper::VrbIOTextWrapper(VrbIOImpl* owner, VrbIORaw* raw, int openMode
     : owner(owner), raw(raw), openMode(openMode), encodingId(encoding), flags(static_cast<std::uint32_t>(flags)) {}
 
 bool VrbIOTextWrapper::open() {
+    if (!openRaw() || !detectByteOrderMark() || !takeEncodingProperties()) return false;
+    if (openMode == kModeRead || (flags & VRB_TXT_CHECK_ONLY)) return true;
+    if (!prepareNewlineAndPad() || !growLineBuffer(bufferSize, 0) || !writeByteOrderMark()) return false;
+    if (openMode == kModeAppend) position = raw->size();
+    return true;
+}
+
+bool VrbIOTextWrapper::openRaw() {
     if (!raw) {
         lastError = VRB_MESSAGE(kLabelText, 1663, "RawIO");
         return false;
@@ -50,33 +66,32 @@ bool VrbIOTextWrapper::open() {
         lastError = raw->errorText();
         return false;
     }
+    input.attach(raw, bufferSize);
+    return true;
+}
 
-    if (openMode == kModeRead && (flags & VRB_TXT_DETECT_BOM)) {
-        chunkOffset = 0;
-        chunkLength = raw->read(&chunk, 3, bufferSize);
-        if (chunkLength < 0) {
-            lastError = VRB_MESSAGE(kLabelText, 472, raw->path().asCstr(), raw->errorText().asCstr());
-            chunk = nullptr;
-            chunkLength = 0;
-            return false;
-        }
-        if (chunkLength > 0) {
-            const auto* bytes = reinterpret_cast<const unsigned char*>(chunk);
-            if (chunkLength >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-                encodingId = HX_ENC_UTF8;
-                chunkOffset = 3;
-            } else if (chunkLength >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
-                encodingId = HX_ENC_UTF16BE;
-                chunkOffset = 2;
-            } else if (chunkLength >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-                encodingId = HX_ENC_UTF16LE;
-                chunkOffset = 2;
-            }
-            bomLength = chunkOffset;
-            if (chunkOffset == chunkLength) chunk = nullptr;
-        }
+// Reading with detection: the first chunk, of at least the longest mark,
+// decides; it stays in place for reading, the mark dropped.
+bool VrbIOTextWrapper::detectByteOrderMark() {
+    if (openMode != kModeRead || !(flags & VRB_TXT_DETECT_BOM)) return true;
+    int failure = 0;
+    if (!input.fetch(3, 0, &failure)) {
+        lastError = VRB_MESSAGE(kLabelText, 472, raw->path().asCstr(), raw->errorText().asCstr());
+        return false;
     }
+    const unsigned char* bytes = input.chunkBytes();
+    for (const ByteOrderMark& mark : kMarks) {
+        if (!mark.detected || input.chunkSizeHeld() < mark.length) continue;
+        if (std::memcmp(bytes, mark.bytes, static_cast<std::size_t>(mark.length)) != 0) continue;
+        encodingId = mark.encoding;
+        bomLength = mark.length;
+        input.dropMark(mark.length);
+        break;
+    }
+    return true;
+}
 
+bool VrbIOTextWrapper::takeEncodingProperties() {
     if (!hx_uchar_encname(encodingId)) {
         lastError = VRB_MESSAGE(kLabelText, 1491, encodingId);
         return false;
@@ -86,10 +101,16 @@ bool VrbIOTextWrapper::open() {
     maxCharSize = hx_uchar_chsize_max(encodingId);
     if (maxCharSize < 1) maxCharSize = 1;
     if (maxCharSize > 15) maxCharSize = 15;   // the join area holds 15 bytes and a zero
+    input.setEncoding(encodingId, maxCharSize, codeUnitOf(properties),
+                      (properties & (HX_PROP_ASCII_U16BE | HX_PROP_ASCII_U32BE)) != 0);
+    bulk = bulkFor(properties, maxCharSize);
+    return true;
+}
 
-    if (openMode == kModeRead) return true;
-    if (flags & VRB_TXT_CHECK_ONLY) return true;
-
+// The newline the flags choose (the highest bit wins; without one, NEL
+// where it is the encoding's convention, CR LF elsewhere), the pad
+// character, and U+0000, each in the file's encoding.
+bool VrbIOTextWrapper::prepareNewlineAndPad() {
     int newline[2] = {0x0D, 0x0A};
     int newlineCount = 2;
     if (flags & VRB_TXT_NEWLINE_CR) {
@@ -132,18 +153,19 @@ bool VrbIOTextWrapper::open() {
             return false;
         }
     }
+    // U+0000 is the zero code unit in every encoding the layer knows; the
+    // encoder takes zero-terminated text and cannot write it.
+    zeroLength = codeUnitOf(properties);
+    return true;
+}
 
-    if (!growLineBuffer(bufferSize, 0)) return false;
-
-    if (flags & VRB_TXT_WRITE_BOM) {
-        for (const ByteOrderMark& mark : kMarks) {
-            if (mark.encoding != encodingId) continue;
-            bomLength = mark.length;
-            if (!appendBytes(reinterpret_cast<const char*>(mark.bytes), mark.length, false)) return false;
-            break;
-        }
+bool VrbIOTextWrapper::writeByteOrderMark() {
+    if (!(flags & VRB_TXT_WRITE_BOM)) return true;
+    for (const ByteOrderMark& mark : kMarks) {
+        if (mark.encoding != encodingId) continue;
+        bomLength = mark.length;
+        return appendBytes(reinterpret_cast<const char*>(mark.bytes), mark.length, false);
     }
-    if (openMode == kModeAppend) position = raw->size();
     return true;
 }
 
@@ -231,7 +253,7 @@ void VrbIOTextWrapper::destroy() {
 int VrbIOTextWrapper::encoding() { return encodingId; }
 VrbString VrbIOTextWrapper::errorText() { return lastError; }
 std::int64_t VrbIOTextWrapper::size() { return raw ? raw->size() : 0; }
-std::int64_t VrbIOTextWrapper::tell() { return position + bomLength; }
+std::int64_t VrbIOTextWrapper::tell() { return (openMode == kModeRead ? input.position() : position) + bomLength; }
 
 bool VrbIOTextWrapper::refuse() {
     lastError = VRB_MESSAGE(kLabelText, 336);

@@ -8,6 +8,9 @@
 #include "vrbaseio/VrbIORaw.h"
 #include "vrbclass/VrbString.h"
 #include "vrbclass/VrbTxtFile.h"
+#include "vrbaseio_text/InputCursor.h"
+#include "vrbaseio_text/kernels/ascii_kernels.h"
+#include "vrbaseio_text/line_ends.h"
 
 class VrbIOImpl;
 
@@ -48,35 +51,38 @@ public:
     // Switches the fast paths over runs of ASCII off, so that tests can hold
     // them against the per-character reference path.
     void setFastPathsEnabled(bool enabled) noexcept { fastPaths = enabled; }
+    // The kernel set the fast paths use (the processor's best by default).
+    void setKernels(const vrb::ascii::Kernels& chosen) noexcept { kernels = &chosen; }
 
 private:
-    // One character taken from the input, not yet consumed.
-    struct Scanned {
-        int code = 0;          // code point (U+FFFD for bytes that do not scan)
-        int length = 0;        // bytes it takes in the file
-        bool malformed = false;
+    // How runs of characters are taken in bulk, decided at open from the
+    // encoding's properties.
+    struct Bulk {
+        int unit = 0;           // 1: ASCII bytes stand for themselves; 2, 4: ASCII code units; 0: none
+        bool utf8 = false;      // the encoding is the internal form
+        bool table = false;     // the character-set layer converts runs (table-driven sets)
+        bool bigEndian = false;
+        bool wideBmp = false;   // UTF-16: BMP characters too
     };
-    enum class Take { Character, EndOfFile, Failed };
+    static Bulk bulkFor(int properties, int maxCharSize);
+
+    // The steps of open, in order.
+    bool openRaw();
+    bool detectByteOrderMark();
+    bool takeEncodingProperties();
+    bool prepareNewlineAndPad();
+    bool writeByteOrderMark();
 
     ~VrbIOTextWrapper() = default;
 
     int fillLineBuffer(int minBytes, int maxBytes, char** text, bool* endOfLine);
     int skipLineText(int count, bool* endOfLine);
     bool skipBytes(std::int64_t count);
-    Take takeCharacter(int rawMaximum, Scanned* next, int* failure);
-    bool fetchChunk(int rawMaximum, int* failure);
-    // Bytes taken: first the pending ones, then the chunk's.
-    void consume(int length) {
-        if (pendingLength > 0) return consumeWithPending(length);
-        position += length;
-        chunkOffset += length;
-        if (chunkOffset >= chunkLength) chunk = nullptr;
-    }
-    void consumeWithPending(int length);
     int storeCharacter(int code);
-    int fastRunBytes(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
-    int fastRun(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
-    int fastRunTable(int maxBytes, std::int64_t consumed, bool lineEnds, int* lineState);
+    int bulkRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
+    int byteRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
+    int unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
+    int tableRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
     bool putOutput(const char* bytes, int length);
     bool flushOutput();
@@ -102,21 +108,17 @@ private:
     int newlineLength = 0;
     char padBytes[16] = {};
     int padLength = 0;
+    int zeroLength = 1;   // bytes of U+0000, all zero
     char* lineBuffer = nullptr;
     int lineBufferSize = 0;
     int lineLength = 0;
+    // Bytes written so far after the byte-order mark (the output position).
     std::int64_t position = 0;
-    char* chunk = nullptr;
-    int chunkLength = 0;
-    int chunkOffset = 0;
-    // Bytes that precede chunk + chunkOffset in the file and are not yet
-    // consumed: the start of a character that continues in a later chunk.
-    // They are kept here rather than in the raw stream's chunk, which the
-    // next raw read overwrites.
-    char pendingBytes[16] = {};
-    int pendingLength = 0;
+    vrb::text::InputCursor input;
+    Bulk bulk;
     VrbString lastError;
     bool fastPaths = true;
+    const vrb::ascii::Kernels* kernels = &vrb::ascii::bestKernels();
     // What a read hands out before any line buffer exists.
     char emptyText[1] = {};
 };

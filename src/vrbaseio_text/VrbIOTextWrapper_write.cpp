@@ -5,7 +5,6 @@
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
-#include "vrbaseio_text/ascii_runs.h"
 #include "vrbaseio_text/utf8_sequence.h"
 
 namespace {
@@ -21,8 +20,9 @@ struct Encoded {
 
 // `available` bytes of text may be read: the caller's text need not be
 // zero-terminated, so a sequence cut short at its end is scanned from a
-// padded copy rather than past the caller's bytes.
-void encodeCharacter(int encoding, const char* text, int available, Encoded* out) {
+// padded copy rather than past the caller's bytes. U+0000 is `zeroLength`
+// zero bytes: the encoder takes zero-terminated text and cannot write it.
+void encodeCharacter(int encoding, int zeroLength, const char* text, int available, Encoded* out) {
     int taken = 1;
     int code;
     if (available >= 4) {
@@ -33,12 +33,17 @@ void encodeCharacter(int encoding, const char* text, int available, Encoded* out
         code = hx_uchar_toint(padded, &taken);
         if (taken > available) taken = available;
     }
+    out->textLength = taken < 1 ? 1 : taken;
+    if (code == 0) {
+        std::memset(out->bytes, 0, static_cast<std::size_t>(zeroLength));
+        out->length = zeroLength;
+        return;
+    }
     if (code < 0) code = kReplacement;
     char scratch[16];
     int length = hx_uchar_intcopy(code, scratch, 15);
     scratch[length] = 0;
     out->length = hx_uchar_decode(encoding, scratch, out->bytes, 16);
-    out->textLength = taken < 1 ? 1 : taken;
 }
 
 }  // namespace
@@ -55,22 +60,22 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if (length <= 0) return true;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
-    const int asciiUnit = (properties & HX_PROP_ASCII_RUNS) ? 1
-                          : (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) ? 2
-                                                                                         : 0;
-    const bool bigEndian = (properties & HX_PROP_ASCII_U16BE) != 0;
-    const bool utf8 = (properties & HX_PROP_UTF8) != 0;
+    // ASCII characters are single bytes, or 16-bit units; 32-bit forms take
+    // the per-character way.
+    const int asciiUnit = bulk.unit <= 2 ? bulk.unit : 0;
+    const bool bigEndian = bulk.bigEndian;
+    const bool utf8 = bulk.utf8;
     while (length > 0) {
         if (fastPaths && asciiUnit) {
             // A run of ASCII characters: each is its own byte (or unit) in
             // the file, so the run is copied as the per-character loop would.
-            const int room = (lineBufferSize - lineLength) / asciiUnit;
+            const int room = (lineBufferSize - lineLength) >> (asciiUnit - 1);
             if (room == 0) {
                 if (!flushOutput()) return false;
                 continue;
             }
             const int limit = std::min(length, room);
-            const int run = vrb::ascii::copyPlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
+            const int run = kernels->storePlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
             lineLength += run * asciiUnit;
             position += run * asciiUnit;
             cursor += run;
@@ -119,7 +124,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
             }
         }
         Encoded encoded;
-        encodeCharacter(encodingId, reinterpret_cast<const char*>(cursor), length, &encoded);
+        encodeCharacter(encodingId, zeroLength, reinterpret_cast<const char*>(cursor), length, &encoded);
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;
         length -= encoded.textLength;
@@ -133,7 +138,7 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;
-        encodeCharacter(encodingId, cursor, length, &encoded);
+        encodeCharacter(encodingId, zeroLength, cursor, length, &encoded);
         if (encoded.length > width) break;
         if (!putOutput(encoded.bytes, encoded.length)) return false;
         cursor += encoded.textLength;

@@ -21,3 +21,6 @@ public:
 std::unique_ptr<Backend> makeLocalBackend();
 // Null when no cluster is configured (VRB_HDFS_HTTP unset).
 std::unique_ptr<Backend> makeHdfsBackend();
+// The Hadoop backend over an in-memory WebHDFS in this process, for every
+// build without Java; null when the build has no access library.
+std::unique_ptr<Backend> makeFakeHdfsBackend();

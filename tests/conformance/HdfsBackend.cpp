@@ -1,10 +1,12 @@
 // The HDFS side of the conformance cases: a fresh directory on the cluster
-// that the test command started, prepared through the access library.
+// that the test command started, or on an in-memory WebHDFS, prepared
+// through the access library.
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
 
 #include "Backend.h"
+#include "FakeWebHdfs.h"
 #include "hadoop/VRHadoop.h"
 #include "vrbclass/VrURI.h"
 
@@ -17,7 +19,8 @@ std::string check(bool ok, const VrbString& error, const std::string& what) {
 
 class HdfsBackend final : public Backend {
 public:
-    explicit HdfsBackend(std::string authority) : authority(std::move(authority)) {
+    HdfsBackend(const char* name, std::string authority, std::unique_ptr<vrhadooptest::FakeWebHdfs> fake = nullptr)
+        : label(name), fake(std::move(fake)), authority(std::move(authority)) {
         std::random_device seed;
         root = "/tmp/conformance-" + std::to_string(seed()) + std::to_string(seed());
         VrbString error;
@@ -40,7 +43,7 @@ public:
         hadoop->release();
     }
 
-    const char* name() const override { return "hdfs"; }
+    const char* name() const override { return label; }
     std::string location(const std::string& relative) const override { return uriFor(root + "/" + relative); }
     std::string listedPath(const std::string& relative) const override { return root + "/" + relative; }
 
@@ -79,6 +82,8 @@ public:
 private:
     std::string uriFor(const std::string& path) const { return "hadoop://" + authority + path + "?user=root"; }
 
+    const char* label;
+    std::unique_ptr<vrhadooptest::FakeWebHdfs> fake;   // the server, when it is in this process
     std::string authority;
     std::string root;
     VRHadoop* hadoop = nullptr;
@@ -91,5 +96,11 @@ private:
 std::unique_ptr<Backend> makeHdfsBackend() {
     const char* authority = std::getenv("VRB_HDFS_HTTP");
     if (!authority || !*authority) return nullptr;
-    return std::make_unique<HdfsBackend>(authority);
+    return std::make_unique<HdfsBackend>("hdfs", authority);
+}
+
+std::unique_ptr<Backend> makeFakeHdfsBackend() {
+    auto fake = std::make_unique<vrhadooptest::FakeWebHdfs>();
+    std::string authority = fake->authority();
+    return std::make_unique<HdfsBackend>("fakehdfs", authority, std::move(fake));
 }

@@ -2,3 +2,4 @@
 #include "Backend.h"
 
 std::unique_ptr<Backend> makeHdfsBackend() { return nullptr; }
+std::unique_ptr<Backend> makeFakeHdfsBackend() { return nullptr; }

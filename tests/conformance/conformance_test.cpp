@@ -44,7 +44,10 @@ class Conformance : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, service()) << "cannot load " << VRB_MODULE_PATH;
-        if (GetParam() == "hdfs") {
+        if (GetParam() == "fakehdfs") {
+            backend = makeFakeHdfsBackend();
+            if (!backend) GTEST_SKIP() << "built without the Hadoop access library";
+        } else if (GetParam() == "hdfs") {
             backend = makeHdfsBackend();
             if (!backend) {
                 const char* ci = std::getenv("CI");
@@ -278,7 +281,7 @@ TEST(LocalBackendOnly, HadoopLocationsAreRefusedWithAReason) {
     EXPECT_NE(std::string::npos, std::string(error.asCstr()).find("not supported by this build")) << error.asCstr();
 }
 #else
-INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "hdfs"),
+INSTANTIATE_TEST_SUITE_P(Backends, Conformance, ::testing::Values("local", "fakehdfs", "hdfs"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 #endif
 

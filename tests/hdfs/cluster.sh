@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# A one-DataNode HDFS for the Hadoop backend's tests and benchmark.
+# An HDFS for the Hadoop backend's tests and benchmark: one DataNode, or
+# several with as many replicas of each block.
 #
 #   cluster.sh build                 build the Java program and its class path
 #                                    (quick when up to date)
-#   cluster.sh run [--] COMMAND...   start a cluster, run COMMAND with the
+#   cluster.sh run [--datanodes N] [--] COMMAND...
+#                                    start a cluster, run COMMAND with the
 #                                    variables below, stop the cluster; exits
 #                                    with COMMAND's status
 #   cluster.sh ctl COMMAND...        send one command (write, read, md5,
-#                                    delete, ping) to the cluster that `run`
+#                                    delete, datanodes, stopdatanode, ping)
+#                                    to the cluster that `run`
 #                                    started; prints the reply without "OK",
 #                                    exits 1 on ERR
 #
@@ -16,6 +19,7 @@
 #   VRB_HDFS_SUPERUSER   the user name with HDFS superuser rights
 #   VRB_HDFS_BLOCK_SIZE  the block size in bytes
 #   VRB_HDFS_LS_LIMIT    entries per listing page
+#   VRB_HDFS_DATANODES   the number of DataNodes, and of replicas per block
 #   VRB_HDFS_CONTROL     FIFO that takes command lines
 #   VRB_HDFS_REPLY       file that the replies are appended to
 #   VRB_HDFS_LOG         the cluster's log
@@ -161,8 +165,14 @@ show_log_tail() {
 }
 
 run() {
+  local datanodes=1
+  if [ "${1:-}" = "--datanodes" ]; then
+    datanodes=${2:-}
+    [[ $datanodes =~ ^[1-9][0-9]?$ ]] || die "--datanodes takes a number from 1 to 99"
+    shift 2
+  fi
   [ "${1:-}" = "--" ] && shift
-  [ $# -gt 0 ] || die "usage: cluster.sh run [--] COMMAND..."
+  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--] COMMAND..."
   build
 
   trap 'stop_cluster' EXIT
@@ -177,7 +187,8 @@ run() {
   # The JVM's own temporary files (the web servers' unpacked pages) go into
   # the work directory, so that they go with it even if the JVM is killed.
   set_cluster_command "${archive_option[@]}" "-Djava.io.tmpdir=$workdir" -- \
-    --base-dir "$workdir" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit"
+    --base-dir "$workdir" --datanodes "$datanodes" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
+    "dfs.replication=$datanodes"
   "${cluster_command[@]}" <"$control" >"$reply" 2>"$log" &
   java_pid=$!
   # Held open for the cluster's whole life; opening waits for the reader.
@@ -209,7 +220,7 @@ run() {
   (
     trap - INT QUIT
     export VRB_HDFS_HTTP=127.0.0.1:$port VRB_HDFS_SUPERUSER="$(id -un)" \
-      VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit \
+      VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit VRB_HDFS_DATANODES=$datanodes \
       VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log
     exec setsid "$@"
   ) <&0 {control_fd}>&- &
@@ -257,5 +268,5 @@ case "${1:-}" in
     shift
     ctl "$@"
     ;;
-  *) die "usage: cluster.sh build | run [--] COMMAND... | ctl COMMAND..." ;;
+  *) die "usage: cluster.sh build | run [--datanodes N] [--] COMMAND... | ctl COMMAND..." ;;
 esac

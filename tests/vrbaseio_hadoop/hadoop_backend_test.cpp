@@ -77,6 +77,21 @@ TEST_F(HadoopBackend, ReadsHandOutPiecesOrGatherThem) {
     raw->destroy();
 }
 
+TEST_F(HadoopBackend, TheMinimumHoldsWhenTheMaximumIsSmaller) {
+    // buffersize=2 gives the text layer a maximum of 2 when it needs 3 bytes
+    // to see a UTF-8 byte-order mark.
+    script().content = "\xEF\xBB\xBFtext";
+    script().pieces = {1};
+    VrbIORaw* raw = stream("hadoop://nn:9870/f?buffersize=2");
+    int size = 0, encoding = 0;
+    ASSERT_TRUE(raw->open(1, 0, &size, &encoding));
+    ASSERT_EQ(2, size);
+    char* data = nullptr;
+    ASSERT_EQ(3, raw->read(&data, 3, size));
+    EXPECT_STREQ("\xEF\xBB\xBF", data);
+    raw->destroy();
+}
+
 TEST_F(HadoopBackend, WritesGoOutInWholeBlocksAndTheRestAtClose) {
     VrbIORaw* raw = stream("hadoop://nn:9870/f?buffersize=8");
     int size = 0, encoding = 0;

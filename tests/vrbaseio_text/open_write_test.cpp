@@ -174,6 +174,30 @@ TEST(Newlines, EachSetWritesANewlineItReadsBackOrRefusesNel) {
     }
 }
 
+// U+0000 in the caller's text is written as the encoding's zero, never
+// dropped, in plain and padded writes.
+TEST(Writing, CodePointZeroIsWrittenAsTheEncodingsZero) {
+    const struct {
+        const char* encoding;
+        std::string written;
+    } cases[] = {
+        {"UTF-8", std::string("a\0b", 3)},
+        {"UTF-16LE", std::string("a\0\0\0b\0", 6)},
+        {"UTF-32BE", std::string("\0\0\0a\0\0\0\0\0\0\0b", 12)},
+        {"IBM037", std::string("\x81\0\x82", 3)},
+        {"Shift_JIS", std::string("a\0b", 3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        ScriptedFile plain("", kWrite, hx_uchar_getenc(c.encoding), static_cast<int>(VRB_TXT_NEWLINE_LF));
+        ASSERT_TRUE(plain->write("a\0b", 3));
+        EXPECT_EQ(c.written, written(plain));
+        ScriptedFile padded("", kWrite, hx_uchar_getenc(c.encoding), static_cast<int>(VRB_TXT_NEWLINE_LF));
+        ASSERT_TRUE(padded->write("a\0b", 3, 3 * static_cast<int>(c.written.size()) / 3));
+        EXPECT_EQ(c.written, written(padded));
+    }
+}
+
 TEST(Writing, MarksAndPositions) {
     ScriptedFile file("", kWrite, 8, kWriteBom);
     EXPECT_EQ(2, file->tell());

@@ -154,13 +154,20 @@ TEST(Reading, MalformedBytesAlwaysBecomeReplacements) {
     }
 }
 
+// The text before U+0000 is handed out; the next read meets U+0000 first
+// and fails, consuming nothing, however often it is asked.
 TEST(Reading, CodePointZeroFailsUnlessAskedToReplace) {
     ScriptedFile refused(std::string("a\0b", 3), 1, 0, 0);
     Line line = readLine(refused);
-    EXPECT_EQ(-1, line.result);
-    EXPECT_EQ(message(728), refused.error());
-    EXPECT_EQ(1, refused->tell());   // the NUL is met again by the next read
-    EXPECT_EQ(-1, readLine(refused).result);
+    EXPECT_EQ(1, line.result);
+    EXPECT_EQ("a", line.text);
+    EXPECT_FALSE(line.eol);
+    EXPECT_EQ(1, refused->tell());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(-1, readLine(refused).result);
+        EXPECT_EQ(message(728), refused.error());
+        EXPECT_EQ(1, refused->tell());
+    }
 
     ScriptedFile replaced(std::string("a\0b", 3), 1, 0, static_cast<int>(VRB_TXT_NUL_AS_FFFD));
     EXPECT_EQ("a\xEF\xBF\xBD" "b", readLine(replaced).text);

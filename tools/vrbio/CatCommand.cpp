@@ -20,7 +20,9 @@ constexpr int kTextPiece = 64 * 1024;
 // The copies return false when reading fails. A failed write only stops
 // them: the final flush reports it.
 
-// Every line followed by LF, whatever line end the file used.
+// Every line followed by LF, whatever line end the file used. A line that
+// stops short of its end (U+0000 follows, and the next read fails) goes out
+// as far as it was read, without an LF of its own.
 bool copyLines(VrbTxtFile* file, BufferedOutput* out) {
     for (;;) {
         char* text = nullptr;
@@ -28,7 +30,8 @@ bool copyLines(VrbTxtFile* file, BufferedOutput* out) {
         int length = file->readLine(-1, &text, &endOfLine);
         if (length < 0) return false;
         if (length == 0 && !endOfLine) return true;
-        if (!out->append(text, static_cast<std::size_t>(length)) || !out->append('\n')) return true;
+        if (!out->append(text, static_cast<std::size_t>(length))) return true;
+        if (endOfLine && !out->append('\n')) return true;
     }
 }
 

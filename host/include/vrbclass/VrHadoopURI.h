@@ -13,6 +13,10 @@
 //   buffersize=N       block size for the file's buffer, 1 to 2147483647
 //   delegation=TOKEN   a delegation token; never shown in messages
 //   ssl=true|false     https instead of http (default false)
+//   proxy=URL          send every request through this proxy
+//                      (http://HOST:PORT, https://, socks4://, socks4a://,
+//                      socks5:// or socks5h://); without it no proxy is
+//                      used, whatever the environment says
 // User information ("NAME@HOST") and fragments ("#...") are refused by
 // validate(): the user goes in the query, and a "#" in a name is "%23".
 //
@@ -34,8 +38,9 @@ public:
     virtual bool useSsl() const = 0;
     // 18: "http://HOST:PORT" or "https://HOST:PORT" of the NameNode.
     virtual VrbString nameNodeBase() const = 0;
-    // 19: true when the URI can name a file system: a host, no user
-    //     information, no fragment, and valid "ssl" and "buffersize" values.
+    // 19: true when the URI can name a file system: valid URI syntax, a
+    //     host, no user information, no fragment, and valid "ssl",
+    //     "buffersize" and "proxy" values.
     //     False with a message (the URI masked) in *error.
     virtual bool validate(VrbString* error) const = 0;
     // 20: the whole URI as text with every delegation token replaced by
@@ -61,7 +66,10 @@ protected:
 // path or when memory is short.
 VrHadoopURI* getHadoopURIFromComponents(const VrbString& path);
 
-// `text` parsed as a "hadoop" URI; null when it is no URI, its scheme is not
-// "hadoop", or memory is short. getURIFromURIString gives the same objects
-// for "hadoop" URIs.
+// `text` parsed as a "hadoop" URI; null when its scheme is not "hadoop" or
+// memory is short. A text with that scheme which breaks the URI grammar
+// (a raw space, a bad "%" escape, a list of hosts) still gives an object,
+// whose validate() refuses it with the reason, so that no such text is ever
+// taken for a local path. getURIFromURIString gives the same objects for
+// "hadoop" texts.
 VrHadoopURI* getHadoopURIFromURIString(const VrbString& text);

@@ -46,9 +46,17 @@ void appendInternal(int code, std::string& out) {
     out.append(bytes, static_cast<std::size_t>(length));
 }
 
+int codeUnit(int id) {
+    const int properties = hx_uchar_encprop(id);
+    if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) return 4;
+    if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) return 2;
+    return 1;
+}
+
 // The reading engine's view: the data followed by zero bytes and no count.
 // A negative code costs one U+FFFD and the stored length; a length beyond
-// the data ends it with one U+FFFD for the rest.
+// the data ends it with one U+FFFD for the rest, and so does a UTF-16 high
+// surrogate followed by half a unit at the end (a cut pair).
 bool decodeRecord(int id, const std::string& data, std::string& out) {
     // Exactly sized, so that a scan past the padding trips the sanitizers.
     std::unique_ptr<char[]> buffer(new char[data.size() + kPaddingBytes]());
@@ -73,6 +81,11 @@ bool decodeRecord(int id, const std::string& data, std::string& out) {
             length = static_cast<int>(left);
         } else if (code < 0) {
             code = 0xFFFD;
+            const bool bigEndian = (hx_uchar_encprop(id) & HX_PROP_ASCII_U16BE) != 0;
+            const auto lead = static_cast<unsigned char>(data[position + (bigEndian ? 0 : 1)]);
+            if (codeUnit(id) == 2 && hx_uchar_chsize_max(id) == 4 && left == 3 && lead >= 0xD8 && lead <= 0xDB) {
+                length = static_cast<int>(left);
+            }
         }
         appendInternal(code, out);
         position += static_cast<std::size_t>(length);

@@ -76,26 +76,6 @@ class PythonCodec:
         return text.encode(self.codec, self.errors)
 
 
-class Utf16Codec(PythonCodec):
-    """At the very end of the data, a high surrogate followed by one odd byte
-    is one U+FFFD for CPython (and WHATWG decoders). Without a byte count the
-    scanner reads that byte with the zero after the data as a whole unit: when
-    that unit is no low surrogate, the surrogate and the cut unit are replaced
-    separately, two U+FFFD."""
-
-    def __init__(self, name):
-        super().__init__(name)
-        self.order = 'big' if name.upper().endswith('BE') else 'little'
-
-    def decode(self, data):
-        if len(data) % 2 and len(data) >= 3:
-            unit = int.from_bytes(data[-3:-1], self.order)
-            padded = int.from_bytes(data[-1:] + b'\0', self.order)
-            if 0xD800 <= unit <= 0xDBFF and not 0xDC00 <= padded <= 0xDFFF:
-                return super().decode(data[:-3]) + '\ufffd\ufffd'
-        return super().decode(data)
-
-
 class Ucs2:
     """UTF-16 restricted to the BMP: a surrogate unit is malformed on its own."""
 
@@ -196,8 +176,6 @@ class IcuSingleByte:
 def reference_for(name, catalogue):
     if name.upper() in ('UCS-2BE', 'UCS-2LE'):
         return Ucs2(name.upper().endswith('BE'))
-    if name.upper() in ('UTF-16BE', 'UTF-16LE'):
-        return Utf16Codec(name)
     source, flags = catalogue.get(name, ('-', []))
     kind, _, codec = source.partition(':')
     if kind == 'iconv':

@@ -56,6 +56,8 @@ TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) 
              "hadoop://nn/f?ssl=yes&delegation=SECRET",
              "hadoop://nn/f?buffersize=0&delegation=SECRET",
              "hadoop://nn/f?buffersize=&deleg%61tion=SECRET",
+             "hadoop://nn/f?proxy=ftp://gate:21&delegation=SECRET",
+             "hadoop://nn/f?proxy=&delegation=SECRET",
          }) {
         HadoopUriPtr uri = parse(text);
         ASSERT_NE(uri, nullptr) << text;
@@ -67,6 +69,36 @@ TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) 
     HadoopUriPtr masked = parse("hadoop://nn/f?delegation=SECRET&user=bob&delegation=MORE#x");
     ASSERT_NE(masked, nullptr);
     EXPECT_EQ(str(masked->maskedText()), "hadoop://nn/f?delegation=***&user=bob&delegation=***#x");
+}
+
+TEST(HadoopUri, TextsThatBreakTheGrammarAreHadoopUrisRefusedWithTheReason) {
+    struct Case {
+        const char* text;
+        const char* reason;
+    };
+    for (const Case& c : {
+             Case{"hadoop://nn/a b.txt?delegation=SECRET", "write a space as %20 (character 14)"},
+             Case{"hadoop://nn/100%.txt?delegation=SECRET", "write \"%\" as %25 (character 16)"},
+             Case{"hadoop://nn/f?delegation=SEC%zzRET", "write \"%\" as %25 (character 29)"},
+             Case{"hadoop://nn/a%00b", "the escape %00 (a NUL byte) is not allowed (character 14)"},
+             Case{"hadoop://nn/a|b", "write this character as a %XX escape"},
+             Case{"hadoop://nn1:9870,nn2:9870/f?delegation=SECRET", "a list of hosts is not supported"},
+             Case{"hadoop://nn:99999/f", "the port must be a number from 1 to 65535 (character 13)"},
+             Case{"hadoop://[::1/f", "an IPv6 address needs its closing \"]\""},
+         }) {
+        HadoopUriPtr uri = parse(c.text);
+        ASSERT_NE(uri, nullptr) << c.text;
+        EXPECT_EQ(str(uri->text()), c.text);
+        EXPECT_EQ(str(uri->scheme()), "hadoop");
+        VrbString error;
+        EXPECT_FALSE(uri->validate(&error)) << c.text;
+        EXPECT_NE(str(error).find(c.reason), std::string::npos) << str(error);
+        EXPECT_EQ(str(error).find("SECRET"), std::string::npos) << str(error);
+    }
+    // Through the generic entry point too: never a plain path.
+    std::unique_ptr<VrURI, Release> generic(getURIFromURIString(VrbString("Hadoop://nn/a b", true)));
+    ASSERT_NE(generic, nullptr);
+    EXPECT_EQ(str(generic->scheme()), "hadoop");
 }
 
 TEST(HadoopUri, EntryUrisTakeOverTheListingsClusterAndUser) {

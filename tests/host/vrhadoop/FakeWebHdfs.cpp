@@ -1,5 +1,7 @@
 #include "FakeWebHdfs.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -41,6 +43,18 @@ nlohmann::json statusJson(const FakeWebHdfs::Node& node, const std::string& suff
             {"accessTime", 0},
             {"blockSize", 134217728},
             {"replication", 1}};
+}
+
+// Files and directories made through the interface belong to the request's
+// user, as of now.
+std::string userOf(const HttpRequest& request) {
+    auto found = request.query.find("user.name");
+    return found == request.query.end() ? "dr.who" : found->second;
+}
+
+std::int64_t nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 HttpReply notFound(const std::string& path) {
@@ -145,7 +159,10 @@ HttpReply FakeWebHdfs::nameNode(const HttpRequest& request, const std::string& o
         if (exists && !found->second.directory) {
             return remoteException(403, "FileAlreadyExistsException", "Path is not a directory: " + path);
         }
-        makeParents(path + "/x");
+        if (!exists) {
+            makeParents(path);
+            nodes_[path] = Node{true, "", 0755, userOf(request), nowMs()};
+        }
         return HttpReply::json(200, R"({"boolean":true})");
     }
     if (op == "DELETE") {
@@ -181,7 +198,7 @@ HttpReply FakeWebHdfs::dataNode(const HttpRequest& request, const std::string& o
             return remoteException(403, "FileAlreadyExistsException", path + " for client 127.0.0.1 already exists");
         }
         makeParents(path);
-        nodes_[path] = Node{false, request.body, 0644, "alice", 1700000000123};
+        nodes_[path] = Node{false, request.body, 0644, userOf(request), nowMs()};
         HttpReply reply;
         reply.status = 201;
         reply.headers.emplace_back("Location", "hdfs://fake" + path);
@@ -201,14 +218,26 @@ HttpReply FakeWebHdfs::listBatch(const HttpRequest& request, const std::string& 
     std::string prefix = path == "/" ? "/" : path + "/";
     // Like the NameNode, the fake knows the parameter only in lower case.
     auto after = request.query.find("startafter");
-    nlohmann::json entries = nlohmann::json::array();
-    std::size_t remaining = 0;
+    // Like the NameNode, children come in the order of their bytes as
+    // signed values: non-ASCII names first.
+    auto before = [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<signed char>(x) < static_cast<signed char>(y);
+        });
+    };
+    std::map<std::string, const Node*, decltype(before)> children(before);
     for (const auto& [name, child] : nodes_) {
         bool isChild = name.size() > prefix.size() && name.rfind(prefix, 0) == 0 &&
                        name.find('/', prefix.size()) == std::string::npos;
-        if (!isChild || (after != request.query.end() && nameOf(name) <= after->second)) continue;
+        if (isChild && (after == request.query.end() || before(after->second, nameOf(name)))) {
+            children.emplace(nameOf(name), &child);
+        }
+    }
+    nlohmann::json entries = nlohmann::json::array();
+    std::size_t remaining = 0;
+    for (const auto& [name, child] : children) {
         if (entries.size() < pageSize_) {
-            entries.push_back(statusJson(child, nameOf(name)));
+            entries.push_back(statusJson(*child, name));
         } else {
             ++remaining;
         }

@@ -5,8 +5,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
+#include <sstream>
+#include <vector>
 
 #include "access_test_support.h"
 
@@ -18,6 +23,37 @@ constexpr std::size_t kMiB = 1u << 20;
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
+}
+
+// A command to the cluster's Java side (tests/hdfs/README.md): its reply
+// without "OK", or "ERR ..." when it failed.
+std::string control(const std::string& command) {
+    std::string line = "'" VRB_CLUSTER_SH "' ctl " + command + " 2>&1";
+    std::string reply;
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe) return "ERR popen";
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) reply += buffer;
+    int status = ::pclose(pipe);
+    while (!reply.empty() && reply.back() == '\n') reply.pop_back();
+    return status == 0 ? reply : "ERR " + reply;
+}
+
+// Which of `ports` (on 127.0.0.1) this machine holds an established IPv4
+// connection to; 0 when none. Only WebHDFS clients connect to DataNodes'
+// HTTP ports, and this test is the only one running.
+int connectedPort(const std::vector<int>& ports) {
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        fields >> slot >> local >> remote >> state;
+        int port = std::stoi(remote.substr(remote.find(':') + 1), nullptr, 16);
+        if (state == "01" && std::find(ports.begin(), ports.end(), port) != ports.end()) return port;
+    }
+    return 0;
 }
 
 class HdfsCluster : public ::testing::Test {
@@ -137,6 +173,61 @@ TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {
     EXPECT_EQ(text(error), "");
     EXPECT_TRUE(sawSub);
     EXPECT_EQ(seen, files);
+}
+
+TEST_F(HdfsCluster, PagesOfMixedAsciiAndNonAsciiNamesListWhole) {
+    // The server puts names with non-ASCII bytes first. With exactly one page
+    // of them, the first page ends on a non-ASCII name and the next starts
+    // with an ASCII one.
+    int pageSize = std::atoi(environment("VRB_HDFS_LS_LIMIT").c_str());
+    ASSERT_GT(pageSize, 1) << "VRB_HDFS_LS_LIMIT";
+    std::vector<std::string> expected;
+    for (int i = 1; i < pageSize; ++i) expected.push_back("\xC3\xA9" + std::to_string(i));
+    expected.push_back("\xC3\xBC");
+    for (const char* ascii : {"B", "a1", "a2", "z"}) expected.push_back(ascii);
+    Session alice(uri("/", "user=alice"));
+    for (auto name = expected.rbegin(); name != expected.rend(); ++name) {
+        ASSERT_EQ(put(alice, at(*name), 2, *name), "") << *name;
+    }
+    VrbString error;
+    Owned<HadoopDirIterator> listing(alice.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    std::vector<std::string> seen;
+    VrbString name;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &error)) seen.push_back(text(name));
+    EXPECT_EQ(text(error), "");
+    EXPECT_EQ(seen, expected);
+}
+
+// Under cluster.sh run --datanodes 2 (ctest entry vrhadoop_cluster_resume).
+TEST_F(HdfsCluster, AReadResumesOnTheOtherReplicaWhenItsDataNodeStops) {
+    if (std::atoi(environment("VRB_HDFS_DATANODES").c_str()) < 2) {
+        GTEST_SKIP() << "needs two DataNodes: tests/hdfs/cluster.sh run --datanodes 2";
+    }
+    Session alice(uri("/", "user=alice"));
+    const std::string content = patternedBytes(12 * kMiB + 5, 21);
+    ASSERT_EQ(put(alice, at("replicated.bin"), 2, content), "");
+    std::string error;
+    Owned<HadoopFile> file = open(alice, at("replicated.bin"), 1, &error);
+    ASSERT_TRUE(file) << error;
+    char* piece = nullptr;
+    VrbString message;
+    int n = file->read(0, &piece, 65536, &message);
+    ASSERT_GT(n, 0) << text(message);
+    std::string data(piece, static_cast<std::size_t>(n));
+
+    std::istringstream reply(control("datanodes"));
+    std::vector<int> ports;
+    for (int port; reply >> port;) ports.push_back(port);
+    ASSERT_EQ(ports.size(), 2u);
+    int serving = connectedPort(ports);
+    ASSERT_NE(serving, 0) << "no connection to a DataNode while the read is under way";
+    ASSERT_EQ(control("stopdatanode " + std::to_string(serving)), "");
+
+    data += readAll(file.get(), 65536, &error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(data.size(), content.size());
+    EXPECT_TRUE(data == content);
 }
 
 TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {

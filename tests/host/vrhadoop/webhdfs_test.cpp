@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
 #include "FakeWebHdfs.h"
 #include "access_test_support.h"
+#include "HttpDownload.h"
+#include "WebHdfsClient.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -29,7 +32,7 @@ protected:
     FakeWebHdfs hdfs;
 };
 
-TEST_F(WebHdfs, ReadsFetchLargeRangesOverOneConnectionAndHandOutPaddedSlices) {
+TEST_F(WebHdfs, ReadsStreamThroughOneRequestAndHandOutPaddedSlices) {
     std::string content = patternedBytes(20 * kMiB + 123, 1);
     hdfs.addFile("/data/big.bin", content);
     Session session(hdfs.uri("/"));
@@ -40,12 +43,13 @@ TEST_F(WebHdfs, ReadsFetchLargeRangesOverOneConnectionAndHandOutPaddedSlices) {
     EXPECT_EQ(file->size(), static_cast<std::int64_t>(content.size()));
 
     EXPECT_TRUE(readAll(file.get(), 16384, &error) == content) << error;
-    // 20 MiB in a range of 8 MiB and then one of 16 (the rest): two OPEN
-    // calls, each redirected once.
-    EXPECT_EQ(hdfs.count("OPEN", false), 2u);
-    EXPECT_EQ(hdfs.count("OPEN", true), 2u);
-    EXPECT_EQ(hdfs.requests().size(), 5u);   // and the status
-    EXPECT_EQ(hdfs.requests().back().connection, hdfs.requests().front().connection) << "no keep-alive";
+    // One OPEN for the whole file, redirected once; its answer streams
+    // through a buffer of a few MiB however large the file.
+    EXPECT_EQ(hdfs.count("OPEN", false), 1u);
+    EXPECT_EQ(hdfs.count("OPEN", true), 1u);
+    EXPECT_EQ(hdfs.requests().size(), 3u);   // and the status
+    EXPECT_EQ(hdfs.requests()[1].connection, hdfs.requests()[0].connection) << "no keep-alive";
+    EXPECT_LE(vrhadoop::HttpDownload::kBufferBytes, 4 * kMiB);
     char* piece = nullptr;
     VrbString message;
     EXPECT_EQ(file->read(0, &piece, 16384, &message), 0);
@@ -69,8 +73,11 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
     EXPECT_EQ(hdfs.count("CREATE", true), 1u);
     ASSERT_TRUE(hdfs.node("/out/new.bin"));
     EXPECT_TRUE(hdfs.node("/out/new.bin")->content == content);
-    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "true");
-    EXPECT_EQ(hdfs.requests().back().query.at("user.name"), "alice");
+    // The upload, before the length check that follows it.
+    const HttpRequest upload = hdfs.requests().end()[-2];
+    EXPECT_EQ(upload.query.at("overwrite"), "true");
+    EXPECT_EQ(upload.query.at("user.name"), "alice");
+    EXPECT_EQ(hdfs.requests().back().query.at("op"), "GETFILESTATUS");
 
     Owned<HadoopFile> appended = open(session, "/out/new.bin", 0, &error);
     ASSERT_TRUE(appended) << error;
@@ -86,7 +93,7 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
     ASSERT_TRUE(writeAll(fresh.get(), "first", 5, &error));
     ASSERT_TRUE(fresh->close(&message)) << text(message);
     EXPECT_EQ(hdfs.node("/out/fresh.txt")->content, "first");
-    EXPECT_EQ(hdfs.requests().back().query.at("overwrite"), "false");
+    EXPECT_EQ(hdfs.requests().end()[-2].query.at("overwrite"), "false");
 
     // An empty write and an empty file are fine.
     Owned<HadoopFile> empty = open(session, "/out/empty.txt", 2, &error);
@@ -171,18 +178,68 @@ TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
     EXPECT_FALSE(open(session, "/html", 1, &error));
     EXPECT_EQ(error, "Cannot open file /html: HTTP status 500 from http://" + hdfs.authority() +
                          " (<html><body>Proxy error)");
+
+    // A Kerberos cluster challenges with Negotiate.
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        HttpReply reply = HttpReply::json(401, "<html>Authentication required</html>");
+        reply.headers.emplace_back("WWW-Authenticate", request.path.find("basic") == std::string::npos
+                                                           ? "Negotiate"
+                                                           : "Basic realm=\"gate\"");
+        return reply;
+    });
+    EXPECT_FALSE(open(session, "/kerberos", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /kerberos: The cluster requires Kerberos (SPNEGO) authentication, which this "
+                     "library does not offer; pass a delegation token (delegation=TOKEN in the URI)");
+    EXPECT_FALSE(open(session, "/basic", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /basic: The server requires authentication (HTTP status 401 from http://" +
+                         hdfs.authority() + ")");
 }
 
-TEST_F(WebHdfs, BrokenTransfersFailAndAreNeverTakenForTheEnd) {
+TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNothing) {
+    const std::string content = patternedBytes(3 * kMiB, 3);
+    hdfs.addFile("/f.bin", content);
+    struct Case {
+        int cutAnswers;   // DataNode answers cut short, the first after 100000 bytes, later ones at once
+        const char* failure;
+    };
+    for (const Case& c : {Case{1, ""}, Case{3, ""},
+                          Case{5, "Cannot read file /f.bin at byte 100000: the connection to http://"}}) {
+        int answers = 0;
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) != 0 || answers >= c.cutAnswers) return std::nullopt;
+            HttpReply reply;
+            std::size_t offset = std::stoul(request.query.at("offset"));
+            reply.body = content.substr(offset, std::stoul(request.query.at("length")));
+            reply.truncateBodyAt = answers++ == 0 ? 100000 : 0;
+            return reply;
+        });
+        Session session(hdfs.uri("/"));
+        std::string error;
+        Owned<HadoopFile> file = open(session, "/f.bin", 1, &error);
+        ASSERT_TRUE(file) << error;
+        std::string data = readAll(file.get(), 65536, &error);
+        if (*c.failure) {
+            EXPECT_EQ(data.size(), 100000u);
+            EXPECT_NE(error.find(c.failure), std::string::npos) << error;
+            EXPECT_NE(error.find("3 attempts to resume brought nothing"), std::string::npos) << error;
+        } else {
+            EXPECT_TRUE(data == content) << error;
+        }
+        std::vector<std::string> offsets;
+        for (const HttpRequest& request : hdfs.requests()) {
+            if (request.path.rfind("/datanode", 0) == 0) offsets.push_back(request.query.at("offset"));
+        }
+        EXPECT_EQ(offsets.front(), "0");
+        EXPECT_EQ(offsets.back(), "100000") << "resumed at the byte reached, through the NameNode";
+        EXPECT_EQ(hdfs.count("OPEN", false), offsets.size());
+        hdfs.setIntercept(nullptr);
+    }
+}
+
+TEST_F(WebHdfs, BrokenAnswersFailAndShrunkFilesAreNeverTakenForTheEnd) {
     hdfs.addFile("/f.bin", patternedBytes(3 * kMiB, 3));
     hdfs.addFile("/status-cut", "x");
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
-        if (request.path.rfind("/datanode", 0) == 0 && request.query.at("op") == "OPEN") {
-            HttpReply reply;
-            reply.body = std::string(std::stoul(request.query.at("length")), 'x');
-            reply.truncateBodyAt = 100000;
-            return reply;
-        }
         if (request.path.find("status-cut") != std::string::npos) {
             HttpReply reply = HttpReply::json(200, R"({"FileStatus":{"pathSuffix":"","type":"FILE","length":1})");
             reply.truncateBodyAt = 20;
@@ -193,14 +250,6 @@ TEST_F(WebHdfs, BrokenTransfersFailAndAreNeverTakenForTheEnd) {
     Session session(hdfs.uri("/"));
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
-    Owned<HadoopFile> file = open(session, "/f.bin", 1, &error);
-    ASSERT_TRUE(file) << error;
-    EXPECT_EQ(readAll(file.get(), 65536, &error), "");
-    EXPECT_NE(error.find("Cannot read file /f.bin at byte 0: the connection to http://" + hdfs.authority() +
-                         " broke off"),
-              std::string::npos)
-        << error;
-
     EXPECT_FALSE(open(session, "/status-cut", 1, &error));
     EXPECT_NE(error.find("broke off"), std::string::npos) << error;
 
@@ -257,6 +306,7 @@ TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
 
 TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
     vrhadoop::transferLimits().stallTimeoutMs = 1000;
+    vrhadoop::transferLimits().finalAnswerTimeoutMs = 1000;
     hdfs.addFile("/slow.bin", "data");
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
         if (request.path.rfind("/datanode", 0) == 0) {
@@ -274,13 +324,61 @@ TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
     ASSERT_TRUE(writeAll(writer.get(), "abc", 3, &error));
     VrbString message;
     EXPECT_FALSE(writer->close(&message));
-    EXPECT_NE(text(message).find("moved no data for 1 s"), std::string::npos) << text(message);
+    EXPECT_NE(text(message).find("did not answer within 1 s after the last byte; checked: the file is not there"),
+              std::string::npos)
+        << text(message);
 
     Owned<HadoopFile> reader = open(session, "/slow.bin", 1, &error);
     ASSERT_TRUE(reader) << error;
     EXPECT_EQ(readAll(reader.get(), 100, &error), "");
     EXPECT_NE(error.find("did not answer in time"), std::string::npos) << error;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+}
+
+TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
+    vrhadoop::transferLimits().finalAnswerTimeoutMs = 500;
+    const std::string data(100000, 'd');
+    struct Case {
+        int mode;              // 2 write, 0 append to "start"
+        std::size_t keep;      // bytes of the body that the file gets
+        bool stored;           // whether the file is there at all
+        bool answer;           // whether the DataNode answers
+        const char* failure;   // "" for success
+    };
+    const Case cases[] = {
+             Case{2, 50000, true, true, "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
+                                        "50000 of the 100000 bytes written arrived"},
+             Case{2, 0, false, true, "the server confirmed the upload, but the file is not there"},
+             Case{0, 99999, true, true, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes written"},
+             Case{2, 100000, true, false, ""},
+             Case{0, 100000, true, false, ""},
+             Case{2, 10, true, false, "did not answer within 0.5 s after the last byte; checked: the file holds 10 "
+                                      "bytes, not 100000"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = "/out-" + std::to_string(&c - &cases[0]) + ".txt";
+        if (c.mode == 0) hdfs.addFile(path, "start");
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) != 0) return std::nullopt;
+            std::string kept = request.body.substr(0, c.keep);
+            if (c.stored) hdfs.addFile(path, c.mode == 0 ? "start" + kept : kept);
+            HttpReply reply;
+            reply.status = c.mode == 0 ? 200 : 201;
+            reply.neverAnswer = !c.answer;
+            return reply;
+        });
+        Session session(hdfs.uri("/"));
+        std::string error;
+        Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_TRUE(writeAll(file.get(), data, 16384, &error)) << error;
+        VrbString message;
+        EXPECT_EQ(file->close(&message), *c.failure == '\0') << c.failure;
+        EXPECT_NE(text(message).find(c.failure), std::string::npos) << text(message);
+        if (*c.failure) {
+            EXPECT_EQ(text(message).rfind("Cannot complete writing file " + path + ": ", 0), 0u) << text(message);
+        }
+    }
 }
 
 TEST_F(WebHdfs, ReleasingAnUnclosedWriterAbandonsTheUpload) {
@@ -363,6 +461,20 @@ TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
     EXPECT_FALSE(listing->next(&name, &length, &date, &timeStamp, &directory, &readOnly, &message));
 }
 
+TEST_F(WebHdfs, PagesEndingOnNonAsciiNamesContinueWithAsciiOnes) {
+    hdfs.setPageSize(3);
+    for (const char* name : {"a1", "\xC3\xA9" "1", "\xC3\xA9" "2", "b", "\xC3\xBC"}) hdfs.addFile(std::string("/d/") + name, "");
+    Session session(hdfs.uri("/"));
+    VrbString message;
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+    ASSERT_TRUE(listing) << text(message);
+    std::vector<std::string> names;
+    VrbString name;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message)) names.push_back(text(name));
+    EXPECT_EQ(text(message), "");
+    EXPECT_EQ(names, (std::vector<std::string>{"\xC3\xA9" "1", "\xC3\xA9" "2", "\xC3\xBC", "a1", "b"}));
+}
+
 TEST_F(WebHdfs, PagesThatDoNotContinueTheListingFailItInsteadOfLoopingOrEnding) {
     hdfs.setPageSize(1);
     hdfs.addFile("/d/a", "");
@@ -418,6 +530,83 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_FALSE(invalid.connection);
     EXPECT_NE(text(invalid.error).find("ssl must be true or false"), std::string::npos);
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
+}
+
+TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
+    hdfs.addFile("/a/b", "x");
+    Session session(hdfs.uri("/"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    Owned<VrURI> escaped(getURIFromURIString(VrbString(hdfs.uri("/a/%2E%2E/%2e%2E/jmx").c_str(), false)));
+    ASSERT_TRUE(escaped);
+    const std::string fromUri = text(escaped->path());
+    for (const std::string& path : {std::string("/a/../../jmx"), std::string("/a/./b"), std::string("/.."), fromUri}) {
+        std::string error;
+        EXPECT_FALSE(open(session, path.c_str(), 1, &error)) << path;
+        EXPECT_NE(error.find("cannot be components of an HDFS path"), std::string::npos) << error;
+        EXPECT_FALSE(open(session, path.c_str(), 2, &error)) << path;
+        VrbString message;
+        EXPECT_FALSE(session.fileSystem->openDirIterator(0, VrbString(path.c_str(), false), &message));
+        EXPECT_NE(text(message).find("Cannot list directory " + path), std::string::npos) << text(message);
+        HadoopFileStatus status;
+        EXPECT_FALSE(session.fileSystem->status(VrbString(path.c_str(), false), &status, &message));
+        EXPECT_FALSE(session.fileSystem->remove(VrbString(path.c_str(), false), true, &message));
+        EXPECT_FALSE(session.fileSystem->makeDirectory(VrbString(path.c_str(), false), 0755, &message));
+        EXPECT_FALSE(session.fileSystem->setPermission(VrbString(path.c_str(), false), 0755, &message));
+    }
+    EXPECT_EQ(hdfs.requests().size(), 0u);
+    // Names that only start or end with dots are ordinary names.
+    hdfs.addFile("/a/...", "dots");
+    hdfs.addFile("/a/.hidden", "h");
+    std::string error;
+    Owned<HadoopFile> dots = open(session, "/a/...", 1, &error);
+    ASSERT_TRUE(dots) << error;
+    EXPECT_EQ(readAll(dots.get(), 100, &error), "dots");
+    EXPECT_TRUE(open(session, "/a/.hidden", 1, &error)) << error;
+}
+
+TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
+    hdfs.addFile("/f", "direct");
+    // Where the environment points, nothing listens.
+    const std::string nowhere = "http://127.0.0.1:" + std::to_string(unusedLoopbackPort());
+    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::setenv(name, nowhere.c_str(), 1);
+    Session direct(hdfs.uri("/"));
+    std::string error;
+    Owned<HadoopFile> file = open(direct, "/f", 1, &error);
+    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::unsetenv(name);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(readAll(file.get(), 100, &error), "direct") << error;
+
+    // Named in the URI, the proxy gets the requests for the NameNode.
+    hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.target.rfind("http://nn.invalid:9870/webhdfs/v1/f?", 0) == 0) {
+            return remoteException(404, "FileNotFoundException", "seen by the proxy");
+        }
+        return std::nullopt;
+    });
+    Session proxied("hadoop://nn.invalid:9870/?proxy=http://" + hdfs.authority());
+    ASSERT_TRUE(proxied.fileSystem) << text(proxied.error);
+    EXPECT_FALSE(open(proxied, "/f", 1, &error));
+    EXPECT_NE(error.find("seen by the proxy"), std::string::npos) << error;
+}
+
+TEST(Redirects, NeverLeaveHttps) {
+    struct Case {
+        const char* from;
+        const char* to;
+        bool kept;
+    };
+    for (const Case& c : {Case{"https://nn:9871/webhdfs/v1/f?op=OPEN", "http://dn:9864/webhdfs/v1/f", false},
+                          Case{"HTTPS://nn:9871/x", "HtTp://dn:9864/x", false},
+                          Case{"https://nn:9871/x", "//dn:9864/x", false},
+                          Case{"https://nn:9871/x", "Https://dn:9865/x", true},
+                          Case{"http://nn:9870/x", "http://dn:9864/x", true},
+                          Case{"http://nn:9870/x", "https://dn:9865/x", true}}) {
+        vrhadoop::Failure failure;
+        EXPECT_EQ(vrhadoop::redirectKeepsSecurity(c.from, c.to, &failure), c.kept) << c.from << " -> " << c.to;
+        if (!c.kept) {
+            EXPECT_NE(failure.text().find("not https"), std::string::npos) << failure.text();
+        }
+    }
 }
 
 TEST_F(WebHdfs, DirectoriesPermissionsAndRemoval) {

@@ -341,7 +341,8 @@ class CatTests(VrbioCase):
         path = self.write("zero-byte.txt", b"first\nsecond\x00\n")
         result = run("cat", "-e", "UTF-8", path)
         self.assertFails(result)
-        self.assertEqual(result.stdout, b"first\n")  # what was read before goes out
+        self.assertIn("U+0000", result.stderr.decode())
+        self.assertEqual(result.stdout, b"first\nsecond")  # everything before the fault goes out
         self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "--nul-as-fffd", path)),
                          "first\nsecond\ufffd\n".encode())
 

@@ -11,6 +11,8 @@ import org.apache.hadoop.fs.FSDataInputStream;
 import org.apache.hadoop.fs.FSDataOutputStream;
 import org.apache.hadoop.fs.FileSystem;
 import org.apache.hadoop.fs.Path;
+import org.apache.hadoop.hdfs.MiniDFSCluster;
+import org.apache.hadoop.hdfs.server.datanode.DataNode;
 
 /**
  * Runs one command line through the Java client and prints one reply line.
@@ -20,6 +22,9 @@ import org.apache.hadoop.fs.Path;
  * read PATH          read the whole file                                -> OK BYTES SECONDS
  * md5 PATH           digest of the whole file                           -> OK HEX BYTES
  * delete PATH        remove a file or a whole tree                      -> OK | ERR ...
+ * datanodes          the HTTP ports of the running DataNodes            -> OK PORT...
+ * stopdatanode PORT  stop the DataNode with that HTTP port, and tell
+ *                    the NameNode at once that it is dead               -> OK | ERR ...
  * ping                                                                  -> OK
  * </pre>
  *
@@ -32,11 +37,13 @@ final class CommandProcessor {
     private static final int READ_BUFFER = 1024 * 1024;
     private static final int MAX_ERROR_LENGTH = 500;
 
+    private final MiniDFSCluster cluster;
     private final FileSystem fs;
     private final PrintStream replies;
 
-    CommandProcessor(FileSystem fs, PrintStream replies) {
-        this.fs = fs;
+    CommandProcessor(MiniDFSCluster cluster, PrintStream replies) throws IOException {
+        this.cluster = cluster;
+        this.fs = cluster.getFileSystem();
         this.replies = replies;
     }
 
@@ -71,6 +78,10 @@ final class CommandProcessor {
                 return words.length == 2 ? md5(new Path(words[1])) : usage("md5 PATH");
             case "delete":
                 return words.length == 2 ? delete(new Path(words[1])) : usage("delete PATH");
+            case "datanodes":
+                return words.length == 1 ? dataNodes() : usage("datanodes");
+            case "stopdatanode":
+                return words.length == 2 ? stopDataNode(Integer.parseInt(words[1])) : usage("stopdatanode PORT");
             case "ping":
                 return "OK";
             default:
@@ -121,6 +132,33 @@ final class CommandProcessor {
             }
         }
         return total;
+    }
+
+    private String dataNodes() {
+        StringBuilder reply = new StringBuilder("OK");
+        for (DataNode dataNode : cluster.getDataNodes()) {
+            reply.append(' ').append(dataNode.getInfoPort());
+        }
+        return reply.toString();
+    }
+
+    /**
+     * Stops the DataNode whose HTTP port is {@code port}, breaking the
+     * transfers it serves, and has the NameNode take it for dead at once,
+     * so that new requests go to the other replicas.
+     */
+    private String stopDataNode(int port) throws IOException {
+        for (DataNode dataNode : cluster.getDataNodes()) {
+            if (dataNode.getInfoPort() == port) {
+                MiniDFSCluster.DataNodeProperties stopped = cluster.stopDataNode(dataNode.getDatanodeId().getXferAddr());
+                if (stopped == null) {
+                    return "ERR cannot stop the DataNode on port " + port;
+                }
+                cluster.setDataNodeDead(dataNode.getDatanodeId());
+                return "OK";
+            }
+        }
+        return "ERR no running DataNode has the HTTP port " + port;
     }
 
     private String delete(Path path) throws IOException {

@@ -20,10 +20,10 @@ import org.apache.hadoop.security.UserGroupInformation;
 import org.apache.hadoop.util.ShutdownHookManager;
 
 /**
- * A one-DataNode HDFS for tests and benchmarks, alive as long as its standard
- * input is open.
+ * An HDFS for tests and benchmarks (one DataNode unless told otherwise),
+ * alive as long as its standard input is open.
  *
- * <p>usage: MiniHdfs [--base-dir DIR] [KEY=VALUE...]
+ * <p>usage: MiniHdfs [--base-dir DIR] [--datanodes N] [KEY=VALUE...]
  *
  * <p>The data directory is a fresh directory inside DIR (or inside the system
  * temporary directory) and is removed at exit. KEY=VALUE pairs override the
@@ -53,10 +53,13 @@ public final class MiniHdfs {
         System.setOut(System.err);
 
         Path baseDir = null;
+        int dataNodes = 1;
         Configuration conf = ClusterSettings.defaults();
         for (int i = 0; i < args.length; i++) {
             if (args[i].equals("--base-dir") && i + 1 < args.length) {
                 baseDir = Paths.get(args[++i]);
+            } else if (args[i].equals("--datanodes") && i + 1 < args.length) {
+                dataNodes = Integer.parseInt(args[++i]);
             } else if (args[i].indexOf('=') > 0) {
                 int eq = args[i].indexOf('=');
                 conf.set(args[i].substring(0, eq), args[i].substring(eq + 1));
@@ -74,10 +77,10 @@ public final class MiniHdfs {
 
         int status = 0;
         try {
-            int port = hdfs.start(conf);
+            int port = hdfs.start(conf, dataNodes);
             protocol.print("HDFS_HTTP_PORT=" + port + "\n");
             protocol.flush();
-            CommandProcessor commands = new CommandProcessor(hdfs.cluster.getFileSystem(), protocol);
+            CommandProcessor commands = new CommandProcessor(hdfs.cluster, protocol);
             BufferedReader input = new BufferedReader(new InputStreamReader(System.in, StandardCharsets.UTF_8));
             for (String line; (line = input.readLine()) != null; ) {
                 commands.execute(line);
@@ -92,11 +95,11 @@ public final class MiniHdfs {
         System.exit(status);
     }
 
-    private int start(Configuration conf) throws IOException {
+    private int start(Configuration conf, int dataNodes) throws IOException {
         conf.set(MiniDFSCluster.HDFS_MINIDFS_BASEDIR, dataRoot.resolve("dfs").toString());
         long started = System.nanoTime();
         cluster = new MiniDFSCluster.Builder(conf)
-                .numDataNodes(1)
+                .numDataNodes(dataNodes)
                 .nameNodePort(0)
                 .nameNodeHttpPort(0)
                 .format(true)

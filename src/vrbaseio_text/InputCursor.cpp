@@ -1,0 +1,115 @@
+#include "vrbaseio_text/InputCursor.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "hx/hx_uchar.h"
+
+namespace vrb::text {
+
+namespace {
+
+constexpr int kReplacement = 0xFFFD;
+// The longest character the join area holds.
+constexpr int kJoinCapacity = 15;
+
+}  // namespace
+
+bool InputCursor::fetch(int minimum, int rawMaximum, int* failure) {
+    const int count = raw->read(&chunk, minimum, std::max(chunkSize, rawMaximum));
+    if (count < 0) {
+        // The stream's memory is no longer ours to scan; the next read asks afresh.
+        chunk = nullptr;
+        chunkLength = 0;
+        chunkOffset = 0;
+        *failure = count;
+        return false;
+    }
+    chunkLength = count;
+    chunkOffset = 0;
+    return true;
+}
+
+// A character that may continue beyond the current chunk moves its bytes to
+// pendingBytes, and later chunks are joined behind them until the scanner
+// can decide; so a character split over any number of chunks reads as it
+// would in one.
+InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failure) {
+    for (;;) {
+        if (!chunk && !fetch(0, rawMaximum, failure)) return Take::Failed;
+        const bool endOfFile = chunkLength == 0;
+        int code;
+        int length = 0;
+        int available;
+        if (pendingLength == 0) {
+            if (endOfFile) return Take::EndOfFile;
+            available = chunkLength - chunkOffset;
+            code = hx_uchar_chscan(encoding, chunk + chunkOffset, &length);
+        } else {
+            const int fromChunk = endOfFile ? 0 : std::min(kJoinCapacity - pendingLength, chunkLength - chunkOffset);
+            char join[kJoinCapacity + kRawReadPadding] = {};
+            std::memcpy(join, pendingBytes, static_cast<std::size_t>(pendingLength));
+            std::memcpy(join + pendingLength, chunk + chunkOffset, static_cast<std::size_t>(fromChunk));
+            available = pendingLength + fromChunk;
+            code = hx_uchar_chscan(encoding, join, &length);
+        }
+        if (length < 1) length = 1;
+
+        const bool complete = code >= 0 && length <= available;
+        // A scan that failed on fewer bytes than the longest character may
+        // have looked at the zero padding, so only more data can decide it.
+        if (complete || endOfFile || available >= maxCharSize) {
+            next->malformed = !complete;
+            next->code = complete ? code : kReplacement;
+            next->length = std::min(length, available);
+            // At the end of the data, a UTF-16 high surrogate followed by
+            // half a unit is one cut pair, as every other cut sequence is
+            // one fault, whatever the odd byte happens to be.
+            if (!complete && endOfFile && unitSize == 2 && maxCharSize == 4 && available == 3) {
+                const char* at = pendingLength > 0 ? pendingBytes : chunk + chunkOffset;
+                const auto lead = static_cast<unsigned char>(at[bigEndianUnits ? 0 : 1]);
+                if (lead >= 0xD8 && lead <= 0xDB) next->length = available;
+            }
+            return Take::Character;
+        }
+
+        // The character may continue in the next chunk.
+        const int rest = chunkLength - chunkOffset;
+        std::memcpy(pendingBytes + pendingLength, chunk + chunkOffset, static_cast<std::size_t>(rest));
+        pendingLength += rest;
+        chunkOffset = chunkLength;
+        chunk = nullptr;
+    }
+}
+
+void InputCursor::consumeWithPending(int length) {
+    filePosition += length;
+    const int fromPending = std::min(length, pendingLength);
+    if (fromPending > 0) {
+        pendingLength -= fromPending;
+        std::memmove(pendingBytes, pendingBytes + fromPending, static_cast<std::size_t>(pendingLength));
+        length -= fromPending;
+    }
+    if (length > 0) {
+        chunkOffset += length;
+        if (chunkOffset >= chunkLength) chunk = nullptr;
+    }
+}
+
+bool InputCursor::skip(std::int64_t count) {
+    const int inChunk = chunk ? chunkLength - chunkOffset : 0;
+    const std::int64_t held = pendingLength + std::int64_t{inChunk};
+    if (count >= held) {
+        if (raw->skip(count - held) < 0) return false;
+        pendingLength = 0;
+        chunk = nullptr;
+        chunkOffset = 0;
+        chunkLength = 0;
+        filePosition += count;
+        return true;
+    }
+    consume(static_cast<int>(count));
+    return true;
+}
+
+}  // namespace vrb::text

@@ -1,0 +1,138 @@
+// The SSE2 kernels: 16 bytes at a time, the tails by the scalar ones.
+#include "vrbaseio_text/kernels/ascii_kernels.h"
+
+#ifdef VRB_ASCII_X86_KERNELS
+
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "vrbaseio_text/kernels/plain_ascii.h"
+
+namespace vrb::ascii {
+namespace {
+
+// Lanes of `v` (bytes) that end a run: 00, 80-FF (negative as signed
+// bytes) and, with lineEnds, LF, FF and CR.
+inline __m128i byteStops(__m128i v, bool lineEnds) {
+    __m128i stop = _mm_cmplt_epi8(v, _mm_set1_epi8(1));
+    if (lineEnds) {
+        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A)),
+                                               _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0C)),
+                                                            _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0D)))));
+    }
+    return stop;
+}
+
+int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool lineEnds) {
+    const int start = i;
+    for (; i + 16 <= limit; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(byteStops(v, lineEnds)));
+        if (mask) return i + __builtin_ctz(mask);
+    }
+    if (i < limit && limit - 16 >= start) {
+        // The last block ends at `limit` and overlaps plain bytes already
+        // taken, which it stores again unchanged.
+        const int j = limit - 16;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + j));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), v);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(byteStops(v, lineEnds))) >> (i - j);
+        return mask ? i + __builtin_ctz(mask) : limit;
+    }
+    return copyPlainBytesScalar(bytes, i, limit, out, lineEnds);
+}
+
+int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
+    int i = 0;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_set1_epi16(0x80);
+    for (; i + 8 <= limit; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * i));
+        if (bigEndian) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+        // Signed 16-bit: units 8000-FFFF are negative and fail "> 0".
+        __m128i good = _mm_and_si128(_mm_cmpgt_epi16(v, zero), _mm_cmplt_epi16(v, top));
+        if (lineEnds) {
+            const __m128i end = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0A)),
+                                             _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0C)),
+                                                          _mm_cmpeq_epi16(v, _mm_set1_epi16(0x0D))));
+            good = _mm_andnot_si128(end, good);
+        }
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(good));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        if (mask != 0xFFFF) return i + __builtin_ctz(~mask & 0xFFFF) / 2;
+    }
+    return i + copyPlainUnits16Scalar(bytes + 2 * i, limit - i, bigEndian, lineEnds, out + i);
+}
+
+int copyPlainUnits32(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
+    int i = 0;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_set1_epi32(0x80);
+    const __m128i lowByte = _mm_set1_epi32(0xFF);
+    for (; i + 4 <= limit; i += 4) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 4 * i));
+        if (bigEndian) {
+            v = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(v, 24), _mm_srli_epi32(v, 24)),
+                             _mm_or_si128(_mm_and_si128(_mm_slli_epi32(v, 8), _mm_set1_epi32(0x00FF0000)),
+                                          _mm_and_si128(_mm_srli_epi32(v, 8), _mm_set1_epi32(0x0000FF00))));
+        }
+        __m128i good = _mm_and_si128(_mm_cmpgt_epi32(v, zero), _mm_cmplt_epi32(v, top));
+        if (lineEnds) {
+            const __m128i end = _mm_or_si128(_mm_cmpeq_epi32(v, _mm_set1_epi32(0x0A)),
+                                             _mm_or_si128(_mm_cmpeq_epi32(v, _mm_set1_epi32(0x0C)),
+                                                          _mm_cmpeq_epi32(v, _mm_set1_epi32(0x0D))));
+            good = _mm_andnot_si128(end, good);
+        }
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(good)));
+        const __m128i narrow = _mm_and_si128(v, lowByte);
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(narrow, narrow), zero);
+        const int four = _mm_cvtsi128_si32(packed);
+        std::memcpy(out + i, &four, 4);
+        if (mask != 0xF) return i + __builtin_ctz(~mask & 0xF);
+    }
+    return i + copyPlainUnits32Scalar(bytes + 4 * i, limit - i, bigEndian, lineEnds, out + i);
+}
+
+// 16 bytes as themselves (unit 1) or as 16-bit units (unit 2).
+inline void storeUnits(__m128i bytes, char* out, int unit, bool bigEndian) {
+    if (unit == 1) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        return;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = bigEndian ? _mm_unpacklo_epi8(zero, bytes) : _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = bigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), high);
+}
+
+int storePlainText(const unsigned char* text, int limit, char* out, int unit, bool bigEndian) {
+    int i = 0;
+    const __m128i one = _mm_set1_epi8(1);
+    for (; i + 16 <= limit; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        storeUnits(v, out + i * unit, unit, bigEndian);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one)));
+        if (mask) return i + __builtin_ctz(mask);
+    }
+    if (i < limit && limit >= 16) {
+        // The last block ends at `limit` and overlaps text already taken,
+        // which it stores again unchanged.
+        const int j = limit - 16;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + j));
+        storeUnits(v, out + j * unit, unit, bigEndian);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, one))) >> (i - j);
+        return mask ? i + __builtin_ctz(mask) : limit;
+    }
+    return i + storePlainTextScalar(text + i, limit - i, out + i * unit, unit, bigEndian);
+}
+
+}  // namespace
+
+const Kernels kSse2Kernels = {"sse2", copyPlainBytes, copyPlainUnits16, copyPlainUnits32, storePlainText};
+
+}  // namespace vrb::ascii
+
+#endif
