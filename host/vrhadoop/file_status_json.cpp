@@ -45,6 +45,12 @@ bool permissionField(const nlohmann::json& object, int* permission) {
     return found->is_string() && parseOctal(found->get_ref<const std::string&>(), permission);
 }
 
+const nlohmann::json* member(const nlohmann::json& object, const char* name) {
+    if (!object.is_object()) return nullptr;
+    auto found = object.find(name);
+    return found == object.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
@@ -60,6 +66,26 @@ bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
     // Owner and group are informative only; a server may leave them out.
     if (!stringField(object, "owner", &entry->owner)) entry->owner.clear();
     if (!stringField(object, "group", &entry->group)) entry->group.clear();
+    return true;
+}
+
+// {"DirectoryListing": {"partialListing": {"FileStatuses": {"FileStatus": [...]}},
+//                       "remainingEntries": N}}
+bool parseListingPage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining) {
+    const nlohmann::json* listing = member(answer, "DirectoryListing");
+    const nlohmann::json* partial = listing ? member(*listing, "partialListing") : nullptr;
+    const nlohmann::json* statuses = partial ? member(*partial, "FileStatuses") : nullptr;
+    const nlohmann::json* list = statuses ? member(*statuses, "FileStatus") : nullptr;
+    const nlohmann::json* more = listing ? member(*listing, "remainingEntries") : nullptr;
+    if (!list || !list->is_array() || !more || !more->is_number_integer()) return false;
+    *remaining = more->get<std::int64_t>();
+    entries->clear();
+    entries->reserve(list->size());
+    for (const nlohmann::json& item : *list) {
+        WebHdfsEntry entry;
+        if (!parseFileStatus(item, &entry) || entry.name.empty()) return false;
+        entries->push_back(std::move(entry));
+    }
     return true;
 }
 
