@@ -532,6 +532,22 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
 }
 
+// An error body that is no RemoteException shows as its first 200 bytes; a
+// token that this cut splits must not show in part.
+TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
+    vrhadoop::WebHdfsClient client(vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", ""});
+    for (std::size_t at : {190u, 195u, 199u, 200u}) {
+        for (const char* form : {"SEKRET+TOKEN/1", "SEKRET%2BTOKEN%2F1"}) {
+            vrhadoop::HttpOutcome outcome;
+            outcome.server = "https://nn:9871";
+            outcome.status = 500;
+            outcome.body = std::string(at, 'x') + form + " trailing words";
+            const std::string words = client.failureOf(outcome).text();
+            EXPECT_EQ(words.find("SEKRET"), std::string::npos) << words;
+        }
+    }
+}
+
 TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
     hdfs.addFile("/a/b", "x");
     Session session(hdfs.uri("/"));
