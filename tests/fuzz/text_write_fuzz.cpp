@@ -33,11 +33,12 @@ struct Outcome {
     bool allSucceeded = true;
 };
 
-Outcome run(const Setup& setup, Path path, int failWritesAfter) {
+Outcome run(const Setup& setup, Path path, int failWritesAfter, int acceptAtMost) {
     ScriptedRawStream* raw = ScriptedRawStream::create({});
     ScriptedRawStream::Record* record = raw->record();
     record->openBufferSize = setup.bufferSize;
     record->failWritesAfter = failWritesAfter;
+    record->acceptAtMost = acceptAtMost;
     VrbIOTextWrapper* file = vrbfuzz::scriptedFile(raw, setup.openMode, setup.encoding, setup.flags, path);
     Outcome outcome;
     if (!file->open()) {
@@ -80,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.flags = static_cast<int>(kNewlines[(flagBits >> 1) % 6] | ((flagBits & 1) ? VRB_TXT_WRITE_BOM : 0));
     setup.bufferSize = input.range(1, 300);
     const int failWritesAfter = input.range(0, 6);
+    const int acceptAtMost = input.range(1, 40);
     for (int calls = input.range(1, 16); calls > 0 && !input.empty(); --calls) {
         Call call;
         call.op = input.range(0, 4);
@@ -88,18 +90,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         setup.calls.push_back(std::move(call));
     }
 
-    const Outcome reference = run(setup, Path::Reference, -1);
+    const Outcome reference = run(setup, Path::Reference, -1, -1);
     for (Path path : {Path::Best, Path::Scalar}) {
-        const Outcome fast = run(setup, path, -1);
+        const Outcome fast = run(setup, path, -1, -1);
         FUZZ_CHECK(fast.results == reference.results && fast.written == reference.written,
                    "path %d: %s\n%s\nreference: %s\n%s", static_cast<int>(path), fast.results.c_str(),
                    vrbfuzz::hex(fast.written).c_str(), reference.results.c_str(),
                    vrbfuzz::hex(reference.written).c_str());
     }
-    // With the raw stream failing from its n-th write on, what arrived is a
-    // prefix of the reference, and all of it unless a call said it failed.
+    // A raw stream taking part of each write still gets every byte.
+    const Outcome shortWrites = run(setup, Path::Best, -1, acceptAtMost);
+    FUZZ_CHECK(shortWrites.results == reference.results && shortWrites.written == reference.written,
+               "taking %d bytes a write: %s\n%s\nreference: %s\n%s", acceptAtMost, shortWrites.results.c_str(),
+               vrbfuzz::hex(shortWrites.written).c_str(), reference.results.c_str(),
+               vrbfuzz::hex(reference.written).c_str());
+    // With the raw stream failing from its n-th write on (after short ones,
+    // or after taking nothing), what arrived is a prefix of the reference,
+    // and all of it unless a call said it failed.
     for (Path path : {Path::Reference, Path::Best}) {
-        const Outcome failing = run(setup, path, failWritesAfter);
+        const Outcome failing = run(setup, path, failWritesAfter, path == Path::Best ? acceptAtMost - 1 : -1);
         FUZZ_CHECK(reference.written.compare(0, failing.written.size(), failing.written) == 0,
                    "path %d failing after %d writes: %s is no prefix of %s", static_cast<int>(path),
                    failWritesAfter, vrbfuzz::hex(failing.written).c_str(), vrbfuzz::hex(reference.written).c_str());
