@@ -4,6 +4,7 @@
 // throw, what is accepted must be sound, and no delegation token may show
 // in a failure's words, not even in part.
 #include <exception>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (tokenTail.find("Zq7") != std::string::npos) return 0;
     const std::string location = input.text(120);
     std::string body = input.rest();
-    if (body.find("Zq7") != std::string::npos || outcome.authenticate.find("Zq7") != std::string::npos) return 0;
+    for (const std::string* part : std::initializer_list<const std::string*>{&body, &outcome.authenticate, &location}) {
+        if (part->find("Zq7") != std::string::npos) return 0;
+    }
 
     // Bytes 01 and 02 of the body stand for the token, plain and as a URL
     // carries it, so that the fuzzer need not guess it.
