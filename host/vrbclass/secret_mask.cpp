@@ -64,15 +64,21 @@ void appendMasked(std::string_view text, VrbString* out, bool* failed) noexcept 
         if (secret->userInfoOnly) {
             std::string_view value = text.substr(maskFrom, end - maskFrom);
             std::size_t scheme = value.find("://");
-            std::size_t at = value.find('@');
-            if (scheme == std::string_view::npos || at == std::string_view::npos || at < scheme) continue;
+            if (scheme == std::string_view::npos) continue;
+            // The user information ends at the authority's last "@": a
+            // password may hold an "@" of its own.
+            std::size_t authorityEnd = value.find_first_of("/?", scheme + 3);
+            std::size_t at = value.substr(0, authorityEnd).rfind('@');
+            if (at == std::string_view::npos || at < scheme) continue;
             maskFrom += scheme + 3;
             maskTo = equals + 1 + at;
         }
         out->append(text.data() + copied, maskFrom - copied, failed);
         out->append("***", failed);
         copied = maskTo;
-        start = end > 0 ? end - 1 : end;
+        // The rest of a proxy URL may carry a query with secrets of its own.
+        const std::size_t resume = secret->userInfoOnly ? maskTo : end;
+        start = resume > 0 ? resume - 1 : resume;
     }
     out->append(text.data() + copied, text.size() - copied, failed);
 }

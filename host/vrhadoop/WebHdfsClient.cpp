@@ -48,7 +48,12 @@ std::string WebHdfsClient::scrubbed(std::string text) const {
 }
 
 Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
-    Failure failure = describeFailure(outcome);
+    // Scrubbed before and after: the words keep only an excerpt of a body,
+    // whose cut may split a token, and JSON escapes may spell one out.
+    HttpOutcome clean = outcome;
+    clean.body = scrubbed(std::move(clean.body));
+    clean.authenticate = scrubbed(std::move(clean.authenticate));
+    Failure failure = describeFailure(clean);
     failure.phrase = scrubbed(std::move(failure.phrase));
     failure.detail = scrubbed(std::move(failure.detail));
     return failure;

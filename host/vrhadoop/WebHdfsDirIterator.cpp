@@ -13,32 +13,6 @@
 namespace vrhadoop {
 namespace {
 
-const nlohmann::json* member(const nlohmann::json& object, const char* name) {
-    if (!object.is_object()) return nullptr;
-    auto found = object.find(name);
-    return found == object.end() ? nullptr : &*found;
-}
-
-// {"DirectoryListing": {"partialListing": {"FileStatuses": {"FileStatus": [...]}},
-//                       "remainingEntries": N}}
-bool parsePage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining) {
-    const nlohmann::json* listing = member(answer, "DirectoryListing");
-    const nlohmann::json* partial = listing ? member(*listing, "partialListing") : nullptr;
-    const nlohmann::json* statuses = partial ? member(*partial, "FileStatuses") : nullptr;
-    const nlohmann::json* list = statuses ? member(*statuses, "FileStatus") : nullptr;
-    const nlohmann::json* more = listing ? member(*listing, "remainingEntries") : nullptr;
-    if (!list || !list->is_array() || !more || !more->is_number_integer()) return false;
-    *remaining = more->get<std::int64_t>();
-    entries->clear();
-    entries->reserve(list->size());
-    for (const nlohmann::json& item : *list) {
-        WebHdfsEntry entry;
-        if (!parseFileStatus(item, &entry) || entry.name.empty()) return false;
-        entries->push_back(std::move(entry));
-    }
-    return true;
-}
-
 // HDFS orders a directory's children by their UTF-8 bytes compared as
 // signed values, so names with non-ASCII bytes come before ASCII ones.
 bool hdfsNameBefore(const std::string& a, const std::string& b) {
@@ -104,7 +78,7 @@ bool WebHdfsDirIterator::fetchPage() {
         failure_ = "Cannot list directory " + path_ + ": " + failure.text();
         return false;
     }
-    if (!parsePage(answer, &entries, &remaining)) {
+    if (!parseListingPage(answer, &entries, &remaining)) {
         failure_ = "Cannot list directory " + path_ + ": the server sent a listing page that is not valid";
         return false;
     }

@@ -1,19 +1,33 @@
 #include "file_status_json.h"
 
+#include <limits>
+
 #include <nlohmann/json.hpp>
 
 namespace vrhadoop {
 namespace {
 
+// A number within the 64-bit range; a fraction is cut off. Anything else
+// (a string, infinity, 1e300, an unsigned value past the range) is no such
+// field, so that no conversion overflows.
 bool integerField(const nlohmann::json& object, const char* name, std::int64_t* value) {
     auto found = object.find(name);
     if (found == object.end()) return false;
+    if (found->is_number_unsigned()) {
+        const std::uint64_t number = found->get<std::uint64_t>();
+        if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
+        *value = static_cast<std::int64_t>(number);
+        return true;
+    }
     if (found->is_number_integer()) {
         *value = found->get<std::int64_t>();
         return true;
     }
     if (found->is_number_float()) {
-        *value = static_cast<std::int64_t>(found->get<double>());
+        // -2^63 is exact as a double; 2^63 is the first value past the range.
+        const double number = found->get<double>();
+        if (!(number >= -9223372036854775808.0 && number < 9223372036854775808.0)) return false;
+        *value = static_cast<std::int64_t>(number);
         return true;
     }
     return false;
@@ -45,13 +59,19 @@ bool permissionField(const nlohmann::json& object, int* permission) {
     return found->is_string() && parseOctal(found->get_ref<const std::string&>(), permission);
 }
 
+const nlohmann::json* member(const nlohmann::json& object, const char* name) {
+    if (!object.is_object()) return nullptr;
+    auto found = object.find(name);
+    return found == object.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
     if (!object.is_object()) return false;
     std::string type;
     if (!stringField(object, "pathSuffix", &entry->name) || !stringField(object, "type", &type) ||
-        !integerField(object, "length", &entry->length) ||
+        !integerField(object, "length", &entry->length) || entry->length < 0 ||
         !integerField(object, "modificationTime", &entry->modificationTime) ||
         !permissionField(object, &entry->permission)) {
         return false;
@@ -60,6 +80,26 @@ bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
     // Owner and group are informative only; a server may leave them out.
     if (!stringField(object, "owner", &entry->owner)) entry->owner.clear();
     if (!stringField(object, "group", &entry->group)) entry->group.clear();
+    return true;
+}
+
+// {"DirectoryListing": {"partialListing": {"FileStatuses": {"FileStatus": [...]}},
+//                       "remainingEntries": N}}
+bool parseListingPage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining) {
+    const nlohmann::json* listing = member(answer, "DirectoryListing");
+    const nlohmann::json* partial = listing ? member(*listing, "partialListing") : nullptr;
+    const nlohmann::json* statuses = partial ? member(*partial, "FileStatuses") : nullptr;
+    const nlohmann::json* list = statuses ? member(*statuses, "FileStatus") : nullptr;
+    const nlohmann::json* more = listing ? member(*listing, "remainingEntries") : nullptr;
+    if (!list || !list->is_array() || !more || !more->is_number_integer()) return false;
+    *remaining = more->get<std::int64_t>();
+    entries->clear();
+    entries->reserve(list->size());
+    for (const nlohmann::json& item : *list) {
+        WebHdfsEntry entry;
+        if (!parseFileStatus(item, &entry) || entry.name.empty()) return false;
+        entries->push_back(std::move(entry));
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -20,6 +21,10 @@ struct WebHdfsEntry {
 
 // False when `object` is no FileStatus (a field missing or of the wrong type).
 bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry);
+
+// One page of a LISTSTATUS_BATCH answer: its entries, each named, and the
+// count the server still has. False when the answer is no such page.
+bool parseListingPage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining);
 
 // Whether `user` may not write the entry by its permission bits: the owner's
 // write bit when the user owns it, else the bit for others. A client cannot

@@ -1,6 +1,8 @@
 // Open, buffers, close and the small operations of the text file.
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -209,10 +211,21 @@ bool VrbIOTextWrapper::appendBytes(const char* bytes, int length, bool advancePo
     return true;
 }
 
+// A raw stream may take part of what it is given; the rest goes again
+// until everything is taken. One that takes nothing has failed. On failure
+// the buffer keeps exactly what was not taken, so that a later flush sends
+// no byte twice and none is dropped unreported.
 bool VrbIOTextWrapper::flushOutput() {
-    if (raw->write(lineBuffer, lineLength) < 0) {
-        lastError = raw->errorText();
-        return false;
+    int done = 0;
+    while (done < lineLength) {
+        const int taken = raw->write(lineBuffer + done, lineLength - done);
+        if (taken <= 0) {
+            lastError = taken < 0 ? raw->errorText() : VRB_MESSAGE(kLabelText, 1008, raw->path().asCstr(), EIO);
+            std::memmove(lineBuffer, lineBuffer + done, static_cast<std::size_t>(lineLength - done));
+            lineLength -= done;
+            return false;
+        }
+        done += std::min(taken, lineLength - done);
     }
     lineLength = 0;
     return true;
@@ -222,10 +235,7 @@ bool VrbIOTextWrapper::close() {
     if (!raw) return true;
     bool flushFailed = false;
     if (openMode != kModeRead && lineLength > 0) {
-        if (raw->write(lineBuffer, lineLength) < 0) {
-            lastError = raw->errorText();
-            flushFailed = true;
-        }
+        flushFailed = !flushOutput();
         lineLength = 0;
     }
     if (flushFailed) {

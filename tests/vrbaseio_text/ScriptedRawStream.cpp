@@ -60,8 +60,9 @@ int ScriptedRawStream::write(const char* data, int length) {
         lastError.assign("scripted write failure");
         return -1;
     }
-    rec.written.append(data, static_cast<std::size_t>(length));
-    return length;
+    const int taken = rec.acceptAtMost >= 0 ? std::min(length, rec.acceptAtMost) : length;
+    rec.written.append(data, static_cast<std::size_t>(taken));
+    return taken;
 }
 
 bool ScriptedRawStream::close() {

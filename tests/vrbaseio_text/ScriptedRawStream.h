@@ -32,6 +32,7 @@ public:
         int readCalls = 0;
         int closeCalls = 0;
         int failWritesAfter = -1;     // writes that succeed before every later one fails
+        int acceptAtMost = -1;        // most bytes one write takes (short writes); -1: all
         int failReadAt = -1;          // the read call (0-based) that fails
         int openBufferSize = 4096;    // what open reports when asked to choose
         int openEncoding = 0;         // what a negative encoding becomes

@@ -1,6 +1,8 @@
 // Opening (byte-order marks, encodings, newline and pad), writing and closing.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -258,6 +260,29 @@ TEST(Writing, FailedFlushKeepsTheBufferAndCloseTriesAgain) {
     file.record()->failWritesAfter = -1;
     EXPECT_TRUE(file->close());
     EXPECT_EQ(std::string(2048, 'q'), file.record()->written);
+}
+
+// A raw stream may take part of each write: the rest goes again, and a
+// stream that takes nothing fails the write with nothing sent twice.
+TEST(Writing, ShortRawWritesLoseNothing) {
+    const std::string text(10000, 'w');
+    ScriptedFile file("", kWrite, 0, 0, {}, 16);
+    file.record()->acceptAtMost = 5;
+    ASSERT_TRUE(file->write(text.c_str(), static_cast<int>(text.size())));
+    ASSERT_TRUE(file->writeln("end", 3));
+    EXPECT_EQ(text + "end\r\n", written(file));
+
+    // What the stuck stream did not take is sent once, at close.
+    ScriptedFile stuck("", kWrite, 0, 0, {}, 16);
+    stuck.record()->acceptAtMost = 0;
+    EXPECT_FALSE(stuck->write(text.c_str(), static_cast<int>(text.size())));
+    EXPECT_NE(stuck.error().find(std::strerror(EIO)), std::string::npos) << stuck.error();
+    stuck.record()->acceptAtMost = 7;
+    EXPECT_TRUE(stuck->close());
+    const std::string& arrived = stuck.record()->written;
+    EXPECT_GT(arrived.size(), 0u);
+    EXPECT_LT(arrived.size(), text.size());
+    EXPECT_EQ(std::string(arrived.size(), 'w'), arrived);
 }
 
 TEST(Writing, FailedCloseReportsFalse) {

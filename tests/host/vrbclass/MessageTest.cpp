@@ -95,6 +95,25 @@ TEST(Message, UnknownNumbersNameNumberAndComponent) {
     EXPECT_FALSE(message(vrb_get_message(nullptr, 0, nullptr, 1)).empty());
 }
 
+// Locations quoted in messages keep their secrets hidden wherever a
+// parameter starts, inside a proxy URL's own query too.
+TEST(Message, QuotedLocationsHideSecretsNestedInProxyUrls) {
+    struct Case {
+        const char* location;
+        const char* shown;
+    };
+    for (const Case& c : {
+             Case{"hadoop://nn/f?proxy=http://u:pw@gate:3128?delegation=SECRET",
+                  "hadoop://nn/f?proxy=http://***@gate:3128?delegation=***"},
+             Case{"x:/a&proxy=socks5h://g@te:1080?delegation=SECRET", "x:/a&proxy=socks5h://***@te:1080?delegation=***"},
+             Case{"hadoop://nn/f?proxy=http://u:p@ss@gate:3128/x@y&user=bob",
+                  "hadoop://nn/f?proxy=http://***@gate:3128/x@y&user=bob"},
+         }) {
+        EXPECT_EQ(message(vrb_get_message(kLabel, 1, kComponent, 445, c.location)),
+                  std::string("Cannot open directory ") + c.shown + ": it does not exist");
+    }
+}
+
 TEST(Message, NullTextArgumentsAndShortMemoryStillGiveAText) {
     EXPECT_NE(message(vrb_get_message(kLabel, 1, kComponent, 1353, nullptr, nullptr)).find("(null)"),
               std::string::npos);

@@ -5,12 +5,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <thread>
+
+#include <nlohmann/json.hpp>
 
 #include "FakeWebHdfs.h"
 #include "access_test_support.h"
 #include "HttpDownload.h"
 #include "WebHdfsClient.h"
+#include "file_status_json.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -530,6 +534,46 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_FALSE(invalid.connection);
     EXPECT_NE(text(invalid.error).find("ssl must be true or false"), std::string::npos);
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
+}
+
+// Numbers a hostile server sends: out of range or negative lengths make
+// no FileStatus, instead of an overflowing conversion or a negative size.
+TEST(FileStatusJson, NumbersOutOfRangeMakeNoStatus) {
+    const std::string head = R"({"pathSuffix":"a","type":"FILE","permission":"644","modificationTime":)";
+    struct Case {
+        const char* time;
+        const char* length;
+        bool valid;
+        std::int64_t parsedTime;
+    };
+    for (const Case& c : {Case{"1700000000123", "12", true, 1700000000123}, Case{"-5.9", "1.5", true, -5},
+                          Case{"-9.2233720368547758e18", "0", true, std::numeric_limits<std::int64_t>::min()}, Case{"1e300", "1", false, 0},
+                          Case{"9223372036854775808", "1", false, 0}, Case{"1", "-1", false, 0},
+                          Case{"1", "-1e300", false, 0}, Case{"1", "18446744073709551615", false, 0}}) {
+        const nlohmann::json object =
+            nlohmann::json::parse(head + c.time + R"(,"length":)" + c.length + "}", nullptr, false);
+        vrhadoop::WebHdfsEntry entry;
+        ASSERT_EQ(vrhadoop::parseFileStatus(object, &entry), c.valid) << c.time << " " << c.length;
+        if (c.valid) {
+            EXPECT_EQ(entry.modificationTime, c.parsedTime) << c.time;
+        }
+    }
+}
+
+// An error body that is no RemoteException shows as its first 200 bytes; a
+// token that this cut splits must not show in part.
+TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
+    vrhadoop::WebHdfsClient client(vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", ""});
+    for (std::size_t at : {190u, 195u, 199u, 200u}) {
+        for (const char* form : {"SEKRET+TOKEN/1", "SEKRET%2BTOKEN%2F1"}) {
+            vrhadoop::HttpOutcome outcome;
+            outcome.server = "https://nn:9871";
+            outcome.status = 500;
+            outcome.body = std::string(at, 'x') + form + " trailing words";
+            const std::string words = client.failureOf(outcome).text();
+            EXPECT_EQ(words.find("SEKRET"), std::string::npos) << words;
+        }
+    }
 }
 
 TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
