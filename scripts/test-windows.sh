@@ -17,14 +17,16 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 # Europe/Berlin; without it, Windows programs take the system's zone, the
 # zone of the Linux side.
 unset TZ
-# One persistent server for every test process: without it each Wine start
-# sets up a server of its own and the process-heavy suites take minutes. Its
-# output must not stay attached, or ctest waits for it. (It fails when a
-# server for the prefix runs already, which serves as well.)
-wineserver -p </dev/null >/dev/null 2>&1 || true
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # The first start creates the prefix; it is not to be timed with a test.
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+# One persistent server for every test process: without it each Wine start
+# sets up a server (and boots the prefix) of its own and the process-heavy
+# suites take many minutes. A server needs its prefix to exist, so it starts
+# once the first start's own server has gone. Its output must not stay
+# attached, or ctest waits for it.
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1 || true
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 status=0
 (cd "$build" && ctest --output-on-failure -j2 2>&1 | tee ctest.log) || status=1
