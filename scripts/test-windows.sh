@@ -27,6 +27,10 @@ wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# The prefix's background services start with the first program the server
+# runs and live as long as it does; started here, with output detached, they
+# do not hold a test's output open after the test has ended.
+wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
 status=0
 (cd "$build" && ctest --output-on-failure -j2 2>&1 | tee ctest.log) || status=1
