@@ -14,6 +14,14 @@
 
 namespace {
 
+// The system code for a stream that takes nothing: an I/O error, in the
+// platform's own numbering (the message shows the system's text for it).
+#if defined(_WIN32)
+constexpr int kStreamTookNothing = 29;   // ERROR_WRITE_FAULT
+#else
+constexpr int kStreamTookNothing = EIO;
+#endif
+
 constexpr int kModeAppend = 0;
 constexpr int kModeRead = 1;
 
@@ -220,7 +228,7 @@ bool VrbIOTextWrapper::flushOutput() {
     while (done < lineLength) {
         const int taken = raw->write(lineBuffer + done, lineLength - done);
         if (taken <= 0) {
-            lastError = taken < 0 ? raw->errorText() : VRB_MESSAGE(kLabelText, 1008, raw->path().asCstr(), EIO);
+            lastError = taken < 0 ? raw->errorText() : VRB_MESSAGE(kLabelText, 1008, raw->path().asCstr(), kStreamTookNothing);
             std::memmove(lineBuffer, lineBuffer + done, static_cast<std::size_t>(lineLength - done));
             lineLength -= done;
             return false;
