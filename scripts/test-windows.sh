@@ -12,7 +12,10 @@ started=$(date +%s)
 scripts/build-windows.sh
 built=$(date +%s)
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+# Wine's own errors stay on, so that a program Wine fails to start says why;
+# the suite passes with them on. (A leading -all also keeps Debian's wine
+# script from printing its hint about the 32-bit loader.)
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all,err+all
 # The C runtime reads TZ in its own form and misreads zone names such as
 # Europe/Berlin; without it, Windows programs take the system's zone, the
 # zone of the Linux side.
