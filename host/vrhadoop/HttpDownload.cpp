@@ -19,7 +19,7 @@ HttpDownload::~HttpDownload() {
     if (multi_) curl_multi_cleanup(multi_);
 }
 
-bool HttpDownload::start(const std::string& url, const std::string& proxy, std::uint64_t expectedBytes,
+bool HttpDownload::start(const std::string& url, const TransportSettings& transport, std::uint64_t expectedBytes,
                          HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
@@ -34,7 +34,7 @@ bool HttpDownload::start(const std::string& url, const std::string& proxy, std::
     } else if (!multi_ || !easy_) {
         outcome_.transportError = "the HTTP library could not be set up";
     } else {
-        applyCommonOptions(easy_, errorBuffer_, proxy);
+        applyCommonOptions(easy_, errorBuffer_, transport);
         curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
         curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpDownload::receive);

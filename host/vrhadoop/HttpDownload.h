@@ -12,6 +12,7 @@
 #include <string>
 
 #include "HttpOutcome.h"
+#include "curl_setup.h"
 
 namespace vrhadoop {
 
@@ -29,7 +30,8 @@ public:
     // Sets the request up; nothing is sent before the first take(). A body
     // longer than `expectedBytes` is refused. False when the HTTP library or
     // the buffer cannot be had (*outcome says so).
-    bool start(const std::string& url, const std::string& proxy, std::uint64_t expectedBytes, HttpOutcome* outcome);
+    bool start(const std::string& url, const TransportSettings& transport, std::uint64_t expectedBytes,
+               HttpOutcome* outcome);
 
     // Up to `maxBytes` of the body at *data, followed by kPadding zero bytes
     // and valid until the next call; waits while none has arrived. 0 when the

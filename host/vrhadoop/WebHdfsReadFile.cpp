@@ -41,7 +41,7 @@ bool WebHdfsReadFile::startDownload(Failure* failure) {
         *failure = Failure{FailureKind::Other, "out of memory", {}};
         return false;
     }
-    if (!download_->start(location, client_.endpoint().proxy, static_cast<std::uint64_t>(rest), &outcome)) {
+    if (!download_->start(location, client_.endpoint().transport(), static_cast<std::uint64_t>(rest), &outcome)) {
         *failure = client_.failureOf(outcome);
         download_.reset();
         return false;
