@@ -9,6 +9,9 @@ packages=(cmake ninja-build g++ libgtest-dev python3)
 packages+=(icu-devtools)
 # The Hadoop access library, and the local HDFS cluster its tests run against.
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
+# Kerberos: GSS-API for the access library's reasons when a ticket is
+# missing; kinit and openssl for the tests against the secured cluster.
+packages+=(libkrb5-dev krb5-user openssl)
 packages+=("$@")
 
 present() {
@@ -23,6 +26,7 @@ present() {
       [ "$(javac -version 2>&1 | sed -E 's/^javac ([0-9]+).*/\1/')" -ge 17 ] 2>/dev/null ;;
     maven) command -v mvn >/dev/null ;;
     curl) command -v curl >/dev/null ;;
+    openssl) command -v openssl >/dev/null ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;
   esac
 }

@@ -201,6 +201,9 @@ bool VrbHadoopURI::validate(VrbString* error) const {
     VrbString ssl;
     VrbString size;
     VrbString proxy;
+    VrbString auth;
+    VrbString caFile;
+    VrbString caPath;
     char faultReason[160];
     if (syntaxFault_ && faultAt_ < brokenText_.length()) {
         std::snprintf(faultReason, sizeof faultReason, "%s (character %zu)", syntaxFault_, faultAt_ + 1);
@@ -221,6 +224,14 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         reason = "buffersize must be a whole number from 1 to 2147483647";
     } else if (queryValue("proxy", &proxy) && !isProxyUrl(proxy)) {
         reason = "proxy must be a URL: http://HOST:PORT (or https://, socks4://, socks4a://, socks5://, socks5h://)";
+    } else if (queryValue("auth", &auth) && auth.compare("kerberos", false) != 0 && auth.compare("simple", false) != 0) {
+        reason = "auth must be kerberos or simple";
+    } else if ((queryValue("cafile", &caFile) && caFile.empty()) || (queryValue("capath", &caPath) && caPath.empty())) {
+        reason = "cafile and capath must name a file or a directory";
+    } else if ((!caFile.isNull() || !caPath.isNull()) && !useSsl()) {
+        // Without https nothing is verified: the user would believe in a
+        // protection that the connection does not have.
+        reason = "cafile and capath verify https servers: add ssl=true";
     }
     if (!reason) return true;
     if (error) *error = uriMessage(maskedText(), reason);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "kerberos_credentials.h"
 #include "transfer_limits.h"
 
 namespace vrhadoop {
@@ -16,8 +17,8 @@ const char* methodName(HttpMethod method) noexcept {
     return "GET";
 }
 
-HttpClient::HttpClient(std::string proxy) noexcept
-    : proxy_(std::move(proxy)), curl_(curlLibraryReady() ? curl_easy_init() : nullptr) {
+HttpClient::HttpClient(TransportSettings transport, bool negotiate) noexcept
+    : transport_(std::move(transport)), negotiate_(negotiate), curl_(curlLibraryReady() ? curl_easy_init() : nullptr) {
     errorBuffer_[0] = '\0';
 }
 
@@ -59,7 +60,13 @@ void HttpClient::perform(HttpMethod method, const std::string& url, HttpOutcome*
         return;
     }
     curl_easy_reset(curl_);
-    applyCommonOptions(curl_, errorBuffer_, proxy_);
+    applyCommonOptions(curl_, errorBuffer_, transport_);
+    if (negotiate_) {
+        // The empty user name and password make curl take the identity
+        // from the credential cache.
+        curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, CURLAUTH_NEGOTIATE);
+        curl_easy_setopt(curl_, CURLOPT_USERPWD, ":");
+    }
     // A blocking request: curl's own low-speed check is the stall timeout.
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, (transferLimits().stallTimeoutMs + 999) / 1000);
@@ -85,6 +92,12 @@ void HttpClient::perform(HttpMethod method, const std::string& url, HttpOutcome*
     if (outcome->status == 401 &&
         curl_easy_header(curl_, "WWW-Authenticate", 0, CURLH_HEADER, -1, &challenge) == CURLHE_OK && challenge) {
         outcome->authenticate = challenge->value;
+    }
+    outcome->offeredKerberos = negotiate_;
+    // curl answers a challenge that it could not meet with the server's 401
+    // and keeps its reason to itself.
+    if (negotiate_ && outcome->status == 401 && code == CURLE_OK) {
+        outcome->authenticationError = kerberosCredentialProblem();
     }
     if (code == CURLE_WRITE_ERROR && !refusal_.empty()) {
         outcome->transportError = refusal_;

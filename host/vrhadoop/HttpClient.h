@@ -18,8 +18,11 @@ const char* methodName(HttpMethod method) noexcept;
 
 class HttpClient {
 public:
-    // Requests go through `proxy` (a URL; empty: straight to the server).
-    explicit HttpClient(std::string proxy) noexcept;
+    // Requests travel as `transport` says. With `negotiate` they authenticate
+    // with Kerberos (SPNEGO) from the user's default credential cache when
+    // the server asks; only NameNode requests may: a DataNode's URL carries
+    // a delegation token of its own.
+    HttpClient(TransportSettings transport, bool negotiate) noexcept;
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
@@ -41,7 +44,8 @@ public:
 private:
     static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self) noexcept;
 
-    std::string proxy_;
+    TransportSettings transport_;
+    bool negotiate_;
     CURL* curl_;
     char errorBuffer_[CURL_ERROR_SIZE];
     // State of the request under way, for the receive callback.

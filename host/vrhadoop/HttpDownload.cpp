@@ -18,7 +18,7 @@ HttpDownload::~HttpDownload() {
     }
 }
 
-bool HttpDownload::start(TransferGroup& group, const std::string& url, const std::string& proxy,
+bool HttpDownload::start(TransferGroup& group, const std::string& url, const TransportSettings& transport,
                          std::uint64_t expectedBytes, HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
@@ -30,7 +30,7 @@ bool HttpDownload::start(TransferGroup& group, const std::string& url, const std
     } else if (!group.ready() || !easy_) {
         outcome_.transportError = "the HTTP library could not be set up";
     } else {
-        applyCommonOptions(easy_, errorBuffer_, proxy);
+        applyCommonOptions(easy_, errorBuffer_, transport);
         curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
         curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpDownload::receive);

@@ -15,6 +15,7 @@
 
 #include "HttpOutcome.h"
 #include "TransferGroup.h"
+#include "curl_setup.h"
 
 namespace vrhadoop {
 
@@ -33,8 +34,8 @@ public:
     // goes out with the group's next wait. A body longer than `expectedBytes`
     // is refused. False when the HTTP library or the buffer cannot be had
     // (*outcome says so).
-    bool start(TransferGroup& group, const std::string& url, const std::string& proxy, std::uint64_t expectedBytes,
-               HttpOutcome* outcome);
+    bool start(TransferGroup& group, const std::string& url, const TransportSettings& transport,
+               std::uint64_t expectedBytes, HttpOutcome* outcome);
 
     // Up to `maxBytes` of the body at *data, followed by kPadding zero bytes
     // and valid until the next call; waits while none has arrived. 0 when the

@@ -11,6 +11,8 @@ struct HttpOutcome {
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
     std::string authenticate;     // the WWW-Authenticate header of a 401 answer
+    bool offeredKerberos = false;    // the request would authenticate with Kerberos when challenged
+    std::string authenticationError; // why this side had no usable Kerberos credentials
     std::string body;             // the answer's body
 
     bool answered() const { return transportError.empty(); }

@@ -17,7 +17,8 @@ HttpUpload::~HttpUpload() {
     curl_slist_free_all(headers_);
 }
 
-bool HttpUpload::start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome) {
+bool HttpUpload::start(HttpMethod method, const std::string& url, const TransportSettings& transport,
+                       HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
     queue_.reserve(kQueueBytes);
@@ -34,7 +35,7 @@ bool HttpUpload::start(HttpMethod method, const std::string& url, const std::str
         outcome_.transportError = "the HTTP library could not be set up";
         return report(outcome, false);
     }
-    applyCommonOptions(easy_, errorBuffer_, proxy);
+    applyCommonOptions(easy_, errorBuffer_, transport);
     curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy_, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, methodName(method));

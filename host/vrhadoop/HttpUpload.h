@@ -29,10 +29,10 @@ public:
     HttpUpload(const HttpUpload&) = delete;
     HttpUpload& operator=(const HttpUpload&) = delete;
 
-    // Sends the request line and headers to `url` (through `proxy` unless it
-    // is empty) and returns once the server takes the body. False when the
+    // Sends the request line and headers to `url` (travelling as `transport`
+    // says) and returns once the server takes the body. False when the
     // transfer failed or the server answered at once (*outcome says how).
-    bool start(HttpMethod method, const std::string& url, const std::string& proxy, HttpOutcome* outcome);
+    bool start(HttpMethod method, const std::string& url, const TransportSettings& transport, HttpOutcome* outcome);
     // Queues the bytes, waiting for the connection while the queue is full.
     // False when the transfer failed or ended early (*outcome says how).
     bool send(const char* data, std::size_t length, HttpOutcome* outcome);

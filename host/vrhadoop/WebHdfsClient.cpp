@@ -19,13 +19,52 @@ bool startsWithHttps(const std::string& url) {
     return true;
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A query value with its %XX escapes decoded ("+" stays: the NameNode does
+// not use it for spaces); a malformed escape stays as written.
+std::string percentDecoded(std::string_view text) {
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        int high = (text[i] == '%' && i + 2 < text.size()) ? hexValue(text[i + 1]) : -1;
+        int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            decoded += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
+// The value of the "delegation" parameter of a URL, decoded as the server
+// reads it (and may quote it); empty without one.
+std::string delegationTokenOf(const std::string& url) {
+    static constexpr std::string_view kName = "delegation=";
+    std::size_t query = url.find('?');
+    for (std::size_t at = query; at != std::string::npos && at + 1 < url.size(); at = url.find('&', at + 1)) {
+        if (std::string_view(url).substr(at + 1, kName.size()) != kName) continue;
+        std::size_t start = at + 1 + kName.size();
+        std::size_t end = url.find_first_of("&#", start);
+        return percentDecoded(std::string_view(url).substr(start, end == std::string::npos ? url.npos : end - start));
+    }
+    return {};
+}
+
 Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
     return Failure{FailureKind::Other, outcome.server + " sent an answer that is not " + what, {}};
 }
 
 }  // namespace
 
-WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint) : endpoint_(std::move(endpoint)), http_(endpoint_.proxy) {}
+WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint)
+    : endpoint_(std::move(endpoint)), http_(endpoint_.transport(), endpoint_.kerberos) {}
 
 std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
     std::string url = endpoint_.nameNode + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";
@@ -39,10 +78,11 @@ std::string WebHdfsClient::url(std::string_view op, const std::string& path, con
 }
 
 std::string WebHdfsClient::scrubbed(std::string text) const {
-    const std::string& token = endpoint_.delegationToken;
-    if (token.empty()) return text;
-    for (const std::string& form : {token, percentEncode(token, false)}) {
-        for (std::size_t at; (at = text.find(form)) != std::string::npos;) text.replace(at, form.size(), "***");
+    for (const std::string* token : {&endpoint_.delegationToken, &issuedToken_}) {
+        if (token->empty()) continue;
+        for (const std::string& form : {*token, percentEncode(*token, false)}) {
+            for (std::size_t at; (at = text.find(form)) != std::string::npos;) text.replace(at, form.size(), "***");
+        }
     }
     return text;
 }
@@ -111,6 +151,7 @@ bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const
     http_.perform(method, target, &outcome);
     if (outcome.redirected()) {
         *location = outcome.location;
+        issuedToken_ = delegationTokenOf(*location);
         return redirectKeepsSecurity(target, *location, failure);
     }
     *failure = outcome.succeeded() ? Failure{FailureKind::Other,

@@ -22,6 +22,11 @@ struct WebHdfsEndpoint {
     std::string user;              // user.name; empty: the server's default user
     std::string delegationToken;   // sent instead of user.name when given
     std::string proxy;             // URL of the proxy every request goes through; empty: none
+    std::string caFile;            // CAs that verify https servers (PEM file); empty: the system's
+    std::string caPath;            // CAs that verify https servers (hashed directory); empty: the system's
+    bool kerberos = false;         // NameNode requests authenticate with Kerberos (SPNEGO)
+
+    TransportSettings transport() const { return {proxy, caFile, caPath}; }
 };
 
 // False with *failure when a redirect leaves https for anything else: the
@@ -51,14 +56,18 @@ public:
     bool redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                         const std::string& extraQuery, std::string* location, Failure* failure);
 
-    // The failure an exchange stands for, without the delegation token
-    // (server messages may quote it).
+    // The failure an exchange stands for, without the delegation tokens
+    // (server messages may quote them).
     Failure failureOf(const HttpOutcome& outcome) const;
     std::string scrubbed(std::string text) const;
 
 private:
     WebHdfsEndpoint endpoint_;
     HttpClient http_;
+    // The token that the NameNode put in its last redirect (a Kerberos
+    // cluster hands one out for the DataNode step); kept only to keep it
+    // out of messages.
+    std::string issuedToken_;
 };
 
 }  // namespace vrhadoop

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "kerberos_credentials.h"
 #include "webhdfs_path.h"
 
 namespace vrhadoop {
@@ -38,6 +39,12 @@ void assignLocalDate(std::int64_t seconds, VrbDate* date) {
 }
 
 }  // namespace
+
+// Under Kerberos without user=, the ticket names the user.
+WebHdfsDirIterator::WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::string path)
+    : client_(endpoint),
+      path_(std::move(path)),
+      user_(endpoint.user.empty() && endpoint.kerberos ? kerberosUserName() : endpoint.user) {}
 
 WebHdfsDirIterator* WebHdfsDirIterator::open(const WebHdfsEndpoint& endpoint, const std::string& path,
                                              std::string* message) {
@@ -120,7 +127,7 @@ bool WebHdfsDirIterator::next(VrbString* name, std::int64_t* extraValue, VrbDate
             *timeStamp = seconds > INT_MAX ? INT_MAX : seconds < INT_MIN ? INT_MIN : static_cast<int>(seconds);
         }
         if (isDirectory) *isDirectory = entry.isDirectory;
-        if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, client_.endpoint().user);
+        if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, user_);
         return true;
     });
 }

@@ -29,13 +29,14 @@ public:
     void release() override;
 
 private:
-    WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::string path) : client_(endpoint), path_(std::move(path)) {}
+    WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::string path);
 
     // The page after the last name seen; false with failure_ set.
     bool fetchPage();
 
     WebHdfsClient client_;
     std::string path_;
+    std::string user_;                    // whose write permission isReadOnly reflects
     std::vector<WebHdfsEntry> page_;
     std::size_t nextEntry_ = 0;
     std::int64_t remainingEntries_ = 0;   // entries the server has beyond this page

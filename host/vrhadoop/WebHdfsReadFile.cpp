@@ -53,7 +53,7 @@ bool WebHdfsReadFile::startDownload(Range& range, std::int64_t from, Failure* fa
         *failure = Failure{FailureKind::Other, "out of memory", {}};
         return false;
     }
-    if (!download->start(transfers_, location, client_.endpoint().proxy, static_cast<std::uint64_t>(rest), &outcome)) {
+    if (!download->start(transfers_, location, client_.endpoint().transport(), static_cast<std::uint64_t>(rest), &outcome)) {
         *failure = client_.failureOf(outcome);
         return false;
     }

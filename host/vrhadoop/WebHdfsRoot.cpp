@@ -16,6 +16,17 @@ struct ReleaseUri {
 
 std::string copyOf(const VrbString& text) { return std::string(text.asCstr(), text.length()); }
 
+std::string parameter(const VrHadoopURI& uri, const char* name) {
+    VrbString value("", true);
+    return uri.queryValue(name, &value) ? copyOf(value) : std::string();
+}
+
+// Spelt in any case, as validate() accepts it.
+bool wantsKerberos(const VrHadoopURI& uri) {
+    VrbString value;
+    return uri.queryValue("auth", &value) && value.compare("kerberos", false) == 0;
+}
+
 }  // namespace
 
 HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
@@ -28,10 +39,10 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
             return nullptr;
         }
         if (!hadoopUri->validate(error)) return nullptr;
-        VrbString proxy("", true);
-        hadoopUri->queryValue("proxy", &proxy);
         WebHdfsEndpoint endpoint{copyOf(hadoopUri->nameNodeBase()), copyOf(hadoopUri->user()),
-                                 copyOf(hadoopUri->delegationToken()), copyOf(proxy)};
+                                 copyOf(hadoopUri->delegationToken()), parameter(*hadoopUri, "proxy"),
+                                 parameter(*hadoopUri, "cafile"), parameter(*hadoopUri, "capath"),
+                                 wantsKerberos(*hadoopUri)};
         auto* connection = new (std::nothrow) WebHdfsConnection(std::move(endpoint));
         if (!connection) setError(error, kOutOfMemoryText);
         return connection;

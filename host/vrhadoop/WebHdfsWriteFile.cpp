@@ -35,7 +35,7 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
         return nullptr;
     }
     HttpOutcome outcome;
-    if (!file->upload_.start(method, location, endpoint.proxy, &outcome)) {
+    if (!file->upload_.start(method, location, endpoint.transport(), &outcome)) {
         *message = action + file->client_.failureOf(outcome).text();
         return nullptr;
     }

@@ -9,7 +9,7 @@ bool curlLibraryReady() noexcept {
     return ready;
 }
 
-void applyCommonOptions(CURL* curl, char* errorBuffer, const std::string& proxy) noexcept {
+void applyCommonOptions(CURL* curl, char* errorBuffer, const TransportSettings& transport) noexcept {
     errorBuffer[0] = '\0';
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -23,8 +23,12 @@ void applyCommonOptions(CURL* curl, char* errorBuffer, const std::string& proxy)
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "vrhadoop/1.0");
     // An empty proxy means none, and an empty exception list means no host
     // is exempt; both keep curl from reading the environment.
-    curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROXY, transport.proxy.c_str());
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!transport.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, transport.caFile.c_str());
+    if (!transport.caPath.empty()) curl_easy_setopt(curl, CURLOPT_CAPATH, transport.caPath.c_str());
 }
 
 std::string serverOf(const std::string& url) {
@@ -61,9 +65,13 @@ std::string describeTransportError(CURLcode code, const char* errorBuffer, const
         case CURLE_GOT_NOTHING:
         case CURLE_SEND_ERROR:
             return "the connection to " + server + " broke off in the middle of the exchange (" + detail + ")";
-        case CURLE_SSL_CONNECT_ERROR:
         case CURLE_PEER_FAILED_VERIFICATION:
+            return "the certificate of " + server + " could not be verified (" + detail +
+                   "); name the CA that signed it with cafile= or capath=";
         case CURLE_SSL_CACERT_BADFILE:
+            return "the CA certificates for " + server + " cannot be used (" + detail +
+                   "); check the cafile= or capath= of the URI";
+        case CURLE_SSL_CONNECT_ERROR:
             return "no secure connection to " + server + " (" + detail + ")";
         default:
             return "the request to " + server + " failed (" + detail + ")";

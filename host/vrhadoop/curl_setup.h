@@ -15,12 +15,21 @@ namespace vrhadoop {
 // clean-up is not thread-safe, and other code of the process may use curl.
 bool curlLibraryReady() noexcept;
 
+// How every request of a connection travels, NameNode and DataNode alike.
+struct TransportSettings {
+    std::string proxy;    // URL of the proxy; empty: none
+    std::string caFile;   // PEM file of the CAs that verify https servers; empty: the system's
+    std::string caPath;   // directory of hashed CA certificates; empty: the system's
+};
+
 // Options every request gets: http and https only, no signals, the connect
-// timeout, keep-alive probes, curl's message buffer, and the proxy: the one
-// given, or none. The environment (http_proxy, no_proxy, ...) is never
+// timeout, keep-alive probes, curl's message buffer, the proxy (the one
+// given, or none), and certificate verification against the CAs given (or
+// the system's). The environment (http_proxy, no_proxy, ...) is never
 // consulted: the library takes no settings from it, and a proxy nobody chose
-// would see every request and its token.
-void applyCommonOptions(CURL* curl, char* errorBuffer, const std::string& proxy) noexcept;
+// would see every request and its token. Verification is always on: a
+// server that cannot prove who it is would receive the user's credentials.
+void applyCommonOptions(CURL* curl, char* errorBuffer, const TransportSettings& transport) noexcept;
 
 // "http://HOST:PORT" of a URL, for messages (URLs themselves may carry a
 // delegation token and are never shown).

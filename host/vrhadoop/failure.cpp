@@ -99,9 +99,20 @@ Failure describeFailure(const HttpOutcome& outcome) {
         bool kerberos = outcome.authenticate.find("Negotiate") != std::string::npos;
         remoteFailure(outcome, &failure);   // the server's own words, when it sent any
         failure.kind = FailureKind::AccessDenied;
-        failure.phrase = kerberos ? "The cluster requires Kerberos (SPNEGO) authentication, which this library does "
-                                    "not offer; pass a delegation token (delegation=TOKEN in the URI)"
-                                  : "The server requires authentication (HTTP status 401 from " + outcome.server + ")";
+        if (kerberos && outcome.offeredKerberos) {
+            // The Kerberos library's reason names the credential cache it
+            // looked in; a ticket never appears in it.
+            failure.phrase = outcome.authenticationError.empty()
+                                 ? "Kerberos authentication with " + outcome.server +
+                                       " failed: the server did not accept the ticket"
+                                 : "Kerberos authentication with " + outcome.server +
+                                       " failed: no usable Kerberos ticket (run kinit): " + outcome.authenticationError;
+        } else if (kerberos) {
+            failure.phrase = "The cluster requires Kerberos (SPNEGO) authentication: add auth=kerberos to the URI "
+                             "(with a ticket from kinit), or pass a delegation token (delegation=TOKEN)";
+        } else {
+            failure.phrase = "The server requires authentication (HTTP status 401 from " + outcome.server + ")";
+        }
         return failure;
     }
     if (remoteFailure(outcome, &failure)) return failure;

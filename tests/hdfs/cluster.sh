@@ -4,10 +4,11 @@
 #
 #   cluster.sh build                 build the Java program and its class path
 #                                    (quick when up to date)
-#   cluster.sh run [--datanodes N] [--] COMMAND...
+#   cluster.sh run [--datanodes N] [--secure] [--] COMMAND...
 #                                    start a cluster, run COMMAND with the
 #                                    variables below, stop the cluster; exits
-#                                    with COMMAND's status
+#                                    with COMMAND's status. --secure: Kerberos
+#                                    (a KDC of its own) and HTTPS only
 #   cluster.sh ctl COMMAND...        send one command (write, read, md5,
 #                                    delete, datanodes, stopdatanode, ping)
 #                                    to the cluster that `run`
@@ -23,6 +24,12 @@
 #   VRB_HDFS_CONTROL     FIFO that takes command lines
 #   VRB_HDFS_REPLY       file that the replies are appended to
 #   VRB_HDFS_LOG         the cluster's log
+# and with --secure (VRB_HDFS_HTTP is then localhost:PORT, over https):
+#   VRB_HDFS_SECURE      1
+#   VRB_HDFS_KRB5_CONF   krb5.conf naming the cluster's KDC and realm
+#   VRB_HDFS_KEYTAB      keytab of the test user, for kinit -kt
+#   VRB_HDFS_PRINCIPAL   the test user's principal (USER@REALM)
+#   VRB_HDFS_CA_FILE     PEM file of the CA that signed the cluster's certificates
 #
 # Settings from the environment: VRB_HDFS_START_TIMEOUT (seconds, 180),
 # VRB_HDFS_JAVA_OPTS (default -Xmx1g), VRB_HDFS_CTL_TIMEOUT (seconds, 600).
@@ -164,15 +171,29 @@ show_log_tail() {
   echo "---------------------------------------" >&2
 }
 
+# reply_value KEY: the value of the first KEY=VALUE line of the reply file.
+reply_value() {
+  sed -n "s/^$1=//p" "$workdir/reply" | head -n 1
+}
+
 run() {
-  local datanodes=1
-  if [ "${1:-}" = "--datanodes" ]; then
-    datanodes=${2:-}
-    [[ $datanodes =~ ^[1-9][0-9]?$ ]] || die "--datanodes takes a number from 1 to 99"
-    shift 2
-  fi
+  local datanodes=1 secure=
+  while :; do
+    case "${1:-}" in
+      --datanodes)
+        datanodes=${2:-}
+        [[ $datanodes =~ ^[1-9][0-9]?$ ]] || die "--datanodes takes a number from 1 to 99"
+        shift 2
+        ;;
+      --secure)
+        secure=1
+        shift
+        ;;
+      *) break ;;
+    esac
+  done
   [ "${1:-}" = "--" ] && shift
-  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--] COMMAND..."
+  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--secure] [--] COMMAND..."
   build
 
   trap 'stop_cluster' EXIT
@@ -182,12 +203,19 @@ run() {
   local control=$workdir/control reply=$workdir/reply log=$workdir/cluster.log
   mkfifo "$control"
   : >"$reply"
-  local archive_option=()
+  local archive_option=() secure_jvm=() secure_args=()
   [ -f "$class_archive" ] && archive_option=("-XX:SharedArchiveFile=$class_archive")
+  # The KDC refreshes the JVM's Kerberos configuration through internals
+  # that Java 17 keeps closed unless told otherwise.
+  if [ -n "$secure" ]; then
+    secure_jvm=(--add-opens=java.security.jgss/sun.security.krb5=ALL-UNNAMED
+      --add-exports=java.security.jgss/sun.security.krb5=ALL-UNNAMED)
+    secure_args=(--secure)
+  fi
   # The JVM's own temporary files (the web servers' unpacked pages) go into
   # the work directory, so that they go with it even if the JVM is killed.
-  set_cluster_command "${archive_option[@]}" "-Djava.io.tmpdir=$workdir" -- \
-    --base-dir "$workdir" --datanodes "$datanodes" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
+  set_cluster_command "${archive_option[@]}" "-Djava.io.tmpdir=$workdir" "${secure_jvm[@]}" -- \
+    --base-dir "$workdir" --datanodes "$datanodes" "${secure_args[@]}" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
     "dfs.replication=$datanodes"
   "${cluster_command[@]}" <"$control" >"$reply" 2>"$log" &
   java_pid=$!
@@ -208,7 +236,17 @@ run() {
     fi
     sleep 0.2
   done
-  echo "cluster.sh: HDFS ready on 127.0.0.1:$port after $((SECONDS - started)) s" >&2
+  local host=127.0.0.1 superuser secure_env=()
+  superuser=$(id -un)
+  if [ -n "$secure" ]; then
+    # The name the certificate and the HTTP service principal carry.
+    host=localhost
+    superuser=$(reply_value HDFS_SUPERUSER)
+    secure_env=(VRB_HDFS_SECURE=1 "VRB_HDFS_KRB5_CONF=$(reply_value HDFS_KRB5_CONF)"
+      "VRB_HDFS_KEYTAB=$(reply_value HDFS_KEYTAB)" "VRB_HDFS_PRINCIPAL=$(reply_value HDFS_PRINCIPAL)"
+      "VRB_HDFS_CA_FILE=$(reply_value HDFS_CA_FILE)")
+  fi
+  echo "cluster.sh: HDFS ready on $host:$port after $((SECONDS - started)) s" >&2
 
   local status=0
   # COMMAND runs in the background so that a signal to this script is acted
@@ -219,7 +257,7 @@ run() {
   # behind would keep the cluster alive.
   (
     trap - INT QUIT
-    export VRB_HDFS_HTTP=127.0.0.1:$port VRB_HDFS_SUPERUSER="$(id -un)" \
+    export VRB_HDFS_HTTP=$host:$port VRB_HDFS_SUPERUSER="$superuser" "${secure_env[@]}" \
       VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit VRB_HDFS_DATANODES=$datanodes \
       VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log
     exec setsid "$@"
@@ -268,5 +306,5 @@ case "${1:-}" in
     shift
     ctl "$@"
     ;;
-  *) die "usage: cluster.sh build | run [--datanodes N] [--] COMMAND... | ctl COMMAND..." ;;
+  *) die "usage: cluster.sh build | run [--datanodes N] [--secure] [--] COMMAND... | ctl COMMAND..." ;;
 esac

@@ -12,7 +12,12 @@
 //   user=NAME          act as this user (without it the server's default user)
 //   buffersize=N       block size for the file's buffer, 1 to 2147483647
 //   delegation=TOKEN   a delegation token; never shown in messages
-//   ssl=true|false     https instead of http (default false)
+//   ssl=true|false     https instead of http (default false); certificates
+//                      are always verified
+//   auth=kerberos|simple   kerberos: NameNode requests authenticate with
+//                      SPNEGO from the default credential cache
+//   cafile=PATH        PEM file of the CAs that verify https (needs ssl=true)
+//   capath=DIR         hashed directory of such CAs (needs ssl=true)
 //   proxy=URL          send every request through this proxy
 //                      (http://HOST:PORT, https://, socks4://, socks4a://,
 //                      socks5:// or socks5h://); without it no proxy is
@@ -40,7 +45,7 @@ public:
     virtual VrbString nameNodeBase() const = 0;
     // 19: true when the URI can name a file system: valid URI syntax, a
     //     host, no user information, no fragment, and valid "ssl",
-    //     "buffersize" and "proxy" values.
+    //     "buffersize", "proxy", "auth", "cafile" and "capath" values.
     //     False with a message (the URI masked) in *error.
     virtual bool validate(VrbString* error) const = 0;
     // 20: the whole URI as text with every delegation token replaced by

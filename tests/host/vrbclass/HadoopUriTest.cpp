@@ -71,6 +71,35 @@ TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) 
     EXPECT_EQ(str(masked->maskedText()), "hadoop://nn/f?delegation=***&user=bob&delegation=***#x");
 }
 
+TEST(HadoopUri, SecurityParametersAreCheckedWithTheirReason) {
+    struct Case {
+        const char* query;
+        const char* reason;   // empty: valid
+    };
+    for (const Case& c : {
+             Case{"auth=kerberos", ""},
+             Case{"auth=simple&user=bob", ""},
+             Case{"auth=Kerberos", ""},
+             Case{"auth=negotiate", "auth must be kerberos or simple"},
+             Case{"auth=", "auth must be kerberos or simple"},
+             Case{"ssl=true&cafile=/etc/cluster/ca.pem&auth=kerberos", ""},
+             Case{"ssl=true&capath=/etc/ssl/certs", ""},
+             Case{"ssl=true&cafile=", "cafile and capath must name a file or a directory"},
+             Case{"ssl=true&capath=", "cafile and capath must name a file or a directory"},
+             Case{"cafile=/etc/cluster/ca.pem", "cafile and capath verify https servers: add ssl=true"},
+             Case{"ssl=false&capath=/etc/ssl/certs", "cafile and capath verify https servers: add ssl=true"},
+         }) {
+        std::string text = std::string("hadoop://nn:9871/f?") + c.query;
+        HadoopUriPtr uri = parse(text.c_str());
+        ASSERT_NE(uri, nullptr) << text;
+        VrbString error;
+        EXPECT_EQ(uri->validate(&error), *c.reason == '\0') << text;
+        if (*c.reason) {
+            EXPECT_EQ(str(error), "Invalid hadoop URI " + text + ": " + c.reason);
+        }
+    }
+}
+
 TEST(HadoopUri, TextsThatBreakTheGrammarAreHadoopUrisRefusedWithTheReason) {
     struct Case {
         const char* text;

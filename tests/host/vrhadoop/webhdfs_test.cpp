@@ -265,8 +265,9 @@ TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
         return reply;
     });
     EXPECT_FALSE(open(session, "/kerberos", 1, &error));
-    EXPECT_EQ(error, "Cannot open file /kerberos: The cluster requires Kerberos (SPNEGO) authentication, which this "
-                     "library does not offer; pass a delegation token (delegation=TOKEN in the URI)");
+    EXPECT_EQ(error, "Cannot open file /kerberos: The cluster requires Kerberos (SPNEGO) authentication: add "
+                     "auth=kerberos to the URI (with a ticket from kinit), or pass a delegation token "
+                     "(delegation=TOKEN)");
     EXPECT_FALSE(open(session, "/basic", 1, &error));
     EXPECT_EQ(error, "Cannot open file /basic: The server requires authentication (HTTP status 401 from http://" +
                          hdfs.authority() + ")");
@@ -605,6 +606,52 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
 }
 
+// A Kerberos cluster hands out a token of its own in the redirect for the
+// DataNode step; the DataNode's words may quote it. And a challenge that
+// finds no ticket on this side says so and names the cache looked in.
+TEST_F(WebHdfs, KerberosClustersTokensNeverShowAndAMissingTicketIsNamed) {
+    hdfs.addFile("/f", "data");
+    hdfs.setIntercept([this](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode/", 0) == 0) {
+            return remoteException(403, "InvalidToken", "token " + request.query.at("delegation") + " is expired");
+        }
+        if (request.query.count("op") && request.query.at("op") == "OPEN") {
+            return HttpReply::redirect("http://" + hdfs.authority() + "/datanode" + request.target +
+                                       "&delegation=ISSUED%2DTOKEN");
+        }
+        if (request.path.find("/kerberos") != std::string::npos) {
+            HttpReply reply = HttpReply::json(401, "<html>Authentication required</html>");
+            reply.headers.emplace_back("WWW-Authenticate", "Negotiate");
+            return reply;
+        }
+        return std::nullopt;
+    });
+    const char* cache = "FILE:/nonexistent/vrb-test-cache";
+    const char* saved = std::getenv("KRB5CCNAME");
+    std::string savedCache = saved ? saved : "";
+    ::setenv("KRB5CCNAME", cache, 1);
+    Session session(hdfs.uri("/", "auth=kerberos"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/f", 1, &error);
+    ASSERT_TRUE(file) << error;
+    char* piece = nullptr;
+    VrbString message;
+    EXPECT_EQ(file->read(0, &piece, 100, &message), -1);
+    EXPECT_EQ(text(message), "Cannot read file /f at byte 0: The delegation token is not valid (expired or "
+                             "cancelled) (InvalidToken: token *** is expired)");
+
+    EXPECT_FALSE(open(session, "/kerberos", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /kerberos: Kerberos authentication with http://" + hdfs.authority() +
+                         " failed: no usable Kerberos ticket (run kinit): No Kerberos credentials available "
+                         "(default cache: " + std::string(cache) + ")");
+    if (saved) {
+        ::setenv("KRB5CCNAME", savedCache.c_str(), 1);
+    } else {
+        ::unsetenv("KRB5CCNAME");
+    }
+}
+
 // Numbers a hostile server sends: out of range or negative lengths make
 // no FileStatus, instead of an overflowing conversion or a negative size.
 TEST(FileStatusJson, NumbersOutOfRangeMakeNoStatus) {
@@ -632,7 +679,7 @@ TEST(FileStatusJson, NumbersOutOfRangeMakeNoStatus) {
 // An error body that is no RemoteException shows as its first 200 bytes; a
 // token that this cut splits must not show in part.
 TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
-    vrhadoop::WebHdfsClient client(vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", ""});
+    vrhadoop::WebHdfsClient client(vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", "", "", ""});
     for (std::size_t at : {190u, 195u, 199u, 200u}) {
         for (const char* form : {"SEKRET+TOKEN/1", "SEKRET%2BTOKEN%2F1"}) {
             vrhadoop::HttpOutcome outcome;

@@ -23,7 +23,7 @@ import org.apache.hadoop.util.ShutdownHookManager;
  * An HDFS for tests and benchmarks (one DataNode unless told otherwise),
  * alive as long as its standard input is open.
  *
- * <p>usage: MiniHdfs [--base-dir DIR] [--datanodes N] [KEY=VALUE...]
+ * <p>usage: MiniHdfs [--base-dir DIR] [--datanodes N] [--secure] [KEY=VALUE...]
  *
  * <p>The data directory is a fresh directory inside DIR (or inside the system
  * temporary directory) and is removed at exit. KEY=VALUE pairs override the
@@ -31,12 +31,19 @@ import org.apache.hadoop.util.ShutdownHookManager;
  * {@code HDFS_HTTP_PORT=<port>} once the cluster is up, then one reply per
  * command read from standard input (see {@link CommandProcessor}). Everything
  * else, Hadoop's logging included, goes to standard error.
+ *
+ * <p>With {@code --secure} the cluster takes Kerberos and HTTPS only (see
+ * {@link SecureFixture}); the port is then the NameNode's HTTPS port, and
+ * before it come {@code HDFS_KRB5_CONF=}, {@code HDFS_KEYTAB=},
+ * {@code HDFS_PRINCIPAL=} (the test user's), {@code HDFS_CA_FILE=} and
+ * {@code HDFS_SUPERUSER=} lines.
  */
 public final class MiniHdfs {
     private static final int SHUTDOWN_HOOK_PRIORITY = 100; // before the FileSystem cache closes
 
     private final Path dataRoot;
     private MiniDFSCluster cluster;
+    private SecureFixture security;
     private boolean stopped;
 
     private MiniHdfs(Path dataRoot) {
@@ -54,12 +61,15 @@ public final class MiniHdfs {
 
         Path baseDir = null;
         int dataNodes = 1;
+        boolean secure = false;
         Configuration conf = ClusterSettings.defaults();
         for (int i = 0; i < args.length; i++) {
             if (args[i].equals("--base-dir") && i + 1 < args.length) {
                 baseDir = Paths.get(args[++i]);
             } else if (args[i].equals("--datanodes") && i + 1 < args.length) {
                 dataNodes = Integer.parseInt(args[++i]);
+            } else if (args[i].equals("--secure")) {
+                secure = true;
             } else if (args[i].indexOf('=') > 0) {
                 int eq = args[i].indexOf('=');
                 conf.set(args[i].substring(0, eq), args[i].substring(eq + 1));
@@ -77,6 +87,9 @@ public final class MiniHdfs {
 
         int status = 0;
         try {
+            if (secure) {
+                hdfs.secure(conf, protocol);
+            }
             int port = hdfs.start(conf, dataNodes);
             protocol.print("HDFS_HTTP_PORT=" + port + "\n");
             protocol.flush();
@@ -95,6 +108,16 @@ public final class MiniHdfs {
         System.exit(status);
     }
 
+    private void secure(Configuration conf, PrintStream protocol) throws Exception {
+        security = SecureFixture.start(dataRoot.resolve("security"));
+        security.configure(conf);
+        protocol.print("HDFS_KRB5_CONF=" + security.krb5Conf() + "\n"
+                + "HDFS_KEYTAB=" + security.userKeytab() + "\n"
+                + "HDFS_PRINCIPAL=" + security.userPrincipal() + "\n"
+                + "HDFS_CA_FILE=" + security.caPem() + "\n"
+                + "HDFS_SUPERUSER=" + UserGroupInformation.getCurrentUser().getShortUserName() + "\n");
+    }
+
     private int start(Configuration conf, int dataNodes) throws IOException {
         conf.set(MiniDFSCluster.HDFS_MINIDFS_BASEDIR, dataRoot.resolve("dfs").toString());
         long started = System.nanoTime();
@@ -107,7 +130,9 @@ public final class MiniHdfs {
         cluster.waitActive();
         String superuser = UserGroupInformation.getCurrentUser().getShortUserName();
         ClusterSettings.prepareNamespace(cluster.getFileSystem(), superuser);
-        int port = cluster.getNameNode().getHttpAddress().getPort();
+        int port = security == null
+                ? cluster.getNameNode().getHttpAddress().getPort()
+                : cluster.getNameNode().getHttpsAddress().getPort();
         System.err.printf("MiniHdfs: up in %.1f s, HTTP port %d, superuser %s, data in %s%n",
                 (System.nanoTime() - started) / 1e9, port, superuser, dataRoot);
         return port;
@@ -125,6 +150,9 @@ public final class MiniHdfs {
             } catch (Throwable failure) {
                 System.err.println("MiniHdfs: shutdown: " + failure);
             }
+        }
+        if (security != null) {
+            security.stop();
         }
         try (Stream<Path> tree = Files.walk(dataRoot)) {
             tree.sorted(Comparator.reverseOrder()).forEach(path -> path.toFile().delete());
