@@ -26,20 +26,6 @@ TimeZone::~TimeZone() {
     tzset();
 }
 
-LoadedModule::LoadedModule(const char* path) {
-    module_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (!module_) {
-        error_ = dlerror();
-        return;
-    }
-    entry_ = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module_, VRB_IO_INITIALIZE_NAME));
-    if (!entry_) error_ = dlerror();
-}
-
-LoadedModule::~LoadedModule() {
-    if (module_) dlclose(module_);
-}
-
 std::string canonicalPath(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();

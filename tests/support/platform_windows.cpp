@@ -49,25 +49,6 @@ TimeZone::~TimeZone() {
     _tzset();
 }
 
-LoadedModule::LoadedModule(const char* path) {
-    HMODULE module = LoadLibraryW(wide(path).c_str());
-    if (!module) {
-        error_ = systemErrorText(static_cast<int>(GetLastError()));
-        return;
-    }
-    module_ = module;
-    FARPROC entry = GetProcAddress(module, VRB_IO_INITIALIZE_NAME);
-    if (!entry) {
-        error_ = systemErrorText(static_cast<int>(GetLastError()));
-        return;
-    }
-    entry_ = reinterpret_cast<VrbIOInitializeFunction>(reinterpret_cast<void*>(entry));
-}
-
-LoadedModule::~LoadedModule() {
-    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
-}
-
 std::string canonicalPath(const std::string& path) {
     std::error_code error;
     std::filesystem::path resolved = std::filesystem::canonical(vrbtest::fsPath(path), error);

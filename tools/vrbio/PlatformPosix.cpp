@@ -3,14 +3,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include <dlfcn.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vrbio {
-
-const char* const kModuleRelativePath = "../lib/libvrbaseio.so";
 
 bool commandArguments(int argc, char** argv, std::vector<std::string>* arguments) {
     arguments->assign(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -18,30 +15,6 @@ bool commandArguments(int argc, char** argv, std::vector<std::string>* arguments
 }
 
 void prepareStandardStreams() {}
-
-std::string executableDirectory() {
-    char path[PATH_MAX + 1];
-    ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) return ".";
-    if (slash == path) return "/";
-    return std::string(path, static_cast<std::size_t>(slash - path));
-}
-
-void* loadSharedModule(const std::string& path, std::string* error) {
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        const char* reason = dlerror();
-        *error = reason != nullptr ? reason : "unknown reason";
-    }
-    return module;
-}
-
-void* findModuleSymbol(void* module, const char* name) { return dlsym(module, name); }
-
-void unloadSharedModule(void* module) { dlclose(module); }
 
 bool writeAll(int descriptor, const char* data, std::size_t length, std::string* error) {
     while (length > 0) {

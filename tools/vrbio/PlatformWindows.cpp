@@ -12,23 +12,7 @@
 
 namespace vrbio {
 
-// A DLL is a run-time artefact and lands next to the executable.
-const char* const kModuleRelativePath = "vrbaseio.dll";
-
 namespace {
-
-std::string utf8(const wchar_t* wide, int units);
-
-std::string systemMessage(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = length > 0 ? utf8(text, static_cast<int>(length)) : "error " + std::to_string(code);
-    if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-    return message;
-}
 
 std::string utf8(const wchar_t* wide, int units) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, nullptr, 0, nullptr, nullptr);
@@ -72,32 +56,6 @@ void prepareStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
-
-std::string executableDirectory() {
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return ".";
-        if (length < path.size()) {
-            std::string full = utf8(path.data(), static_cast<int>(length));
-            std::size_t separator = full.find_last_of("\\/");
-            return separator == std::string::npos ? "." : full.substr(0, separator);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-void* loadSharedModule(const std::string& path, std::string* error) {
-    HMODULE module = LoadLibraryW(wide(path).c_str());
-    if (module == nullptr) *error = systemMessage(GetLastError());
-    return reinterpret_cast<void*>(module);
-}
-
-void* findModuleSymbol(void* module, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
-}
-
-void unloadSharedModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
 bool writeAll(int descriptor, const char* data, std::size_t length, std::string* error) {
     while (length > 0) {
