@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ libgtest-dev python3)
 packages+=(icu-devtools)
 # The Hadoop access library, and the local HDFS cluster its tests run against.
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
+# The host SDK's checks: pkg-config, and dpkg-shlibdeps for cpack's Debian package.
+packages+=(pkg-config dpkg-dev)
 packages+=("$@")
 
 present() {
@@ -23,6 +25,7 @@ present() {
       [ "$(javac -version 2>&1 | sed -E 's/^javac ([0-9]+).*/\1/')" -ge 17 ] 2>/dev/null ;;
     maven) command -v mvn >/dev/null ;;
     curl) command -v curl >/dev/null ;;
+    pkg-config) command -v pkg-config >/dev/null ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;
   esac
 }
