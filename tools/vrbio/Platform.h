@@ -1,5 +1,5 @@
 // What vrbio needs of the operating system, kept apart from the commands:
-// PlatformPosix.cpp and PlatformWindows.cpp implement it.
+// Platform.cpp implements it with its half from Unix/ or Windows/.
 #pragma once
 
 #include <cstddef>
