@@ -22,7 +22,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    VrbIO* service_ = nullptr;   // owned; destroyed before the module's objects' users end
+    VrbIO* service_ = nullptr;   // owned; the commands destroy what it handed out first
     std::string path_;
 };
 
