@@ -1,5 +1,6 @@
 # Cross-build for 64-bit Windows with MinGW-w64 (posix thread model, which
-# std::mutex and GoogleTest need); tests run under Wine.
+# std::mutex and GoogleTest need); tests run under Wine. There is no libcurl
+# for it: configure with -DVRB_HADOOP=OFF (scripts/build-windows.sh does).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

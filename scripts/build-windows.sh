@@ -24,5 +24,5 @@ if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON
+  -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON -DVRB_HADOOP=OFF
 cmake --build "$build" -j2

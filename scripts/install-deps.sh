@@ -12,6 +12,8 @@ packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven cu
 # Kerberos: GSS-API for the access library's reasons when a ticket is
 # missing; kinit and openssl for the tests against the secured cluster.
 packages+=(libkrb5-dev krb5-user openssl)
+# The host SDK's checks: pkg-config, and dpkg-shlibdeps for cpack's Debian package.
+packages+=(pkg-config dpkg-dev)
 packages+=("$@")
 
 present() {
@@ -27,6 +29,7 @@ present() {
     maven) command -v mvn >/dev/null ;;
     curl) command -v curl >/dev/null ;;
     openssl) command -v openssl >/dev/null ;;
+    pkg-config) command -v pkg-config >/dev/null ;;
     *) dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' ;;
   esac
 }

@@ -3,7 +3,9 @@
 # build in build/ and an AddressSanitizer + UndefinedBehaviorSanitizer build
 # in build-asan/ (VRB_BUILD_DIR names another pair: DIR and DIR-asan); then
 # cross-builds for Windows into build-windows/ and runs the suite under Wine
-# (scripts/test-windows.sh; VRB_SKIP_WINDOWS=1 leaves it out).
+# (scripts/test-windows.sh; VRB_SKIP_WINDOWS=1 leaves it out). Between the
+# two, the Debian package is installed, used and removed again
+# (scripts/check-host-sdk.sh --deb-install).
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +37,13 @@ status=0
 [ -z "${hdfs_failed:-}" ] || status=1
 suite "$build" || status=1
 suite "$build-asan" -DVRB_SANITIZE=ON || status=1
+
+# The Debian package installed into this machine with apt-get and removed
+# again (the suites check it unpacked); as root only, VRB_SKIP_DEB_INSTALL=1
+# leaves it out.
+if [ "${VRB_SKIP_DEB_INSTALL:-}" != 1 ] && [ "$(id -u)" = 0 ]; then
+  scripts/check-host-sdk.sh --deb-install "$build" || status=1
+fi
 
 dirs=("$build" "$build-asan")
 if [ "${VRB_SKIP_WINDOWS:-}" != 1 ]; then

@@ -7,7 +7,6 @@
 // Each set gets CR LF lines of its own script with some ASCII, as files from
 // its users hold.
 // Usage: encodings_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N] [--only NAME]
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -27,6 +26,7 @@
 #include "hx/hx_uchar.h"
 #include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
+#include "vrbclass/VrbServiceModule.h"
 
 namespace {
 
@@ -148,10 +148,10 @@ int main(int argc, char** argv) {
         else { std::fprintf(stderr, "unknown option %s\n", argv[i]); return 2; }
     }
     std::filesystem::create_directories(options.dir);
-    void* module = dlopen(options.module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) { std::fprintf(stderr, "cannot load %s: %s\n", options.module.c_str(), dlerror()); return 1; }
-    auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module, VRB_IO_INITIALIZE_NAME));
-    VrbIO* service = initialize ? initialize() : nullptr;
+    VrbString reason;
+    VrbIOInitializeFunction initialize = vrbFindServiceModule(options.module.c_str(), nullptr, &reason);
+    if (!initialize) { std::fprintf(stderr, "%s\n", reason.asCstr()); return 1; }
+    VrbIO* service = initialize();
     if (!service) { std::fprintf(stderr, "no service\n"); return 1; }
 
     std::printf("%ld MiB of CR LF lines per set, processor time of the best of %d; ratios are iconv's time over ours\n",

@@ -3,7 +3,6 @@
 // client in the test cluster's JVM, in one run on the same cluster.
 // Run under tests/hdfs/cluster.sh run (bench/hdfs/run.sh does that).
 // Usage: hdfs_bench [--size-mib N] [--runs N] [--module PATH]
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "vrbaseio/VrbIO.h"
+#include "vrbclass/VrbServiceModule.h"
 
 namespace {
 
@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
     std::ofstream(local, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
     const double megabytes = static_cast<double>(text.size()) / 1e6;
 
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) { std::fprintf(stderr, "%s\n", dlerror()); return 1; }
-    auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(handle, VRB_IO_INITIALIZE_NAME));
+    VrbString reason;
+    VrbIOInitializeFunction initialize = vrbFindServiceModule(module.c_str(), nullptr, &reason);
+    if (!initialize) { std::fprintf(stderr, "%s\n", reason.asCstr()); return 1; }
     VrbIO* io = initialize();
 
     const std::string base = std::string("http://") + http + "/webhdfs/v1" + dir;

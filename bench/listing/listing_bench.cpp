@@ -4,7 +4,6 @@
 // repetitions of each.
 //
 // usage: listing_bench [WORK_DIR] [--repeat N] [--module PATH]
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "vrbaseio/VrbIO.h"
+#include "vrbclass/VrbServiceModule.h"
 
 extern char** environ;
 
@@ -177,12 +177,9 @@ int main(int argc, char** argv) {
     const std::string tree = work + "/tree";
     if (!prepareTree(work, tree)) return 1;
 
-    void* library = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto initialize = library ? reinterpret_cast<VrbIOInitializeFunction>(dlsym(library, VRB_IO_INITIALIZE_NAME)) : nullptr;
-    if (!initialize) {
-        std::fprintf(stderr, "cannot load %s: %s\n", module.c_str(), dlerror());
-        return 1;
-    }
+    VrbString reason;
+    VrbIOInitializeFunction initialize = vrbFindServiceModule(module.c_str(), nullptr, &reason);
+    if (!initialize) { std::fprintf(stderr, "%s\n", reason.asCstr()); return 1; }
     VrbIO* io = initialize();
     if (!io) return 1;
 
@@ -205,7 +202,6 @@ int main(int argc, char** argv) {
         if (scandir > 0) bestScandir = std::min(bestScandir, scandir);
     }
     io->destroy();
-    dlclose(library);
 
     std::printf("%d entries, best of %d runs each\n", kEntries, repeat);
     report("module (next, date, isDirectory, fullPath)", bestModule, bestModule);

@@ -6,7 +6,6 @@
 // Times are processor time (user and system) of the best run, each side's
 // own, so that other work on a shared machine does not count.
 // Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N]
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -25,6 +24,7 @@
 
 #include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
+#include "vrbclass/VrbServiceModule.h"
 
 namespace {
 
@@ -111,10 +111,10 @@ int main(int argc, char** argv) {
     const double size8 = static_cast<double>(std::filesystem::file_size(path8));
     const double size16 = static_cast<double>(std::filesystem::file_size(path16));
 
-    void* module = dlopen(options.module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) { std::fprintf(stderr, "cannot load %s: %s\n", options.module.c_str(), dlerror()); return 1; }
-    auto initialize = reinterpret_cast<VrbIOInitializeFunction>(dlsym(module, VRB_IO_INITIALIZE_NAME));
-    VrbIO* service = initialize ? initialize() : nullptr;
+    VrbString reason;
+    VrbIOInitializeFunction initialize = vrbFindServiceModule(options.module.c_str(), nullptr, &reason);
+    if (!initialize) { std::fprintf(stderr, "%s\n", reason.asCstr()); return 1; }
+    VrbIO* service = initialize();
     if (!service) { std::fprintf(stderr, "no service\n"); return 1; }
 
     auto readLines = [&](const std::string& path, int encoding) {

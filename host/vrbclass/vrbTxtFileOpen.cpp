@@ -1,6 +1,6 @@
 #include <atomic>
 
-#include "service_module.h"
+#include "vrbclass/VrbServiceModule.h"
 #include "vrbclass/VrbTxtFile.h"
 #include "vrbclass/vrb_message.h"
 
@@ -17,7 +17,7 @@ std::atomic<VrbIO*> sharedService{nullptr};
 VrbIO* acquireService(const char* path, VrbString* error) noexcept {
     if (VrbIO* service = sharedService.load(std::memory_order_acquire)) return service;
     VrbString reason;
-    VrbIOInitializeFunction entry = vrbservice::findServiceEntry(&reason);
+    VrbIOInitializeFunction entry = vrbFindServiceModule(nullptr, nullptr, &reason);
     if (!entry) {
         *error = vrb_get_message(kLabel, __LINE__, kComponent, 1353, path, reason.asCstr());
         return nullptr;

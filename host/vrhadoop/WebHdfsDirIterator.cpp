@@ -23,19 +23,7 @@ bool hdfsNameBefore(const std::string& a, const std::string& b) {
 }
 
 void assignLocalDate(std::int64_t seconds, VrbDate* date) {
-    std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-#if defined(_WIN32)
-    bool converted = localtime_s(&local, &time) == 0;
-#else
-    bool converted = localtime_r(&time, &local) != nullptr;
-#endif
-    if (converted) {
-        date->assign(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                     0);
-    } else {
-        *date = VrbDate();
-    }
+    if (!vrbLocalDate(seconds, date)) *date = VrbDate();
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include "vrbaseio_file/VrbDirectoryListingImpl.h"
 
 #include <cstddef>
-#include <ctime>
 #include <new>
 
 #include "hx/hx_fio.h"
-#include "local_time.h"
 #include "vrbaseio/VrbIOImpl.h"
 #include "vrbaseio/backends.h"
 #include "vrbaseio/source_labels.h"
@@ -24,15 +22,10 @@ int directoryMode(int listingFlags) {
 }
 
 VrbDate localDate(std::uint32_t timeStamp) {
-    std::tm parts{};
-    bool converted = vrblocaltime::toLocal(timeStamp, &parts);
     VrbDate date;
     // Every unsigned 32-bit time stamp converts; the epoch only stands in
     // should a runtime refuse one.
-    if (converted)
-        date.assign(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, 0);
-    else
-        date.assign(1970, 1, 1, 0, 0, 0, 0);
+    if (!vrbLocalDate(timeStamp, &date)) date.assign(1970, 1, 1, 0, 0, 0, 0);
     return date;
 }
 
@@ -77,7 +70,7 @@ bool VrbDirectoryListingImpl::openListing(VrbString* error) {
     entryPathBuffer[0] = '\0';
 
     // Dates follow the time zone the process has when the listing opens.
-    vrblocaltime::refreshTimeZone();
+    vrbRefreshTimeZone();
     const char* path = directoryPath.asCstr();
     switch (int code = hx_dir_open(path, directoryMode(listingFlags), &dirHandle)) {
         case HX_DIR_OK: return true;

@@ -7,6 +7,7 @@
 #include "vrbaseio/source_labels.h"
 #include "vrbaseio_hadoop/hadoop_connect.h"
 #include "vrbclass/VrHadoopURI.h"
+#include "vrbclass/VrbDate.h"
 #include "vrbclass/vrb_message.h"
 
 namespace {
@@ -28,6 +29,9 @@ VrbDirectoryListing* createHadoopDirectoryListing(VrbIOImpl* owner, VrURI* uri, 
 }
 
 bool VrbHadoopDirectory::open() {
+    // Dates follow the time zone the process has when the listing opens, as
+    // the local listing's do.
+    vrbRefreshTimeZone();
     VrURI* copy = getURIFromURIString(uri->text());
     if (!copy) {
         lastError = VRB_MESSAGE(kLabelHadoop, 29, kUriLabel);

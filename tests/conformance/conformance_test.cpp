@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <set>
@@ -232,6 +233,51 @@ TEST_P(Conformance, ListingFlagsAndAttributes) {
         EXPECT_STREQ("", listing->errorText().asCstr());
         listing->destroy();
         EXPECT_EQ(c.names, names) << "flags " << std::hex << c.flags;
+    }
+}
+
+// The calendar date of `seconds` since 1970 in UTC, worked out by the days
+// from the civil calendar's epoch (no runtime conversion involved).
+VrbDate utcDate(std::int64_t seconds) {
+    std::int64_t days = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    days += 719468;   // from 0000-03-01 to 1970-01-01
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+    const int month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    VrbDate date;
+    date.assign(year, month, day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                static_cast<int>(rest % 60), 0);
+    return date;
+}
+
+TEST_P(Conformance, ListingDatesAreInTheProcesssTimeZone) {
+    backend->makeDirectory("zones");
+    backend->writeBytes("zones/a.txt", "a");
+    struct Zone {
+        const char* name;
+        int offsetSeconds;   // east of UTC, without daylight saving
+    };
+    for (const Zone& zone : {Zone{"UTC0", 0}, Zone{"JST-9", 9 * 3600}, Zone{"EST5", -5 * 3600}}) {
+        SCOPED_TRACE(zone.name);
+        vrbtest::TimeZone inZone(zone.name);
+        VrbString error;
+        VrbDirectoryListing* listing =
+            service()->openDirectory(VrbString(backend->location("zones").c_str(), false), 0, &error);
+        ASSERT_NE(nullptr, listing) << error.asCstr();
+        ASSERT_TRUE(listing->next()) << listing->errorText().asCstr();
+        const std::int64_t stamp = static_cast<unsigned>(listing->timeStamp());
+        EXPECT_EQ(utcDate(stamp + zone.offsetSeconds), listing->date()) << "time stamp " << stamp;
+        listing->destroy();
     }
 }
 

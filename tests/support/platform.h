@@ -32,8 +32,9 @@ private:
 // A module loaded for the life of the object.
 class LoadedModule {
 public:
+    // The module at `path`, through the host class library's loader; it
+    // stays loaded until the process ends.
     explicit LoadedModule(const char* path);
-    ~LoadedModule();
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
 
@@ -42,7 +43,6 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    void* module_ = nullptr;
     VrbIOInitializeFunction entry_ = nullptr;
     std::string error_;
 };

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "vrbclass/VrbServiceModule.h"
+
 namespace {
 
 std::atomic<std::uint64_t> allocations{0};
@@ -105,5 +107,11 @@ void failAllocationAfter(std::uint64_t skip) {
 }
 void clearAllocationFault() { faultCountdown.store(-1); }
 bool allocationFaultFired() { return faultFired.load(); }
+
+LoadedModule::LoadedModule(const char* path) {
+    VrbString reason;
+    entry_ = vrbFindServiceModule(path, nullptr, &reason);
+    if (!entry_) error_ = reason.asCstr();
+}
 
 }  // namespace vrbtest

@@ -76,9 +76,11 @@ int printHelp() {
                "ENC is an encoding name or alias, or a numeric id (vrbio encodings lists\n"
                "them); names are matched without regard to case.\n"
                "\"--\" ends the options; vrbio help COMMAND describes one command.\n\n"
+               "vrbio --version shows the release and the module that loads.\n\n"
                "Environment:\n"
-               "  VRBIO_MODULE    the I/O module to load (default: ../lib/libvrbaseio.so\n"
-               "                  from the directory that holds vrbio)\n\n"
+               "  VRBASEIO_MODULE the I/O module to load (default: the module beside\n"
+               "                  vrbio, then in ../lib from there, then the system's\n"
+               "                  search by name)\n\n"
                "Exit status: 0 success, 1 failure (the reason on standard error),\n"
                "2 usage error.\n",
                stdout);

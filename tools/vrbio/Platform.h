@@ -1,5 +1,5 @@
 // What vrbio needs of the operating system, kept apart from the commands:
-// PlatformPosix.cpp and PlatformWindows.cpp implement it.
+// Platform.cpp implements it with its half from Unix/ or Windows/.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +8,6 @@
 
 namespace vrbio {
 
-// The module's file name relative to the directory that holds vrbio.
-extern const char* const kModuleRelativePath;
-
 // The program's arguments after its name, in UTF-8 (Windows hands them
 // over in UTF-16; the ANSI code page cannot hold every file name). False
 // when they cannot be had.
@@ -18,14 +15,6 @@ bool commandArguments(int argc, char** argv, std::vector<std::string>* arguments
 // Standard output and standard error carry bytes unchanged, so that vrbio
 // writes the same bytes everywhere.
 void prepareStandardStreams();
-
-// The directory of the running executable, or "." when it cannot be told.
-std::string executableDirectory();
-
-// A loaded shared module: null on failure, with the system's reason in *error.
-void* loadSharedModule(const std::string& path, std::string* error);
-void* findModuleSymbol(void* module, const char* name);
-void unloadSharedModule(void* module);
 
 // Writes every byte to the descriptor, retrying after interruptions and
 // partial writes. False with the system's reason in *error.

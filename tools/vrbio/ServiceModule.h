@@ -1,4 +1,5 @@
-// The I/O module loaded at run time and the one service vrbio takes from it.
+// The one service vrbio takes from the I/O module, found by the host class
+// library's search (vrbclass/VrbServiceModule.h).
 #pragma once
 
 #include <string>
@@ -7,10 +8,6 @@
 
 namespace vrbio {
 
-// Environment variable that names the module to load instead of the one
-// installed beside vrbio.
-inline constexpr const char* kModuleVariable = "VRBIO_MODULE";
-
 class ServiceModule {
 public:
     ServiceModule() = default;
@@ -18,17 +15,15 @@ public:
     ServiceModule(const ServiceModule&) = delete;
     ServiceModule& operator=(const ServiceModule&) = delete;
 
-    // Loads the module, finds its entry point and creates the service.
-    // False with the reason in *error.
+    // Finds the module and creates the service. False with the reason in *error.
     bool load(std::string* error);
     VrbIO* service() const { return service_; }
-
-    // Where load() looks: $VRBIO_MODULE, else beside the executable.
-    static std::string modulePath();
+    // The file the module was loaded from; empty when the system cannot tell.
+    const std::string& path() const { return path_; }
 
 private:
-    void* module_ = nullptr;
-    VrbIO* service_ = nullptr;
+    VrbIO* service_ = nullptr;   // owned; the commands destroy what it handed out first
+    std::string path_;
 };
 
 }  // namespace vrbio

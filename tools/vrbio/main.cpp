@@ -21,6 +21,7 @@ int dispatch(int argc, char** argv) {
         if (count == 1) return vrbio::printCommandHelp(arguments[0]);
         return vrbio::usageError("help", "unexpected operand '" + std::string(arguments[1]) + "'");
     }
+    if (std::strcmp(command, "--version") == 0) return vrbio::runVersion(count, arguments);
     if (std::strcmp(command, "encodings") == 0) return vrbio::runEncodings(count, arguments);
     if (std::strcmp(command, "cat") == 0) return vrbio::runCat(count, arguments);
     if (std::strcmp(command, "convert") == 0) return vrbio::runConvert(count, arguments);

@@ -8,6 +8,7 @@ import errno
 import os
 import pty
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -117,7 +118,7 @@ class UsageTests(VrbioCase):
         texts = [self.assertSucceeds(run(form)) for form in ("--help", "-h", "help")]
         self.assertEqual(texts[0], texts[1])
         self.assertEqual(texts[0], texts[2])
-        for word in (b"encodings", b"cat", b"convert", b"ls", b"VRBIO_MODULE", b"Exit status"):
+        for word in (b"encodings", b"cat", b"convert", b"ls", b"VRBASEIO_MODULE", b"Exit status"):
             self.assertIn(word, texts[0])
 
     def test_command_help(self):
@@ -154,18 +155,39 @@ class UsageTests(VrbioCase):
                 self.assertUsageError(run(*args), *mentions)
 
     def test_usage_errors_come_before_the_module_is_loaded(self):
-        self.assertUsageError(run("cat", "--bogus", "a", env={"VRBIO_MODULE": self.path("none.so")}), "--bogus")
+        self.assertUsageError(run("cat", "--bogus", "a", env={"VRBASEIO_MODULE": self.path("none.so")}), "--bogus")
 
     def test_missing_module_is_a_failure_with_the_path(self):
         module = self.path("none.so")
         for args in (["cat", "a"], ["ls", "."], ["convert", "a", "b"]):
-            stderr = self.assertFails(run(*args, env={"VRBIO_MODULE": module}))
+            stderr = self.assertFails(run(*args, env={"VRBASEIO_MODULE": module}))
             self.assertIn(module, stderr)
 
     def test_a_module_without_the_entry_point_is_refused(self):
         system_library = "kernel32.dll" if WINDOWS else "libc.so.6"
-        stderr = self.assertFails(run("cat", "a", env={"VRBIO_MODULE": system_library}))
+        stderr = self.assertFails(run("cat", "a", env={"VRBASEIO_MODULE": system_library}))
         self.assertIn("VrbIOInitialize", stderr)
+
+    def test_version_shows_the_release_and_the_module_that_loads(self):
+        lines = self.assertSucceeds(run("--version")).decode().splitlines()
+        self.assertRegex(lines[0], r"^vrbio \d+\.\d+\.\d+$")
+        self.assertEqual(len(lines), 2, lines)
+        self.assertTrue(lines[1].startswith("module "), lines)
+        if WINDOWS:
+            self.assertTrue(lines[1].lower().endswith("vrbaseio.dll"), lines)
+            return
+        built = os.environ["VRBIO_BUILT_MODULE"]
+        self.assertEqual(os.path.realpath(lines[1][len("module "):]), os.path.realpath(built))
+        # A module named in the environment is the one that loads, and when
+        # it cannot, nothing else does.
+        copy = self.path("copy-of-the-module.so")
+        shutil.copy(built, copy)
+        lines = self.assertSucceeds(run("--version", env={"VRBASEIO_MODULE": copy})).decode().splitlines()
+        self.assertEqual(lines[1], "module " + os.path.realpath(copy))
+        missing = self.path("none.so")
+        result = run("--version", env={"VRBASEIO_MODULE": missing})
+        self.assertIn(missing, self.assertFails(result))
+        self.assertRegex(result.stdout.decode(), r"^vrbio \d+\.\d+\.\d+\n$")
 
     def test_double_dash_ends_the_options(self):
         self.write("--text", b"x\r\n")
@@ -205,7 +227,7 @@ class EncodingsTests(VrbioCase):
         self.assertGreater(len(rows), 8)
 
     def test_needs_no_module(self):
-        self.table(env={"VRBIO_MODULE": self.path("none.so")})
+        self.table(env={"VRBASEIO_MODULE": self.path("none.so")})
 
     def test_every_name_and_alias_converts_and_cats(self):
         """Each set's text written through every one of its names, compared

@@ -1,4 +1,4 @@
-// Builds without the Hadoop access library: the factories refuse every
+// The Hadoop backend of a build with VRB_HADOOP=OFF: the factories refuse every
 // location with a clear message rather than pretending to open anything.
 // The message names the path only, since the URI's query may hold a token.
 #include "vrbaseio/backends.h"

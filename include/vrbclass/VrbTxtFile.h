@@ -78,6 +78,8 @@ protected:
 };
 
 // Opens a text file by location (plain path, "file" or "hadoop" URI) through
-// an I/O service that is loaded once and kept for the life of the process.
-// Null on failure with the reason in *error.
+// an I/O service that is loaded once (vrbFindServiceModule's search rule,
+// vrbclass/VrbServiceModule.h) and kept for the life of the process.
+// Arguments as VrbIO::openTextFile's. Null on failure with the reason in
+// *error (which may be null); the caller ends the file with destroy().
 VrbTxtFile* vrbTxtFileOpen(const char* path, VrbTxtFileOpenMode mode, int encoding, int flags, VrbString* error);

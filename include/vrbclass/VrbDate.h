@@ -1,6 +1,8 @@
 // Calendar date and time of the host class library.
 #pragma once
 
+#include <cstdint>
+
 class VrbDate {
 public:
     VrbDate() noexcept = default;
@@ -26,3 +28,11 @@ public:
 private:
     int year_ = 0, month_ = 0, day_ = 0, hour_ = 0, minute_ = 0, second_ = 0, fraction_ = 0;
 };
+
+// `seconds` since 1970-01-01 00:00 UTC as the local date and time of the
+// process's time zone (localtime_r; _localtime64_s on Windows). False, with
+// *date unchanged, when the runtime refuses the value.
+bool vrbLocalDate(std::int64_t seconds, VrbDate* date) noexcept;
+// Takes up the time zone the process has now (TZ, or the system's zone)
+// for the vrbLocalDate calls that follow.
+void vrbRefreshTimeZone() noexcept;

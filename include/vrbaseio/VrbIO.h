@@ -10,6 +10,17 @@
 // beginning "hadoop:" is taken as a hadoop URI. Other schemes are refused.
 // The service keeps no state of its own and must outlive every object it
 // hands out; each object ends through its own destroy().
+//
+// Memory across the interface: objects are made by the module and freed
+// only by their destroy(), never by delete. Text a read hands out belongs
+// to its file. VrbString values cross by value, so a buffer the module
+// allocated (errorText(), name(), a message written into *error) is freed
+// by the host's VrbString code and the other way round: host and module
+// must share one heap, which holds when both are built with the same
+// toolchain (Linux: the process's libstdc++; Windows: MinGW-w64 against
+// msvcrt.dll). A string may refer to the module's constant data, so the
+// module must stay loaded while the host keeps strings from it (the
+// loader of vrbclass/VrbServiceModule.h never unloads it).
 class VrbIO {
 public:
     // 1: a listing of the directory at `location`, positioned before its

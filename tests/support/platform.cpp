@@ -1,0 +1,7 @@
+#include "support/platform.h"
+
+#if defined(_WIN32)
+#include "Windows/platform.inc"
+#else
+#include "Unix/platform.inc"
+#endif
