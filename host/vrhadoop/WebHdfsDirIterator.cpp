@@ -120,7 +120,7 @@ bool WebHdfsDirIterator::next(VrbString* name, std::int64_t* extraValue, VrbDate
             *timeStamp = seconds > INT_MAX ? INT_MAX : seconds < INT_MIN ? INT_MIN : static_cast<int>(seconds);
         }
         if (isDirectory) *isDirectory = entry.isDirectory;
-        if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, client_.endpoint().user);
+        if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, client_.endpoint().effectiveUser());
         return true;
     });
 }

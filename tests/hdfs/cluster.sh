@@ -4,18 +4,24 @@
 #
 #   cluster.sh build                 build the Java program and its class path
 #                                    (quick when up to date)
-#   cluster.sh run [--datanodes N] [--] COMMAND...
+#   cluster.sh run [--datanodes N] [--ha] [--] COMMAND...
 #                                    start a cluster, run COMMAND with the
 #                                    variables below, stop the cluster; exits
-#                                    with COMMAND's status
+#                                    with COMMAND's status. --ha: two
+#                                    NameNodes, the first on standby, the
+#                                    second active (and two DataNodes unless
+#                                    --datanodes says otherwise)
 #   cluster.sh ctl COMMAND...        send one command (write, read, md5,
-#                                    delete, datanodes, stopdatanode, ping)
+#                                    delete, datanodes, stopdatanode,
+#                                    failover, ping)
 #                                    to the cluster that `run`
 #                                    started; prints the reply without "OK",
 #                                    exits 1 on ERR
 #
 # COMMAND sees:
 #   VRB_HDFS_HTTP        127.0.0.1:PORT, the NameNode's HTTP (WebHDFS) address
+#                        (with --ha the first NameNode's: the standby)
+#   VRB_HDFS_NAMENODES   every NameNode's HTTP address, separated by ","
 #   VRB_HDFS_SUPERUSER   the user name with HDFS superuser rights
 #   VRB_HDFS_BLOCK_SIZE  the block size in bytes
 #   VRB_HDFS_LS_LIMIT    entries per listing page
@@ -165,14 +171,26 @@ show_log_tail() {
 }
 
 run() {
-  local datanodes=1
-  if [ "${1:-}" = "--datanodes" ]; then
-    datanodes=${2:-}
-    [[ $datanodes =~ ^[1-9][0-9]?$ ]] || die "--datanodes takes a number from 1 to 99"
-    shift 2
-  fi
+  local datanodes= ha=()
+  while :; do
+    case "${1:-}" in
+      --datanodes)
+        datanodes=${2:-}
+        [[ $datanodes =~ ^[1-9][0-9]?$ ]] || die "--datanodes takes a number from 1 to 99"
+        shift 2
+        ;;
+      --ha)
+        ha=(--ha)
+        shift
+        ;;
+      *) break ;;
+    esac
+  done
+  # An HA cluster has two DataNodes unless told otherwise, so that a read
+  # may lose one.
+  [ -n "$datanodes" ] || datanodes=$(( ${#ha[@]} ? 2 : 1 ))
   [ "${1:-}" = "--" ] && shift
-  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--] COMMAND..."
+  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--ha] [--] COMMAND..."
   build
 
   trap 'stop_cluster' EXIT
@@ -187,7 +205,7 @@ run() {
   # The JVM's own temporary files (the web servers' unpacked pages) go into
   # the work directory, so that they go with it even if the JVM is killed.
   set_cluster_command "${archive_option[@]}" "-Djava.io.tmpdir=$workdir" -- \
-    --base-dir "$workdir" --datanodes "$datanodes" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
+    --base-dir "$workdir" --datanodes "$datanodes" "${ha[@]}" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
     "dfs.replication=$datanodes"
   "${cluster_command[@]}" <"$control" >"$reply" 2>"$log" &
   java_pid=$!
@@ -208,7 +226,9 @@ run() {
     fi
     sleep 0.2
   done
-  echo "cluster.sh: HDFS ready on 127.0.0.1:$port after $((SECONDS - started)) s" >&2
+  local namenodes
+  namenodes=$(sed -n 's/^HDFS_NAMENODE_HTTP_PORTS=\([0-9,]*\)$/\1/p' "$reply" | sed 's/\([0-9][0-9]*\)/127.0.0.1:\1/g')
+  echo "cluster.sh: HDFS ready on 127.0.0.1:$port after $((SECONDS - started)) s${ha:+ (NameNodes $namenodes)}" >&2
 
   local status=0
   # COMMAND runs in the background so that a signal to this script is acted
@@ -221,7 +241,7 @@ run() {
     trap - INT QUIT
     export VRB_HDFS_HTTP=127.0.0.1:$port VRB_HDFS_SUPERUSER="$(id -un)" \
       VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit VRB_HDFS_DATANODES=$datanodes \
-      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log
+      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log VRB_HDFS_NAMENODES=$namenodes
     exec setsid "$@"
   ) <&0 {control_fd}>&- &
   command_pid=$!
@@ -268,5 +288,5 @@ case "${1:-}" in
     shift
     ctl "$@"
     ;;
-  *) die "usage: cluster.sh build | run [--datanodes N] [--] COMMAND... | ctl COMMAND..." ;;
+  *) die "usage: cluster.sh build | run [--datanodes N] [--ha] [--] COMMAND... | ctl COMMAND..." ;;
 esac
