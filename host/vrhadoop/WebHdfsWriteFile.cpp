@@ -44,6 +44,11 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
         }
     }
     file->startLength_ = file->length_ = appending ? entry.length : 0;
+    // While the file was another client's, it may have grown.
+    if (appending && file->leaseRefusals_ > 0 && !file->takeStartLength(0, &failure)) {
+        *message = action + failure.text();
+        return nullptr;
+    }
     return file.release();
 }
 
@@ -77,9 +82,20 @@ bool WebHdfsWriteFile::awaitLease(Failure* failure) {
     return true;
 }
 
-bool WebHdfsWriteFile::resendAfterLease(Failure* failure) {
+bool WebHdfsWriteFile::takeStartLength(std::size_t pending, Failure* failure) {
+    WebHdfsEntry entry;
+    if (!client_.status(path_, &entry, failure)) return false;
+    startLength_ = entry.length;
+    length_ = startLength_ + static_cast<std::int64_t>(replay_.size() - pending);
+    return true;
+}
+
+bool WebHdfsWriteFile::resendAfterLease(std::size_t pending, Failure* failure) {
     while (replayable_ && awaitLease(failure)) {
         if (!beginUpload(failure)) continue;
+        // An append goes after whatever the other client left; nothing of
+        // this upload is written before its bytes are sent below.
+        if (op_ == "APPEND" && !takeStartLength(pending, failure)) return false;
         HttpOutcome outcome;
         if (upload_->send(replay_.data(), replay_.size(), &outcome)) return true;
         *failure = client_.failureOf(outcome);
@@ -110,7 +126,7 @@ bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error
         HttpOutcome outcome;
         if (!upload_->send(data, static_cast<std::size_t>(length), &outcome)) {
             Failure failure = client_.failureOf(outcome);
-            if (!resendAfterLease(&failure)) {
+            if (!resendAfterLease(static_cast<std::size_t>(length), &failure)) {
                 writeFailure_ = "Cannot write to file " + path_ + ": " + failure.text();
                 setError(error, writeFailure_);
                 return false;
@@ -148,7 +164,7 @@ bool WebHdfsWriteFile::close(VrbString* error) {
             bool resendFailed = false;
             while (answered && !outcome.succeeded() && replayable_ &&
                    (refusal = client_.failureOf(outcome)).remedy == Remedy::AwaitLease) {
-                if (!resendAfterLease(&refusal)) {
+                if (!resendAfterLease(0, &refusal)) {
                     resendFailed = true;
                     break;
                 }

@@ -57,7 +57,12 @@ private:
     bool awaitLease(Failure* failure);
     // After a lease refusal of the upload: a new upload with every byte
     // written so far, while they are all kept; false with *failure.
-    bool resendAfterLease(Failure* failure);
+    // `pending`: the bytes of the write under way, which length_ does not
+    // count yet.
+    bool resendAfterLease(std::size_t pending, Failure* failure);
+    // For an append: the file's length now is where this writer's bytes
+    // start (length_ follows); false with *failure.
+    bool takeStartLength(std::size_t pending, Failure* failure);
 
     // Empty when the file's length is what this writer sent it to; else
     // what the file holds instead, in words.

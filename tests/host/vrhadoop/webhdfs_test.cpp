@@ -943,6 +943,24 @@ TEST_F(WebHdfs, WriteOpensWaitForAnotherClientsLeaseButDataIsNeverSentTwice) {
     EXPECT_EQ(hdfs.count("CREATE", true), before + 3);
     EXPECT_TRUE(hdfs.node("/replayed.bin")->content == text40k);
 
+    // An append refused so goes after what the other client added meanwhile.
+    hdfs.addFile("/appended.txt", "start;");
+    dataNodeRefusals = 1;
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0 && dataNodeRefusals > 0) {
+            --dataNodeRefusals;
+            // The lease's holder finishes its own append.
+            hdfs.addFile("/appended.txt", "start;other;");
+            return remoteException(403, "RecoveryInProgressException", "lease recovery is in progress");
+        }
+        return std::nullopt;
+    });
+    Owned<HadoopFile> appending = open(session, "/appended.txt", 0, &error);
+    ASSERT_TRUE(appending) << error;
+    ASSERT_TRUE(writeAll(appending.get(), "mine;", 5, &error)) << error;
+    ASSERT_TRUE(appending->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.node("/appended.txt")->content, "start;other;mine;");
+
     // Beyond what the writer keeps, and for any other reason, a refused
     // upload is final: its data may have been written, and is never sent
     // again.
