@@ -27,6 +27,9 @@ constexpr std::size_t kMiB = 1u << 20;
 
 class WebHdfs : public ::testing::Test {
 protected:
+    // Retried NameNode steps (broken answers, refused connections) pause
+    // briefly here; the tests of the retries set their own pauses.
+    void SetUp() override { vrhadoop::transferLimits().retryDelayMs = 50; }
     void TearDown() override { vrhadoop::transferLimits() = vrhadoop::TransferLimits(); }
 
     Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
