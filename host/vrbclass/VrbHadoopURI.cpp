@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kDefaultPort = 9870;
 constexpr const char* kSchemePrefix = "hadoop:";
+constexpr int kMaxNameNodes = 16;
 
 std::string_view view(const VrbString& text) noexcept { return {text.asCstr(), text.length()}; }
 
@@ -56,6 +57,57 @@ bool isProxyUrl(const VrbString& value) noexcept {
         }
     }
     return false;
+}
+
+// Why a "namenodes" value (HOST[:PORT] items separated by ",") names no
+// NameNodes, or null when it does. HOST is a name, an IPv4 address or a
+// bracketed IPv6 address; PORT is 1 to 65535.
+const char* nameNodeListFault(std::string_view list) noexcept {
+    constexpr const char* kForm =
+        "namenodes must be HOST:PORT items separated by \",\" (an IPv6 address in brackets, written %5B...%5D)";
+    if (list.empty()) return kForm;
+    int items = 0;
+    for (;;) {
+        std::size_t comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        std::string_view host = item;
+        std::string_view port;
+        if (!item.empty() && item[0] == '[') {
+            std::size_t close = item.find(']');
+            if (close == std::string_view::npos || !vrburi::isIPv6Address(item.substr(1, close - 1))) return kForm;
+            host = item.substr(0, close + 1);
+            if (close + 1 < item.size()) {
+                if (item[close + 1] != ':') return kForm;
+                port = item.substr(close + 2);
+                if (port.empty()) return kForm;
+            }
+        } else {
+            std::size_t colon = item.find(':');
+            host = item.substr(0, colon);
+            if (colon != std::string_view::npos) {
+                port = item.substr(colon + 1);
+                if (port.empty()) return kForm;
+            }
+            if (host.empty()) return kForm;
+            for (char c : host) {
+                bool nameChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_';
+                if (!nameChar) return kForm;
+            }
+        }
+        if (!port.empty()) {
+            if (port.size() > 5) return "a port in namenodes must be a number from 1 to 65535";
+            long value = 0;
+            for (char c : port) {
+                if (c < '0' || c > '9') return kForm;
+                value = value * 10 + (c - '0');
+            }
+            if (value < 1 || value > 65535) return "a port in namenodes must be a number from 1 to 65535";
+        }
+        if (++items > kMaxNameNodes) return "namenodes names more than 16 NameNodes";
+        if (comma == std::string_view::npos) return nullptr;
+        list.remove_prefix(comma + 1);
+    }
 }
 
 VrbString uriMessage(const VrbString& maskedUri, const char* reason) noexcept {
@@ -204,6 +256,8 @@ bool VrbHadoopURI::validate(VrbString* error) const {
     VrbString auth;
     VrbString caFile;
     VrbString caPath;
+    VrbString nameNodes;
+    VrbString doAs;
     char faultReason[160];
     if (syntaxFault_ && faultAt_ < brokenText_.length()) {
         std::snprintf(faultReason, sizeof faultReason, "%s (character %zu)", syntaxFault_, faultAt_ + 1);
@@ -232,6 +286,10 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         // Without https nothing is verified: the user would believe in a
         // protection that the connection does not have.
         reason = "cafile and capath verify https servers: add ssl=true";
+    } else if (queryValue("namenodes", &nameNodes) && nameNodeListFault(view(nameNodes))) {
+        reason = nameNodeListFault(view(nameNodes));
+    } else if (queryValue("doas", &doAs) && doAs.empty()) {
+        reason = "doas must name a user";
     }
     if (!reason) return true;
     if (error) *error = uriMessage(maskedText(), reason);

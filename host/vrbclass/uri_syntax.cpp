@@ -273,7 +273,7 @@ const char* describeUriFault(std::string_view text, std::size_t* at) noexcept {
     std::size_t hostAt = start + (authority.size() - hostPort.size());
     *at = hostAt + hostPort.find_first_of(",;");
     if (hostPort.find_first_of(",;") != std::string_view::npos) {
-        return "a list of hosts is not supported; name one NameNode as HOST:PORT";
+        return "a list of hosts is not supported; name one NameNode as HOST:PORT, the others in ?namenodes=HOST:PORT,...";
     }
     *at = hostAt;
     if (!hostPort.empty() && hostPort[0] == '[') {

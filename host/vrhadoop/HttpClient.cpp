@@ -103,6 +103,13 @@ void HttpClient::perform(HttpMethod method, const std::string& url, HttpOutcome*
         outcome->transportError = refusal_;
     } else if (code != CURLE_OK) {
         outcome->transportError = describeTransportError(code, errorBuffer_, outcome->server);
+        curl_off_t connectTime = 0;
+        bool neverConnected = curl_easy_getinfo(curl_, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK &&
+                              connectTime == 0;
+        outcome->unreachable = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
+                               (code == CURLE_OPERATION_TIMEDOUT && neverConnected);
+        outcome->broken = code == CURLE_PARTIAL_FILE || code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING ||
+                          code == CURLE_SEND_ERROR;
     }
 }
 

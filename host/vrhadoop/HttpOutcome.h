@@ -8,6 +8,8 @@ namespace vrhadoop {
 struct HttpOutcome {
     std::string server;           // "http://HOST:PORT" of the request, for messages
     std::string transportError;   // set when no complete answer arrived
+    bool unreachable = false;     // with it: no connection could be made (nothing was sent)
+    bool broken = false;          // with it: the connection broke off in the middle of the exchange
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
     std::string authenticate;     // the WWW-Authenticate header of a 401 answer

@@ -1,9 +1,12 @@
 #include "WebHdfsClient.h"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "transfer_limits.h"
 #include "webhdfs_path.h"
 
 namespace vrhadoop {
@@ -64,17 +67,71 @@ Failure malformedAnswer(const HttpOutcome& outcome, const char* what) {
 }  // namespace
 
 WebHdfsClient::WebHdfsClient(WebHdfsEndpoint endpoint)
-    : endpoint_(std::move(endpoint)), http_(endpoint_.transport(), endpoint_.kerberos) {}
+    : endpoint_(std::move(endpoint)), http_(endpoint_.transport(), endpoint_.kerberos) {
+    nameNodes_.push_back(endpoint_.nameNode);
+    nameNodes_.insert(nameNodes_.end(), endpoint_.otherNameNodes.begin(), endpoint_.otherNameNodes.end());
+}
 
-std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
-    std::string url = endpoint_.nameNode + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";
+WebHdfsEndpoint WebHdfsClient::endpointForNewObjects() const {
+    WebHdfsEndpoint next = endpoint_;
+    next.nameNode = nameNodes_[current_];
+    next.otherNameNodes.clear();
+    for (std::size_t i = 1; i < nameNodes_.size(); ++i) {
+        next.otherNameNodes.push_back(nameNodes_[(current_ + i) % nameNodes_.size()]);
+    }
+    return next;
+}
+
+std::string WebHdfsClient::urlAt(std::size_t nameNode, std::string_view op, const std::string& path,
+                                 const std::string& extraQuery) const {
+    std::string url = nameNodes_[nameNode] + "/webhdfs/v1" + percentEncode(normalizePath(path), true) + "?op=";
     url += op;
     if (!endpoint_.delegationToken.empty()) {
         url += "&delegation=" + percentEncode(endpoint_.delegationToken, false);
     } else if (!endpoint_.user.empty()) {
         url += "&user.name=" + percentEncode(endpoint_.user, false);
     }
+    if (!endpoint_.doAs.empty()) url += "&doas=" + percentEncode(endpoint_.doAs, false);
     return url + extraQuery;
+}
+
+std::string WebHdfsClient::url(std::string_view op, const std::string& path, const std::string& extraQuery) const {
+    return urlAt(current_, op, path, extraQuery);
+}
+
+bool WebHdfsClient::exchange(HttpMethod method, std::string_view op, const std::string& path,
+                             const std::string& extraQuery, HttpOutcome* outcome, Failure* failure) {
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    const std::size_t count = nameNodes_.size();
+    long delayMs = transferLimits().retryDelayMs;
+    for (int tries = 1;; ++tries) {
+        // One try: each NameNode in turn, from the one asked first, while
+        // they are on standby or out of reach.
+        for (std::size_t asked = 1;; ++asked) {
+            http_.perform(method, urlAt(current_, op, path, extraQuery), outcome);
+            if (outcome->succeeded() || outcome->redirected()) return true;
+            *failure = failureOf(*outcome);
+            if (failure->remedy != Remedy::OtherNameNode || count == 1) break;
+            current_ = (current_ + 1) % count;
+            if (asked == count) {
+                // Every NameNode was asked: the last words stand for all.
+                failure->phrase = "no NameNode of the " + std::to_string(count) +
+                                  " named answered as the active one; the last said: " + failure->phrase;
+                break;
+            }
+        }
+        bool mayPass = failure->remedy == Remedy::OtherNameNode || failure->remedy == Remedy::Retry;
+        auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+        if (!mayPass || tries >= kMaxTries || elapsed + delayMs > transferLimits().retryBudgetMs) {
+            if (tries > 1) {
+                failure->note = std::to_string(tries) + " tries in " + secondsText(static_cast<long>(elapsed));
+            }
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        delayMs *= 2;
+    }
 }
 
 std::string WebHdfsClient::scrubbed(std::string text) const {
@@ -111,7 +168,7 @@ bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failu
 bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::string& path,
                          const std::string& extraQuery, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), &outcome);
+    if (!exchange(method, op, path, extraQuery, &outcome, failure)) return false;
     if (outcome.succeeded()) return true;
     *failure = failureOf(outcome);
     return false;
@@ -120,7 +177,7 @@ bool WebHdfsClient::call(HttpMethod method, std::string_view op, const std::stri
 bool WebHdfsClient::callJson(HttpMethod method, std::string_view op, const std::string& path,
                              const std::string& extraQuery, nlohmann::json* answer, Failure* failure) {
     HttpOutcome outcome;
-    http_.perform(method, url(op, path, extraQuery), &outcome);
+    if (!exchange(method, op, path, extraQuery, &outcome, failure)) return false;
     if (!outcome.succeeded()) {
         *failure = failureOf(outcome);
         return false;
@@ -147,12 +204,11 @@ bool WebHdfsClient::status(const std::string& path, WebHdfsEntry* entry, Failure
 bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                                    const std::string& extraQuery, std::string* location, Failure* failure) {
     HttpOutcome outcome;
-    std::string target = url(op, path, extraQuery);
-    http_.perform(method, target, &outcome);
+    if (!exchange(method, op, path, extraQuery, &outcome, failure)) return false;
     if (outcome.redirected()) {
         *location = outcome.location;
         issuedToken_ = delegationTokenOf(*location);
-        return redirectKeepsSecurity(target, *location, failure);
+        return redirectKeepsSecurity(url(op, path, extraQuery), *location, failure);
     }
     *failure = outcome.succeeded() ? Failure{FailureKind::Other,
                                            outcome.server + " did not redirect the " + std::string(op) + " request",

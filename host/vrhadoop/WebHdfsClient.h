@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -18,15 +19,19 @@ namespace vrhadoop {
 
 // Where and as whom requests go.
 struct WebHdfsEndpoint {
-    std::string nameNode;          // "http://HOST:PORT"
+    std::string nameNode;          // "http://HOST:PORT", tried first
     std::string user;              // user.name; empty: the server's default user
     std::string delegationToken;   // sent instead of user.name when given
     std::string proxy;             // URL of the proxy every request goes through; empty: none
     std::string caFile;            // CAs that verify https servers (PEM file); empty: the system's
     std::string caPath;            // CAs that verify https servers (hashed directory); empty: the system's
     bool kerberos = false;         // NameNode requests authenticate with Kerberos (SPNEGO)
+    std::vector<std::string> otherNameNodes;   // further NameNodes of the cluster, tried in turn
+    std::string doAs;              // doas: the user to act as through a proxy-user grant; empty: none
 
     TransportSettings transport() const { return {proxy, caFile, caPath}; }
+    // The user whose rights apply: doAs when given, else user.
+    const std::string& effectiveUser() const { return doAs.empty() ? user : doAs; }
 };
 
 // False with *failure when a redirect leaves https for anything else: the
@@ -38,11 +43,24 @@ public:
     explicit WebHdfsClient(WebHdfsEndpoint endpoint);
 
     const WebHdfsEndpoint& endpoint() const { return endpoint_; }
+    // The endpoint for objects this one opens: the NameNode that answered
+    // last comes first, the others follow in turn.
+    WebHdfsEndpoint endpointForNewObjects() const;
     bool ready() const { return http_.ready(); }
 
-    // The NameNode URL of operation `op` on `path` (normalised), with
-    // `extraQuery` ("&name=value...", values already encoded) appended.
+    // The URL of operation `op` on `path` (normalised) at the NameNode tried
+    // first, with `extraQuery` ("&name=value...", values already encoded)
+    // appended.
     std::string url(std::string_view op, const std::string& path, const std::string& extraQuery = {}) const;
+
+    // Every call below is a NameNode step: a NameNode on standby, or one
+    // that cannot be reached, hands the request on to the next one in turn
+    // (the one that answers is asked first next time); a step is tried up to
+    // kMaxTries times while the failure may pass (Remedy::OtherNameNode
+    // after every NameNode was asked, Remedy::Retry), pausing
+    // retryDelayMs, then twice that, and no try starts later than
+    // retryBudgetMs after the first (transfer_limits.h).
+    static constexpr int kMaxTries = 3;
 
     // A request answered with a JSON object; false with *failure otherwise.
     bool callJson(HttpMethod method, std::string_view op, const std::string& path, const std::string& extraQuery,
@@ -62,7 +80,17 @@ public:
     std::string scrubbed(std::string text) const;
 
 private:
+    std::string urlAt(std::size_t nameNode, std::string_view op, const std::string& path,
+                      const std::string& extraQuery) const;
+    // One NameNode step; true when the answer is a success or a redirect.
+    // Otherwise *failure says why, with the number of tries when there was
+    // more than one.
+    bool exchange(HttpMethod method, std::string_view op, const std::string& path, const std::string& extraQuery,
+                  HttpOutcome* outcome, Failure* failure);
+
     WebHdfsEndpoint endpoint_;
+    std::vector<std::string> nameNodes_;   // endpoint_.nameNode, then endpoint_.otherNameNodes
+    std::size_t current_ = 0;              // the NameNode asked first
     HttpClient http_;
     // The token that the NameNode put in its last redirect (a Kerberos
     // cluster hands one out for the DataNode step); kept only to keep it

@@ -28,11 +28,14 @@ void assignLocalDate(std::int64_t seconds, VrbDate* date) {
 
 }  // namespace
 
-// Under Kerberos without user=, the ticket names the user.
+// Rights are judged for the doas user when there is one; under Kerberos
+// without user=, the ticket names the user.
 WebHdfsDirIterator::WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::string path)
     : client_(endpoint),
       path_(std::move(path)),
-      user_(endpoint.user.empty() && endpoint.kerberos ? kerberosUserName() : endpoint.user) {}
+      user_(!endpoint.doAs.empty()                        ? endpoint.doAs
+            : endpoint.user.empty() && endpoint.kerberos ? kerberosUserName()
+                                                          : endpoint.user) {}
 
 WebHdfsDirIterator* WebHdfsDirIterator::open(const WebHdfsEndpoint& endpoint, const std::string& path,
                                              std::string* message) {

@@ -23,7 +23,8 @@ public:
 
     void reserved1() override;
     // extraValue: the entry's length in bytes. readOnly: by the write bit
-    // that applies to the connection's user (file_status_json.h).
+    // that applies to the connection's effective user
+    // (doas when given, else user; file_status_json.h).
     bool next(VrbString* name, std::int64_t* extraValue, VrbDate* date, int* timeStamp, bool* isDirectory,
               bool* isReadOnly, VrbString* error) override;
     void release() override;

@@ -114,7 +114,7 @@ HadoopDirIterator* WebHdfsFileSystem::openDirIterator(int, const VrbString& path
         std::string target = pathOf(path);
         if (!plainPath(target, "Cannot list directory", error)) return nullptr;
         std::string message;
-        HadoopDirIterator* iterator = WebHdfsDirIterator::open(client_.endpoint(), target, &message);
+        HadoopDirIterator* iterator = WebHdfsDirIterator::open(client_.endpointForNewObjects(), target, &message);
         if (!iterator) setError(error, message);
         return iterator;
     });
@@ -128,9 +128,9 @@ HadoopFile* WebHdfsFileSystem::openFile(int, const VrbString& path, int openMode
         std::string message;
         HadoopFile* file = nullptr;
         if (openMode == 1) {
-            file = WebHdfsReadFile::open(client_.endpoint(), target, &message);
+            file = WebHdfsReadFile::open(client_.endpointForNewObjects(), target, &message);
         } else if (openMode == 0 || openMode == 2) {
-            file = WebHdfsWriteFile::open(client_.endpoint(), target, openMode == 0, &message);
+            file = WebHdfsWriteFile::open(client_.endpointForNewObjects(), target, openMode == 0, &message);
         } else {
             message = "Cannot open file " + target + ": open mode " + std::to_string(openMode) +
                       " is none of 0 (append), 1 (read), 2 (write)";

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "WebHdfsConnection.h"
 #include "WebHdfsFileSystem.h"
@@ -27,6 +29,22 @@ bool wantsKerberos(const VrHadoopURI& uri) {
     return uri.queryValue("auth", &value) && value.compare("kerberos", false) == 0;
 }
 
+// "http(s)://HOST:PORT" of each item of a "namenodes" value that the URI's
+// validate() accepted; PORT 9870 when the item names none.
+std::vector<std::string> nameNodeList(const std::string& list, bool ssl) {
+    std::vector<std::string> bases;
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t comma = list.find(',', start);
+        if (comma == std::string::npos) comma = list.size();
+        std::string item = list.substr(start, comma - start);
+        std::size_t close = item.rfind(']');
+        bool hasPort = item.find(':', close == std::string::npos ? 0 : close) != std::string::npos;
+        bases.push_back((ssl ? "https://" : "http://") + item + (hasPort ? "" : ":9870"));
+        start = comma + 1;
+    }
+    return bases;
+}
+
 }  // namespace
 
 HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
@@ -39,10 +57,19 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
             return nullptr;
         }
         if (!hadoopUri->validate(error)) return nullptr;
-        WebHdfsEndpoint endpoint{copyOf(hadoopUri->nameNodeBase()), copyOf(hadoopUri->user()),
-                                 copyOf(hadoopUri->delegationToken()), parameter(*hadoopUri, "proxy"),
-                                 parameter(*hadoopUri, "cafile"), parameter(*hadoopUri, "capath"),
-                                 wantsKerberos(*hadoopUri)};
+        WebHdfsEndpoint endpoint;
+        endpoint.nameNode = copyOf(hadoopUri->nameNodeBase());
+        endpoint.user = copyOf(hadoopUri->user());
+        endpoint.delegationToken = copyOf(hadoopUri->delegationToken());
+        endpoint.proxy = parameter(*hadoopUri, "proxy");
+        endpoint.caFile = parameter(*hadoopUri, "cafile");
+        endpoint.caPath = parameter(*hadoopUri, "capath");
+        endpoint.kerberos = wantsKerberos(*hadoopUri);
+        VrbString nameNodes("", true);
+        if (hadoopUri->queryValue("namenodes", &nameNodes)) {
+            endpoint.otherNameNodes = nameNodeList(copyOf(nameNodes), hadoopUri->useSsl());
+        }
+        endpoint.doAs = parameter(*hadoopUri, "doas");
         auto* connection = new (std::nothrow) WebHdfsConnection(std::move(endpoint));
         if (!connection) setError(error, kOutOfMemoryText);
         return connection;

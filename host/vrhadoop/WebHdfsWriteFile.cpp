@@ -1,7 +1,12 @@
 #include "WebHdfsWriteFile.h"
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <new>
+#include <thread>
+
+#include "transfer_limits.h"
 
 namespace vrhadoop {
 
@@ -29,18 +34,73 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
     // Appending to a file that is not there creates it, but never replaces
     // one that another client made in the meantime.
     std::string query = appending ? "" : (append ? "&overwrite=false" : "&overwrite=true");
-    std::string location;
-    if (!file->client_.redirectTarget(method, appending ? "APPEND" : "CREATE", path, query, &location, &failure)) {
+    file->method_ = method;
+    file->op_ = appending ? "APPEND" : "CREATE";
+    file->query_ = query;
+    while (!file->beginUpload(&failure)) {
+        if (!file->awaitLease(&failure)) {
+            *message = action + failure.text();
+            return nullptr;
+        }
+    }
+    file->startLength_ = file->length_ = appending ? entry.length : 0;
+    // While the file was another client's, it may have grown.
+    if (appending && file->leaseRefusals_ > 0 && !file->takeStartLength(0, &failure)) {
         *message = action + failure.text();
         return nullptr;
     }
-    HttpOutcome outcome;
-    if (!file->upload_.start(method, location, endpoint.transport(), &outcome)) {
-        *message = action + file->client_.failureOf(outcome).text();
-        return nullptr;
-    }
-    file->startLength_ = file->length_ = appending ? entry.length : 0;
     return file.release();
+}
+
+bool WebHdfsWriteFile::beginUpload(Failure* failure) {
+    std::string location;
+    if (!client_.redirectTarget(method_, op_, path_, query_, &location, failure)) return false;
+    upload_ = std::make_unique<HttpUpload>();
+    HttpOutcome outcome;
+    if (upload_->start(method_, location, client_.endpoint().transport(), &outcome)) return true;
+    *failure = client_.failureOf(outcome);
+    return false;
+}
+
+bool WebHdfsWriteFile::awaitLease(Failure* failure) {
+    using Clock = std::chrono::steady_clock;
+    if (failure->remedy != Remedy::AwaitLease) return false;
+    if (leaseRefusals_++ == 0) {
+        leaseWaitStarted_ = Clock::now();
+        leasePauseMs_ = transferLimits().retryDelayMs;
+    }
+    auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - leaseWaitStarted_).count();
+    if (elapsed + leasePauseMs_ > transferLimits().leaseWaitMs) {
+        if (leaseRefusals_ > 1) {
+            failure->note = std::to_string(leaseRefusals_) + " tries in " + secondsText(static_cast<long>(elapsed));
+        }
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(leasePauseMs_));
+    leasePauseMs_ = std::min(leasePauseMs_ * 2, kMaxLeasePauseMs);
+    return true;
+}
+
+bool WebHdfsWriteFile::takeStartLength(std::size_t pending, Failure* failure) {
+    WebHdfsEntry entry;
+    if (!client_.status(path_, &entry, failure)) return false;
+    startLength_ = entry.length;
+    length_ = startLength_ + static_cast<std::int64_t>(replay_.size() - pending);
+    return true;
+}
+
+bool WebHdfsWriteFile::resendAfterLease(std::size_t pending, Failure* failure) {
+    while (replayable_ && awaitLease(failure)) {
+        if (!beginUpload(failure)) continue;
+        // An append goes after whatever the other client left; nothing of
+        // this upload is written before its bytes are sent below.
+        if (op_ == "APPEND" && !takeStartLength(pending, failure)) return false;
+        HttpOutcome outcome;
+        if (upload_->send(replay_.data(), replay_.size(), &outcome)) return true;
+        *failure = client_.failureOf(outcome);
+    }
+    return false;
 }
 
 bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error) {
@@ -57,11 +117,20 @@ bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error
             setError(error, "Cannot write to file " + path_ + ": " + std::to_string(length) + " bytes given");
             return false;
         }
+        if (replayable_ && replay_.size() + static_cast<std::size_t>(length) <= kReplayBytes) {
+            replay_.append(data, static_cast<std::size_t>(length));
+        } else if (replayable_) {
+            replayable_ = false;
+            std::string().swap(replay_);
+        }
         HttpOutcome outcome;
-        if (!upload_.send(data, static_cast<std::size_t>(length), &outcome)) {
-            writeFailure_ = "Cannot write to file " + path_ + ": " + client_.failureOf(outcome).text();
-            setError(error, writeFailure_);
-            return false;
+        if (!upload_->send(data, static_cast<std::size_t>(length), &outcome)) {
+            Failure failure = client_.failureOf(outcome);
+            if (!resendAfterLease(static_cast<std::size_t>(length), &failure)) {
+                writeFailure_ = "Cannot write to file " + path_ + ": " + failure.text();
+                setError(error, writeFailure_);
+                return false;
+            }
         }
         length_ += length;
         return true;
@@ -86,15 +155,31 @@ bool WebHdfsWriteFile::close(VrbString* error) {
         if (!closed_) {
             closed_ = true;
             HttpOutcome outcome;
-            bool answered = upload_.finish(&outcome);
+            bool answered = upload_->finish(&outcome);
             std::string prefix = "Cannot complete writing file " + path_ + ": ";
-            if (answered && outcome.succeeded()) {
+            // A refusal of the open itself, for another client's lease,
+            // comes before anything was written: sent again while every byte
+            // is at hand.
+            Failure refusal;
+            bool resendFailed = false;
+            while (answered && !outcome.succeeded() && replayable_ &&
+                   (refusal = client_.failureOf(outcome)).remedy == Remedy::AwaitLease) {
+                if (!resendAfterLease(0, &refusal)) {
+                    resendFailed = true;
+                    break;
+                }
+                answered = upload_->finish(&outcome);
+            }
+            std::string().swap(replay_);
+            if (resendFailed) {
+                closeFailure_ = prefix + refusal.text();
+            } else if (answered && outcome.succeeded()) {
                 // A proxy or gateway may confirm an upload it has not passed
                 // on whole; only the file's length tells.
                 std::string shortfall = lengthShortfall();
                 closeSucceeded_ = shortfall.empty();
                 if (!closeSucceeded_) closeFailure_ = prefix + "the server confirmed the upload, but " + shortfall;
-            } else if (!answered && upload_.bodySent()) {
+            } else if (!answered && upload_->bodySent()) {
                 // Everything went out and the answer did not come: the upload
                 // may well be complete, and a caller who retried an append
                 // would write the data twice. The file's length decides.

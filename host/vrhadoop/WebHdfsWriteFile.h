@@ -6,7 +6,9 @@
 // keep what the server had received.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "HttpUpload.h"
@@ -20,6 +22,18 @@ public:
     // append false: CREATE, replacing an existing file. append true: APPEND
     // to an existing file, or CREATE (never replacing) when there is none.
     // A directory is refused. Null with *message on failure.
+    //
+    // An open that another client's lease blocks (AlreadyBeingCreatedException,
+    // RecoveryInProgressException, from the NameNode or from the DataNode,
+    // which opens the file when the upload begins) is tried again, pausing
+    // retryDelayMs, doubled each time up to kMaxLeasePauseMs, until
+    // TransferLimits::leaseWaitMs has passed. Such a refusal means the file
+    // was never opened for the upload, so none of its bytes were written:
+    // while the upload has taken no more than kReplayBytes, they are all
+    // kept and sent again with the new upload. Any other failure of an
+    // upload is final.
+    static constexpr long kMaxLeasePauseMs = 8000;
+    static constexpr std::size_t kReplayBytes = HttpUpload::kQueueBytes;
     static WebHdfsWriteFile* open(const WebHdfsEndpoint& endpoint, const std::string& path, bool append,
                                   std::string* message);
     ~WebHdfsWriteFile() = default;
@@ -35,13 +49,36 @@ public:
 private:
     WebHdfsWriteFile(const WebHdfsEndpoint& endpoint, std::string path) : client_(endpoint), path_(std::move(path)) {}
 
+    // The NameNode step and the start of the upload; false with *failure.
+    bool beginUpload(Failure* failure);
+    // After a refusal for another client's lease: true after a pause when
+    // the wait is not over; false at once for other failures, and when the
+    // wait is over (with the tries in failure->note).
+    bool awaitLease(Failure* failure);
+    // After a lease refusal of the upload: a new upload with every byte
+    // written so far, while they are all kept; false with *failure.
+    // `pending`: the bytes of the write under way, which length_ does not
+    // count yet.
+    bool resendAfterLease(std::size_t pending, Failure* failure);
+    // For an append: the file's length now is where this writer's bytes
+    // start (length_ follows); false with *failure.
+    bool takeStartLength(std::size_t pending, Failure* failure);
+
     // Empty when the file's length is what this writer sent it to; else
     // what the file holds instead, in words.
     std::string lengthShortfall();
 
     WebHdfsClient client_;
-    HttpUpload upload_;
+    std::unique_ptr<HttpUpload> upload_;   // the one that was started
     std::string path_;
+    HttpMethod method_ = HttpMethod::Put;
+    std::string op_;      // CREATE or APPEND
+    std::string query_;
+    std::string replay_;          // every byte written, while no more than kReplayBytes
+    bool replayable_ = true;
+    int leaseRefusals_ = 0;
+    std::chrono::steady_clock::time_point leaseWaitStarted_;
+    long leasePauseMs_ = 0;
     std::int64_t startLength_ = 0;   // the file's length when opened for appending
     std::int64_t length_ = 0;
     std::string writeFailure_;   // once a write failed, every later write fails the same way

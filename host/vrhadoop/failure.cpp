@@ -22,7 +22,7 @@ constexpr ExceptionMeaning kMeanings[] = {
     {"PathIsNotEmptyDirectoryException", FailureKind::Other, "The directory is not empty"},
     {"SafeModeException", FailureKind::Other, "The NameNode is in safe mode and refuses changes"},
     {"RetriableException", FailureKind::Other, "The NameNode is busy; try again later"},
-    {"StandbyException", FailureKind::Other, "The NameNode is on standby; use the active NameNode"},
+    {"StandbyException", FailureKind::Other, "The NameNode is on standby; name the active one too (namenodes=HOST:PORT)"},
     {"AlreadyBeingCreatedException", FailureKind::Other, "Another client is writing the file"},
     {"RecoveryInProgressException", FailureKind::Other, "The file's last write is still being recovered"},
     {"LeaseExpiredException", FailureKind::Other, "The lease on the file was lost"},
@@ -68,6 +68,30 @@ std::string bodyExcerpt(const std::string& body) {
     return excerpt;
 }
 
+std::string_view simpleName(std::string_view exception) {
+    std::size_t dot = exception.rfind('.');
+    if (dot != std::string_view::npos) exception.remove_prefix(dot + 1);
+    std::size_t dollar = exception.rfind('$');
+    if (dollar != std::string_view::npos) exception.remove_prefix(dollar + 1);
+    return exception;
+}
+
+// Whether the server's exception leaves hope: a standby NameNode, a busy
+// one, one leaving safe mode by itself (not one put there by hand or short
+// of resources, which stays), a lease another client holds.
+Remedy remedyOf(std::string_view exception, const std::string& message) {
+    std::string_view name = simpleName(exception);
+    if (name == "StandbyException") return Remedy::OtherNameNode;
+    if (name == "RetriableException") return Remedy::Retry;
+    if (name == "SafeModeException") {
+        bool stays = message.find("turned on manually") != std::string::npos ||
+                     message.find("Resources are low") != std::string::npos;
+        return stays ? Remedy::None : Remedy::Retry;
+    }
+    if (name == "AlreadyBeingCreatedException" || name == "RecoveryInProgressException") return Remedy::AwaitLease;
+    return Remedy::None;
+}
+
 bool remoteFailure(const HttpOutcome& outcome, Failure* failure) {
     nlohmann::json answer = nlohmann::json::parse(outcome.body, nullptr, false);
     if (!answer.is_object()) return false;
@@ -77,6 +101,7 @@ bool remoteFailure(const HttpOutcome& outcome, Failure* failure) {
     if (exception.empty()) exception = stringField(*remote, "javaClassName");
     // Servers may append a Java stack trace after the first line.
     std::string message = stringField(*remote, "message");
+    failure->remedy = remedyOf(exception, message);
     message = message.substr(0, message.find_first_of("\r\n"));
     const ExceptionMeaning* meaning = meaningOf(exception);
     failure->kind = meaning ? meaning->kind : FailureKind::Other;
@@ -92,6 +117,7 @@ Failure describeFailure(const HttpOutcome& outcome) {
     Failure failure;
     if (!outcome.answered()) {
         failure.phrase = outcome.transportError;
+        failure.remedy = outcome.unreachable ? Remedy::OtherNameNode : outcome.broken ? Remedy::Retry : Remedy::None;
         return failure;
     }
     if (outcome.status == 401) {
@@ -115,7 +141,11 @@ Failure describeFailure(const HttpOutcome& outcome) {
         }
         return failure;
     }
-    if (remoteFailure(outcome, &failure)) return failure;
+    if (remoteFailure(outcome, &failure)) {
+        if (outcome.status == 503 && failure.remedy == Remedy::None) failure.remedy = Remedy::Retry;
+        return failure;
+    }
+    failure.remedy = outcome.status == 503 ? Remedy::Retry : Remedy::None;
     failure.phrase = "HTTP status " + std::to_string(outcome.status) + " from " + outcome.server;
     failure.detail = bodyExcerpt(outcome.body);
     return failure;

@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "HttpOutcome.h"
 #include "vrbclass/VrbString.h"
@@ -21,12 +22,29 @@ enum class FailureKind {
     Other,
 };
 
+// What may still help after a NameNode step failed (WebHdfsClient).
+enum class Remedy {
+    None,           // nothing: the answer stands
+    OtherNameNode,  // another NameNode: this one is on standby or could not be reached
+    Retry,          // the same request again after a pause: busy, leaving safe mode, HTTP 503, a broken exchange
+    AwaitLease,     // for an open for writing: another client's lease on the file may yet end
+};
+
 struct Failure {
+    Failure() = default;
+    Failure(FailureKind kind_, std::string phrase_, std::string detail_)
+        : kind(kind_), phrase(std::move(phrase_)), detail(std::move(detail_)) {}
+
     FailureKind kind = FailureKind::Other;
     std::string phrase;   // what happened, e.g. "File does not exist"
     std::string detail;   // the server's own words, e.g. "FileNotFoundException: File /a does not exist."
+    Remedy remedy = Remedy::None;
+    std::string note;     // how often it was tried, e.g. "3 tries in 3.1 s"
 
-    std::string text() const { return detail.empty() ? phrase : phrase + " (" + detail + ")"; }
+    std::string text() const {
+        std::string words = detail.empty() ? phrase : phrase + " (" + detail + ")";
+        return note.empty() ? words : words + "; " + note;
+    }
 };
 
 // The failure an exchange that did not succeed stands for.

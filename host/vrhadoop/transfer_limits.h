@@ -12,6 +12,14 @@ struct TransferLimits {
     // For the answer to an upload after its last byte: a DataNode answers
     // only once its pipeline has acknowledged the data, which may take long.
     long finalAnswerTimeoutMs = 120000;
+    // NameNode steps that may succeed later (WebHdfsClient): the pause
+    // before the second try, doubled before each further one, and the time
+    // after the first try within which a further try may start.
+    long retryDelayMs = 1000;
+    long retryBudgetMs = 10000;
+    // An open for writing that another client's lease blocks waits up to the
+    // lease's soft limit (60 s in HDFS), pausing as above but up to 8 s.
+    long leaseWaitMs = 60000;
 };
 
 TransferLimits& transferLimits() noexcept;

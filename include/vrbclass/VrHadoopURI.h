@@ -22,6 +22,11 @@
 //                      (http://HOST:PORT, https://, socks4://, socks4a://,
 //                      socks5:// or socks5h://); without it no proxy is
 //                      used, whatever the environment says
+//   namenodes=HOST:PORT[,HOST:PORT...]
+//                      further NameNodes of the same (HA) cluster, tried in
+//                      turn after HOST:PORT (PORT 9870 when omitted; an
+//                      IPv6 address in brackets, written %5B...%5D)
+//   doas=USER          act as USER through a proxy-user grant (WebHDFS doas)
 // User information ("NAME@HOST") and fragments ("#...") are refused by
 // validate(): the user goes in the query, and a "#" in a name is "%23".
 //
@@ -45,7 +50,8 @@ public:
     virtual VrbString nameNodeBase() const = 0;
     // 19: true when the URI can name a file system: valid URI syntax, a
     //     host, no user information, no fragment, and valid "ssl",
-    //     "buffersize", "proxy", "auth", "cafile" and "capath" values.
+    //     "buffersize", "proxy", "auth", "cafile", "capath", "namenodes"
+    //     and "doas" values.
     //     False with a message (the URI masked) in *error.
     virtual bool validate(VrbString* error) const = 0;
     // 20: the whole URI as text with every delegation token replaced by

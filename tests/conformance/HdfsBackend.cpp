@@ -1,6 +1,7 @@
 // The HDFS side of the conformance cases: a fresh directory on the cluster
 // that the test command started, or on an in-memory WebHDFS, prepared
 // through the access library.
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
@@ -21,6 +22,18 @@ class HdfsBackend final : public Backend {
 public:
     HdfsBackend(const char* name, std::string authority, std::unique_ptr<vrhadooptest::FakeWebHdfs> fake = nullptr)
         : label(name), fake(std::move(fake)), authority(std::move(authority)) {
+        // Under an HA cluster every location names the standby first and
+        // the others in "namenodes", which listing entries take over too.
+        const char* all = this->fake ? nullptr : std::getenv("VRB_HDFS_NAMENODES");
+        std::string list = all ? all : "";
+        for (std::size_t start = 0; start < list.size();) {
+            std::size_t comma = std::min(list.find(',', start), list.size());
+            std::string address = list.substr(start, comma - start);
+            if (!address.empty() && address != this->authority) {
+                otherNameNodes += (otherNameNodes.empty() ? "&namenodes=" : ",") + address;
+            }
+            start = comma + 1;
+        }
         std::random_device seed;
         root = "/tmp/conformance-" + std::to_string(seed()) + std::to_string(seed());
         VrbString error;
@@ -80,11 +93,14 @@ public:
     }
 
 private:
-    std::string uriFor(const std::string& path) const { return "hadoop://" + authority + path + "?user=root"; }
+    std::string uriFor(const std::string& path) const {
+        return "hadoop://" + authority + path + "?user=root" + otherNameNodes;
+    }
 
     const char* label;
     std::unique_ptr<vrhadooptest::FakeWebHdfs> fake;   // the server, when it is in this process
     std::string authority;
+    std::string otherNameNodes;   // "&namenodes=..." under an HA cluster (cluster.sh run --ha)
     std::string root;
     VRHadoop* hadoop = nullptr;
     HadoopConnection* connection = nullptr;

@@ -4,19 +4,25 @@
 #
 #   cluster.sh build                 build the Java program and its class path
 #                                    (quick when up to date)
-#   cluster.sh run [--datanodes N] [--secure] [--] COMMAND...
+#   cluster.sh run [--datanodes N] [--secure | --ha] [--] COMMAND...
 #                                    start a cluster, run COMMAND with the
 #                                    variables below, stop the cluster; exits
 #                                    with COMMAND's status. --secure: Kerberos
-#                                    (a KDC of its own) and HTTPS only
+#                                    (a KDC of its own) and HTTPS only. --ha:
+#                                    two NameNodes, the first on standby, the
+#                                    second active (and two DataNodes unless
+#                                    --datanodes says otherwise)
 #   cluster.sh ctl COMMAND...        send one command (write, read, md5,
-#                                    delete, datanodes, stopdatanode, ping)
+#                                    delete, datanodes, stopdatanode,
+#                                    failover, ping)
 #                                    to the cluster that `run`
 #                                    started; prints the reply without "OK",
 #                                    exits 1 on ERR
 #
 # COMMAND sees:
 #   VRB_HDFS_HTTP        127.0.0.1:PORT, the NameNode's HTTP (WebHDFS) address
+#                        (with --ha the first NameNode's: the standby)
+#   VRB_HDFS_NAMENODES   every NameNode's HTTP address, separated by ","
 #   VRB_HDFS_SUPERUSER   the user name with HDFS superuser rights
 #   VRB_HDFS_BLOCK_SIZE  the block size in bytes
 #   VRB_HDFS_LS_LIMIT    entries per listing page
@@ -177,7 +183,7 @@ reply_value() {
 }
 
 run() {
-  local datanodes=1 secure=
+  local datanodes= secure= ha=()
   while :; do
     case "${1:-}" in
       --datanodes)
@@ -189,11 +195,19 @@ run() {
         secure=1
         shift
         ;;
+      --ha)
+        ha=(--ha)
+        shift
+        ;;
       *) break ;;
     esac
   done
+  [ -z "$secure" ] || [ ${#ha[@]} -eq 0 ] || die "--secure and --ha do not go together"
+  # An HA cluster has two DataNodes unless told otherwise, so that a read
+  # may lose one.
+  [ -n "$datanodes" ] || datanodes=$(( ${#ha[@]} ? 2 : 1 ))
   [ "${1:-}" = "--" ] && shift
-  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--secure] [--] COMMAND..."
+  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--secure | --ha] [--] COMMAND..."
   build
 
   trap 'stop_cluster' EXIT
@@ -215,7 +229,8 @@ run() {
   # The JVM's own temporary files (the web servers' unpacked pages) go into
   # the work directory, so that they go with it even if the JVM is killed.
   set_cluster_command "${archive_option[@]}" "-Djava.io.tmpdir=$workdir" "${secure_jvm[@]}" -- \
-    --base-dir "$workdir" --datanodes "$datanodes" "${secure_args[@]}" "dfs.blocksize=$block_size" "dfs.ls.limit=$ls_limit" \
+    --base-dir "$workdir" --datanodes "$datanodes" "${secure_args[@]}" "${ha[@]}" "dfs.blocksize=$block_size" \
+    "dfs.ls.limit=$ls_limit" \
     "dfs.replication=$datanodes"
   "${cluster_command[@]}" <"$control" >"$reply" 2>"$log" &
   java_pid=$!
@@ -236,7 +251,7 @@ run() {
     fi
     sleep 0.2
   done
-  local host=127.0.0.1 superuser secure_env=()
+  local host=127.0.0.1 superuser secure_env=() namenodes
   superuser=$(id -un)
   if [ -n "$secure" ]; then
     # The name the certificate and the HTTP service principal carry.
@@ -246,7 +261,8 @@ run() {
       "VRB_HDFS_KEYTAB=$(reply_value HDFS_KEYTAB)" "VRB_HDFS_PRINCIPAL=$(reply_value HDFS_PRINCIPAL)"
       "VRB_HDFS_CA_FILE=$(reply_value HDFS_CA_FILE)")
   fi
-  echo "cluster.sh: HDFS ready on $host:$port after $((SECONDS - started)) s" >&2
+  namenodes=$(sed -n 's/^HDFS_NAMENODE_HTTP_PORTS=\([0-9,]*\)$/\1/p' "$reply" | sed 's/\([0-9][0-9]*\)/127.0.0.1:\1/g')
+  echo "cluster.sh: HDFS ready on $host:$port after $((SECONDS - started)) s${ha:+ (NameNodes $namenodes)}" >&2
 
   local status=0
   # COMMAND runs in the background so that a signal to this script is acted
@@ -259,7 +275,7 @@ run() {
     trap - INT QUIT
     export VRB_HDFS_HTTP=$host:$port VRB_HDFS_SUPERUSER="$superuser" "${secure_env[@]}" \
       VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit VRB_HDFS_DATANODES=$datanodes \
-      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log
+      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log VRB_HDFS_NAMENODES=$namenodes
     exec setsid "$@"
   ) <&0 {control_fd}>&- &
   command_pid=$!
@@ -306,5 +322,5 @@ case "${1:-}" in
     shift
     ctl "$@"
     ;;
-  *) die "usage: cluster.sh build | run [--datanodes N] [--secure] [--] COMMAND... | ctl COMMAND..." ;;
+  *) die "usage: cluster.sh build | run [--datanodes N] [--secure | --ha] [--] COMMAND... | ctl COMMAND..." ;;
 esac

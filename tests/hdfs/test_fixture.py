@@ -201,7 +201,25 @@ class Permissions(ClusterTest):
         self.assertEqual(reply["RemoteException"]["exception"], "FileNotFoundException")
 
 
+class ProxyUsers(ClusterTest):
+    def test_alice_acts_as_bob_and_as_nobody_else(self):
+        path = WORK + "-as-bob.txt"   # in /tmp, which anybody may write
+        self.create(path, b"bob's\n", user="alice", doas="bob")
+        status, reply = json_call("GET", path, "GETFILESTATUS")
+        self.assertEqual(reply["FileStatus"]["owner"], "bob")
+        for user, other in (("alice", "carol"), ("mallory", "bob")):
+            status, reply = json_call("GET", path, "GETFILESTATUS", user=user, doas=other)
+            self.assertEqual(status, 403, reply)
+            self.assertIn("is not allowed to impersonate", reply["RemoteException"]["message"])
+
+
 class Control(ClusterTest):
+    def test_one_namenode_is_all_the_namenodes(self):
+        self.assertEqual(os.environ.get("VRB_HDFS_NAMENODES"), HTTP)
+        ok, reply = ctl("failover")
+        self.assertFalse(ok)
+        self.assertIn("two NameNodes", reply)
+
     def test_failures_reply_err(self):
         ok, reply = ctl("frobnicate", "x")
         self.assertFalse(ok)

@@ -130,6 +130,65 @@ TEST(HadoopUri, TextsThatBreakTheGrammarAreHadoopUrisRefusedWithTheReason) {
     EXPECT_EQ(str(generic->scheme()), "hadoop");
 }
 
+TEST(HadoopUri, FurtherNameNodesAndDoAsAreCheckedAndPassToEntries) {
+    for (const char* text : {
+             "hadoop://nn1:9870/f?namenodes=nn2:9870",
+             "hadoop://nn1/f?namenodes=nn2,10.0.0.3:50070,%5B::1%5D:9870,%5Bfe80::1%5D&doas=bob",
+             "hadoop://nn1/f?namenodes=nn-2.example.com:1&user=alice&doas=b%C3%B6b",
+         }) {
+        HadoopUriPtr uri = parse(text);
+        ASSERT_NE(uri, nullptr) << text;
+        VrbString error;
+        EXPECT_TRUE(uri->validate(&error)) << text << ": " << str(error);
+    }
+    struct Case {
+        const char* text;
+        const char* reason;
+    };
+    for (const Case& c : {
+             Case{"hadoop://nn/f?namenodes=&delegation=SECRET", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=a:1,,b:2", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=a:", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=:9870", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=a:b", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=a%20b:1", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=http://a:1", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=%5B::g%5D:1", "namenodes must be HOST:PORT items"},
+             Case{"hadoop://nn/f?namenodes=a:0", "a port in namenodes must be a number from 1 to 65535"},
+             Case{"hadoop://nn/f?namenodes=a:65536", "a port in namenodes must be a number from 1 to 65535"},
+             Case{"hadoop://nn/f?namenodes=a:1234567", "a port in namenodes must be a number from 1 to 65535"},
+             Case{"hadoop://nn/f?namenodes=a,a,a,a,a,a,a,a,a,a,a,a,a,a,a,a,a", "more than 16 NameNodes"},
+             Case{"hadoop://nn/f?doas=&delegation=SECRET", "doas must name a user"},
+         }) {
+        HadoopUriPtr uri = parse(c.text);
+        ASSERT_NE(uri, nullptr) << c.text;
+        VrbString error;
+        EXPECT_FALSE(uri->validate(&error)) << c.text;
+        EXPECT_NE(str(error).find(c.reason), std::string::npos) << c.text << ": " << str(error);
+        EXPECT_EQ(str(error).find("SECRET"), std::string::npos) << str(error);
+    }
+    // A list of hosts in the authority points to the parameter.
+    HadoopUriPtr listed = parse("hadoop://nn1:9870,nn2:9870/f");
+    ASSERT_NE(listed, nullptr);
+    VrbString error;
+    EXPECT_FALSE(listed->validate(&error));
+    EXPECT_NE(str(error).find("the others in ?namenodes=HOST:PORT"), std::string::npos) << str(error);
+
+    // Entries of a listing take both over with the rest of the query.
+    HadoopUriPtr listing = parse("hadoop://nn1:9870/data?user=alice&namenodes=nn2:9870&doas=bob");
+    ASSERT_NE(listing, nullptr);
+    VrbString part = listing->inheritablePart();
+    HadoopUriPtr entry = fromPath("/data/x.txt");
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(entry->applyInheritedPart(&part, &error)) << str(error);
+    EXPECT_EQ(str(entry->text()), "hadoop://nn1:9870/data/x.txt?user=alice&namenodes=nn2:9870&doas=bob");
+    VrbString value;
+    EXPECT_TRUE(entry->queryValue("namenodes", &value));
+    EXPECT_EQ(str(value), "nn2:9870");
+    EXPECT_TRUE(entry->queryValue("doas", &value));
+    EXPECT_EQ(str(value), "bob");
+}
+
 TEST(HadoopUri, EntryUrisTakeOverTheListingsClusterAndUser) {
     HadoopUriPtr listing = parse("hadoop://nn:8020/data?user=alice&buffersize=65536");
     ASSERT_NE(listing, nullptr);

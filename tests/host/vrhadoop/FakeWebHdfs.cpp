@@ -46,8 +46,10 @@ nlohmann::json statusJson(const FakeWebHdfs::Node& node, const std::string& suff
 }
 
 // Files and directories made through the interface belong to the request's
-// user, as of now.
+// user (the one it acts as, when it names one), as of now.
 std::string userOf(const HttpRequest& request) {
+    auto doAs = request.query.find("doas");
+    if (doAs != request.query.end()) return doAs->second;
     auto found = request.query.find("user.name");
     return found == request.query.end() ? "dr.who" : found->second;
 }

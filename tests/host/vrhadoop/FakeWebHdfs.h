@@ -40,6 +40,10 @@ public:
     // "hadoop://127.0.0.1:PORT" + path (written as given) + query.
     std::string uri(const std::string& path, const std::string& query = "") const;
     std::string authority() const { return server_.authority(); }
+    // Answers a request as this fake's own server does (intercept
+    // included): a second server may serve the same namespace as a second
+    // NameNode of the cluster.
+    HttpReply serve(const HttpRequest& request) { return handle(request); }
     std::vector<HttpRequest> requests() const { return server_.requests(); }
     // Requests of one WebHDFS operation; toDataNode picks the redirected half.
     std::size_t count(const std::string& op, bool toDataNode) const;

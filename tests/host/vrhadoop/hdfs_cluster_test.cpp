@@ -13,7 +13,9 @@
 #include <sstream>
 #include <vector>
 
+#include "LoopbackHttpServer.h"
 #include "access_test_support.h"
+#include "transfer_limits.h"
 
 namespace vrhadooptest {
 namespace {
@@ -37,6 +39,16 @@ std::string control(const std::string& command) {
     int status = ::pclose(pipe);
     while (!reply.empty() && reply.back() == '\n') reply.pop_back();
     return status == 0 ? reply : "ERR " + reply;
+}
+
+// The NameNodes' HTTP addresses under cluster.sh run --ha (VRB_HDFS_NAMENODES).
+std::vector<std::string> nameNodes() {
+    std::vector<std::string> addresses;
+    std::istringstream list(environment("VRB_HDFS_NAMENODES"));
+    for (std::string address; std::getline(list, address, ',');) {
+        if (!address.empty()) addresses.push_back(address);
+    }
+    return addresses;
 }
 
 // Which of `ports` (on 127.0.0.1) this machine holds an established IPv4
@@ -77,14 +89,23 @@ protected:
     }
 
     void TearDown() override {
+        vrhadoop::transferLimits() = vrhadoop::TransferLimits();
         if (admin_ && admin_->fileSystem) {
             VrbString error;
             EXPECT_TRUE(admin_->fileSystem->remove(VrbString(root_.c_str(), false), true, &error)) << text(error);
         }
     }
 
+    // With several NameNodes (cluster.sh run --ha) the URI names the others
+    // in "namenodes", so that every test reaches the cluster through the
+    // first one, whichever is active.
     std::string uri(const std::string& path, const std::string& query = "") const {
-        return "hadoop://" + address_ + path + (query.empty() ? "" : "?" + query);
+        std::string others;
+        for (const std::string& address : nameNodes()) {
+            if (address != address_) others += (others.empty() ? "" : ",") + address;
+        }
+        std::string all = others.empty() ? query : (query.empty() ? "" : query + "&") + "namenodes=" + others;
+        return "hadoop://" + address_ + path + (all.empty() ? "" : "?" + all);
     }
     std::string at(const std::string& name) const { return root_ + "/" + name; }
 
@@ -301,6 +322,148 @@ TEST_F(HdfsCluster, NamesNeedingEncodingRoundTrip) {
     std::int64_t length = 0;
     ASSERT_TRUE(listing->next(&entry, &length, nullptr, nullptr, nullptr, nullptr, &error)) << text(error);
     EXPECT_EQ(text(entry), name);
+}
+
+// Files written as alice acting for bob (the fixture grants alice the right
+// to act as bob, and only as bob) belong to bob, whose rights decide which
+// entries are read-only.
+TEST_F(HdfsCluster, ProxyUsersActForTheUserTheirGrantNames) {
+    Session alice(uri("/", "user=alice"));
+    Session asBob(uri("/", "user=alice&doas=bob"));
+    ASSERT_TRUE(asBob.fileSystem) << text(asBob.error);
+    ASSERT_EQ(put(alice, at("alices.txt"), 2, "alice's"), "");
+    ASSERT_EQ(put(asBob, at("bobs.txt"), 2, "bob's"), "");
+    HadoopFileStatus status;
+    VrbString error;
+    ASSERT_TRUE(admin_->fileSystem->status(VrbString(at("bobs.txt").c_str(), false), &status, &error)) << text(error);
+    EXPECT_EQ(text(status.owner), "bob");
+    std::string message;
+    EXPECT_EQ(get(asBob, at("alices.txt"), &message), "alice's") << message;
+
+    Owned<HadoopDirIterator> listing(asBob.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    std::map<std::string, bool> readOnly;
+    VrbString name;
+    bool ro = false;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, &ro, &error)) readOnly[text(name)] = ro;
+    EXPECT_EQ(text(error), "");
+    EXPECT_EQ(readOnly, (std::map<std::string, bool>{{"alices.txt", true}, {"bobs.txt", false}}));
+
+    // No grant, no impersonation: the message names the path and the reason.
+    for (const std::string& query : {std::string("user=alice&doas=carol"), std::string("user=mallory&doas=bob")}) {
+        Session refused(uri("/", query));
+        EXPECT_FALSE(open(refused, at("bobs.txt"), 1, &message)) << query;
+        EXPECT_NE(message.find("Cannot open file " + at("bobs.txt") + ": Permission denied"), std::string::npos)
+            << message;
+        EXPECT_NE(message.find("is not allowed to impersonate"), std::string::npos) << message;
+        EXPECT_NE(put(refused, at("refused.txt"), 2, "x"), "") << query;
+    }
+}
+
+// Under cluster.sh run --ha (ctest entry vrhadoop_cluster_ha): VRB_HDFS_HTTP
+// is the first NameNode, on standby; VRB_HDFS_NAMENODES names both. Tests
+// that fail the cluster over fail it back at their end.
+class HighAvailability : public HdfsCluster {
+protected:
+    void SetUp() override {
+        if (nameNodes().size() < 2) {
+            GTEST_SKIP() << "needs two NameNodes: tests/hdfs/cluster.sh run --ha";
+        }
+        HdfsCluster::SetUp();
+    }
+
+    // The cluster's other NameNode becomes the active one.
+    void failover() {
+        std::string reply = control("failover");
+        ASSERT_EQ(reply.rfind("ERR", 0), std::string::npos) << reply;
+    }
+};
+
+TEST_F(HighAvailability, FilesAreReachedThroughTheStandbyAndPastADeadAddress) {
+    // The URI names the standby; "namenodes" the active one.
+    Session alice(uri("/", "user=alice"));
+    ASSERT_TRUE(alice.fileSystem) << text(alice.error);
+    const std::string content = patternedBytes(2 * kMiB + 3, 31);
+    ASSERT_EQ(put(alice, at("ha.bin"), 2, content), "");
+    ASSERT_EQ(put(alice, at("ha.bin"), 0, "more"), "");
+    std::string error;
+    EXPECT_TRUE(get(alice, at("ha.bin"), &error) == content + "more") << error;
+
+    // A dead address first, then both NameNodes.
+    const std::vector<std::string> both = nameNodes();
+    Session pastDead("hadoop://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/?user=alice&namenodes=" +
+                     both[0] + "," + both[1]);
+    ASSERT_TRUE(pastDead.fileSystem) << text(pastDead.error);
+    EXPECT_TRUE(get(pastDead, at("ha.bin"), &error) == content + "more") << error;
+    VrbString message;
+    Owned<HadoopDirIterator> listing(
+        pastDead.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &message));
+    ASSERT_TRUE(listing) << text(message);
+    VrbString name;
+    ASSERT_TRUE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message)) << text(message);
+    EXPECT_EQ(text(name), "ha.bin");
+
+    // The standby alone: refused with the server's reason, after 3 tries.
+    vrhadoop::transferLimits().retryDelayMs = 100;
+    Session standbyOnly("hadoop://" + address_ + "/?user=alice");
+    EXPECT_FALSE(open(standbyOnly, at("ha.bin"), 1, &error));
+    EXPECT_NE(error.find("Cannot open file " + at("ha.bin") + ": The NameNode is on standby"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("StandbyException"), std::string::npos) << error;
+    EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << error;
+}
+
+TEST_F(HighAvailability, APagedListingCarriesOnAcrossAFailover) {
+    Session alice(uri("/", "user=alice"));
+    std::vector<std::string> expected;
+    for (int i = 0; i < 13; ++i) expected.push_back("f" + std::to_string(100 + i));
+    for (const std::string& name : expected) ASSERT_EQ(put(alice, at(name), 2, name), "") << name;
+    VrbString error;
+    Owned<HadoopDirIterator> listing(alice.fileSystem->openDirIterator(0, VrbString(root_.c_str(), false), &error));
+    ASSERT_TRUE(listing) << text(error);
+    std::vector<std::string> seen;
+    VrbString name;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &error)) << text(error);
+        seen.push_back(text(name));
+    }
+    failover();
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &error)) seen.push_back(text(name));
+    EXPECT_EQ(text(error), "");
+    EXPECT_EQ(seen, expected);
+    failover();
+}
+
+// Defined last, so that it runs last: it stops a DataNode.
+TEST_F(HighAvailability, AReadCarriesOnAcrossAFailover) {
+    Session alice(uri("/", "user=alice"));
+    const std::string content = patternedBytes(12 * kMiB + 5, 41);
+    ASSERT_EQ(put(alice, at("failover.bin"), 2, content), "");
+    std::string error;
+    Owned<HadoopFile> file = open(alice, at("failover.bin"), 1, &error);
+    ASSERT_TRUE(file) << error;
+    char* piece = nullptr;
+    VrbString message;
+    int n = file->read(0, &piece, 65536, &message);
+    ASSERT_GT(n, 0) << text(message);
+    std::string data(piece, static_cast<std::size_t>(n));
+
+    failover();
+    // The DataNode serving the read stops too, so the read must go back to
+    // the NameNodes, where the one it knew is now on standby.
+    std::istringstream reply(control("datanodes"));
+    std::vector<int> ports;
+    for (int port; reply >> port;) ports.push_back(port);
+    ASSERT_EQ(ports.size(), 2u);
+    int serving = connectedPort(ports);
+    ASSERT_NE(serving, 0) << "no connection to a DataNode while the read is under way";
+    ASSERT_EQ(control("stopdatanode " + std::to_string(serving)), "");
+
+    data += readAll(file.get(), 65536, &error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(data.size(), content.size());
+    EXPECT_TRUE(data == content);
+    failover();
 }
 
 }  // namespace

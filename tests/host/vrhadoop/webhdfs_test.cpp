@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <ctime>
 #include <limits>
 #include <thread>
@@ -14,6 +16,7 @@
 #include "FakeWebHdfs.h"
 #include "access_test_support.h"
 #include "HttpDownload.h"
+#include "HttpUpload.h"
 #include "WebHdfsClient.h"
 #include "WebHdfsReadFile.h"
 #include "file_status_json.h"
@@ -26,6 +29,9 @@ constexpr std::size_t kMiB = 1u << 20;
 
 class WebHdfs : public ::testing::Test {
 protected:
+    // Retried NameNode steps (broken answers, refused connections) pause
+    // briefly here; the tests of the retries set their own pauses.
+    void SetUp() override { vrhadoop::transferLimits().retryDelayMs = 50; }
     void TearDown() override { vrhadoop::transferLimits() = vrhadoop::TransferLimits(); }
 
     Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
@@ -337,6 +343,7 @@ TEST_F(WebHdfs, BrokenAnswersFailAndShrunkFilesAreNeverTakenForTheEnd) {
 }
 
 TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
+    vrhadoop::transferLimits().retryDelayMs = 50;
     int port = unusedLoopbackPort();
     Session session("hadoop://127.0.0.1:" + std::to_string(port) + "/x");
     ASSERT_TRUE(session.fileSystem) << "connecting contacts nothing yet: " << text(session.error);
@@ -347,6 +354,7 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
     EXPECT_NE(error.find("Cannot open file /x: cannot connect to http://127.0.0.1:" + std::to_string(port)),
               std::string::npos)
         << error;
+    EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << "a connection that cannot be made is retried";
 
     // ssl=true speaks https, which a plain HTTP server never answers.
     vrhadoop::transferLimits().connectTimeoutMs = 500;
@@ -679,7 +687,8 @@ TEST(FileStatusJson, NumbersOutOfRangeMakeNoStatus) {
 // An error body that is no RemoteException shows as its first 200 bytes; a
 // token that this cut splits must not show in part.
 TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
-    vrhadoop::WebHdfsClient client(vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", "", "", ""});
+    vrhadoop::WebHdfsClient client(
+        vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", "", "", "", false, {}, ""});
     for (std::size_t at : {190u, 195u, 199u, 200u}) {
         for (const char* form : {"SEKRET+TOKEN/1", "SEKRET%2BTOKEN%2F1"}) {
             vrhadoop::HttpOutcome outcome;
@@ -785,6 +794,354 @@ TEST_F(WebHdfs, DirectoriesPermissionsAndRemoval) {
     EXPECT_TRUE(session.fileSystem->remove(VrbString("/a", true), true, &message)) << text(message);
     EXPECT_FALSE(hdfs.node("/a/b/c"));
     EXPECT_TRUE(session.fileSystem->remove(VrbString("/a", true), true, &message)) << "absent is no failure";
+}
+
+// A NameNode on standby: every request is refused with StandbyException,
+// until `active` says otherwise; then it serves `hdfs`'s namespace.
+class SecondNameNode {
+public:
+    explicit SecondNameNode(FakeWebHdfs& hdfs)
+        : server_([this, &hdfs](const HttpRequest& request) {
+              if (!active) return standby();
+              HttpRequest handed = request;
+              handed.headers[kMark] = "1";
+              return hdfs.serve(handed);
+          }) {}
+    static constexpr const char* kMark = "x-second-namenode";
+    static HttpReply standby() {
+        return remoteException(403, "StandbyException", "Operation category READ is not supported in state standby");
+    }
+    std::string authority() const { return server_.authority(); }
+    std::size_t requests() const { return server_.requests().size(); }
+    std::vector<HttpRequest> all() const { return server_.requests(); }
+    std::atomic<bool> active{false};
+
+private:
+    LoopbackHttpServer server_;
+};
+
+TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOneThatAnswers) {
+    vrhadoop::transferLimits().retryDelayMs = 20;
+    hdfs.addFile("/d/f.txt", "through the active one");
+    SecondNameNode standby(hdfs);
+    const std::string dead = "127.0.0.1:" + std::to_string(unusedLoopbackPort());
+    // The URI names the standby; the dead address and the active one follow.
+    Session session("hadoop://" + standby.authority() + "/?user=alice&namenodes=" + dead + "," + hdfs.authority());
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/d/f.txt", 1, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(readAll(file.get(), 100, &error), "through the active one") << error;
+    // The status went to the standby, then (through the dead address) to the
+    // active one, which then got the OPEN first.
+    EXPECT_EQ(standby.requests(), 1u);
+    EXPECT_EQ(hdfs.count("GETFILESTATUS", false), 1u);
+    EXPECT_EQ(hdfs.count("OPEN", false), 1u);
+    EXPECT_EQ(hdfs.requests().front().query.at("user.name"), "alice");
+
+    // The file system asks the standby once; later calls, and the objects
+    // it opens from then on, start with the active one.
+    HadoopFileStatus status;
+    VrbString message;
+    ASSERT_TRUE(session.fileSystem->status(VrbString("/d/f.txt", true), &status, &message)) << text(message);
+    ASSERT_TRUE(session.fileSystem->status(VrbString("/d/f.txt", true), &status, &message)) << text(message);
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), nullptr));
+    ASSERT_TRUE(listing);
+    Owned<HadoopFile> again = open(session, "/d/f.txt", 1, &error);
+    ASSERT_TRUE(again) << error;
+    EXPECT_EQ(standby.requests(), 2u);
+
+    // With no active NameNode at all, the message says so and names the path.
+    Session nowhere("hadoop://" + standby.authority() + "/?namenodes=" + dead);
+    EXPECT_FALSE(open(nowhere, "/d/f.txt", 1, &error));
+    EXPECT_NE(error.find("Cannot open file /d/f.txt: no NameNode of the 2 named answered as the active one; the last "
+                         "said: cannot connect to http://" + dead),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << error;
+}
+
+TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
+    vrhadoop::transferLimits().retryDelayMs = 20;
+    hdfs.setPageSize(2);
+    for (const char* name : {"a", "b", "c", "d", "e"}) hdfs.addFile(std::string("/d/") + name, name);
+    const std::string content = patternedBytes(3 * kMiB, 7);
+    hdfs.addFile("/big.bin", content);
+    SecondNameNode second(hdfs);
+    std::atomic<bool> firstActive{true};
+    int cutAnswers = 0;
+    // The fake's own server is the first NameNode; requests that the
+    // second one hands on carry a mark.
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        bool toDataNode = request.path.rfind("/datanode", 0) == 0;
+        if (!toDataNode && !firstActive && !request.headers.count(SecondNameNode::kMark)) {
+            return SecondNameNode::standby();
+        }
+        if (toDataNode && request.query.at("op") == "OPEN" && cutAnswers++ == 0) {
+            HttpReply reply;
+            reply.body = content;
+            reply.truncateBodyAt = 100000;
+            return reply;
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/", "namenodes=" + second.authority()));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    VrbString message;
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+    ASSERT_TRUE(listing) << text(message);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/big.bin", 1, &error);
+    ASSERT_TRUE(file) << error;
+    std::vector<std::string> names;
+    VrbString name;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message)) << text(message);
+        names.push_back(text(name));
+    }
+    EXPECT_EQ(second.requests(), 0u);
+
+    // Failover: the first NameNode goes to standby, the second takes over.
+    firstActive = false;
+    second.active = true;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, nullptr, &message)) names.push_back(text(name));
+    EXPECT_EQ(text(message), "");
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+    // The read breaks off after 100000 bytes; it resumes through the second.
+    std::string data = readAll(file.get(), 65536, &error);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(data == content);
+    std::vector<std::string> afterAtSecond;
+    bool resumedAtSecond = false;
+    for (const HttpRequest& request : second.all()) {
+        auto found = request.query.find("startafter");
+        if (found != request.query.end()) afterAtSecond.push_back(found->second);
+        resumedAtSecond = resumedAtSecond || (request.query.at("op") == "OPEN" && request.query.at("offset") == "100000");
+    }
+    EXPECT_EQ(afterAtSecond, (std::vector<std::string>{"b", "d"}));
+    EXPECT_TRUE(resumedAtSecond);
+}
+
+TEST_F(WebHdfs, BusyNameNodesAreAskedAgainAFewTimesWithGrowingPauses) {
+    vrhadoop::transferLimits().retryDelayMs = 40;
+    hdfs.addFile("/f", "x");
+    struct Case {
+        HttpReply reply;   // the NameNode's first answers
+        int times;         // how many of them; -1: every one
+        std::size_t requests;
+        bool opens;
+        const char* failure;
+    };
+    HttpReply cut;
+    cut.closeWithoutAnswer = true;
+    const Case cases[] = {
+        {HttpReply::json(503, "<html>Service Unavailable</html>"), 2, 3, true, ""},
+        {remoteException(403, "RetriableException", "Server too busy"), 1, 2, true, ""},
+        {remoteException(403, "SafeModeException",
+                         "Cannot open /f. Name node is in safe mode.\nThe reported blocks 0 needs additional 1 blocks. "
+                         "Safe mode will be turned off automatically once the thresholds have been reached."),
+         2, 3, true, ""},
+        {cut, 1, 2, true, ""},
+        {remoteException(403, "RetriableException", "Server too busy"), -1, 3, false,
+         "Cannot open file /f: The NameNode is busy; try again later (RetriableException: Server too busy); 3 tries in"},
+        {HttpReply::json(503, "busy"), -1, 3, false, "HTTP status 503 from"},
+        // Safe mode by hand, or for lack of resources, stays: no second try.
+        {remoteException(403, "SafeModeException",
+                         "Cannot open /f. Name node is in safe mode.\nIt was turned on manually. Use \"hdfs dfsadmin "
+                         "-safemode leave\" to turn safe mode off."),
+         -1, 1, false, "The NameNode is in safe mode and refuses changes"},
+        {remoteException(404, "FileNotFoundException", "File does not exist: /f"), -1, 1, false,
+         "File does not exist"},
+    };
+    for (const Case& c : cases) {
+        std::atomic<int> answered{0};
+        std::atomic<std::size_t> statusRequests{0};
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.query.at("op") != "GETFILESTATUS") return std::nullopt;
+            ++statusRequests;
+            if (c.times >= 0 && answered >= c.times) return std::nullopt;
+            ++answered;
+            return c.reply;
+        });
+        Session session(hdfs.uri("/"));
+        std::string error;
+        auto started = std::chrono::steady_clock::now();
+        Owned<HadoopFile> file = open(session, "/f", 1, &error);
+        auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_EQ(static_cast<bool>(file), c.opens) << c.failure << error;
+        EXPECT_EQ(statusRequests.load(), c.requests) << c.failure;
+        EXPECT_NE(error.find(c.failure), std::string::npos) << error;
+        if (c.requests == 3) {
+            // Pauses of 40 ms and 80 ms between the tries.
+            EXPECT_GE(took, std::chrono::milliseconds(120));
+        }
+    }
+
+    // The budget: no try starts later than retryBudgetMs after the first.
+    vrhadoop::transferLimits().retryDelayMs = 300;
+    vrhadoop::transferLimits().retryBudgetMs = 500;
+    std::atomic<int> tries{0};
+    hdfs.setIntercept([&](const HttpRequest&) -> std::optional<HttpReply> {
+        ++tries;
+        return HttpReply::json(503, "busy");
+    });
+    Session session(hdfs.uri("/"));
+    std::string error;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(open(session, "/f", 1, &error));
+    EXPECT_EQ(tries.load(), 2) << "a third try would start 900 ms after the first";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(800));
+    EXPECT_NE(error.find("; 2 tries in 0.3"), std::string::npos) << error;
+
+    // What the library promises by default: 3 tries, pauses of 1 s and 2 s,
+    // none started later than 10 s after the first.
+    EXPECT_EQ(vrhadoop::WebHdfsClient::kMaxTries, 3);
+    EXPECT_EQ(vrhadoop::TransferLimits().retryDelayMs, 1000);
+    EXPECT_EQ(vrhadoop::TransferLimits().retryBudgetMs, 10000);
+    EXPECT_EQ(vrhadoop::TransferLimits().leaseWaitMs, 60000);
+}
+
+TEST_F(WebHdfs, WriteOpensWaitForAnotherClientsLeaseButDataIsNeverSentTwice) {
+    vrhadoop::transferLimits().retryDelayMs = 30;
+    vrhadoop::transferLimits().leaseWaitMs = 400;
+    std::atomic<int> refusals{0};
+    int refuse = 2;
+    const char* exception = "AlreadyBeingCreatedException";
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        bool toDataNode = request.path.rfind("/datanode", 0) == 0;
+        std::string op = request.query.at("op");
+        if (!toDataNode && (op == "CREATE" || op == "APPEND") && (refuse < 0 || refusals < refuse)) {
+            ++refusals;
+            return remoteException(403, exception,
+                                   "Failed to CREATE_FILE /w.txt for DFSClient_1 on 127.0.0.1 because this file lease "
+                                   "is currently owned by DFSClient_2 on 127.0.0.1");
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/", "user=alice"));
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/w.txt", 2, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(writeAll(file.get(), "written once", 5, &error)) << error;
+    VrbString message;
+    ASSERT_TRUE(file->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.count("CREATE", false), 3u);
+    EXPECT_EQ(hdfs.count("CREATE", true), 1u);
+    EXPECT_EQ(hdfs.node("/w.txt")->content, "written once");
+
+    // A lease that outlasts the wait: the open fails, naming the file.
+    refusals = 0;
+    refuse = -1;
+    exception = "RecoveryInProgressException";
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(open(session, "/w.txt", 0, &error));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
+    EXPECT_GE(refusals.load(), 3);
+    EXPECT_NE(error.find("Cannot open file /w.txt for appending: The file's last write is still being recovered "
+                         "(RecoveryInProgressException: "),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find(std::to_string(refusals.load()) + " tries in"), std::string::npos) << error;
+
+    // The DataNode opens the file when the upload begins, and refuses it for
+    // a lease before it writes anything: the upload is made again with
+    // every byte, which the writer kept.
+    int dataNodeRefusals = 2;
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0 && dataNodeRefusals > 0) {
+            --dataNodeRefusals;
+            return remoteException(403, "AlreadyBeingCreatedException", "lease held by DFSClient_2");
+        }
+        return std::nullopt;
+    });
+    const std::string text40k = patternedBytes(40000, 9);
+    std::size_t before = hdfs.count("CREATE", true);
+    Owned<HadoopFile> replayed = open(session, "/replayed.bin", 2, &error);
+    ASSERT_TRUE(replayed) << error;
+    ASSERT_TRUE(writeAll(replayed.get(), text40k, 16384, &error)) << error;
+    ASSERT_TRUE(replayed->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.count("CREATE", true), before + 3);
+    EXPECT_TRUE(hdfs.node("/replayed.bin")->content == text40k);
+
+    // An append refused so goes after what the other client added meanwhile.
+    hdfs.addFile("/appended.txt", "start;");
+    dataNodeRefusals = 1;
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) == 0 && dataNodeRefusals > 0) {
+            --dataNodeRefusals;
+            // The lease's holder finishes its own append.
+            hdfs.addFile("/appended.txt", "start;other;");
+            return remoteException(403, "RecoveryInProgressException", "lease recovery is in progress");
+        }
+        return std::nullopt;
+    });
+    Owned<HadoopFile> appending = open(session, "/appended.txt", 0, &error);
+    ASSERT_TRUE(appending) << error;
+    ASSERT_TRUE(writeAll(appending.get(), "mine;", 5, &error)) << error;
+    ASSERT_TRUE(appending->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.node("/appended.txt")->content, "start;other;mine;");
+
+    // Beyond what the writer keeps, and for any other reason, a refused
+    // upload is final: its data may have been written, and is never sent
+    // again.
+    struct Refusal {
+        HttpReply reply;
+        std::size_t size;
+    };
+    for (const Refusal& refusal :
+         {Refusal{HttpReply::json(503, "busy"), 50000},
+          Refusal{remoteException(403, "RetriableException", "try again"), 50000},
+          Refusal{remoteException(403, "AlreadyBeingCreatedException", "lease held"),
+                  vrhadoop::HttpUpload::kQueueBytes + 1}}) {
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) == 0) return refusal.reply;
+            return std::nullopt;
+        });
+        before = hdfs.count("CREATE", true);
+        Owned<HadoopFile> refused = open(session, "/refused.txt", 2, &error);
+        ASSERT_TRUE(refused) << error;
+        bool written = writeAll(refused.get(), std::string(refusal.size, 'r'), 16384, &error);
+        bool closed = refused->close(&message);
+        EXPECT_FALSE(written && closed);
+        if (written) {
+            EXPECT_NE(text(message).find("Cannot complete writing file /refused.txt: "), std::string::npos)
+                << text(message);
+        }
+        EXPECT_EQ(hdfs.count("CREATE", true), before + 1) << text(message) << error;
+    }
+}
+
+TEST_F(WebHdfs, DoAsActsAsAnotherUserWhoseRightsDecideReadOnly) {
+    hdfs.addFile("/d/bobs.txt", "", 0644, "bob");
+    hdfs.addFile("/d/alices.txt", "", 0644, "alice");
+    Session session(hdfs.uri("/d", "user=alice&doas=bob"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/d/new.txt", 2, &error);
+    ASSERT_TRUE(file) << error;
+    VrbString message;
+    ASSERT_TRUE(file->close(&message)) << text(message);
+    EXPECT_EQ(hdfs.node("/d/new.txt")->owner, "bob");
+    for (const HttpRequest& request : hdfs.requests()) {
+        EXPECT_EQ(request.query.at("user.name"), "alice") << request.target;
+        EXPECT_EQ(request.query.at("doas"), "bob") << request.target;
+    }
+    Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
+    ASSERT_TRUE(listing) << text(message);
+    std::map<std::string, bool> readOnly;
+    VrbString name;
+    bool ro = false;
+    while (listing->next(&name, nullptr, nullptr, nullptr, nullptr, &ro, &message)) readOnly[text(name)] = ro;
+    EXPECT_EQ(readOnly, (std::map<std::string, bool>{{"alices.txt", true}, {"bobs.txt", false}, {"new.txt", false}}));
+
+    // A refused grant names the path and the server's reason.
+    hdfs.setIntercept([](const HttpRequest&) -> std::optional<HttpReply> {
+        return remoteException(403, "AuthorizationException", "User: alice is not allowed to impersonate carol");
+    });
+    Session carol(hdfs.uri("/", "user=alice&doas=carol"));
+    EXPECT_FALSE(open(carol, "/d/bobs.txt", 1, &error));
+    EXPECT_EQ(error, "Cannot open file /d/bobs.txt: Permission denied (AuthorizationException: User: alice is not "
+                     "allowed to impersonate carol)");
 }
 
 }  // namespace

@@ -11,6 +11,11 @@ import org.apache.hadoop.fs.permission.FsPermission;
 final class ClusterSettings {
     static final long BLOCK_SIZE = 1024 * 1024;
     static final int LIST_LIMIT = 5;
+    /** The user with a proxy-user grant, and the one user it may act as. */
+    static final String PROXY_USER = "alice";
+    static final String PROXIED_USER = "bob";
+    /** The nameservice of {@code MiniDFSNNTopology.simpleHATopology()}. */
+    static final String HA_NAMESERVICE = "minidfs-ns";
 
     private static final FsPermission WORLD_WRITABLE_STICKY = new FsPermission((short) 01777);
 
@@ -28,6 +33,13 @@ final class ClusterSettings {
         conf.setBoolean("dfs.permissions.enabled", true);
         // With one DataNode there is no replacement to find when appending.
         conf.set("dfs.client.block.write.replace-datanode-on-failure.policy", "NEVER");
+        // alice may act as bob (WebHDFS doas), from any host, and as nobody else.
+        conf.set("hadoop.proxyuser." + PROXY_USER + ".hosts", "*");
+        conf.set("hadoop.proxyuser." + PROXY_USER + ".users", PROXIED_USER);
+        // In an HA cluster, the DataNodes' own clients (WebHDFS reads and
+        // writes) find the active NameNode of the nameservice.
+        conf.set("dfs.client.failover.proxy.provider." + HA_NAMESERVICE,
+                "org.apache.hadoop.hdfs.server.namenode.ha.ConfiguredFailoverProxyProvider");
         return conf;
     }
 

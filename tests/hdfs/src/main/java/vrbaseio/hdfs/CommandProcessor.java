@@ -11,7 +11,11 @@ import org.apache.hadoop.fs.FSDataInputStream;
 import org.apache.hadoop.fs.FSDataOutputStream;
 import org.apache.hadoop.fs.FileSystem;
 import org.apache.hadoop.fs.Path;
+import org.apache.hadoop.hdfs.DFSTestUtil;
 import org.apache.hadoop.hdfs.MiniDFSCluster;
+import org.apache.hadoop.hdfs.server.blockmanagement.BlockManagerTestUtil;
+import org.apache.hadoop.hdfs.server.blockmanagement.DatanodeDescriptor;
+import org.apache.hadoop.hdfs.server.namenode.NameNodeAdapter;
 import org.apache.hadoop.hdfs.server.datanode.DataNode;
 
 /**
@@ -25,6 +29,8 @@ import org.apache.hadoop.hdfs.server.datanode.DataNode;
  * datanodes          the HTTP ports of the running DataNodes            -> OK PORT...
  * stopdatanode PORT  stop the DataNode with that HTTP port, and tell
  *                    the NameNode at once that it is dead               -> OK | ERR ...
+ * failover           make the active NameNode standby and the other one
+ *                    active (two NameNodes only)                        -> OK PORT (the new active's HTTP port)
  * ping                                                                  -> OK
  * </pre>
  *
@@ -38,12 +44,15 @@ final class CommandProcessor {
     private static final int MAX_ERROR_LENGTH = 500;
 
     private final MiniDFSCluster cluster;
-    private final FileSystem fs;
     private final PrintStream replies;
+    private int active;
+    private FileSystem fs;
 
-    CommandProcessor(MiniDFSCluster cluster, PrintStream replies) throws IOException {
+    /** {@code active}: the index of the active NameNode, whose client the commands use. */
+    CommandProcessor(MiniDFSCluster cluster, int active, PrintStream replies) throws IOException {
         this.cluster = cluster;
-        this.fs = cluster.getFileSystem();
+        this.active = active;
+        this.fs = cluster.getFileSystem(active);
         this.replies = replies;
     }
 
@@ -82,6 +91,8 @@ final class CommandProcessor {
                 return words.length == 1 ? dataNodes() : usage("datanodes");
             case "stopdatanode":
                 return words.length == 2 ? stopDataNode(Integer.parseInt(words[1])) : usage("stopdatanode PORT");
+            case "failover":
+                return words.length == 1 ? failover() : usage("failover");
             case "ping":
                 return "OK";
             default:
@@ -154,11 +165,31 @@ final class CommandProcessor {
                 if (stopped == null) {
                     return "ERR cannot stop the DataNode on port " + port;
                 }
-                cluster.setDataNodeDead(dataNode.getDatanodeId());
+                // Every NameNode (standby ones too, which may become active)
+                // takes it for dead.
+                for (int i = 0; i < cluster.getNumNameNodes(); i++) {
+                    DatanodeDescriptor descriptor =
+                            NameNodeAdapter.getDatanode(cluster.getNamesystem(i), dataNode.getDatanodeId());
+                    DFSTestUtil.setDatanodeDead(descriptor);
+                    BlockManagerTestUtil.checkHeartbeat(cluster.getNamesystem(i).getBlockManager());
+                }
                 return "OK";
             }
         }
         return "ERR no running DataNode has the HTTP port " + port;
+    }
+
+    /** The active NameNode goes to standby, the other one becomes active. */
+    private String failover() throws IOException {
+        if (cluster.getNumNameNodes() != 2) {
+            return "ERR failover needs a cluster of two NameNodes (cluster.sh run --ha)";
+        }
+        int next = 1 - active;
+        cluster.transitionToStandby(active);
+        cluster.transitionToActive(next);
+        active = next;
+        fs = cluster.getFileSystem(active);
+        return "OK " + cluster.getNameNode(active).getHttpAddress().getPort();
     }
 
     private String delete(Path path) throws IOException {

@@ -16,6 +16,7 @@ import java.util.stream.Stream;
 
 import org.apache.hadoop.conf.Configuration;
 import org.apache.hadoop.hdfs.MiniDFSCluster;
+import org.apache.hadoop.hdfs.MiniDFSNNTopology;
 import org.apache.hadoop.security.UserGroupInformation;
 import org.apache.hadoop.util.ShutdownHookManager;
 
@@ -23,12 +24,18 @@ import org.apache.hadoop.util.ShutdownHookManager;
  * An HDFS for tests and benchmarks (one DataNode unless told otherwise),
  * alive as long as its standard input is open.
  *
- * <p>usage: MiniHdfs [--base-dir DIR] [--datanodes N] [--secure] [KEY=VALUE...]
+ * <p>usage: MiniHdfs [--base-dir DIR] [--datanodes N] [--secure | --ha] [KEY=VALUE...]
+ *
+ * <p>With {@code --ha} the cluster has two NameNodes of one nameservice
+ * ({@code MiniDFSNNTopology.simpleHATopology()}): the first stays on standby,
+ * the second is made active.
  *
  * <p>The data directory is a fresh directory inside DIR (or inside the system
  * temporary directory) and is removed at exit. KEY=VALUE pairs override the
  * cluster configuration. Standard output carries only the protocol: first
- * {@code HDFS_HTTP_PORT=<port>} once the cluster is up, then one reply per
+ * {@code HDFS_NAMENODE_HTTP_PORTS=<port>[,<port>]} (every NameNode's HTTP port,
+ * in index order) and {@code HDFS_HTTP_PORT=<port>} (the first NameNode's) once
+ * the cluster is up, then one reply per
  * command read from standard input (see {@link CommandProcessor}). Everything
  * else, Hadoop's logging included, goes to standard error.
  *
@@ -62,6 +69,7 @@ public final class MiniHdfs {
         Path baseDir = null;
         int dataNodes = 1;
         boolean secure = false;
+        boolean ha = false;
         Configuration conf = ClusterSettings.defaults();
         for (int i = 0; i < args.length; i++) {
             if (args[i].equals("--base-dir") && i + 1 < args.length) {
@@ -70,6 +78,8 @@ public final class MiniHdfs {
                 dataNodes = Integer.parseInt(args[++i]);
             } else if (args[i].equals("--secure")) {
                 secure = true;
+            } else if (args[i].equals("--ha")) {
+                ha = true;
             } else if (args[i].indexOf('=') > 0) {
                 int eq = args[i].indexOf('=');
                 conf.set(args[i].substring(0, eq), args[i].substring(eq + 1));
@@ -90,10 +100,15 @@ public final class MiniHdfs {
             if (secure) {
                 hdfs.secure(conf, protocol);
             }
-            int port = hdfs.start(conf, dataNodes);
+            int port = hdfs.start(conf, dataNodes, ha);
+            StringBuilder ports = new StringBuilder();
+            for (int i = 0; i < hdfs.cluster.getNumNameNodes(); i++) {
+                ports.append(i == 0 ? "" : ",").append(hdfs.webPort(i));
+            }
+            protocol.print("HDFS_NAMENODE_HTTP_PORTS=" + ports + "\n");
             protocol.print("HDFS_HTTP_PORT=" + port + "\n");
             protocol.flush();
-            CommandProcessor commands = new CommandProcessor(hdfs.cluster, protocol);
+            CommandProcessor commands = new CommandProcessor(hdfs.cluster, ha ? 1 : 0, protocol);
             BufferedReader input = new BufferedReader(new InputStreamReader(System.in, StandardCharsets.UTF_8));
             for (String line; (line = input.readLine()) != null; ) {
                 commands.execute(line);
@@ -118,21 +133,31 @@ public final class MiniHdfs {
                 + "HDFS_SUPERUSER=" + UserGroupInformation.getCurrentUser().getShortUserName() + "\n");
     }
 
-    private int start(Configuration conf, int dataNodes) throws IOException {
+    /** The WebHDFS port of NameNode {@code index}: HTTPS on a secured cluster. */
+    private int webPort(int index) {
+        return security == null
+                ? cluster.getNameNode(index).getHttpAddress().getPort()
+                : cluster.getNameNode(index).getHttpsAddress().getPort();
+    }
+
+    private int start(Configuration conf, int dataNodes, boolean ha) throws IOException {
         conf.set(MiniDFSCluster.HDFS_MINIDFS_BASEDIR, dataRoot.resolve("dfs").toString());
         long started = System.nanoTime();
-        cluster = new MiniDFSCluster.Builder(conf)
-                .numDataNodes(dataNodes)
-                .nameNodePort(0)
-                .nameNodeHttpPort(0)
-                .format(true)
-                .build();
+        MiniDFSCluster.Builder builder = new MiniDFSCluster.Builder(conf).numDataNodes(dataNodes).format(true);
+        if (ha) {
+            builder.nnTopology(MiniDFSNNTopology.simpleHATopology());
+        } else {
+            builder.nameNodePort(0).nameNodeHttpPort(0);
+        }
+        cluster = builder.build();
+        if (ha) {
+            // Both start on standby; the second becomes active, the first stays.
+            cluster.transitionToActive(1);
+        }
         cluster.waitActive();
         String superuser = UserGroupInformation.getCurrentUser().getShortUserName();
-        ClusterSettings.prepareNamespace(cluster.getFileSystem(), superuser);
-        int port = security == null
-                ? cluster.getNameNode().getHttpAddress().getPort()
-                : cluster.getNameNode().getHttpsAddress().getPort();
+        ClusterSettings.prepareNamespace(cluster.getFileSystem(ha ? 1 : 0), superuser);
+        int port = webPort(0);
         System.err.printf("MiniHdfs: up in %.1f s, HTTP port %d, superuser %s, data in %s%n",
                 (System.nanoTime() - started) / 1e9, port, superuser, dataRoot);
         return port;
