@@ -13,21 +13,25 @@ namespace vrhadoop {
 
 HttpDownload::~HttpDownload() {
     if (easy_) {
-        if (group_) group_->remove(easy_);
+        if (multi_) curl_multi_remove_handle(multi_, easy_);
         curl_easy_cleanup(easy_);
     }
+    if (multi_) curl_multi_cleanup(multi_);
 }
 
-bool HttpDownload::start(TransferGroup& group, const std::string& url, const TransportSettings& transport,
-                         std::uint64_t expectedBytes, HttpOutcome* outcome) {
+bool HttpDownload::start(const std::string& url, const TransportSettings& transport, std::uint64_t expectedBytes,
+                         HttpOutcome* outcome) {
     outcome_ = HttpOutcome();
     outcome_.server = serverOf(url);
     expected_ = expectedBytes;
     buffer_.reset(new (std::nothrow) char[kBufferBytes + kPadding]);
-    if (curlLibraryReady()) easy_ = curl_easy_init();
+    if (curlLibraryReady()) {
+        multi_ = curl_multi_init();
+        easy_ = curl_easy_init();
+    }
     if (!buffer_) {
         outcome_.transportError = "out of memory for a buffer of " + std::to_string(kBufferBytes) + " bytes";
-    } else if (!group.ready() || !easy_) {
+    } else if (!multi_ || !easy_) {
         outcome_.transportError = "the HTTP library could not be set up";
     } else {
         applyCommonOptions(easy_, errorBuffer_, transport);
@@ -35,10 +39,7 @@ bool HttpDownload::start(TransferGroup& group, const std::string& url, const Tra
         curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpDownload::receive);
         curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
-        if (group.add(easy_, this)) {
-            group_ = &group;
-            return true;
-        }
+        if (curl_multi_add_handle(multi_, easy_) == CURLM_OK) return true;
         outcome_.transportError = "the HTTP library could not start the download";
     }
     *outcome = outcome_;
@@ -93,22 +94,26 @@ std::size_t HttpDownload::receive(char* data, std::size_t size, std::size_t coun
     return length;
 }
 
-void HttpDownload::completed(CURLcode result) {
-    finished_ = true;
-    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &outcome_.status);
-    if (result == CURLE_WRITE_ERROR && !refusal_.empty()) {
-        outcome_.transportError = refusal_;
-    } else if (result != CURLE_OK) {
-        outcome_.transportError = describeTransportError(result, errorBuffer_, outcome_.server);
+void HttpDownload::collectCompletion() {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+        if (message->msg != CURLMSG_DONE) continue;
+        finished_ = true;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &outcome_.status);
+        if (message->data.result == CURLE_WRITE_ERROR && !refusal_.empty()) {
+            outcome_.transportError = refusal_;
+        } else if (message->data.result != CURLE_OK) {
+            outcome_.transportError = describeTransportError(message->data.result, errorBuffer_, outcome_.server);
+        }
     }
 }
 
 bool HttpDownload::drive() {
     const auto stallLimit = std::chrono::milliseconds(transferLimits().stallTimeoutMs);
     std::string failure = driveTransfers(
-        group_->multi(), progress_,
+        multi_, progress_,
         [this] {
-            group_->collectCompletions();
+            collectCompletion();
             return finished_ || head_ != tail_;
         },
         [&](std::chrono::steady_clock::duration idle) {

@@ -1,9 +1,7 @@
 // One streaming GET whose body the caller takes in slices as it arrives.
 // The body waits in a buffer of fixed size; while the buffer is full the
 // transfer pauses (the connection stays open), so a reader that is slow to
-// take holds no more than the buffer, however large the body. Downloads of
-// one transfer group fill their buffers side by side while any of them is
-// waited on.
+// take holds no more than the buffer, however large the body.
 #pragma once
 
 #include <curl/curl.h>
@@ -14,12 +12,11 @@
 #include <string>
 
 #include "HttpOutcome.h"
-#include "TransferGroup.h"
 #include "curl_setup.h"
 
 namespace vrhadoop {
 
-class HttpDownload final : private TransferGroup::Member {
+class HttpDownload {
 public:
     static constexpr std::size_t kBufferBytes = 4u << 20;
     // Zero bytes after every slice handed out.
@@ -30,12 +27,11 @@ public:
     HttpDownload(const HttpDownload&) = delete;
     HttpDownload& operator=(const HttpDownload&) = delete;
 
-    // Sets the request up in `group`, which must outlive the download; it
-    // goes out with the group's next wait. A body longer than `expectedBytes`
-    // is refused. False when the HTTP library or the buffer cannot be had
-    // (*outcome says so).
-    bool start(TransferGroup& group, const std::string& url, const TransportSettings& transport,
-               std::uint64_t expectedBytes, HttpOutcome* outcome);
+    // Sets the request up; nothing is sent before the first take(). A body
+    // longer than `expectedBytes` is refused. False when the HTTP library or
+    // the buffer cannot be had (*outcome says so).
+    bool start(const std::string& url, const TransportSettings& transport, std::uint64_t expectedBytes,
+               HttpOutcome* outcome);
 
     // Up to `maxBytes` of the body at *data, followed by kPadding zero bytes
     // and valid until the next call; waits while none has arrived. 0 when the
@@ -50,10 +46,10 @@ private:
     // Runs the transfer until bytes wait in the buffer or it ended; false
     // (with outcome_.transportError set) on a failure of curl or a stall.
     bool drive();
-    void completed(CURLcode result) override;
+    void collectCompletion();
     void restorePadding();
 
-    TransferGroup* group_ = nullptr;   // set while easy_ is in the group
+    CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 

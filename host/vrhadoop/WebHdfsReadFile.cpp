@@ -26,39 +26,27 @@ WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const st
     return file.release();
 }
 
-void WebHdfsReadFile::fetchAhead() {
-    while (ranges_.size() < kRangesInFlight && fetchedUpTo_ < size_) {
-        Range& range = ranges_.emplace_back();
-        range.start = fetchedUpTo_;
-        range.end = std::min(size_, fetchedUpTo_ + kRangeBytes);
-        fetchedUpTo_ = range.end;
-        // The range being read starts in nextSlice(), where its failure counts.
-        Failure notYetTold;
-        if (ranges_.size() > 1) startDownload(range, range.start, &notYetTold);
-    }
-}
-
-bool WebHdfsReadFile::startDownload(Range& range, std::int64_t from, Failure* failure) {
-    range.download.reset();
-    std::int64_t rest = range.end - from;
+bool WebHdfsReadFile::startDownload(Failure* failure) {
+    download_.reset();
+    std::int64_t rest = size_ - position_;
     std::string location;
     if (!client_.redirectTarget(HttpMethod::Get, "OPEN", path_,
-                                "&offset=" + std::to_string(from) + "&length=" + std::to_string(rest), &location,
+                                "&offset=" + std::to_string(position_) + "&length=" + std::to_string(rest), &location,
                                 failure)) {
         return false;
     }
-    std::unique_ptr<HttpDownload> download(new (std::nothrow) HttpDownload());
+    download_.reset(new (std::nothrow) HttpDownload());
     HttpOutcome outcome;
-    if (!download) {
+    if (!download_) {
         *failure = Failure{FailureKind::Other, "out of memory", {}};
         return false;
     }
-    if (!download->start(transfers_, location, client_.endpoint().transport(), static_cast<std::uint64_t>(rest), &outcome)) {
+    if (!download_->start(location, client_.endpoint().transport(), static_cast<std::uint64_t>(rest), &outcome)) {
         *failure = client_.failureOf(outcome);
+        download_.reset();
         return false;
     }
-    range.download = std::move(download);
-    range.downloadStart = from;
+    downloadStart_ = position_;
     return true;
 }
 
@@ -66,35 +54,27 @@ int WebHdfsReadFile::nextSlice(std::size_t maxBytes, char** data, std::string* m
     int fruitless = 0;   // attempts since the last byte that arrived
     std::string lastBreak;
     for (;;) {
-        fetchAhead();
-        Range& range = ranges_.front();
         Failure failure;
-        if (!range.download && !startDownload(range, position_, &failure)) {
+        if (!download_ && !startDownload(&failure)) {
             *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " + failure.text();
             if (!lastBreak.empty()) *message += "; before that: " + lastBreak;
             return -1;
         }
         HttpOutcome outcome;
-        long n = range.download->take(maxBytes, data, &outcome);
+        long n = download_->take(maxBytes, data, &outcome);
         if (n > 0) {
             position_ += n;
             return static_cast<int>(n);
         }
         bool broke = n < 0 && !outcome.answered();
-        bool broughtNothing = position_ == range.downloadStart;
-        range.download.reset();
+        bool broughtNothing = position_ == downloadStart_;
+        download_.reset();
         if (n < 0 && !broke) {
             *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " +
                        client_.failureOf(outcome).text();
             return -1;
         }
-        if (n == 0 && position_ >= range.end) {
-            ranges_.pop_front();
-            if (position_ >= size_) return 0;
-            fruitless = 0;
-            lastBreak.clear();
-            continue;
-        }
+        if (n == 0 && position_ >= size_) return 0;
         if (n == 0 && broughtNothing) {
             // The file shrank since it was opened; ending here would pass a
             // shorter file off as complete.
@@ -134,7 +114,7 @@ int WebHdfsReadFile::read(int, char** data, int maxBytes, VrbString* error) {
 }
 
 bool WebHdfsReadFile::close(VrbString*) {
-    ranges_.clear();
+    download_.reset();
     closed_ = true;
     return true;
 }

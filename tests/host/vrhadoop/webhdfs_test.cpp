@@ -18,7 +18,6 @@
 #include "HttpDownload.h"
 #include "HttpUpload.h"
 #include "WebHdfsClient.h"
-#include "WebHdfsReadFile.h"
 #include "file_status_json.h"
 #include "transfer_limits.h"
 
@@ -44,28 +43,7 @@ protected:
     FakeWebHdfs hdfs;
 };
 
-// A DataNode's answer to an OPEN of `content` that breaks off after `cutAt`
-// body bytes.
-HttpReply cutDataNodeAnswer(const HttpRequest& request, const std::string& content, long cutAt) {
-    HttpReply reply;
-    std::size_t offset = std::stoul(request.query.at("offset"));
-    reply.body = content.substr(offset, std::stoul(request.query.at("length")));
-    reply.truncateBodyAt = cutAt;
-    return reply;
-}
-
-// The DataNode OPENs of a read as "offset+length", in arrival order.
-std::vector<std::string> dataNodeRanges(const FakeWebHdfs& hdfs) {
-    std::vector<std::string> ranges;
-    for (const HttpRequest& request : hdfs.requests()) {
-        if (request.path.rfind("/datanode", 0) == 0 && request.query.at("op") == "OPEN")
-            ranges.push_back(request.query.at("offset") + "+" + request.query.at("length"));
-    }
-    return ranges;
-}
-
-TEST_F(WebHdfs, ReadsFetchRangesSideBySideAndHandOutPaddedSlices) {
-    using vrhadoop::WebHdfsReadFile;
+TEST_F(WebHdfs, ReadsStreamThroughOneRequestAndHandOutPaddedSlices) {
     std::string content = patternedBytes(20 * kMiB + 123, 1);
     hdfs.addFile("/data/big.bin", content);
     Session session(hdfs.uri("/"));
@@ -75,69 +53,19 @@ TEST_F(WebHdfs, ReadsFetchRangesSideBySideAndHandOutPaddedSlices) {
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(file->size(), static_cast<std::int64_t>(content.size()));
 
-    // The first read asks the NameNode for every range up to the limit in
-    // flight before it waits for the first one.
+    EXPECT_TRUE(readAll(file.get(), 16384, &error) == content) << error;
+    // One OPEN for the whole file, redirected once; its answer streams
+    // through a buffer of a few MiB however large the file.
+    EXPECT_EQ(hdfs.count("OPEN", false), 1u);
+    EXPECT_EQ(hdfs.count("OPEN", true), 1u);
+    EXPECT_EQ(hdfs.requests().size(), 3u);   // and the status
+    EXPECT_EQ(hdfs.requests()[1].connection, hdfs.requests()[0].connection) << "no keep-alive";
+    EXPECT_LE(vrhadoop::HttpDownload::kBufferBytes, 4 * kMiB);
     char* piece = nullptr;
     VrbString message;
-    ASSERT_EQ(file->read(0, &piece, 16384, &message), 16384) << text(message);
-    EXPECT_EQ(hdfs.count("OPEN", false), 3u);
-    std::string data(piece, 16384);
-    data += readAll(file.get(), 16384, &error);
-    EXPECT_TRUE(data == content) << error;
-    // Each range once, redirected once; 8 MiB ranges, so three of them.
-    std::vector<std::string> ranges = dataNodeRanges(hdfs);
-    std::sort(ranges.begin(), ranges.end());
-    EXPECT_EQ(ranges, (std::vector<std::string>{"0+8388608", "16777216+4194427", "8388608+8388608"}));
-    EXPECT_EQ(hdfs.count("OPEN", false), 3u);
-    EXPECT_EQ(hdfs.requests()[1].connection, hdfs.requests()[0].connection) << "no keep-alive";
-    // Memory per open file stays at a few buffers, however large the file.
-    EXPECT_LE(vrhadoop::HttpDownload::kBufferBytes * WebHdfsReadFile::kRangesInFlight, 16 * kMiB);
     EXPECT_EQ(file->read(0, &piece, 16384, &message), 0);
     EXPECT_TRUE(file->close(&message));
     EXPECT_TRUE(file->close(&message));
-}
-
-// A fault in a range fetched ahead shows only when the reader reaches its
-// bytes: a cut answer is resumed where it broke, a refusal fails the read at
-// the range's first byte with everything before it delivered.
-TEST_F(WebHdfs, FaultsOfRangesFetchedAheadShowWhereTheirBytesBegin) {
-    const std::string content = patternedBytes(20 * kMiB, 5);
-    hdfs.addFile("/f.bin", content);
-    struct Case {
-        const char* range;   // the DataNode OPEN that misbehaves, "offset+length"
-        bool refuse;         // a 403 answer, else the body cut after 300000 bytes
-        std::size_t delivered;
-        const char* failure;
-    };
-    for (const Case& c : {Case{"8388608+8388608", false, content.size(), ""},
-                          Case{"16777216+4194304", true, 16 * kMiB,
-                               "Cannot read file /f.bin at byte 16777216: Permission denied"}}) {
-        bool struck = false;
-        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
-            if (request.path.rfind("/datanode", 0) != 0 || struck ||
-                request.query.at("offset") + "+" + request.query.at("length") != c.range)
-                return std::nullopt;
-            struck = true;
-            if (c.refuse) return remoteException(403, "AccessControlException", "Permission denied: user=bob");
-            return cutDataNodeAnswer(request, content, 300000);
-        });
-        Session session(hdfs.uri("/"));
-        std::string error;
-        Owned<HadoopFile> file = open(session, "/f.bin", 1, &error);
-        ASSERT_TRUE(file) << error;
-        std::string data = readAll(file.get(), 65536, &error);
-        EXPECT_EQ(data.size(), c.delivered) << error;
-        EXPECT_TRUE(data == content.substr(0, c.delivered));
-        if (*c.failure) {
-            EXPECT_NE(error.find(c.failure), std::string::npos) << error;
-        } else {
-            EXPECT_EQ(error, "");
-            std::vector<std::string> ranges = dataNodeRanges(hdfs);
-            EXPECT_NE(std::find(ranges.begin(), ranges.end(), "8688608+8088608"), ranges.end())
-                << "resumed at the byte where the range broke";
-        }
-        hdfs.setIntercept(nullptr);
-    }
 }
 
 TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
@@ -291,7 +219,11 @@ TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNo
         int answers = 0;
         hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
             if (request.path.rfind("/datanode", 0) != 0 || answers >= c.cutAnswers) return std::nullopt;
-            return cutDataNodeAnswer(request, content, answers++ == 0 ? 100000 : 0);
+            HttpReply reply;
+            std::size_t offset = std::stoul(request.query.at("offset"));
+            reply.body = content.substr(offset, std::stoul(request.query.at("length")));
+            reply.truncateBodyAt = answers++ == 0 ? 100000 : 0;
+            return reply;
         });
         Session session(hdfs.uri("/"));
         std::string error;
