@@ -80,7 +80,8 @@ int printHelp() {
                "Environment:\n"
                "  VRBASEIO_MODULE the I/O module to load (default: the module beside\n"
                "                  vrbio, then in ../lib from there, then the system's\n"
-               "                  search by name)\n\n"
+               "                  search by name); VRBIO_MODULE, the former name,\n"
+               "                  counts when VRBASEIO_MODULE is not set\n\n"
                "Exit status: 0 success, 1 failure (the reason on standard error),\n"
                "2 usage error.\n",
                stdout);

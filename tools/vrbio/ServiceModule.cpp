@@ -1,5 +1,7 @@
 #include "ServiceModule.h"
 
+#include <cstdlib>
+
 #include "vrbclass/VrbServiceModule.h"
 
 namespace vrbio {
@@ -13,7 +15,11 @@ ServiceModule::~ServiceModule() {
 bool ServiceModule::load(std::string* error) {
     VrbString loadedPath;
     VrbString reason;
-    VrbIOInitializeFunction initialize = vrbFindServiceModule(nullptr, &loadedPath, &reason);
+    // VRBIO_MODULE is the name earlier releases of vrbio read; scripts that
+    // set it keep working, and VRBASEIO_MODULE, when set, wins.
+    const char* formerVariable = std::getenv("VRBASEIO_MODULE") ? nullptr : std::getenv("VRBIO_MODULE");
+    if (formerVariable != nullptr && *formerVariable == '\0') formerVariable = nullptr;
+    VrbIOInitializeFunction initialize = vrbFindServiceModule(formerVariable, &loadedPath, &reason);
     if (initialize == nullptr) {
         *error = reason.asCstr();
         return false;

@@ -184,9 +184,16 @@ class UsageTests(VrbioCase):
         shutil.copy(built, copy)
         lines = self.assertSucceeds(run("--version", env={"VRBASEIO_MODULE": copy})).decode().splitlines()
         self.assertEqual(lines[1], "module " + os.path.realpath(copy))
+        # The former name still counts, unless the new one is set.
+        lines = self.assertSucceeds(run("--version", env={"VRBIO_MODULE": copy})).decode().splitlines()
+        self.assertEqual(lines[1], "module " + os.path.realpath(copy))
+        lines = self.assertSucceeds(run("--version", env={"VRBIO_MODULE": self.path("none.so"),
+                                                          "VRBASEIO_MODULE": copy})).decode().splitlines()
+        self.assertEqual(lines[1], "module " + os.path.realpath(copy))
         missing = self.path("none.so")
-        result = run("--version", env={"VRBASEIO_MODULE": missing})
-        self.assertIn(missing, self.assertFails(result))
+        for variable in ("VRBASEIO_MODULE", "VRBIO_MODULE"):
+            result = run("--version", env={variable: missing})
+            self.assertIn(missing, self.assertFails(result))
         self.assertRegex(result.stdout.decode(), r"^vrbio \d+\.\d+\.\d+\n$")
 
     def test_double_dash_ends_the_options(self):
