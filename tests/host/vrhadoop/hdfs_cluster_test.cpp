@@ -68,6 +68,18 @@ int connectedPort(const std::vector<int>& ports) {
     return 0;
 }
 
+// Stops the one of the cluster's two DataNodes that this process is
+// reading from.
+void stopTheServingDataNode() {
+    std::istringstream reply(control("datanodes"));
+    std::vector<int> ports;
+    for (int port; reply >> port;) ports.push_back(port);
+    ASSERT_EQ(ports.size(), 2u);
+    int serving = connectedPort(ports);
+    ASSERT_NE(serving, 0) << "no connection to a DataNode while the read is under way";
+    ASSERT_EQ(control("stopdatanode " + std::to_string(serving)), "");
+}
+
 class HdfsCluster : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -237,13 +249,7 @@ TEST_F(HdfsCluster, AReadResumesOnTheOtherReplicaWhenItsDataNodeStops) {
     ASSERT_GT(n, 0) << text(message);
     std::string data(piece, static_cast<std::size_t>(n));
 
-    std::istringstream reply(control("datanodes"));
-    std::vector<int> ports;
-    for (int port; reply >> port;) ports.push_back(port);
-    ASSERT_EQ(ports.size(), 2u);
-    int serving = connectedPort(ports);
-    ASSERT_NE(serving, 0) << "no connection to a DataNode while the read is under way";
-    ASSERT_EQ(control("stopdatanode " + std::to_string(serving)), "");
+    ASSERT_NO_FATAL_FAILURE(stopTheServingDataNode());
 
     data += readAll(file.get(), 65536, &error);
     EXPECT_EQ(error, "");
@@ -451,13 +457,7 @@ TEST_F(HighAvailability, AReadCarriesOnAcrossAFailover) {
     failover();
     // The DataNode serving the read stops too, so the read must go back to
     // the NameNodes, where the one it knew is now on standby.
-    std::istringstream reply(control("datanodes"));
-    std::vector<int> ports;
-    for (int port; reply >> port;) ports.push_back(port);
-    ASSERT_EQ(ports.size(), 2u);
-    int serving = connectedPort(ports);
-    ASSERT_NE(serving, 0) << "no connection to a DataNode while the read is under way";
-    ASSERT_EQ(control("stopdatanode " + std::to_string(serving)), "");
+    ASSERT_NO_FATAL_FAILURE(stopTheServingDataNode());
 
     data += readAll(file.get(), 65536, &error);
     EXPECT_EQ(error, "");
