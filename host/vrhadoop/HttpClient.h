@@ -1,14 +1,13 @@
 // One HTTP connection holder: requests without a body, one after another,
-// over kept-alive connections (curl keeps them per handle).
+// over kept-alive connections.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "HttpOutcome.h"
-#include "curl_setup.h"
+#include "transport.h"
 
 namespace vrhadoop {
 
@@ -19,16 +18,16 @@ const char* methodName(HttpMethod method) noexcept;
 class HttpClient {
 public:
     // Requests travel as `transport` says. With `negotiate` they authenticate
-    // with Kerberos (SPNEGO) from the user's default credential cache when
-    // the server asks; only NameNode requests may: a DataNode's URL carries
-    // a delegation token of its own.
+    // with Kerberos (SPNEGO) from the user's own credentials when the server
+    // asks; only NameNode requests may: a DataNode's URL carries a
+    // delegation token of its own.
     HttpClient(TransportSettings transport, bool negotiate) noexcept;
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // False when curl could not be set up.
-    bool ready() const noexcept { return curl_ != nullptr; }
+    // False when the HTTP stack could not be set up.
+    bool ready() const noexcept;
 
     // One request without a body; redirects are not followed. The body of a
     // successful answer goes into outcome->body (up to kMaxBodyBytes: more
@@ -42,15 +41,11 @@ public:
     static constexpr std::size_t kMaxErrorBodyBytes = 64u << 10;
 
 private:
-    static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self) noexcept;
-
-    TransportSettings transport_;
-    bool negotiate_;
-    CURL* curl_;
-    char errorBuffer_[CURL_ERROR_SIZE];
-    // State of the request under way, for the receive callback.
-    HttpOutcome* outcome_ = nullptr;
-    std::string refusal_;   // why receive() ended the transfer
+    // The HTTP stack's handles and the request under way: Unix/HttpClient.inc
+    // (libcurl), Windows/HttpClient.inc (WinHTTP). Null when it could not be
+    // had.
+    struct Transfer;
+    std::unique_ptr<Transfer> transfer_;
 };
 
 }  // namespace vrhadoop

@@ -1,10 +1,8 @@
 // One streaming GET whose body the caller takes in slices as it arrives.
 // The body waits in a buffer of fixed size; while the buffer is full the
-// transfer pauses (the connection stays open), so a reader that is slow to
+// transfer waits (the connection stays open), so a reader that is slow to
 // take holds no more than the buffer, however large the body.
 #pragma once
-
-#include <curl/curl.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +10,7 @@
 #include <string>
 
 #include "HttpOutcome.h"
-#include "curl_setup.h"
+#include "transport.h"
 
 namespace vrhadoop {
 
@@ -22,14 +20,14 @@ public:
     // Zero bytes after every slice handed out.
     static constexpr std::size_t kPadding = 16;
 
-    HttpDownload() noexcept = default;
+    HttpDownload() noexcept;
     ~HttpDownload();
     HttpDownload(const HttpDownload&) = delete;
     HttpDownload& operator=(const HttpDownload&) = delete;
 
-    // Sets the request up; nothing is sent before the first take(). A body
-    // longer than `expectedBytes` is refused. False when the HTTP library or
-    // the buffer cannot be had (*outcome says so).
+    // Sets the request up; nothing need be sent before the first take(). A
+    // body longer than `expectedBytes` is refused. False when the HTTP stack
+    // or the buffer cannot be had (*outcome says so).
     bool start(const std::string& url, const TransportSettings& transport, std::uint64_t expectedBytes,
                HttpOutcome* outcome);
 
@@ -41,31 +39,10 @@ public:
     long take(std::size_t maxBytes, char** data, HttpOutcome* outcome);
 
 private:
-    static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self) noexcept;
-
-    // Runs the transfer until bytes wait in the buffer or it ended; false
-    // (with outcome_.transportError set) on a failure of curl or a stall.
-    bool drive();
-    void collectCompletion();
-    void restorePadding();
-
-    CURLM* multi_ = nullptr;
-    CURL* easy_ = nullptr;
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
-
-    std::unique_ptr<char[]> buffer_;   // kBufferBytes + kPadding
-    std::size_t head_ = 0;             // first byte not handed out
-    std::size_t tail_ = 0;             // end of the bytes received
-    char savedBytes_[kPadding] = {};   // what the padding after the last slice covers
-    std::size_t savedAt_ = 0;
-    std::size_t savedCount_ = 0;
-    std::uint64_t expected_ = 0;
-    std::uint64_t received_ = 0;
-    std::uint64_t progress_ = 0;       // bytes moved; the stall check watches it
-    bool paused_ = false;
-    bool finished_ = false;
-    std::string refusal_;              // why receive() ended the transfer
-    HttpOutcome outcome_;
+    // The buffer, the HTTP stack's handles and the transfer's progress:
+    // Unix/HttpDownload.inc (libcurl), Windows/HttpDownload.inc (WinHTTP).
+    struct Transfer;
+    std::unique_ptr<Transfer> transfer_;
 };
 
 }  // namespace vrhadoop

@@ -37,6 +37,19 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
     file->method_ = method;
     file->op_ = appending ? "APPEND" : "CREATE";
     file->query_ = query;
+    file->inPieces_ = transferLimits().uploadInPieces || !HttpUpload::streamsUnknownLength();
+    if (file->inPieces_) {
+        std::int64_t startLength = appending ? entry.length : 0;
+        if (!file->uploadPiece(method, file->op_, query, nullptr, 0, startLength, &failure) ||
+            (appending && file->leaseRefusals_ > 0 && !file->client_.status(path, &entry, &failure))) {
+            *message = action + failure.text();
+            return nullptr;
+        }
+        // While the file was another client's, it may have grown.
+        file->startLength_ = file->length_ = appending ? entry.length : 0;
+        file->replayable_ = false;
+        return file.release();
+    }
     while (!file->beginUpload(&failure)) {
         if (!file->awaitLease(&failure)) {
             *message = action + failure.text();
@@ -57,7 +70,9 @@ bool WebHdfsWriteFile::beginUpload(Failure* failure) {
     if (!client_.redirectTarget(method_, op_, path_, query_, &location, failure)) return false;
     upload_ = std::make_unique<HttpUpload>();
     HttpOutcome outcome;
-    if (upload_->start(method_, location, client_.endpoint().transport(), &outcome)) return true;
+    if (upload_->start(method_, location, client_.endpoint().transport(), HttpUpload::kUnknownLength, &outcome)) {
+        return true;
+    }
     *failure = client_.failureOf(outcome);
     return false;
 }
@@ -103,6 +118,59 @@ bool WebHdfsWriteFile::resendAfterLease(std::size_t pending, Failure* failure) {
     return false;
 }
 
+bool WebHdfsWriteFile::uploadPiece(HttpMethod method, const std::string& op, const std::string& query,
+                                   const char* data, std::size_t size, std::int64_t lengthAfter, Failure* failure) {
+    leaseRefusals_ = 0;
+    for (;;) {
+        std::string location;
+        if (client_.redirectTarget(method, op, path_, query, &location, failure)) {
+            HttpUpload upload;
+            HttpOutcome outcome;
+            bool answered = false;
+            if (upload.start(method, location, client_.endpoint().transport(), static_cast<std::int64_t>(size),
+                             &outcome) &&
+                upload.send(data, size, &outcome)) {
+                answered = upload.finish(&outcome);
+            }
+            if (answered && outcome.succeeded()) return true;
+            *failure = client_.failureOf(outcome);
+            if (!answered && upload.bodySent()) {
+                // Everything went out and the answer did not come: sending
+                // the piece again could write it twice. The length decides.
+                WebHdfsEntry entry;
+                Failure unchecked;
+                if (client_.status(path_, &entry, &unchecked) && entry.length == lengthAfter) return true;
+                return false;
+            }
+        }
+        if (!awaitLease(failure)) return false;
+    }
+}
+
+bool WebHdfsWriteFile::sendPiece(Failure* failure) {
+    // length_ counts the piece already.
+    if (!uploadPiece(HttpMethod::Post, "APPEND", {}, piece_.data(), piece_.size(), length_, failure)) return false;
+    piece_.clear();
+    return true;
+}
+
+bool WebHdfsWriteFile::writeInPieces(const char* data, std::size_t size, VrbString* error) {
+    while (size > 0) {
+        std::size_t take = std::min(size, kPieceBytes - piece_.size());
+        piece_.append(data, take);
+        length_ += static_cast<std::int64_t>(take);
+        data += take;
+        size -= take;
+        Failure failure;
+        if (piece_.size() == kPieceBytes && !sendPiece(&failure)) {
+            writeFailure_ = "Cannot write to file " + path_ + ": " + failure.text();
+            setError(error, writeFailure_);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error) {
     return guarded(error, false, [&] {
         if (closed_) {
@@ -117,6 +185,7 @@ bool WebHdfsWriteFile::write(int, const char* data, int length, VrbString* error
             setError(error, "Cannot write to file " + path_ + ": " + std::to_string(length) + " bytes given");
             return false;
         }
+        if (inPieces_) return writeInPieces(data, static_cast<std::size_t>(length), error);
         if (replayable_ && replay_.size() + static_cast<std::size_t>(length) <= kReplayBytes) {
             replay_.append(data, static_cast<std::size_t>(length));
         } else if (replayable_) {
@@ -152,6 +221,19 @@ std::string WebHdfsWriteFile::lengthShortfall() {
 
 bool WebHdfsWriteFile::close(VrbString* error) {
     return guarded(error, false, [&] {
+        if (!closed_ && inPieces_) {
+            closed_ = true;
+            closeFailure_ = writeFailure_;
+            Failure failure;
+            if (closeFailure_.empty() && !piece_.empty() && !sendPiece(&failure)) {
+                closeFailure_ = "Cannot complete writing file " + path_ + ": " + failure.text();
+            } else if (closeFailure_.empty()) {
+                std::string shortfall = lengthShortfall();
+                if (!shortfall.empty()) closeFailure_ = "Cannot complete writing file " + path_ + ": " + shortfall;
+            }
+            std::string().swap(piece_);
+            closeSucceeded_ = closeFailure_.empty();
+        }
         if (!closed_) {
             closed_ = true;
             HttpOutcome outcome;

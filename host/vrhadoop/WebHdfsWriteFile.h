@@ -4,6 +4,14 @@
 // reports the outcome. Releasing the file without close() abandons the
 // upload: nothing more is sent and the connection is dropped; the file may
 // keep what the server had received.
+//
+// Where the HTTP stack cannot stream a body of unknown length
+// (HttpUpload::streamsUnknownLength()), the upload goes out in pieces
+// instead: the open is a CREATE (or APPEND) with an empty body, and the
+// bytes written follow in APPENDs of kPieceBytes, each with its length, the
+// last at close(). A piece refused for another client's lease is sent again
+// whole, like the streaming open. Releasing the file without close() drops
+// the piece not sent yet.
 #pragma once
 
 #include <chrono>
@@ -34,6 +42,7 @@ public:
     // upload is final.
     static constexpr long kMaxLeasePauseMs = 8000;
     static constexpr std::size_t kReplayBytes = HttpUpload::kQueueBytes;
+    static constexpr std::size_t kPieceBytes = 8u << 20;
     static WebHdfsWriteFile* open(const WebHdfsEndpoint& endpoint, const std::string& path, bool append,
                                   std::string* message);
     ~WebHdfsWriteFile() = default;
@@ -64,12 +73,26 @@ private:
     // start (length_ follows); false with *failure.
     bool takeStartLength(std::size_t pending, Failure* failure);
 
+    // Uploading in pieces: one request of `op` with the whole body `data`,
+    // waiting while another client's lease blocks it; false with *failure.
+    // An exchange whose answer is lost counts as done when the file's length
+    // is then `lengthAfter`.
+    bool uploadPiece(HttpMethod method, const std::string& op, const std::string& query, const char* data,
+                     std::size_t size, std::int64_t lengthAfter, Failure* failure);
+    // Sends the piece that waits; false with *failure.
+    bool sendPiece(Failure* failure);
+    // write() in pieces: the bytes join the piece, which goes out whenever
+    // it is full; false with *error.
+    bool writeInPieces(const char* data, std::size_t size, VrbString* error);
+
     // Empty when the file's length is what this writer sent it to; else
     // what the file holds instead, in words.
     std::string lengthShortfall();
 
     WebHdfsClient client_;
-    std::unique_ptr<HttpUpload> upload_;   // the one that was started
+    std::unique_ptr<HttpUpload> upload_;   // the one that was started; none in pieces
+    bool inPieces_ = false;
+    std::string piece_;   // in pieces: the bytes written and not sent yet, fewer than kPieceBytes between writes
     std::string path_;
     HttpMethod method_ = HttpMethod::Put;
     std::string op_;      // CREATE or APPEND

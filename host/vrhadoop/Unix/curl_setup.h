@@ -1,5 +1,5 @@
-// What every transfer of the library shares: the curl library's global
-// set-up, the common options and the wording of transport failures.
+// What every libcurl transfer shares: the library's global set-up, the
+// common options and the wording of transport failures.
 #pragma once
 
 #include <curl/curl.h>
@@ -8,19 +8,14 @@
 #include <cstdint>
 #include <string>
 
+#include "transport.h"
+
 namespace vrhadoop {
 
 // Initialises the curl library on first use, once per process, whichever
 // thread comes first; false when that failed. It is never cleaned up: its
 // clean-up is not thread-safe, and other code of the process may use curl.
 bool curlLibraryReady() noexcept;
-
-// How every request of a connection travels, NameNode and DataNode alike.
-struct TransportSettings {
-    std::string proxy;    // URL of the proxy; empty: none
-    std::string caFile;   // PEM file of the CAs that verify https servers; empty: the system's
-    std::string caPath;   // directory of hashed CA certificates; empty: the system's
-};
 
 // Options every request gets: http and https only, no signals, the connect
 // timeout, keep-alive probes, curl's message buffer, the proxy (the one
@@ -30,10 +25,6 @@ struct TransportSettings {
 // would see every request and its token. Verification is always on: a
 // server that cannot prove who it is would receive the user's credentials.
 void applyCommonOptions(CURL* curl, char* errorBuffer, const TransportSettings& transport) noexcept;
-
-// "http://HOST:PORT" of a URL, for messages (URLs themselves may carry a
-// delegation token and are never shown).
-std::string serverOf(const std::string& url);
 
 // A transport failure in words: what went wrong with which server.
 std::string describeTransportError(CURLcode code, const char* errorBuffer, const std::string& server);

@@ -1,0 +1,21 @@
+// How requests travel, whichever HTTP stack carries them: libcurl on POSIX
+// systems (Unix/*.inc), WinHTTP on Windows (Windows/*.inc). HttpClient,
+// HttpDownload and HttpUpload are the only users of the stack.
+#pragma once
+
+#include <string>
+
+namespace vrhadoop {
+
+// How every request of a connection travels, NameNode and DataNode alike.
+struct TransportSettings {
+    std::string proxy;    // URL of the proxy; empty: none
+    std::string caFile;   // PEM file of the CAs that verify https servers; empty: the system's
+    std::string caPath;   // directory of hashed CA certificates; empty: the system's
+};
+
+// "http://HOST:PORT" of a URL, for messages (URLs themselves may carry a
+// delegation token and are never shown).
+std::string serverOf(const std::string& url);
+
+}  // namespace vrhadoop
