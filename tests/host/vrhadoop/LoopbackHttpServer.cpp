@@ -1,14 +1,7 @@
 #include "LoopbackHttpServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
-#include <stdexcept>
 
 namespace vrhadooptest {
 namespace {
@@ -41,7 +34,7 @@ std::string statusText(int status) {
 // Buffered reads that give up when the client leaves or the server stops.
 class SocketReader {
 public:
-    SocketReader(int socket, const std::atomic<bool>& stopping) : socket_(socket), stopping_(stopping) {}
+    SocketReader(SocketHandle socket, const std::atomic<bool>& stopping) : socket_(socket), stopping_(stopping) {}
 
     bool readLine(std::string* line) {
         for (;;) {
@@ -71,34 +64,21 @@ private:
             position_ = 0;
         }
         while (!stopping_) {
-            pollfd entry{socket_, POLLIN, 0};
-            int ready = ::poll(&entry, 1, 50);
-            if (ready < 0) return false;
-            if (ready == 0) continue;
             char chunk[65536];
-            ssize_t got = ::recv(socket_, chunk, sizeof chunk, 0);
-            if (got <= 0) return false;
+            long got = receiveWithin(socket_, chunk, sizeof chunk, 50);
+            if (got < 0) return false;
+            if (got == 0) continue;
             buffer_.append(chunk, static_cast<std::size_t>(got));
             return true;
         }
         return false;
     }
 
-    int socket_;
+    SocketHandle socket_;
     const std::atomic<bool>& stopping_;
     std::string buffer_;
     std::size_t position_ = 0;
 };
-
-bool sendAll(int socket, const std::string& data) {
-    std::size_t sent = 0;
-    while (sent < data.size()) {
-        ssize_t n = ::send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 void parseTarget(HttpRequest* request) {
     std::size_t question = request->target.find('?');
@@ -172,21 +152,7 @@ HttpReply HttpReply::redirect(std::string location) {
 }
 
 LoopbackHttpServer::LoopbackHttpServer(Handler handler) : handler_(std::move(handler)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (listener_ < 0) throw std::runtime_error("socket() failed");
-    int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(listener_);
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    }
-    port_ = ntohs(address.sin_port);
+    listener_ = listenOnLoopback(&port_);
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
@@ -199,7 +165,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
         workers.swap(workers_);
     }
     for (std::thread& worker : workers) worker.join();
-    ::close(listener_);
+    closeSocket(listener_);
 }
 
 std::vector<HttpRequest> LoopbackHttpServer::requests() const {
@@ -214,17 +180,15 @@ void LoopbackHttpServer::record(const HttpRequest& request) {
 
 void LoopbackHttpServer::acceptLoop() {
     while (!stopping_) {
-        pollfd entry{listener_, POLLIN, 0};
-        if (::poll(&entry, 1, 50) <= 0) continue;
-        int socket = ::accept(listener_, nullptr, nullptr);
-        if (socket < 0) continue;
+        SocketHandle socket = acceptWithin(listener_, 50);
+        if (socket == kNoSocket) continue;
         int connection = ++connections_;
         std::lock_guard<std::mutex> lock(mutex_);
         workers_.emplace_back([this, socket, connection] { serve(socket, connection); });
     }
 }
 
-void LoopbackHttpServer::serve(int socket, int connection) {
+void LoopbackHttpServer::serve(SocketHandle socket, int connection) {
     SocketReader reader(socket, stopping_);
     for (;;) {
         HttpRequest request;
@@ -255,21 +219,17 @@ void LoopbackHttpServer::serve(int socket, int connection) {
         head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
         bool truncate = reply.truncateBodyAt >= 0 && static_cast<std::size_t>(reply.truncateBodyAt) < reply.body.size();
         std::string body = truncate ? reply.body.substr(0, static_cast<std::size_t>(reply.truncateBodyAt)) : reply.body;
-        if (!sendAll(socket, head + body) || truncate) break;
+        std::string message = head + body;
+        if (!sendAll(socket, message.data(), message.size()) || truncate) break;
     }
-    ::close(socket);
+    shutdownSending(socket);
+    closeSocket(socket);
 }
 
 int unusedLoopbackPort() {
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
-    return ntohs(address.sin_port);
+    int port = 0;
+    closeSocket(listenOnLoopback(&port));
+    return port;
 }
 
 }  // namespace vrhadooptest

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_socket.h"
+
 namespace vrhadooptest {
 
 struct HttpRequest {
@@ -55,11 +57,11 @@ public:
 
 private:
     void acceptLoop();
-    void serve(int socket, int connection);
+    void serve(SocketHandle socket, int connection);
     void record(const HttpRequest& request);
 
     Handler handler_;
-    int listener_ = -1;
+    SocketHandle listener_ = kNoSocket;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};

@@ -3,8 +3,6 @@
 // skip, except under CI=true, where a missing cluster is a failure.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +13,7 @@
 
 #include "LoopbackHttpServer.h"
 #include "access_test_support.h"
+#include "test_platform.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -22,23 +21,11 @@ namespace {
 
 constexpr std::size_t kMiB = 1u << 20;
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 // A command to the cluster's Java side (tests/hdfs/README.md): its reply
 // without "OK", or "ERR ..." when it failed.
 std::string control(const std::string& command) {
-    std::string line = "'" VRB_CLUSTER_SH "' ctl " + command + " 2>&1";
     std::string reply;
-    FILE* pipe = ::popen(line.c_str(), "r");
-    if (!pipe) return "ERR popen";
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) reply += buffer;
-    int status = ::pclose(pipe);
-    while (!reply.empty() && reply.back() == '\n') reply.pop_back();
-    return status == 0 ? reply : "ERR " + reply;
+    return runShell("'" VRB_CLUSTER_SH "' ctl " + command, &reply) ? reply : "ERR " + reply;
 }
 
 // The NameNodes' HTTP addresses under cluster.sh run --ha (VRB_HDFS_NAMENODES).
@@ -92,7 +79,7 @@ protected:
         std::string superuser = environment("VRB_HDFS_SUPERUSER");
         admin_ = std::make_unique<Session>(uri("/", superuser.empty() ? "" : "user=" + superuser));
         ASSERT_TRUE(admin_->fileSystem) << text(admin_->error);
-        root_ = "/vrhadoop-test-" + std::to_string(::getpid()) + "-" +
+        root_ = "/vrhadoop-test-" + std::to_string(processId()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         VrbString error;
         ASSERT_TRUE(admin_->fileSystem->makeDirectory(VrbString(root_.c_str(), false), 0777, &error)) << text(error);

@@ -12,25 +12,10 @@
 #include <string>
 
 #include "access_test_support.h"
+#include "test_platform.h"
 
 namespace vrhadooptest {
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// Runs a shell command; its output (both streams) and whether it exited 0.
-bool shell(const std::string& command, std::string* output) {
-    output->clear();
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return false;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) *output += buffer;
-    while (!output->empty() && output->back() == '\n') output->pop_back();
-    return ::pclose(pipe) == 0;
-}
 
 std::string shellQuoted(const std::string& text) { return "'" + text + "'"; }
 
@@ -38,7 +23,7 @@ std::string shellQuoted(const std::string& text) { return "'" + text + "'"; }
 // keytab: the reply without "OK", or "ERR ...".
 std::string control(const std::string& command) {
     std::string reply;
-    return shell(shellQuoted(VRB_CLUSTER_SH) + " ctl " + command, &reply) ? reply : "ERR " + reply;
+    return runShell(shellQuoted(VRB_CLUSTER_SH) + " ctl " + command, &reply) ? reply : "ERR " + reply;
 }
 
 // What the Java client's `write PATH BYTES` stores (tests/hdfs/README.md):
@@ -62,10 +47,10 @@ protected:
         // tickets of whoever runs them.
         cache_ = "FILE:" + (environment("TMPDIR").empty() ? std::string("/tmp") : environment("TMPDIR")) +
                  "/vrb-krb5cc-" + std::to_string(::getpid());
-        ::setenv("KRB5_CONFIG", environment("VRB_HDFS_KRB5_CONF").c_str(), 1);
-        ::setenv("KRB5CCNAME", cache_.c_str(), 1);
+        setEnvironment("KRB5_CONFIG", environment("VRB_HDFS_KRB5_CONF"));
+        setEnvironment("KRB5CCNAME", cache_);
         kinitOutput_ = "";
-        kinitOk_ = shell("kinit -kt " + shellQuoted(environment("VRB_HDFS_KEYTAB")) + " " +
+        kinitOk_ = runShell("kinit -kt " + shellQuoted(environment("VRB_HDFS_KEYTAB")) + " " +
                              shellQuoted(environment("VRB_HDFS_PRINCIPAL")),
                          &kinitOutput_);
     }
@@ -73,7 +58,7 @@ protected:
     static void TearDownTestSuite() {
         if (cache_.empty()) return;
         std::string output;
-        shell("kdestroy -q", &output);
+        runShell("kdestroy -q", &output);
     }
 
     void SetUp() override {
@@ -148,7 +133,7 @@ TEST_F(SecureHdfs, FilesRoundTripAndListWithATicketOverVerifiedHttps) {
     ASSERT_EQ(::write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
     ::close(fd);
     std::string md5;
-    bool summed = shell("md5sum " + shellQuoted(copy) + " | cut -d' ' -f1", &md5);
+    bool summed = runShell("md5sum " + shellQuoted(copy) + " | cut -d' ' -f1", &md5);
     ::unlink(copy);
     ASSERT_TRUE(summed) << md5;
     EXPECT_EQ(control("md5 " + root_ + "/ours.txt"), md5 + " " + std::to_string(first.size()));
@@ -199,7 +184,7 @@ TEST_F(SecureHdfs, MissingCredentialsAndUntrustedCertificatesAreRefusedWithTheRe
              Case{"auth=kerberos&ssl=true&cafile=" + root_ + "-missing.pem", "",
                   "cannot be used ("},
          }) {
-        if (!c.cache.empty()) ::setenv("KRB5CCNAME", c.cache.c_str(), 1);
+        if (!c.cache.empty()) setEnvironment("KRB5CCNAME", c.cache);
         Session session(uri("/", c.query));
         ASSERT_TRUE(session.fileSystem) << text(session.error);
         std::string error;
@@ -209,7 +194,7 @@ TEST_F(SecureHdfs, MissingCredentialsAndUntrustedCertificatesAreRefusedWithTheRe
         if (!c.cache.empty()) {
             // The Kerberos library names the cache it looked in.
             EXPECT_NE(error.find(c.cache.substr(5)), std::string::npos) << error;
-            ::setenv("KRB5CCNAME", cache_.c_str(), 1);
+            setEnvironment("KRB5CCNAME", cache_);
         }
     }
 }
@@ -219,15 +204,15 @@ TEST_F(SecureHdfs, CaPathFindsTheClustersCa) {
     char scratch[] = "/tmp/vrb-capath-XXXXXX";
     ASSERT_NE(::mkdtemp(scratch), nullptr);
     std::string hash;
-    ASSERT_TRUE(shell("openssl x509 -hash -noout -in " + shellQuoted(caFile_), &hash)) << hash;
+    ASSERT_TRUE(runShell("openssl x509 -hash -noout -in " + shellQuoted(caFile_), &hash)) << hash;
     std::string output;
-    ASSERT_TRUE(shell("cp " + shellQuoted(caFile_) + " " + shellQuoted(std::string(scratch) + "/" + hash + ".0"), &output));
+    ASSERT_TRUE(runShell("cp " + shellQuoted(caFile_) + " " + shellQuoted(std::string(scratch) + "/" + hash + ".0"), &output));
     ASSERT_EQ(control("write " + root_ + "/f.txt 200").rfind("ERR", 0), std::string::npos);
     Session session(uri("/", "auth=kerberos&ssl=true&capath=" + std::string(scratch)));
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     EXPECT_EQ(get(session, root_ + "/f.txt", &error), generatedText(200)) << error;
-    shell("rm -rf " + shellQuoted(scratch), &output);
+    runShell("rm -rf " + shellQuoted(scratch), &output);
 }
 
 }  // namespace

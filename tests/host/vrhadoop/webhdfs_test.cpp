@@ -9,12 +9,15 @@
 #include <map>
 #include <ctime>
 #include <limits>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "FakeWebHdfs.h"
 #include "access_test_support.h"
+#include "test_platform.h"
 #include "HttpDownload.h"
 #include "HttpUpload.h"
 #include "WebHdfsClient.h"
@@ -467,8 +470,7 @@ TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
     EXPECT_EQ(startAfter, (std::vector<std::string>{"mine-rw", "theirs-group"}));
 
     std::time_t seconds = 1700000000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    std::tm local = localTime(seconds);
     EXPECT_EQ(date.year(), local.tm_year + 1900);
     EXPECT_EQ(date.hour(), local.tm_hour);
     EXPECT_EQ(date.second(), local.tm_sec);
@@ -550,6 +552,9 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
 // DataNode step; the DataNode's words may quote it. And a challenge that
 // finds no ticket on this side says so and names the cache looked in.
 TEST_F(WebHdfs, KerberosClustersTokensNeverShowAndAMissingTicketIsNamed) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "auth=kerberos needs GSS-API, which Windows builds go without";
+#endif
     hdfs.addFile("/f", "data");
     hdfs.setIntercept([this](const HttpRequest& request) -> std::optional<HttpReply> {
         if (request.path.rfind("/datanode/", 0) == 0) {
@@ -567,9 +572,7 @@ TEST_F(WebHdfs, KerberosClustersTokensNeverShowAndAMissingTicketIsNamed) {
         return std::nullopt;
     });
     const char* cache = "FILE:/nonexistent/vrb-test-cache";
-    const char* saved = std::getenv("KRB5CCNAME");
-    std::string savedCache = saved ? saved : "";
-    ::setenv("KRB5CCNAME", cache, 1);
+    ScopedEnvironment cacheName("KRB5CCNAME", cache);
     Session session(hdfs.uri("/", "auth=kerberos"));
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
@@ -585,11 +588,6 @@ TEST_F(WebHdfs, KerberosClustersTokensNeverShowAndAMissingTicketIsNamed) {
     EXPECT_EQ(error, "Cannot open file /kerberos: Kerberos authentication with http://" + hdfs.authority() +
                          " failed: no usable Kerberos ticket (run kinit): No Kerberos credentials available "
                          "(default cache: " + std::string(cache) + ")");
-    if (saved) {
-        ::setenv("KRB5CCNAME", savedCache.c_str(), 1);
-    } else {
-        ::unsetenv("KRB5CCNAME");
-    }
 }
 
 // Numbers a hostile server sends: out of range or negative lengths make
@@ -669,11 +667,14 @@ TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
     hdfs.addFile("/f", "direct");
     // Where the environment points, nothing listens.
     const std::string nowhere = "http://127.0.0.1:" + std::to_string(unusedLoopbackPort());
-    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::setenv(name, nowhere.c_str(), 1);
+    std::vector<std::unique_ptr<ScopedEnvironment>> proxies;
+    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
+        proxies.push_back(std::make_unique<ScopedEnvironment>(name, nowhere));
+    }
     Session direct(hdfs.uri("/"));
     std::string error;
     Owned<HadoopFile> file = open(direct, "/f", 1, &error);
-    for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) ::unsetenv(name);
+    proxies.clear();
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(readAll(file.get(), 100, &error), "direct") << error;
 
