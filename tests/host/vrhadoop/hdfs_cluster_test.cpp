@@ -14,6 +14,7 @@
 #include "LoopbackHttpServer.h"
 #include "access_test_support.h"
 #include "test_platform.h"
+#include "WebHdfsWriteFile.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -131,15 +132,18 @@ protected:
         return file ? readAll(file.get(), 16384, error) : "";
     }
 
+    void roundTripThroughWriteAppendAndOverwrite(std::size_t firstBytes);
+
     std::string address_;
     std::string root_;
     std::unique_ptr<Session> admin_;
 };
 
-TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
+// Writes, appends and overwrites of files of several blocks, read back whole.
+void HdfsCluster::roundTripThroughWriteAppendAndOverwrite(std::size_t firstBytes) {
     Session alice(uri("/", "user=alice"));
     ASSERT_TRUE(alice.fileSystem) << text(alice.error);
-    std::string first = patternedBytes(3 * kMiB + kMiB / 2 + 17, 11);
+    std::string first = patternedBytes(firstBytes, 11);
     std::string more = patternedBytes(kMiB + 333, 12);
     ASSERT_EQ(put(alice, at("blocks.bin"), 2, first), "");
     ASSERT_EQ(put(alice, at("blocks.bin"), 0, more), "");
@@ -156,6 +160,17 @@ TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
     ASSERT_EQ(put(alice, at("empty.txt"), 2, ""), "");
     EXPECT_EQ(get(alice, at("empty.txt"), &error), "") << error;
     EXPECT_EQ(error, "");
+}
+
+TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
+    roundTripThroughWriteAppendAndOverwrite(3 * kMiB + kMiB / 2 + 17);
+}
+
+// Uploads in pieces of known length (the mode of HTTP stacks that cannot
+// stream a body of unknown length), across the pieces' boundaries.
+TEST_F(HdfsCluster, WritesInPiecesRoundTripThroughWriteAppendAndOverwrite) {
+    vrhadoop::transferLimits().uploadInPieces = true;
+    roundTripThroughWriteAppendAndOverwrite(2 * vrhadoop::WebHdfsWriteFile::kPieceBytes + kMiB / 2 + 17);
 }
 
 TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {

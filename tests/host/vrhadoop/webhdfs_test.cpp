@@ -21,6 +21,7 @@
 #include "HttpDownload.h"
 #include "HttpUpload.h"
 #include "WebHdfsClient.h"
+#include "WebHdfsWriteFile.h"
 #include "file_status_json.h"
 #include "transfer_limits.h"
 
@@ -115,6 +116,64 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
     EXPECT_TRUE(empty->write(0, nullptr, 0, &message));
     ASSERT_TRUE(empty->close(&message)) << text(message);
     EXPECT_EQ(hdfs.node("/out/empty.txt")->content, "");
+}
+
+// Where the HTTP stack cannot stream a body of unknown length, writes go out
+// in pieces of known length; forced here, the mode is the same everywhere.
+TEST_F(WebHdfs, WritesInPiecesSendEachByteOnceWithItsLength) {
+    vrhadoop::transferLimits().uploadInPieces = true;
+    vrhadoop::transferLimits().retryDelayMs = 20;
+    constexpr std::size_t kPiece = vrhadoop::WebHdfsWriteFile::kPieceBytes;
+    // The second piece's APPEND is refused twice for another client's lease.
+    int appendsAsked = 0;
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        bool toDataNode = request.path.rfind("/datanode", 0) == 0;
+        if (toDataNode || request.query.at("op") != "APPEND") return std::nullopt;
+        ++appendsAsked;
+        if (appendsAsked == 2 || appendsAsked == 3) {
+            return remoteException(403, "AlreadyBeingCreatedException", "the lease is owned by DFSClient_2");
+        }
+        return std::nullopt;
+    });
+    Session session(hdfs.uri("/", "user=alice"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string content = patternedBytes(2 * kPiece + 5, 4);
+    std::string error;
+    Owned<HadoopFile> file = open(session, "/p/new.bin", 2, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(hdfs.node("/p/new.bin")) << "the open creates the file";
+    ASSERT_TRUE(writeAll(file.get(), content, 16384, &error)) << error;
+    EXPECT_EQ(file->size(), static_cast<std::int64_t>(content.size()));
+    VrbString message;
+    ASSERT_TRUE(file->close(&message)) << text(message);
+    EXPECT_TRUE(hdfs.node("/p/new.bin")->content == content);
+
+    std::vector<std::string> bodies;   // "op length" of every DataNode request
+    for (const HttpRequest& request : hdfs.requests()) {
+        if (request.path.rfind("/datanode", 0) != 0) continue;
+        EXPECT_EQ(request.headers.count("transfer-encoding"), 0u);
+        bodies.push_back(request.query.at("op") + " " + request.headers.at("content-length"));
+    }
+    std::vector<std::string> expected = {"CREATE 0", "APPEND " + std::to_string(kPiece),
+                                         "APPEND " + std::to_string(kPiece), "APPEND 5"};
+    EXPECT_EQ(bodies, expected);
+    EXPECT_EQ(appendsAsked, 5) << "three pieces, the second asked for three times";
+
+    // Appending in pieces opens with an empty APPEND; a refused piece fails
+    // the write and every close after it.
+    Owned<HadoopFile> appended = open(session, "/p/new.bin", 0, &error);
+    ASSERT_TRUE(appended) << error;
+    EXPECT_EQ(appended->size(), static_cast<std::int64_t>(content.size()));
+    hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+        if (request.path.rfind("/datanode", 0) != 0 || request.body.empty()) return std::nullopt;
+        return remoteException(403, "DSQuotaExceededException", "The DiskSpace quota of /p is exceeded");
+    });
+    ASSERT_TRUE(writeAll(appended.get(), "tail", 4, &error)) << "a piece goes out when full or at close";
+    EXPECT_FALSE(appended->close(&message));
+    EXPECT_NE(text(message).find("Cannot complete writing file /p/new.bin: "), std::string::npos) << text(message);
+    EXPECT_NE(text(message).find("quota"), std::string::npos) << text(message);
+    EXPECT_FALSE(appended->close(&message)) << "a failed upload never turns into a success";
+    EXPECT_TRUE(hdfs.node("/p/new.bin")->content == content);
 }
 
 TEST_F(WebHdfs, AwkwardNamesAreEncodedOnTheWireAndComeBackIntact) {
