@@ -2,16 +2,17 @@
 # Cross-builds the Windows DLL, vrbio.exe and the test programs with
 # MinGW-w64 into build-windows/ (VRB_WINDOWS_BUILD_DIR names another), with
 # warnings as errors. GoogleTest is cross-built once from the sources Debian
-# ships, into build-windows/gtest-prefix.
+# ships, into build-windows/gtest-prefix. The Hadoop backend talks HTTP
+# through WinHTTP, which Windows (and Wine) has.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${VRB_WINDOWS_BUILD_DIR:-build-windows}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
-# MinGW-w64 with the posix thread model, Wine to run the tests, and the
-# GoogleTest sources.
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+# MinGW-w64 with the posix thread model, Wine to run the tests, the
+# GoogleTest sources and nlohmann/json (header-only).
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest nlohmann-json3-dev
 
 toolchain="$root/cmake/mingw-w64.cmake"
 gtest_prefix="$build/gtest-prefix"
@@ -22,7 +23,15 @@ if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --build "$build/gtest-build" -j2
   cmake --install "$build/gtest-build"
 fi
+# nlohmann/json is the same for every target: its headers and package files
+# are copied beside GoogleTest, where the cross build looks, rather than
+# letting it search /usr, whose other headers are the Linux system's.
+if [ ! -f "$gtest_prefix/share/cmake/nlohmann_json/nlohmann_jsonConfig.cmake" ]; then
+  mkdir -p "$gtest_prefix/include" "$gtest_prefix/share/cmake"
+  cp -r /usr/include/nlohmann "$gtest_prefix/include/"
+  cp -r /usr/share/cmake/nlohmann_json "$gtest_prefix/share/cmake/"
+fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON -DVRB_HADOOP=OFF
+  -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON -DVRB_HADOOP=ON
 cmake --build "$build" -j2

@@ -27,12 +27,13 @@ public:
     static constexpr std::size_t kQueueBytes = 4u << 20;
     static constexpr std::int64_t kUnknownLength = -1;
 
-    // Whether this platform's HTTP stack can send a body of unknown length.
-    // libcurl can. WinHTTP needs the body's length when the request starts;
-    // a chunked body is the caller's to encode, and Wine's WinHTTP, which
-    // the Windows build is tested under, still sends "Content-Length: 0"
-    // with it and passes no byte of the body on.
-    static bool streamsUnknownLength() noexcept;
+    // Whether this platform's HTTP stack can send a body of unknown length
+    // to `url`'s server. libcurl can. WinHTTP, which carries Windows' https
+    // uploads, needs the body's length when the request starts: a chunked
+    // body would be the caller's to encode, and Wine's WinHTTP, which the
+    // Windows build is tested under, sends "Content-Length: 0" with it and
+    // passes no byte of the body on.
+    static bool streamsUnknownLength(const std::string& url) noexcept;
 
     HttpUpload() noexcept;
     ~HttpUpload();

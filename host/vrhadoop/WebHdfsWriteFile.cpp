@@ -37,7 +37,7 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
     file->method_ = method;
     file->op_ = appending ? "APPEND" : "CREATE";
     file->query_ = query;
-    file->inPieces_ = transferLimits().uploadInPieces || !HttpUpload::streamsUnknownLength();
+    file->inPieces_ = transferLimits().uploadInPieces || !HttpUpload::streamsUnknownLength(endpoint.nameNode);
     if (file->inPieces_) {
         std::int64_t startLength = appending ? entry.length : 0;
         if (!file->uploadPiece(method, file->op_, query, nullptr, 0, startLength, &failure) ||

@@ -6,7 +6,8 @@
 // keep what the server had received.
 //
 // Where the HTTP stack cannot stream a body of unknown length
-// (HttpUpload::streamsUnknownLength()), the upload goes out in pieces
+// (HttpUpload::streamsUnknownLength(), judged by the NameNode's URL, since
+// a DataNode is reached as the NameNode is), the upload goes out in pieces
 // instead: the open is a CREATE (or APPEND) with an empty body, and the
 // bytes written follow in APPENDs of kPieceBytes, each with its length, the
 // last at close(). A piece refused for another client's lease is sent again
