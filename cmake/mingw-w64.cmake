@@ -16,8 +16,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Programs run under Wine through wine-run.sh, which starts again a program
+# Wine failed to start.
 find_program(VRB_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VRB_WINE})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
 
 # libgcc, libstdc++ and winpthread linked in: the DLL and the programs need
 # no MinGW DLLs beside them.

@@ -35,10 +35,17 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # do not hold a test's output open after the test has ended.
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
+# Starts that Wine failed and cmake/wine-run.sh made again.
+export VRB_WINE_RESTARTS="$build/wine-restarts.log"
+rm -f "$VRB_WINE_RESTARTS"
+
 status=0
 (cd "$build" && ctest --output-on-failure -j2 2>&1 | tee ctest.log) || status=1
 finished=$(date +%s)
 echo "== $build (Windows, under Wine) =="
 grep -E 'tests passed|Total Test time' "$build/ctest.log" || echo "ctest gave no summary"
+if [ -s "$VRB_WINE_RESTARTS" ]; then
+  echo "Wine failed to start a program $(wc -l <"$VRB_WINE_RESTARTS") time(s); each was started again ($VRB_WINE_RESTARTS)"
+fi
 echo "build $((built - started)) s, suite $((finished - built)) s"
 exit $status

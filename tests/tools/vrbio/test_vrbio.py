@@ -58,12 +58,6 @@ def run(*args, env=None, stdout=subprocess.PIPE, cwd=None):
     full_env.update(env or {})
     result = subprocess.run([os.path.abspath(VRBIO), *args], stdin=subprocess.DEVNULL, stdout=stdout,
                             stderr=subprocess.PIPE, env=full_env, timeout=300, cwd=cwd)
-    if WINDOWS and result.returncode == 1 and not result.stderr:
-        # vrbio never fails without a word; a silent status 1 is the emulator
-        # failing to start it (seen once in a CI run, never reproduced).
-        print("vrbio %s: the emulator exited 1 without a word; run again" % " ".join(args), file=sys.stderr)
-        result = subprocess.run([os.path.abspath(VRBIO), *args], stdin=subprocess.DEVNULL, stdout=stdout,
-                                stderr=subprocess.PIPE, env=full_env, timeout=300, cwd=cwd)
     stderr = result.stderr.decode("utf-8", "replace")
     for mark in SANITIZER_MARKS:
         if mark in stderr:
