@@ -1,8 +1,11 @@
 // Reading and writing one large file on HDFS through the library, against
 // curl on the same WebHDFS URLs (the transport's own limit) and the Java
-// client in the test cluster's JVM, in one run on the same cluster.
+// client in the test cluster's JVM, in one run on the same cluster. With
+// --vrbio and --windows-vrbio, also vrbio's convert and cat, Linux and the
+// Windows build under Wine (WinHTTP and its own upload connection), each a
+// process of its own, start included.
 // Run under tests/hdfs/cluster.sh run (bench/hdfs/run.sh does that).
-// Usage: hdfs_bench [--size-mib N] [--runs N] [--module PATH]
+// Usage: hdfs_bench [--size-mib N] [--runs N] [--module PATH] [--vrbio PATH] [--windows-vrbio PATH]
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,11 +56,15 @@ int main(int argc, char** argv) {
     long sizeMiB = 256;
     int runs = 3;
     std::string module = VRB_MODULE_PATH;
+    std::string vrbio;          // empty: not measured
+    std::string windowsVrbio;   // the command that runs it; empty: not measured
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string key = argv[i];
         if (key == "--size-mib") sizeMiB = std::atol(argv[i + 1]);
         else if (key == "--runs") runs = std::atoi(argv[i + 1]);
         else if (key == "--module") module = argv[i + 1];
+        else if (key == "--vrbio") vrbio = argv[i + 1];
+        else if (key == "--windows-vrbio") windowsVrbio = std::string("wine ") + argv[i + 1];
     }
     const char* http = std::getenv("VRB_HDFS_HTTP");
     const char* clusterScript = std::getenv("VRB_HDFS_CLUSTER_SH");
@@ -89,6 +96,9 @@ int main(int argc, char** argv) {
     const std::string user = "user.name=root";
     run("curl -sS -f -X PUT '" + base + "?op=MKDIRS&" + user + "' -o /dev/null");
 
+    struct ProcessTimes {
+        double start = 1e30, write = 1e30, read = 1e30;
+    } cli, windowsCli;
     double curlWrite = 1e30, curlRead = 1e30, libWrite = 1e30, libRead = 1e30, javaWrite = 1e30, javaRead = 1e30;
     for (int r = 0; r < runs; ++r) {
         // curl: the NameNode's redirect first, then the body to the DataNode.
@@ -129,6 +139,17 @@ int main(int argc, char** argv) {
             file->destroy();
         }));
 
+        const std::string vrbioUri = std::string("hadoop://") + http + dir + "/vrbio.txt?user=root";
+        for (auto* contender : {&cli, &windowsCli}) {
+            const std::string& command = contender == &cli ? vrbio : windowsVrbio;
+            if (command.empty()) continue;
+            contender->start = std::min(contender->start, timed([&] { run(command + " --version > /dev/null"); }));
+            contender->write = std::min(contender->write, timed([&] {
+                run(command + " convert -f UTF-8 -t UTF-8 " + local + " '" + vrbioUri + "'");
+            }));
+            contender->read = std::min(contender->read, timed([&] { run(command + " cat '" + vrbioUri + "' > /dev/null"); }));
+        }
+
         const std::string ctl = std::string(clusterScript) + " ctl ";
         javaWrite = std::min(javaWrite, std::atof(run(ctl + "write " + dir + "/java.txt " + std::to_string(text.size())).c_str()));
         std::string reply = run(ctl + "read " + dir + "/java.txt");
@@ -146,5 +167,17 @@ int main(int argc, char** argv) {
                 megabytes / javaRead);
     std::printf("  %-30s %9.2f %9.2f\n", "library / curl", curlWrite / libWrite, curlRead / libRead);
     std::printf("  %-30s %9.2f %9.2f\n", "library / Java client", javaWrite / libWrite, javaRead / libRead);
+    for (auto* contender : {&cli, &windowsCli}) {
+        if (contender->start > 1e29) continue;
+        const char* name = contender == &cli ? "vrbio convert / cat" : "vrbio.exe under Wine";
+        std::printf("  %-30s %7.1f MB/s %7.1f MB/s  (a process start: %.2f s, included)\n", name,
+                    megabytes / contender->write, megabytes / contender->read, contender->start);
+        std::printf("  %-30s %9.2f %9.2f\n", (std::string(name) + " / curl").c_str(), curlWrite / contender->write,
+                    curlRead / contender->read);
+    }
+    if (cli.start < 1e29 && windowsCli.start < 1e29) {
+        std::printf("  %-30s %9.2f %9.2f\n", "vrbio.exe / vrbio", cli.write / windowsCli.write,
+                    cli.read / windowsCli.read);
+    }
     return 0;
 }
