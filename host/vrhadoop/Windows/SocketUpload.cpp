@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 
 #include "HttpUpload.h"
 #include "Windows/winhttp_setup.h"
@@ -22,18 +21,6 @@ bool winsockReady() {
         return WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }();
     return ready;
-}
-
-std::string socketErrorText(int code) {
-    wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring words(text ? text : L"", length);
-    if (text) LocalFree(text);
-    while (!words.empty() && (std::iswspace(words.back()) || words.back() == L'.')) words.pop_back();
-    std::string number = "Windows error " + std::to_string(code);
-    return words.empty() ? number : narrowed(words) + ", " + number;
 }
 
 struct UrlParts {
@@ -72,7 +59,7 @@ SocketUpload::~SocketUpload() {
 }
 
 void SocketUpload::fail(const std::string& what, int code) {
-    outcome_.transportError = what + (code ? " (" + socketErrorText(code) + ")" : "");
+    outcome_.transportError = what + (code ? " (" + windowsErrorText(static_cast<DWORD>(code)) + ")" : "");
     over_ = true;
 }
 

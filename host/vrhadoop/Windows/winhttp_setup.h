@@ -17,6 +17,8 @@
 namespace vrhadoop {
 
 std::wstring widened(const std::string& utf8);
+// Windows' words for a WinHTTP, Winsock or system error, with its number.
+std::string windowsErrorText(DWORD code);
 std::string narrowed(const std::wstring& utf16);
 
 // Closes a WinHTTP handle when it goes.
