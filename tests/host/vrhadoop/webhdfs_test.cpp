@@ -753,6 +753,23 @@ TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
     EXPECT_NE(error.find("seen by the proxy"), std::string::npos) << error;
 }
 
+// A CA file that cannot be used is named as the cause; on Windows, where
+// WinHTTP verifies against the system's certificate store only, cafile= is
+// refused with that reason before anything is sent.
+TEST_F(WebHdfs, CaFilesAreUsedOrRefusedWithTheReason) {
+    Session session(hdfs.uri("/", "ssl=true&cafile=/nonexistent/ca.pem"));
+    ASSERT_TRUE(session.fileSystem) << text(session.error);
+    std::string error;
+    EXPECT_FALSE(open(session, "/x", 1, &error));
+#ifdef _WIN32
+    EXPECT_NE(error.find("cafile= and capath= are not available on Windows"), std::string::npos) << error;
+    EXPECT_TRUE(hdfs.requests().empty());
+#else
+    EXPECT_NE(error.find("check the cafile= or capath= of the URI"), std::string::npos) << error;
+#endif
+    EXPECT_NE(error.find("Cannot open file /x: "), std::string::npos) << error;
+}
+
 TEST(Redirects, NeverLeaveHttps) {
     struct Case {
         const char* from;
