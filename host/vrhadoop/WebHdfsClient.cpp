@@ -12,16 +12,6 @@
 namespace vrhadoop {
 namespace {
 
-bool startsWithHttps(const std::string& url) {
-    static constexpr char kHttps[] = "https:";
-    if (url.size() < sizeof kHttps - 1) return false;
-    for (std::size_t i = 0; i + 1 < sizeof kHttps; ++i) {
-        char c = url[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kHttps[i]) return false;
-    }
-    return true;
-}
-
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -157,7 +147,7 @@ Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
 }
 
 bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure) {
-    if (!startsWithHttps(from) || startsWithHttps(to)) return true;
+    if (!isHttpsUrl(from) || isHttpsUrl(to)) return true;
     *failure = Failure{FailureKind::Other,
                        serverOf(from) + " redirected to " + serverOf(to) +
                            ", which is not https; refused, so that no credentials travel in clear",

@@ -14,6 +14,9 @@ struct TransportSettings {
     std::string caPath;   // directory of hashed CA certificates; empty: the system's
 };
 
+// Whether a URL's scheme is https, in any case.
+bool isHttpsUrl(const std::string& url) noexcept;
+
 // "http://HOST:PORT" of a URL, for messages (URLs themselves may carry a
 // delegation token and are never shown).
 std::string serverOf(const std::string& url);
