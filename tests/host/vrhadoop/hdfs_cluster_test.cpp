@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -134,6 +135,30 @@ protected:
 
     void roundTripThroughWriteAppendAndOverwrite(std::size_t firstBytes);
 
+    // Writes 12 MiB of patterned bytes (`seed`) to `name` as alice, reads
+    // the first piece, calls `disturb` and reads the rest, which must come
+    // whole and in order.
+    void readAcross(const std::string& name, int seed, const std::function<void()>& disturb) {
+        Session alice(uri("/", "user=alice"));
+        const std::string content = patternedBytes(12 * kMiB + 5, seed);
+        ASSERT_EQ(put(alice, at(name), 2, content), "");
+        std::string error;
+        Owned<HadoopFile> file = open(alice, at(name), 1, &error);
+        ASSERT_TRUE(file) << error;
+        char* piece = nullptr;
+        VrbString message;
+        int n = file->read(0, &piece, 65536, &message);
+        ASSERT_GT(n, 0) << text(message);
+        std::string data(piece, static_cast<std::size_t>(n));
+
+        ASSERT_NO_FATAL_FAILURE(disturb());
+
+        data += readAll(file.get(), 65536, &error);
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(data.size(), content.size());
+        EXPECT_TRUE(data == content);
+    }
+
     std::string address_;
     std::string root_;
     std::unique_ptr<Session> admin_;
@@ -239,24 +264,7 @@ TEST_F(HdfsCluster, AReadResumesOnTheOtherReplicaWhenItsDataNodeStops) {
     if (std::atoi(environment("VRB_HDFS_DATANODES").c_str()) < 2) {
         GTEST_SKIP() << "needs two DataNodes: tests/hdfs/cluster.sh run --datanodes 2";
     }
-    Session alice(uri("/", "user=alice"));
-    const std::string content = patternedBytes(12 * kMiB + 5, 21);
-    ASSERT_EQ(put(alice, at("replicated.bin"), 2, content), "");
-    std::string error;
-    Owned<HadoopFile> file = open(alice, at("replicated.bin"), 1, &error);
-    ASSERT_TRUE(file) << error;
-    char* piece = nullptr;
-    VrbString message;
-    int n = file->read(0, &piece, 65536, &message);
-    ASSERT_GT(n, 0) << text(message);
-    std::string data(piece, static_cast<std::size_t>(n));
-
-    ASSERT_NO_FATAL_FAILURE(stopTheServingDataNode());
-
-    data += readAll(file.get(), 65536, &error);
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(data.size(), content.size());
-    EXPECT_TRUE(data == content);
+    readAcross("replicated.bin", 21, [] { stopTheServingDataNode(); });
 }
 
 TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {
@@ -444,27 +452,12 @@ TEST_F(HighAvailability, APagedListingCarriesOnAcrossAFailover) {
 
 // Defined last, so that it runs last: it stops a DataNode.
 TEST_F(HighAvailability, AReadCarriesOnAcrossAFailover) {
-    Session alice(uri("/", "user=alice"));
-    const std::string content = patternedBytes(12 * kMiB + 5, 41);
-    ASSERT_EQ(put(alice, at("failover.bin"), 2, content), "");
-    std::string error;
-    Owned<HadoopFile> file = open(alice, at("failover.bin"), 1, &error);
-    ASSERT_TRUE(file) << error;
-    char* piece = nullptr;
-    VrbString message;
-    int n = file->read(0, &piece, 65536, &message);
-    ASSERT_GT(n, 0) << text(message);
-    std::string data(piece, static_cast<std::size_t>(n));
-
-    failover();
-    // The DataNode serving the read stops too, so the read must go back to
-    // the NameNodes, where the one it knew is now on standby.
-    ASSERT_NO_FATAL_FAILURE(stopTheServingDataNode());
-
-    data += readAll(file.get(), 65536, &error);
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(data.size(), content.size());
-    EXPECT_TRUE(data == content);
+    readAcross("failover.bin", 41, [this] {
+        failover();
+        // The DataNode serving the read stops too, so the read must go back
+        // to the NameNodes, where the one it knew is now on standby.
+        stopTheServingDataNode();
+    });
     failover();
 }
 
