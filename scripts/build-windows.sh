@@ -10,9 +10,11 @@ root=$(pwd)
 build=${VRB_WINDOWS_BUILD_DIR:-build-windows}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
-# MinGW-w64 with the posix thread model, Wine to run the tests, the
-# GoogleTest sources and nlohmann/json (header-only).
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest nlohmann-json3-dev
+# MinGW-w64 with the posix thread model, Wine to run the tests (wine64 has
+# the 64-bit loader and wineserver, wine the `wine` launcher that CMake and
+# the test scripts start programs with), the GoogleTest sources and
+# nlohmann/json (header-only).
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest nlohmann-json3-dev
 
 toolchain="$root/cmake/mingw-w64.cmake"
 gtest_prefix="$build/gtest-prefix"

@@ -17,19 +17,13 @@ all_targets=(charset_scan_fuzz charset_encode_fuzz text_read_fuzz text_write_fuz
   message_fuzz)
 targets=("${@:-${all_targets[@]}}")
 
-scripts/install-deps.sh
-if ! command -v clang++ >/dev/null; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "fuzz.sh: clang is missing; run as root to install it" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends clang </dev/null
-fi
+# Debian's clang and its runtimes: libFuzzer and the sanitizers come with
+# libclang-rt-dev, not with clang itself. The compilers are named by path so
+# that another clang earlier on the PATH, without those runtimes, is not taken.
+scripts/install-deps.sh clang libclang-rt-dev
 
 # Only the targets and the libraries they link are built.
-cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVRB_FUZZ=ON \
+cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=/usr/bin/clang -DCMAKE_CXX_COMPILER=/usr/bin/clang++ -DVRB_FUZZ=ON \
   -DVRB_WERROR=ON -DVRB_BUILD_TESTS=OFF -DVRB_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets
 
