@@ -79,15 +79,15 @@ mount_into() { # TYPE-OR---bind SOURCE TARGET
 cleanup
 mkdir -p "$base" "$logs"
 
-scripts_install() {
+install_debootstrap() {
   export DEBIAN_FRONTEND=noninteractive
   dpkg-query -W -f='${Status}' debootstrap 2>/dev/null | grep -q 'install ok installed' && return
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends debootstrap </dev/null
+  { apt-get update -qq && apt-get install -y -qq --no-install-recommends debootstrap </dev/null; } \
+    >"$logs/install.log" 2>&1 || die "installing debootstrap failed; see $logs/install.log"
 }
 
 if [ $fresh = 1 ] || [ ! -f "$pristine/.bootstrapped" ]; then
-  scripts_install
+  install_debootstrap
   mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' | awk -v s="$suite" '$2 == s { print $1; exit }')
   [ -n "$mirror" ] || die "no apt source of this machine serves $suite"
   rm -rf "$pristine"
