@@ -6,8 +6,6 @@
 #include <new>
 #include <thread>
 
-#include "transfer_limits.h"
-
 namespace vrhadoop {
 
 WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const std::string& path, bool append,
@@ -37,7 +35,7 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
     file->method_ = method;
     file->op_ = appending ? "APPEND" : "CREATE";
     file->query_ = query;
-    file->inPieces_ = transferLimits().uploadInPieces || !HttpUpload::streamsUnknownLength(endpoint.nameNode);
+    file->inPieces_ = endpoint.limits.uploadInPieces || !HttpUpload::streamsUnknownLength(endpoint.nameNode);
     if (file->inPieces_) {
         std::int64_t startLength = appending ? entry.length : 0;
         if (!file->uploadPiece(method, file->op_, query, nullptr, 0, startLength, &failure) ||
@@ -82,11 +80,11 @@ bool WebHdfsWriteFile::awaitLease(Failure* failure) {
     if (failure->remedy != Remedy::AwaitLease) return false;
     if (leaseRefusals_++ == 0) {
         leaseWaitStarted_ = Clock::now();
-        leasePauseMs_ = transferLimits().retryDelayMs;
+        leasePauseMs_ = client_.endpoint().limits.retryDelayMs;
     }
     auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - leaseWaitStarted_).count();
-    if (elapsed + leasePauseMs_ > transferLimits().leaseWaitMs) {
+    if (elapsed + leasePauseMs_ > client_.endpoint().limits.leaseWaitMs) {
         if (leaseRefusals_ > 1) {
             failure->note = std::to_string(leaseRefusals_) + " tries in " + secondsText(static_cast<long>(elapsed));
         }

@@ -36,7 +36,7 @@ public:
     // RecoveryInProgressException, from the NameNode or from the DataNode,
     // which opens the file when the upload begins) is tried again, pausing
     // retryDelayMs, doubled each time up to kMaxLeasePauseMs, until
-    // TransferLimits::leaseWaitMs has passed. Such a refusal means the file
+    // the endpoint's leaseWaitMs has passed. Such a refusal means the file
     // was never opened for the upload, so none of its bytes were written:
     // while the upload has taken no more than kReplayBytes, they are all
     // kept and sent again with the new upload. Any other failure of an

@@ -1,5 +1,7 @@
-// How long the library waits for the network. Fixed for the library's users;
-// tests shorten them to see timeouts without waiting half a minute.
+// How long the library waits for the network. The defaults are the library's
+// users'; the limits travel with each connection's endpoint (WebHdfsEndpoint,
+// TransportSettings) from the root object that makes it, and tests make
+// their roots with shorter ones to see timeouts without waiting half a minute.
 #pragma once
 
 #include <string>
@@ -24,8 +26,6 @@ struct TransferLimits {
     // the HTTP stack could stream one body; where it cannot, they always do.
     bool uploadInPieces = false;
 };
-
-TransferLimits& transferLimits() noexcept;
 
 // A time limit in words, e.g. "30 s" or "1.5 s".
 std::string secondsText(long milliseconds);
