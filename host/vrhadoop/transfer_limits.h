@@ -22,7 +22,7 @@ struct TransferLimits {
     // An open for writing that another client's lease blocks waits up to the
     // lease's soft limit (60 s in HDFS), pausing as above but up to 8 s.
     long leaseWaitMs = 60000;
-    // Writes go out in pieces of known length (WebHdfsWriteFile) even where
+    // Writes go out in pieces of known length (WebHdfsPieceWriter) even where
     // the HTTP stack could stream one body; where it cannot, they always do.
     bool uploadInPieces = false;
 };

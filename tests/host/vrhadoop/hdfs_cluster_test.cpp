@@ -15,7 +15,7 @@
 #include "LoopbackHttpServer.h"
 #include "access_test_support.h"
 #include "test_platform.h"
-#include "WebHdfsWriteFile.h"
+#include "WebHdfsPieceWriter.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -196,7 +196,7 @@ TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
 // stream a body of unknown length), across the pieces' boundaries.
 TEST_F(HdfsCluster, WritesInPiecesRoundTripThroughWriteAppendAndOverwrite) {
     limits_.uploadInPieces = true;
-    roundTripThroughWriteAppendAndOverwrite(2 * vrhadoop::WebHdfsWriteFile::kPieceBytes + kMiB / 2 + 17);
+    roundTripThroughWriteAppendAndOverwrite(2 * vrhadoop::WebHdfsPieceWriter::kPieceBytes + kMiB / 2 + 17);
 }
 
 TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {

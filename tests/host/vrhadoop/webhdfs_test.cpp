@@ -21,7 +21,7 @@
 #include "HttpDownload.h"
 #include "HttpUpload.h"
 #include "WebHdfsClient.h"
-#include "WebHdfsWriteFile.h"
+#include "WebHdfsPieceWriter.h"
 #include "file_status_json.h"
 #include "transfer_limits.h"
 
@@ -124,7 +124,7 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
 TEST_F(WebHdfs, WritesInPiecesSendEachByteOnceWithItsLength) {
     limits.uploadInPieces = true;
     limits.retryDelayMs = 20;
-    constexpr std::size_t kPiece = vrhadoop::WebHdfsWriteFile::kPieceBytes;
+    constexpr std::size_t kPiece = vrhadoop::WebHdfsPieceWriter::kPieceBytes;
     // The second piece's APPEND is refused twice for another client's lease.
     int appendsAsked = 0;
     hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
