@@ -13,13 +13,14 @@
 #include "HttpClient.h"
 #include "HttpOutcome.h"
 #include "transport.h"
+#include "windows_text.h"
 
 namespace vrhadoop {
 
-std::wstring widened(const std::string& utf8);
+using wintext::narrowed;
+using wintext::widened;
 // Windows' words for a WinHTTP, Winsock or system error, with its number.
 std::string windowsErrorText(DWORD code);
-std::string narrowed(const std::wstring& utf16);
 
 // Closes a WinHTTP handle when it goes.
 class WinHttpHandle {
