@@ -36,6 +36,13 @@ function(vrb_install_sdk)
     set(host_link_options "-fsanitize=address,undefined")
   endif()
   set(host_link_libraries "${CMAKE_DL_LIBS}")
+  set(host_link_directories "")
+  if(WIN32)
+    # The Windows half of the host class library converts its text through
+    # windows_text, which is installed beside it.
+    list(APPEND host_link_libraries windows_text)
+    set(host_link_directories "\${_vrbaseio_prefix}/lib")
+  endif()
 
   if(WIN32)
     # The DLL alone: hosts load it at run time, so its import library is of no use.
@@ -45,6 +52,9 @@ function(vrb_install_sdk)
   endif()
   install(TARGETS vrbio RUNTIME DESTINATION bin)
   install(TARGETS vrbclass ARCHIVE DESTINATION lib)
+  if(WIN32)
+    install(TARGETS windows_text ARCHIVE DESTINATION lib)
+  endif()
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION include)
 
   set(package_directory ${CMAKE_BINARY_DIR}/package)

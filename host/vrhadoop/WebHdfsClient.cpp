@@ -94,7 +94,7 @@ bool WebHdfsClient::exchange(HttpMethod method, std::string_view op, const std::
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     const std::size_t count = nameNodes_.size();
-    long delayMs = transferLimits().retryDelayMs;
+    long delayMs = endpoint_.limits.retryDelayMs;
     for (int tries = 1;; ++tries) {
         // One try: each NameNode in turn, from the one asked first, while
         // they are on standby or out of reach.
@@ -113,7 +113,7 @@ bool WebHdfsClient::exchange(HttpMethod method, std::string_view op, const std::
         }
         bool mayPass = failure->remedy == Remedy::OtherNameNode || failure->remedy == Remedy::Retry;
         auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-        if (!mayPass || tries >= kMaxTries || elapsed + delayMs > transferLimits().retryBudgetMs) {
+        if (!mayPass || tries >= kMaxTries || elapsed + delayMs > endpoint_.limits.retryBudgetMs) {
             if (tries > 1) {
                 failure->note = std::to_string(tries) + " tries in " + secondsText(static_cast<long>(elapsed));
             }

@@ -28,8 +28,9 @@ struct WebHdfsEndpoint {
     bool kerberos = false;         // NameNode requests authenticate with Kerberos (SPNEGO)
     std::vector<std::string> otherNameNodes;   // further NameNodes of the cluster, tried in turn
     std::string doAs;              // doas: the user to act as through a proxy-user grant; empty: none
+    TransferLimits limits;         // how long requests and retries may take
 
-    TransportSettings transport() const { return {proxy, caFile, caPath}; }
+    TransportSettings transport() const { return {proxy, caFile, caPath, limits}; }
     // The user whose rights apply: doAs when given, else user.
     const std::string& effectiveUser() const { return doAs.empty() ? user : doAs; }
 };
@@ -59,7 +60,7 @@ public:
     // kMaxTries times while the failure may pass (Remedy::OtherNameNode
     // after every NameNode was asked, Remedy::Retry), pausing
     // retryDelayMs, then twice that, and no try starts later than
-    // retryBudgetMs after the first (transfer_limits.h).
+    // retryBudgetMs after the first (the endpoint's limits).
     static constexpr int kMaxTries = 3;
 
     // A request answered with a JSON object; false with *failure otherwise.

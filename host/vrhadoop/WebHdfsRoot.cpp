@@ -70,6 +70,7 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
             endpoint.otherNameNodes = nameNodeList(copyOf(nameNodes), hadoopUri->useSsl());
         }
         endpoint.doAs = parameter(*hadoopUri, "doas");
+        endpoint.limits = limits_;
         auto* connection = new (std::nothrow) WebHdfsConnection(std::move(endpoint));
         if (!connection) setError(error, kOutOfMemoryText);
         return connection;

@@ -4,12 +4,14 @@
 
 #include "failure.h"
 #include "hadoop/VRHadoop.h"
+#include "transfer_limits.h"
 
 namespace vrhadoop {
 
 class WebHdfsRoot final : public VRHadoop {
 public:
-    WebHdfsRoot() = default;
+    // Every connection made here waits for the network as `limits` say.
+    explicit WebHdfsRoot(TransferLimits limits = TransferLimits()) : limits_(limits) {}
     ~WebHdfsRoot() = default;
 
     HadoopConnection* connect(VrURI* uri, VrbString* error) override;
@@ -18,6 +20,9 @@ public:
     void reserved4() override;
     void reserved5() override;
     void release() override;
+
+private:
+    TransferLimits limits_;
 };
 
 }  // namespace vrhadoop

@@ -4,11 +4,6 @@
 
 namespace vrhadoop {
 
-TransferLimits& transferLimits() noexcept {
-    static TransferLimits limits;
-    return limits;
-}
-
 std::string secondsText(long milliseconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%g s", static_cast<double>(milliseconds) / 1000.0);

@@ -1,5 +1,7 @@
-// How long the library waits for the network. Fixed for the library's users;
-// tests shorten them to see timeouts without waiting half a minute.
+// How long the library waits for the network. The defaults are the library's
+// users'; the limits travel with each connection's endpoint (WebHdfsEndpoint,
+// TransportSettings) from the root object that makes it, and tests make
+// their roots with shorter ones to see timeouts without waiting half a minute.
 #pragma once
 
 #include <string>
@@ -20,12 +22,10 @@ struct TransferLimits {
     // An open for writing that another client's lease blocks waits up to the
     // lease's soft limit (60 s in HDFS), pausing as above but up to 8 s.
     long leaseWaitMs = 60000;
-    // Writes go out in pieces of known length (WebHdfsWriteFile) even where
+    // Writes go out in pieces of known length (WebHdfsPieceWriter) even where
     // the HTTP stack could stream one body; where it cannot, they always do.
     bool uploadInPieces = false;
 };
-
-TransferLimits& transferLimits() noexcept;
 
 // A time limit in words, e.g. "30 s" or "1.5 s".
 std::string secondsText(long milliseconds);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "transfer_limits.h"
+
 namespace vrhadoop {
 
 // How every request of a connection travels, NameNode and DataNode alike.
@@ -12,6 +14,7 @@ struct TransportSettings {
     std::string proxy;    // URL of the proxy; empty: none
     std::string caFile;   // PEM file of the CAs that verify https servers; empty: the system's
     std::string caPath;   // directory of hashed CA certificates; empty: the system's
+    TransferLimits limits;
 };
 
 // Whether a URL's scheme is https, in any case.

@@ -1,67 +1,15 @@
 #include "Messages.h"
 
 #include <cstdio>
-#include <cstring>
 
+#include "Commands.h"
 #include "ExitStatus.h"
 
 namespace vrbio {
 
 namespace {
 
-struct CommandHelp {
-    const char* name;
-    const char* synopsis;
-    const char* details;
-};
-
-constexpr CommandHelp kCommands[] = {
-    {"encodings", "vrbio encodings",
-     "Lists the encodings the character-set layer knows, tab-separated under a\n"
-     "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
-     "newline that writing uses when none is chosen.\n"},
-    {"cat", "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION",
-     "Writes a text file to standard output in UTF-8.\n"
-     "By default it reads line by line and ends every line with LF, whatever\n"
-     "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
-     "  -e ENC          the file's encoding (default: the stream's choice, which\n"
-     "                  for a local file is the locale's character set)\n"
-     "  --bom           take the encoding from a byte-order mark when there is one\n"
-     "  --text          copy the text as it is, line ends included, so the output\n"
-     "                  is the exact transcoding of the file\n"
-     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"},
-    {"convert",
-     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
-     "Copies the text of SRC into DST in another encoding, line by line.\n"
-     "Line ends are normalised: every line of SRC, the last one included even\n"
-     "when it has no line end, is written with DST's newline.\n"
-     "  -f ENC          SRC's encoding (default: the stream's choice)\n"
-     "  -t ENC          DST's encoding (default: the stream's choice)\n"
-     "  --bom           take SRC's encoding from its byte-order mark, if any\n"
-     "  --write-bom     start DST with the byte-order mark of its encoding\n"
-     "                  (UTF-8 and the UTF-16 and UCS-2 forms have one)\n"
-     "  --newline NL    DST's newline: lf, crlf, cr or nel (default: NEL for\n"
-     "                  encodings whose convention it is, else CR LF)\n"
-     "  --append        add to the end of DST instead of replacing it\n"
-     "SRC and DST must not be the same file. A progress bar appears on a\n"
-     "terminal for large files.\n"},
-    {"ls", "vrbio ls [--dirs | --files] LOCATION",
-     "Lists a directory, one entry a line, tab-separated: d (directory) or -,\n"
-     "ro (cannot be opened for writing as a file, which holds for directories)\n"
-     "or rw, the local modification time (YYYY-MM-DD HH:MM:SS), the time\n"
-     "stamp in seconds since 1970, the backend's extra value, the name.\n"
-     "  --dirs          directories only\n"
-     "  --files         entries that are not directories only\n"},
-    {"help", "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},
-};
-
 constexpr const char* kGeneralUsage = "usage: vrbio COMMAND [OPTIONS] OPERANDS (vrbio --help lists the commands)";
-
-const CommandHelp* findCommand(const char* name) {
-    for (const CommandHelp& command : kCommands)
-        if (std::strcmp(command.name, name) == 0) return &command;
-    return nullptr;
-}
 
 }  // namespace
 
@@ -70,7 +18,9 @@ int printHelp() {
                "file system, through the vrbaseio I/O module.\n\n"
                "Commands:\n",
                stdout);
-    for (const CommandHelp& command : kCommands) std::printf("  %s\n", command.synopsis);
+    for (const Command& command : commands()) {
+        if (command.synopsis != nullptr) std::printf("  %s\n", command.synopsis);
+    }
     std::fputs("\n"
                "LOCATION, SRC and DST are plain paths, file: URIs or hadoop: URIs.\n"
                "ENC is an encoding name or alias, or a numeric id (vrbio encodings lists\n"
@@ -88,15 +38,23 @@ int printHelp() {
     return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
 }
 
+int runHelp(int count, char* const* arguments) {
+    if (count == 0) return printHelp();
+    if (count == 1) return printCommandHelp(arguments[0]);
+    return usageError("help", "unexpected operand '" + std::string(arguments[1]) + "'");
+}
+
+int runHelpOption(int, char* const*) { return printHelp(); }
+
 int printCommandHelp(const char* name) {
-    const CommandHelp* command = findCommand(name);
+    const Command* command = findCommand(name, true);
     if (command == nullptr) return usageError(nullptr, "unknown command '" + std::string(name) + "'");
     std::printf("usage: %s\n\n%s", command->synopsis, command->details);
     return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
 }
 
 int usageError(const char* name, const std::string& problem) {
-    const CommandHelp* command = name != nullptr ? findCommand(name) : nullptr;
+    const Command* command = name != nullptr ? findCommand(name, true) : nullptr;
     if (command != nullptr)
         std::fprintf(stderr, "vrbio: %s: %s\nusage: %s\n", command->name, problem.c_str(), command->synopsis);
     else

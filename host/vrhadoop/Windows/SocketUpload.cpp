@@ -10,7 +10,6 @@
 
 #include "HttpUpload.h"
 #include "Windows/winhttp_setup.h"
-#include "transfer_limits.h"
 
 namespace vrhadoop {
 namespace {
@@ -90,7 +89,7 @@ bool SocketUpload::connectTo(const std::string& host, unsigned short port) {
         bool connected = connect(candidate, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0;
         if (!connected && WSAGetLastError() == WSAEWOULDBLOCK) {
             WSAPOLLFD poll{candidate, POLLWRNORM, 0};
-            int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(transferLimits().connectTimeoutMs)));
+            int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.connectTimeoutMs)));
             int error = 0;
             int size = sizeof error;
             getsockopt(candidate, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
@@ -110,7 +109,7 @@ bool SocketUpload::connectTo(const std::string& host, unsigned short port) {
     if (socket_ != INVALID_SOCKET) return true;
     if (timedOut) {
         fail(server_ + " did not answer in time (no connection within " +
-                 secondsText(transferLimits().connectTimeoutMs) + ")",
+                 secondsText(limits_.connectTimeoutMs) + ")",
              0);
     } else {
         fail("cannot connect to " + server_, lastError);
@@ -124,6 +123,7 @@ bool SocketUpload::start(HttpMethod method, const std::string& url, const Transp
     outcome_ = HttpOutcome();
     server_ = outcome_.server = serverOf(url);
     contentLength_ = contentLength;
+    limits_ = transport.limits;
     UrlParts target;
     UrlParts via;
     std::string proxy = transport.proxy;
@@ -184,20 +184,20 @@ bool SocketUpload::sendAll(const char* data, std::size_t length) {
         if (closed_ || !receive(0)) {
             if (!over_) fail("the connection to " + server_ + " broke off in the middle of the exchange", 0);
             outcome_.broken = true;
-            if (takeFinalHead()) readAnswerBody(clampMs(transferLimits().stallTimeoutMs));
+            if (takeFinalHead()) readAnswerBody(clampMs(limits_.stallTimeoutMs));
             return false;
         }
         if (takeFinalHead()) {
             // The server answered before the body was complete: a refusal,
             // whose words say more than anything sent after it.
-            readAnswerBody(clampMs(transferLimits().stallTimeoutMs));
+            readAnswerBody(clampMs(limits_.stallTimeoutMs));
             over_ = true;
             return false;
         }
         WSAPOLLFD poll{socket_, POLLWRNORM | POLLRDNORM, 0};
-        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(transferLimits().stallTimeoutMs)));
+        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.stallTimeoutMs)));
         if (ready == 0) {
-            fail(server_ + " moved no data for " + secondsText(transferLimits().stallTimeoutMs) +
+            fail(server_ + " moved no data for " + secondsText(limits_.stallTimeoutMs) +
                      "; the upload is given up",
                  0);
             return false;
@@ -215,7 +215,7 @@ bool SocketUpload::sendAll(const char* data, std::size_t length) {
             if (receive(0) && takeFinalHead()) {
                 outcome_.transportError.clear();
                 outcome_.broken = false;
-                readAnswerBody(clampMs(transferLimits().stallTimeoutMs));
+                readAnswerBody(clampMs(limits_.stallTimeoutMs));
             }
             return false;
         }
@@ -342,7 +342,7 @@ bool SocketUpload::finish(HttpOutcome* outcome) {
             return answered_ && outcome_.answered();
         }
         bodySent_ = true;
-        long answerMs = clampMs(transferLimits().finalAnswerTimeoutMs);
+        long answerMs = clampMs(limits_.finalAnswerTimeoutMs);
         while (!takeFinalHead()) {
             std::uint64_t before = received_;
             if (!receive(answerMs) || closed_) {
@@ -353,11 +353,11 @@ bool SocketUpload::finish(HttpOutcome* outcome) {
             }
             if (received_ == before) {
                 outcome_.transportError = server_ + " did not answer within " +
-                                          secondsText(transferLimits().finalAnswerTimeoutMs) + " after the last byte";
+                                          secondsText(limits_.finalAnswerTimeoutMs) + " after the last byte";
                 break;
             }
         }
-        if (answered_) readAnswerBody(clampMs(transferLimits().stallTimeoutMs));
+        if (answered_) readAnswerBody(clampMs(limits_.stallTimeoutMs));
         closesocket(socket_);
         socket_ = INVALID_SOCKET;
     }

@@ -71,6 +71,7 @@ private:
     std::int64_t answerLength_ = -1;  // its Content-Length, or -1
     bool answerChunked_ = false;
     bool over_ = false;               // failed or finished: nothing more goes out
+    TransferLimits limits_;
     HttpOutcome outcome_;
 };
 

@@ -13,13 +13,14 @@
 #include "HttpClient.h"
 #include "HttpOutcome.h"
 #include "transport.h"
+#include "windows_text.h"
 
 namespace vrhadoop {
 
-std::wstring widened(const std::string& utf8);
+using wintext::narrowed;
+using wintext::widened;
 // Windows' words for a WinHTTP, Winsock or system error, with its number.
 std::string windowsErrorText(DWORD code);
-std::string narrowed(const std::wstring& utf16);
 
 // Closes a WinHTTP handle when it goes.
 class WinHttpHandle {
@@ -50,9 +51,10 @@ bool openSession(const TransportSettings& transport, WinHttpHandle* session, std
 
 // One request to `url` within `session`: redirects are never followed,
 // cookies never kept, https verified against the system's certificate
-// store. False with outcome->transportError when it cannot be had.
-bool openRequest(HINTERNET session, HttpMethod method, const std::string& url, WinHttpHandle* connection,
-                 WinHttpHandle* request, HttpOutcome* outcome);
+// store; the wait for the answer's head is `limits`' stall timeout. False
+// with outcome->transportError when it cannot be had.
+bool openRequest(HINTERNET session, const TransferLimits& limits, HttpMethod method, const std::string& url,
+                 WinHttpHandle* connection, WinHttpHandle* request, HttpOutcome* outcome);
 
 // A failure of WinHTTP in words, for the exchange in *outcome, whose flags
 // it sets too: `sending` is true while the request was being sent (before

@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
+
+#include "WebHdfsRoot.h"
 
 namespace vrhadooptest {
 
-Session::Session(const std::string& uri) {
-    hadoop.reset(vrHadoopCreate(&error));
-    if (!hadoop) return;
+Session::Session(const std::string& uri, const vrhadoop::TransferLimits& limits) {
+    hadoop.reset(new (std::nothrow) vrhadoop::WebHdfsRoot(limits));
+    if (!hadoop) {
+        error.assign("test: out of memory");
+        return;
+    }
     Owned<VrURI> parsed(getURIFromURIString(VrbString(uri.c_str(), false)));
     if (!parsed) {
         error.assign("test: the URI does not parse");

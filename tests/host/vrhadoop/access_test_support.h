@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hadoop/VRHadoop.h"
+#include "transfer_limits.h"
 #include "vrbclass/VrURI.h"
 
 namespace vrhadooptest {
@@ -19,9 +20,10 @@ struct Release {
 template <typename T>
 using Owned = std::unique_ptr<T, Release>;
 
-// Root, connection and file system for a URI. Members end in reverse order.
+// Root, connection and file system for a URI, waiting for the network as
+// `limits` say. Members end in reverse order.
 struct Session {
-    explicit Session(const std::string& uri);
+    explicit Session(const std::string& uri, const vrhadoop::TransferLimits& limits = vrhadoop::TransferLimits());
     Owned<VRHadoop> hadoop;
     Owned<HadoopConnection> connection;
     Owned<HadoopFileSystem> fileSystem;

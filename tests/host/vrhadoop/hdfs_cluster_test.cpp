@@ -15,7 +15,7 @@
 #include "LoopbackHttpServer.h"
 #include "access_test_support.h"
 #include "test_platform.h"
-#include "WebHdfsWriteFile.h"
+#include "WebHdfsPieceWriter.h"
 #include "transfer_limits.h"
 
 namespace vrhadooptest {
@@ -90,7 +90,6 @@ protected:
     }
 
     void TearDown() override {
-        vrhadoop::transferLimits() = vrhadoop::TransferLimits();
         if (admin_ && admin_->fileSystem) {
             VrbString error;
             EXPECT_TRUE(admin_->fileSystem->remove(VrbString(root_.c_str(), false), true, &error)) << text(error);
@@ -139,7 +138,7 @@ protected:
     // the first piece, calls `disturb` and reads the rest, which must come
     // whole and in order.
     void readAcross(const std::string& name, int seed, const std::function<void()>& disturb) {
-        Session alice(uri("/", "user=alice"));
+        Session alice(uri("/", "user=alice"), limits_);
         const std::string content = patternedBytes(12 * kMiB + 5, seed);
         ASSERT_EQ(put(alice, at(name), 2, content), "");
         std::string error;
@@ -162,11 +161,13 @@ protected:
     std::string address_;
     std::string root_;
     std::unique_ptr<Session> admin_;
+    // What the sessions of a test are made with (admin_'s are the defaults).
+    vrhadoop::TransferLimits limits_;
 };
 
 // Writes, appends and overwrites of files of several blocks, read back whole.
 void HdfsCluster::roundTripThroughWriteAppendAndOverwrite(std::size_t firstBytes) {
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     ASSERT_TRUE(alice.fileSystem) << text(alice.error);
     std::string first = patternedBytes(firstBytes, 11);
     std::string more = patternedBytes(kMiB + 333, 12);
@@ -194,12 +195,12 @@ TEST_F(HdfsCluster, MultiBlockFilesRoundTripThroughWriteAppendAndOverwrite) {
 // Uploads in pieces of known length (the mode of HTTP stacks that cannot
 // stream a body of unknown length), across the pieces' boundaries.
 TEST_F(HdfsCluster, WritesInPiecesRoundTripThroughWriteAppendAndOverwrite) {
-    vrhadoop::transferLimits().uploadInPieces = true;
-    roundTripThroughWriteAppendAndOverwrite(2 * vrhadoop::WebHdfsWriteFile::kPieceBytes + kMiB / 2 + 17);
+    limits_.uploadInPieces = true;
+    roundTripThroughWriteAppendAndOverwrite(2 * vrhadoop::WebHdfsPieceWriter::kPieceBytes + kMiB / 2 + 17);
 }
 
 TEST_F(HdfsCluster, ListingsPageBeyondTheServersLimit) {
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     std::map<std::string, std::string> files;
     for (int i = 0; i < 13; ++i) files["file " + std::to_string(100 + i) + (i % 3 ? ".txt" : " #%?&.txt")] =
         std::string(static_cast<std::size_t>(i), 'x');
@@ -245,7 +246,7 @@ TEST_F(HdfsCluster, PagesOfMixedAsciiAndNonAsciiNamesListWhole) {
     for (int i = 1; i < pageSize; ++i) expected.push_back("\xC3\xA9" + std::to_string(i));
     expected.push_back("\xC3\xBC");
     for (const char* ascii : {"B", "a1", "a2", "z"}) expected.push_back(ascii);
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     for (auto name = expected.rbegin(); name != expected.rend(); ++name) {
         ASSERT_EQ(put(alice, at(*name), 2, *name), "") << *name;
     }
@@ -274,7 +275,7 @@ TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {
     ASSERT_TRUE(admin_->fileSystem->setPermission(VrbString(secret.c_str(), false), 0700, &error));
     ASSERT_EQ(put(*admin_, secret + "/f.txt", 2, "mine"), "");
 
-    Session mallory(uri("/", "user=mallory"));
+    Session mallory(uri("/", "user=mallory"), limits_);
     std::string message;
     EXPECT_FALSE(open(mallory, secret + "/f.txt", 1, &message));
     EXPECT_NE(message.find("Permission denied (AccessControlException: Permission denied: user=mallory"),
@@ -304,7 +305,7 @@ TEST_F(HdfsCluster, AnotherUserIsDeniedWithTheServersReason) {
 }
 
 TEST_F(HdfsCluster, DirectoriesAndMissingFilesAreRefusedByName) {
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     std::string message;
     EXPECT_FALSE(open(alice, root_, 1, &message));
     EXPECT_EQ(message, "Cannot open file " + root_ + ": Path is a directory");
@@ -321,7 +322,7 @@ TEST_F(HdfsCluster, DirectoriesAndMissingFilesAreRefusedByName) {
 }
 
 TEST_F(HdfsCluster, NamesNeedingEncodingRoundTrip) {
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     const std::string name = "caf\xC3\xA9 100% #1? a&b=c+d;e.txt";
     ASSERT_EQ(put(alice, at(name), 2, "awkward"), "");
     std::string message;
@@ -344,8 +345,8 @@ TEST_F(HdfsCluster, NamesNeedingEncodingRoundTrip) {
 // to act as bob, and only as bob) belong to bob, whose rights decide which
 // entries are read-only.
 TEST_F(HdfsCluster, ProxyUsersActForTheUserTheirGrantNames) {
-    Session alice(uri("/", "user=alice"));
-    Session asBob(uri("/", "user=alice&doas=bob"));
+    Session alice(uri("/", "user=alice"), limits_);
+    Session asBob(uri("/", "user=alice&doas=bob"), limits_);
     ASSERT_TRUE(asBob.fileSystem) << text(asBob.error);
     ASSERT_EQ(put(alice, at("alices.txt"), 2, "alice's"), "");
     ASSERT_EQ(put(asBob, at("bobs.txt"), 2, "bob's"), "");
@@ -367,7 +368,7 @@ TEST_F(HdfsCluster, ProxyUsersActForTheUserTheirGrantNames) {
 
     // No grant, no impersonation: the message names the path and the reason.
     for (const std::string& query : {std::string("user=alice&doas=carol"), std::string("user=mallory&doas=bob")}) {
-        Session refused(uri("/", query));
+        Session refused(uri("/", query), limits_);
         EXPECT_FALSE(open(refused, at("bobs.txt"), 1, &message)) << query;
         EXPECT_NE(message.find("Cannot open file " + at("bobs.txt") + ": Permission denied"), std::string::npos)
             << message;
@@ -397,7 +398,7 @@ protected:
 
 TEST_F(HighAvailability, FilesAreReachedThroughTheStandbyAndPastADeadAddress) {
     // The URI names the standby; "namenodes" the active one.
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     ASSERT_TRUE(alice.fileSystem) << text(alice.error);
     const std::string content = patternedBytes(2 * kMiB + 3, 31);
     ASSERT_EQ(put(alice, at("ha.bin"), 2, content), "");
@@ -420,8 +421,8 @@ TEST_F(HighAvailability, FilesAreReachedThroughTheStandbyAndPastADeadAddress) {
     EXPECT_EQ(text(name), "ha.bin");
 
     // The standby alone: refused with the server's reason, after 3 tries.
-    vrhadoop::transferLimits().retryDelayMs = 100;
-    Session standbyOnly("hadoop://" + address_ + "/?user=alice");
+    limits_.retryDelayMs = 100;
+    Session standbyOnly("hadoop://" + address_ + "/?user=alice", limits_);
     EXPECT_FALSE(open(standbyOnly, at("ha.bin"), 1, &error));
     EXPECT_NE(error.find("Cannot open file " + at("ha.bin") + ": The NameNode is on standby"), std::string::npos)
         << error;
@@ -430,7 +431,7 @@ TEST_F(HighAvailability, FilesAreReachedThroughTheStandbyAndPastADeadAddress) {
 }
 
 TEST_F(HighAvailability, APagedListingCarriesOnAcrossAFailover) {
-    Session alice(uri("/", "user=alice"));
+    Session alice(uri("/", "user=alice"), limits_);
     std::vector<std::string> expected;
     for (int i = 0; i < 13; ++i) expected.push_back("f" + std::to_string(100 + i));
     for (const std::string& name : expected) ASSERT_EQ(put(alice, at(name), 2, name), "") << name;

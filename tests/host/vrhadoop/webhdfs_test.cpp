@@ -21,7 +21,7 @@
 #include "HttpDownload.h"
 #include "HttpUpload.h"
 #include "WebHdfsClient.h"
-#include "WebHdfsWriteFile.h"
+#include "WebHdfsPieceWriter.h"
 #include "file_status_json.h"
 #include "transfer_limits.h"
 
@@ -34,8 +34,7 @@ class WebHdfs : public ::testing::Test {
 protected:
     // Retried NameNode steps (broken answers, refused connections) pause
     // briefly here; the tests of the retries set their own pauses.
-    void SetUp() override { vrhadoop::transferLimits().retryDelayMs = 50; }
-    void TearDown() override { vrhadoop::transferLimits() = vrhadoop::TransferLimits(); }
+    void SetUp() override { limits.retryDelayMs = 50; }
 
     Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
         VrbString message;
@@ -45,12 +44,14 @@ protected:
     }
 
     FakeWebHdfs hdfs;
+    // What the sessions of a test are made with.
+    vrhadoop::TransferLimits limits;
 };
 
 TEST_F(WebHdfs, ReadsStreamThroughOneRequestAndHandOutPaddedSlices) {
     std::string content = patternedBytes(20 * kMiB + 123, 1);
     hdfs.addFile("/data/big.bin", content);
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     Owned<HadoopFile> file = open(session, "/data/big.bin", 1, &error);
@@ -73,7 +74,7 @@ TEST_F(WebHdfs, ReadsStreamThroughOneRequestAndHandOutPaddedSlices) {
 }
 
 TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
-    Session session(hdfs.uri("/", "user=alice"));
+    Session session(hdfs.uri("/", "user=alice"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string content = patternedBytes(20 * kMiB + 7, 2);
     std::string error;
@@ -121,9 +122,9 @@ TEST_F(WebHdfs, WritesStreamAsOneUploadAndAppendsOrCreates) {
 // Where the HTTP stack cannot stream a body of unknown length, writes go out
 // in pieces of known length; forced here, the mode is the same everywhere.
 TEST_F(WebHdfs, WritesInPiecesSendEachByteOnceWithItsLength) {
-    vrhadoop::transferLimits().uploadInPieces = true;
-    vrhadoop::transferLimits().retryDelayMs = 20;
-    constexpr std::size_t kPiece = vrhadoop::WebHdfsWriteFile::kPieceBytes;
+    limits.uploadInPieces = true;
+    limits.retryDelayMs = 20;
+    constexpr std::size_t kPiece = vrhadoop::WebHdfsPieceWriter::kPieceBytes;
     // The second piece's APPEND is refused twice for another client's lease.
     int appendsAsked = 0;
     hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
@@ -135,7 +136,7 @@ TEST_F(WebHdfs, WritesInPiecesSendEachByteOnceWithItsLength) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/", "user=alice"));
+    Session session(hdfs.uri("/", "user=alice"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string content = patternedBytes(2 * kPiece + 5, 4);
     std::string error;
@@ -179,7 +180,7 @@ TEST_F(WebHdfs, WritesInPiecesSendEachByteOnceWithItsLength) {
 TEST_F(WebHdfs, AwkwardNamesAreEncodedOnTheWireAndComeBackIntact) {
     const std::string name = "a b%#?&+=\xC3\xA9;.txt";
     hdfs.addFile("/dir/" + name, "hello");
-    Session session(hdfs.uri("/dir", "user=J%C3%B6rg%20K"));
+    Session session(hdfs.uri("/dir", "user=J%C3%B6rg%20K"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     Owned<HadoopFile> file = open(session, ("/dir/" + name).c_str(), 1, &error);
@@ -201,7 +202,7 @@ TEST_F(WebHdfs, AwkwardNamesAreEncodedOnTheWireAndComeBackIntact) {
 TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
     hdfs.addDirectory("/dir");
     hdfs.addFile("/dir/file.txt", "x");
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
 
@@ -287,7 +288,7 @@ TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNo
             reply.truncateBodyAt = answers++ == 0 ? 100000 : 0;
             return reply;
         });
-        Session session(hdfs.uri("/"));
+        Session session(hdfs.uri("/"), limits);
         std::string error;
         Owned<HadoopFile> file = open(session, "/f.bin", 1, &error);
         ASSERT_TRUE(file) << error;
@@ -321,7 +322,7 @@ TEST_F(WebHdfs, BrokenAnswersFailAndShrunkFilesAreNeverTakenForTheEnd) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     EXPECT_FALSE(open(session, "/status-cut", 1, &error));
@@ -337,9 +338,9 @@ TEST_F(WebHdfs, BrokenAnswersFailAndShrunkFilesAreNeverTakenForTheEnd) {
 }
 
 TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
-    vrhadoop::transferLimits().retryDelayMs = 50;
+    limits.retryDelayMs = 50;
     int port = unusedLoopbackPort();
-    Session session("hadoop://127.0.0.1:" + std::to_string(port) + "/x");
+    Session session("hadoop://127.0.0.1:" + std::to_string(port) + "/x", limits);
     ASSERT_TRUE(session.fileSystem) << "connecting contacts nothing yet: " << text(session.error);
     auto started = std::chrono::steady_clock::now();
     std::string error;
@@ -353,9 +354,9 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
     // ssl=true speaks https, which a plain HTTP server never answers. (Where
     // the connect timeout does not cover the TLS handshake, as with WinHTTP,
     // the stall timeout ends the wait.)
-    vrhadoop::transferLimits().connectTimeoutMs = 500;
-    vrhadoop::transferLimits().stallTimeoutMs = 1500;
-    Session secure(hdfs.uri("/", "ssl=true"));
+    limits.connectTimeoutMs = 500;
+    limits.stallTimeoutMs = 1500;
+    Session secure(hdfs.uri("/", "ssl=true"), limits);
     EXPECT_FALSE(open(secure, "/x", 1, &error));
     EXPECT_NE(error.find("https://" + hdfs.authority()), std::string::npos) << error;
 }
@@ -367,7 +368,7 @@ TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/", "user=bob"));
+    Session session(hdfs.uri("/", "user=bob"), limits);
     std::string error;
     Owned<HadoopFile> file = open(session, "/locked/f.txt", 2, &error);
     ASSERT_TRUE(file) << error;
@@ -384,8 +385,8 @@ TEST_F(WebHdfs, RefusedUploadsReportTheServerAtCloseEveryTime) {
 }
 
 TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
-    vrhadoop::transferLimits().stallTimeoutMs = 1000;
-    vrhadoop::transferLimits().finalAnswerTimeoutMs = 1000;
+    limits.stallTimeoutMs = 1000;
+    limits.finalAnswerTimeoutMs = 1000;
     hdfs.addFile("/slow.bin", "data");
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
         if (request.path.rfind("/datanode", 0) == 0) {
@@ -395,7 +396,7 @@ TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     std::string error;
     auto started = std::chrono::steady_clock::now();
     Owned<HadoopFile> writer = open(session, "/new.txt", 2, &error);
@@ -415,7 +416,7 @@ TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
 }
 
 TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
-    vrhadoop::transferLimits().finalAnswerTimeoutMs = 500;
+    limits.finalAnswerTimeoutMs = 500;
     const std::string data(100000, 'd');
     struct Case {
         int mode;              // 2 write, 0 append to "start"
@@ -446,7 +447,7 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
             reply.neverAnswer = !c.answer;
             return reply;
         });
-        Session session(hdfs.uri("/"));
+        Session session(hdfs.uri("/"), limits);
         std::string error;
         Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
         ASSERT_TRUE(file) << error;
@@ -461,7 +462,7 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
 }
 
 TEST_F(WebHdfs, ReleasingAnUnclosedWriterAbandonsTheUpload) {
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     std::string error;
     Owned<HadoopFile> file = open(session, "/abandoned.txt", 2, &error);
     ASSERT_TRUE(file) << error;
@@ -486,7 +487,7 @@ TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
     hdfs.addFile("/d/theirs-group", "", 0664, "alice");
     hdfs.addFile("/d/theirs-open", "", 0666, "alice");
     hdfs.addFile("/d/z &=x", "", 0666, "alice");
-    Session session(hdfs.uri("/d", "user=bob"));
+    Session session(hdfs.uri("/d", "user=bob"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     VrbString message;
     Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
@@ -542,7 +543,7 @@ TEST_F(WebHdfs, ListingsComeInPagesWithEntryAttributes) {
 TEST_F(WebHdfs, PagesEndingOnNonAsciiNamesContinueWithAsciiOnes) {
     hdfs.setPageSize(3);
     for (const char* name : {"a1", "\xC3\xA9" "1", "\xC3\xA9" "2", "b", "\xC3\xBC"}) hdfs.addFile(std::string("/d/") + name, "");
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     VrbString message;
     Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
     ASSERT_TRUE(listing) << text(message);
@@ -572,7 +573,7 @@ TEST_F(WebHdfs, PagesThatDoNotContinueTheListingFailItInsteadOfLoopingOrEnding) 
              Case{R"({"DirectoryListing":{"remainingEntries":1}})", "the server sent a listing page that is not valid"},
          }) {
         hdfs.setIntercept(nullptr);
-        Session session(hdfs.uri("/"));
+        Session session(hdfs.uri("/"), limits);
         VrbString message;
         Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
         ASSERT_TRUE(listing) << text(message);
@@ -594,7 +595,7 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     hdfs.setIntercept([](const HttpRequest& request) -> std::optional<HttpReply> {
         return remoteException(403, "InvalidToken", "token " + request.query.at("delegation") + " is expired");
     });
-    Session session(hdfs.uri("/", "user=bob&delegation=SEKRET-1"));
+    Session session(hdfs.uri("/", "user=bob&delegation=SEKRET-1"), limits);
     ASSERT_TRUE(session.fileSystem);
     std::string error;
     EXPECT_FALSE(open(session, "/f", 1, &error));
@@ -604,7 +605,7 @@ TEST_F(WebHdfs, DelegationTokensReplaceTheUserAndNeverShow) {
     EXPECT_EQ(request.query.at("delegation"), "SEKRET-1");
     EXPECT_EQ(request.query.count("user.name"), 0u);
 
-    Session invalid(hdfs.uri("/f", "ssl=maybe&delegation=SEKRET-1"));
+    Session invalid(hdfs.uri("/f", "ssl=maybe&delegation=SEKRET-1"), limits);
     EXPECT_FALSE(invalid.connection);
     EXPECT_NE(text(invalid.error).find("ssl must be true or false"), std::string::npos);
     EXPECT_EQ(text(invalid.error).find("SEKRET"), std::string::npos) << text(invalid.error);
@@ -635,7 +636,7 @@ TEST_F(WebHdfs, KerberosClustersTokensNeverShowAndAMissingTicketIsNamed) {
     });
     const char* cache = "FILE:/nonexistent/vrb-test-cache";
     ScopedEnvironment cacheName("KRB5CCNAME", cache);
-    Session session(hdfs.uri("/", "auth=kerberos"));
+    Session session(hdfs.uri("/", "auth=kerberos"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     Owned<HadoopFile> file = open(session, "/f", 1, &error);
@@ -680,7 +681,7 @@ TEST(FileStatusJson, NumbersOutOfRangeMakeNoStatus) {
 // token that this cut splits must not show in part.
 TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
     vrhadoop::WebHdfsClient client(
-        vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", "", "", "", false, {}, ""});
+        vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", "SEKRET+TOKEN/1", "", "", "", false, {}, "", {}});
     for (std::size_t at : {190u, 195u, 199u, 200u}) {
         for (const char* form : {"SEKRET+TOKEN/1", "SEKRET%2BTOKEN%2F1"}) {
             vrhadoop::HttpOutcome outcome;
@@ -695,7 +696,7 @@ TEST(ServerWords, TokensCutByTheExcerptStayHidden) {
 
 TEST_F(WebHdfs, DotComponentsAreRefusedBeforeAnythingIsSent) {
     hdfs.addFile("/a/b", "x");
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     Owned<VrURI> escaped(getURIFromURIString(VrbString(hdfs.uri("/a/%2E%2E/%2e%2E/jmx").c_str(), false)));
     ASSERT_TRUE(escaped);
@@ -733,7 +734,7 @@ TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
     for (const char* name : {"http_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
         proxies.push_back(std::make_unique<ScopedEnvironment>(name, nowhere));
     }
-    Session direct(hdfs.uri("/"));
+    Session direct(hdfs.uri("/"), limits);
     std::string error;
     Owned<HadoopFile> file = open(direct, "/f", 1, &error);
     proxies.clear();
@@ -747,7 +748,7 @@ TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
         }
         return std::nullopt;
     });
-    Session proxied("hadoop://nn.invalid:9870/?proxy=http://" + hdfs.authority());
+    Session proxied("hadoop://nn.invalid:9870/?proxy=http://" + hdfs.authority(), limits);
     ASSERT_TRUE(proxied.fileSystem) << text(proxied.error);
     EXPECT_FALSE(open(proxied, "/f", 1, &error));
     EXPECT_NE(error.find("seen by the proxy"), std::string::npos) << error;
@@ -757,7 +758,7 @@ TEST_F(WebHdfs, ProxiesOnlyWhenTheUriNamesOne) {
 // WinHTTP verifies against the system's certificate store only, cafile= is
 // refused with that reason before anything is sent.
 TEST_F(WebHdfs, CaFilesAreUsedOrRefusedWithTheReason) {
-    Session session(hdfs.uri("/", "ssl=true&cafile=/nonexistent/ca.pem"));
+    Session session(hdfs.uri("/", "ssl=true&cafile=/nonexistent/ca.pem"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     EXPECT_FALSE(open(session, "/x", 1, &error));
@@ -791,7 +792,7 @@ TEST(Redirects, NeverLeaveHttps) {
 }
 
 TEST_F(WebHdfs, DirectoriesPermissionsAndRemoval) {
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     ASSERT_TRUE(session.fileSystem);
     VrbString message;
     EXPECT_TRUE(session.fileSystem->makeDirectory(VrbString("/a/b//c/", true), 0750, &message)) << text(message);
@@ -833,12 +834,13 @@ private:
 };
 
 TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOneThatAnswers) {
-    vrhadoop::transferLimits().retryDelayMs = 20;
+    limits.retryDelayMs = 20;
     hdfs.addFile("/d/f.txt", "through the active one");
     SecondNameNode standby(hdfs);
     const std::string dead = "127.0.0.1:" + std::to_string(unusedLoopbackPort());
     // The URI names the standby; the dead address and the active one follow.
-    Session session("hadoop://" + standby.authority() + "/?user=alice&namenodes=" + dead + "," + hdfs.authority());
+    Session session("hadoop://" + standby.authority() + "/?user=alice&namenodes=" + dead + "," + hdfs.authority(),
+                    limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     Owned<HadoopFile> file = open(session, "/d/f.txt", 1, &error);
@@ -864,7 +866,7 @@ TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOn
     EXPECT_EQ(standby.requests(), 2u);
 
     // With no active NameNode at all, the message says so and names the path.
-    Session nowhere("hadoop://" + standby.authority() + "/?namenodes=" + dead);
+    Session nowhere("hadoop://" + standby.authority() + "/?namenodes=" + dead, limits);
     EXPECT_FALSE(open(nowhere, "/d/f.txt", 1, &error));
     EXPECT_NE(error.find("Cannot open file /d/f.txt: no NameNode of the 2 named answered as the active one; the last "
                          "said: cannot connect to http://" + dead),
@@ -874,7 +876,7 @@ TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOn
 }
 
 TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
-    vrhadoop::transferLimits().retryDelayMs = 20;
+    limits.retryDelayMs = 20;
     hdfs.setPageSize(2);
     for (const char* name : {"a", "b", "c", "d", "e"}) hdfs.addFile(std::string("/d/") + name, name);
     const std::string content = patternedBytes(3 * kMiB, 7);
@@ -897,7 +899,7 @@ TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/", "namenodes=" + second.authority()));
+    Session session(hdfs.uri("/", "namenodes=" + second.authority()), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     VrbString message;
     Owned<HadoopDirIterator> listing(session.fileSystem->openDirIterator(0, VrbString("/d", true), &message));
@@ -935,7 +937,7 @@ TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
 }
 
 TEST_F(WebHdfs, BusyNameNodesAreAskedAgainAFewTimesWithGrowingPauses) {
-    vrhadoop::transferLimits().retryDelayMs = 40;
+    limits.retryDelayMs = 40;
     hdfs.addFile("/f", "x");
     struct Case {
         HttpReply reply;   // the NameNode's first answers
@@ -975,7 +977,7 @@ TEST_F(WebHdfs, BusyNameNodesAreAskedAgainAFewTimesWithGrowingPauses) {
             ++answered;
             return c.reply;
         });
-        Session session(hdfs.uri("/"));
+        Session session(hdfs.uri("/"), limits);
         std::string error;
         auto started = std::chrono::steady_clock::now();
         Owned<HadoopFile> file = open(session, "/f", 1, &error);
@@ -990,14 +992,14 @@ TEST_F(WebHdfs, BusyNameNodesAreAskedAgainAFewTimesWithGrowingPauses) {
     }
 
     // The budget: no try starts later than retryBudgetMs after the first.
-    vrhadoop::transferLimits().retryDelayMs = 300;
-    vrhadoop::transferLimits().retryBudgetMs = 500;
+    limits.retryDelayMs = 300;
+    limits.retryBudgetMs = 500;
     std::atomic<int> tries{0};
     hdfs.setIntercept([&](const HttpRequest&) -> std::optional<HttpReply> {
         ++tries;
         return HttpReply::json(503, "busy");
     });
-    Session session(hdfs.uri("/"));
+    Session session(hdfs.uri("/"), limits);
     std::string error;
     auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(open(session, "/f", 1, &error));
@@ -1014,8 +1016,8 @@ TEST_F(WebHdfs, BusyNameNodesAreAskedAgainAFewTimesWithGrowingPauses) {
 }
 
 TEST_F(WebHdfs, WriteOpensWaitForAnotherClientsLeaseButDataIsNeverSentTwice) {
-    vrhadoop::transferLimits().retryDelayMs = 30;
-    vrhadoop::transferLimits().leaseWaitMs = 400;
+    limits.retryDelayMs = 30;
+    limits.leaseWaitMs = 400;
     std::atomic<int> refusals{0};
     int refuse = 2;
     const char* exception = "AlreadyBeingCreatedException";
@@ -1030,7 +1032,7 @@ TEST_F(WebHdfs, WriteOpensWaitForAnotherClientsLeaseButDataIsNeverSentTwice) {
         }
         return std::nullopt;
     });
-    Session session(hdfs.uri("/", "user=alice"));
+    Session session(hdfs.uri("/", "user=alice"), limits);
     std::string error;
     Owned<HadoopFile> file = open(session, "/w.txt", 2, &error);
     ASSERT_TRUE(file) << error;
@@ -1126,7 +1128,7 @@ TEST_F(WebHdfs, WriteOpensWaitForAnotherClientsLeaseButDataIsNeverSentTwice) {
 TEST_F(WebHdfs, DoAsActsAsAnotherUserWhoseRightsDecideReadOnly) {
     hdfs.addFile("/d/bobs.txt", "", 0644, "bob");
     hdfs.addFile("/d/alices.txt", "", 0644, "alice");
-    Session session(hdfs.uri("/d", "user=alice&doas=bob"));
+    Session session(hdfs.uri("/d", "user=alice&doas=bob"), limits);
     ASSERT_TRUE(session.fileSystem) << text(session.error);
     std::string error;
     Owned<HadoopFile> file = open(session, "/d/new.txt", 2, &error);
@@ -1150,7 +1152,7 @@ TEST_F(WebHdfs, DoAsActsAsAnotherUserWhoseRightsDecideReadOnly) {
     hdfs.setIntercept([](const HttpRequest&) -> std::optional<HttpReply> {
         return remoteException(403, "AuthorizationException", "User: alice is not allowed to impersonate carol");
     });
-    Session carol(hdfs.uri("/", "user=alice&doas=carol"));
+    Session carol(hdfs.uri("/", "user=alice&doas=carol"), limits);
     EXPECT_FALSE(open(carol, "/d/bobs.txt", 1, &error));
     EXPECT_EQ(error, "Cannot open file /d/bobs.txt: Permission denied (AuthorizationException: User: alice is not "
                      "allowed to impersonate carol)");

@@ -1,0 +1,73 @@
+#include "WebHdfsPieceWriter.h"
+
+#include <algorithm>
+
+#include "HttpUpload.h"
+
+namespace vrhadoop {
+
+bool WebHdfsPieceWriter::begin(const WriteTarget& target, std::int64_t startLength, Failure* failure) {
+    return upload(target, nullptr, 0, startLength, failure);
+}
+
+bool WebHdfsPieceWriter::upload(const WriteTarget& target, const char* data, std::size_t size,
+                                std::int64_t lengthAfter, Failure* failure) {
+    lease_.restart();
+    for (;;) {
+        std::string location;
+        if (client_.redirectTarget(target.method, target.op, path_, target.query, &location, failure)) {
+            HttpUpload upload;
+            HttpOutcome outcome;
+            bool answered = false;
+            if (upload.start(target.method, location, client_.endpoint().transport(),
+                             static_cast<std::int64_t>(size), &outcome) &&
+                upload.send(data, size, &outcome)) {
+                answered = upload.finish(&outcome);
+            }
+            if (answered && outcome.succeeded()) return true;
+            *failure = client_.failureOf(outcome);
+            if (!answered && upload.bodySent()) {
+                // Everything went out and the answer did not come: sending
+                // the piece again could write it twice. The length decides.
+                WebHdfsEntry entry;
+                Failure unchecked;
+                return client_.status(path_, &entry, &unchecked) && entry.length == lengthAfter;
+            }
+        }
+        if (!lease_.pauseAfter(failure)) return false;
+    }
+}
+
+bool WebHdfsPieceWriter::sendPiece(Failure* failure) {
+    const WriteTarget append{HttpMethod::Post, "APPEND", {}};
+    if (!upload(append, piece_.data(), piece_.size(), length_, failure)) return false;
+    piece_.clear();
+    return true;
+}
+
+bool WebHdfsPieceWriter::take(const char* data, std::size_t size, Failure* failure) {
+    while (size > 0) {
+        std::size_t part = std::min(size, kPieceBytes - piece_.size());
+        piece_.append(data, part);
+        length_ += static_cast<std::int64_t>(part);
+        data += part;
+        size -= part;
+        if (piece_.size() == kPieceBytes && !sendPiece(failure)) return false;
+    }
+    return true;
+}
+
+std::string WebHdfsPieceWriter::complete() {
+    std::string failure = writeFailure();
+    Failure sending;
+    if (failure.empty() && !piece_.empty() && !sendPiece(&sending)) {
+        failure = "Cannot complete writing file " + path_ + ": " + sending.text();
+    } else if (failure.empty()) {
+        std::string shortfall = lengthShortfall();
+        if (!shortfall.empty()) failure = "Cannot complete writing file " + path_ + ": " + shortfall;
+    }
+    std::string().swap(piece_);
+    return failure;
+}
+
+}  // namespace vrhadoop

@@ -1,0 +1,62 @@
+#include "Commands.h"
+
+#include <cstring>
+
+namespace vrbio {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"encodings", runEncodings, "vrbio encodings",
+     "Lists the encodings the character-set layer knows, tab-separated under a\n"
+     "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
+     "newline that writing uses when none is chosen.\n"},
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION",
+     "Writes a text file to standard output in UTF-8.\n"
+     "By default it reads line by line and ends every line with LF, whatever\n"
+     "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
+     "  -e ENC          the file's encoding (default: the stream's choice, which\n"
+     "                  for a local file is the locale's character set)\n"
+     "  --bom           take the encoding from a byte-order mark when there is one\n"
+     "  --text          copy the text as it is, line ends included, so the output\n"
+     "                  is the exact transcoding of the file\n"
+     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"},
+    {"convert", runConvert,
+     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
+     "Copies the text of SRC into DST in another encoding, line by line.\n"
+     "Line ends are normalised: every line of SRC, the last one included even\n"
+     "when it has no line end, is written with DST's newline.\n"
+     "  -f ENC          SRC's encoding (default: the stream's choice)\n"
+     "  -t ENC          DST's encoding (default: the stream's choice)\n"
+     "  --bom           take SRC's encoding from its byte-order mark, if any\n"
+     "  --write-bom     start DST with the byte-order mark of its encoding\n"
+     "                  (UTF-8 and the UTF-16 and UCS-2 forms have one)\n"
+     "  --newline NL    DST's newline: lf, crlf, cr or nel (default: NEL for\n"
+     "                  encodings whose convention it is, else CR LF)\n"
+     "  --append        add to the end of DST instead of replacing it\n"
+     "SRC and DST must not be the same file. A progress bar appears on a\n"
+     "terminal for large files.\n"},
+    {"ls", runList, "vrbio ls [--dirs | --files] LOCATION",
+     "Lists a directory, one entry a line, tab-separated: d (directory) or -,\n"
+     "ro (cannot be opened for writing as a file, which holds for directories)\n"
+     "or rw, the local modification time (YYYY-MM-DD HH:MM:SS), the time\n"
+     "stamp in seconds since 1970, the backend's extra value, the name.\n"
+     "  --dirs          directories only\n"
+     "  --files         entries that are not directories only\n"},
+    {"help", runHelp, "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},
+    {"--help", runHelpOption, nullptr, nullptr},
+    {"-h", runHelpOption, nullptr, nullptr},
+    {"--version", runVersion, nullptr, nullptr},
+};
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+const Command* findCommand(const char* name, bool listedOnly) {
+    for (const Command& command : kCommands) {
+        if (std::strcmp(command.name, name) == 0 && (!listedOnly || command.synopsis != nullptr)) return &command;
+    }
+    return nullptr;
+}
+
+}  // namespace vrbio
