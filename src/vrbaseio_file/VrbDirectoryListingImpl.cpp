@@ -4,9 +4,8 @@
 #include <new>
 
 #include "hx/hx_fio.h"
-#include "vrbaseio/VrbIOImpl.h"
-#include "vrbaseio/backends.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbaseio_file/local_backend.h"
 #include "vrbclass/vrb_message.h"
 #include "vrbclass/vrb_path.h"
 
@@ -31,9 +30,9 @@ VrbDate localDate(std::uint32_t timeStamp) {
 
 }  // namespace
 
-VrbDirectoryListing* createLocalDirectoryListing(VrbIOImpl* owner, const VrbString& path, int listingFlags,
+VrbDirectoryListing* createLocalDirectoryListing(VrbIO* owner, const BackendTarget& target, int listingFlags,
                                                  VrbString* error) {
-    auto* listing = new (std::nothrow) VrbDirectoryListingImpl(owner, path, listingFlags);
+    auto* listing = new (std::nothrow) VrbDirectoryListingImpl(owner, target.path, listingFlags);
     if (!listing) {
         if (error) *error = VRB_MESSAGE(kLabelFile, 444);
         return nullptr;

@@ -27,7 +27,7 @@
 #include "hx/hx_dir.h"
 #include "support/test_support.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/backends.h"
+#include "vrbaseio_file/local_backend.h"
 
 namespace {
 

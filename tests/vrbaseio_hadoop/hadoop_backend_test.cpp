@@ -7,7 +7,7 @@
 #include "FakeHadoop.h"
 #include "support/test_support.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/backends.h"
+#include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbclass/VrURI.h"
 
 namespace {
@@ -25,7 +25,7 @@ protected:
         uri = getURIFromURIString(VrbString(location, true));
         EXPECT_NE(nullptr, uri);
         VrbString error;
-        VrbIORaw* raw = createHadoopRawStream(nullptr, uri, &error);
+        VrbIORaw* raw = createHadoopRawStream(nullptr, {uri, uri->path()}, &error);
         EXPECT_NE(nullptr, raw);
         return raw;
     }
@@ -197,7 +197,7 @@ class HadoopListing : public HadoopBackend {
 protected:
     VrbDirectoryListing* listing(int flags, VrbString* error) {
         uri = getURIFromURIString(VrbString("hadoop://nn:9870/data?user=alice", true));
-        return createHadoopDirectoryListing(nullptr, uri, flags, error);
+        return createHadoopDirectoryListing(nullptr, {uri, uri->path()}, flags, error);
     }
     std::vector<std::string> names(VrbDirectoryListing* list) {
         std::vector<std::string> out;
