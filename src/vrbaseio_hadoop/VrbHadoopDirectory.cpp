@@ -7,6 +7,7 @@
 #include "vrbaseio_hadoop/hadoop_connect.h"
 #include "vrbclass/VrHadoopURI.h"
 #include "vrbclass/VrbDate.h"
+#include "vrbclass/listing_values.h"
 #include "vrbclass/vrb_message.h"
 
 VrbDirectoryListing* createHadoopDirectoryListing(VrbIO* owner, const BackendTarget& target, int listingFlags,
@@ -55,7 +56,7 @@ bool VrbHadoopDirectory::next() {
         } else if ((listingFlags & VRB_LIST_FILES_ONLY) && entryIsDirectory) {
             continue;
         }
-        entryExtraValue = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(extra)));
+        entryExtraValue = vrbListingExtraValue(extra);
         return true;
     }
 }
