@@ -126,6 +126,7 @@ int hx_dir_next_stat(hx_dir_t handle, char* path, int capacity, hx_dir_record_t*
     *record = hx_dir_record_t{};
     record->type = entry.isDirectory ? 1 : 0;
     if (handle->mode & HX_DIR_STAT) {
+        record->modified = entry.modified;
         record->timeStamp = clampTimeStamp(entry.modified);
         record->extraValue = saturateSize(entry.size);
     }

@@ -9,6 +9,7 @@
 #include "VrbGenericURI.h"
 #include "secret_mask.h"
 #include "uri_syntax.h"
+#include "vrbclass/uri_schemes.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ VrbGenericURI* parseComposed(std::string_view authority, std::string_view decode
 
 }  // namespace
 
-bool VrbHadoopURI::hasHadoopScheme(const VrbString& text) noexcept {
+bool vrbHasHadoopScheme(const VrbString& text) noexcept {
     const char* p = text.asCstr();
     for (const char* prefix = kSchemePrefix; *prefix; ++prefix, ++p) {
         char c = (*p >= 'A' && *p <= 'Z') ? static_cast<char>(*p - 'A' + 'a') : *p;
@@ -147,7 +148,7 @@ bool VrbHadoopURI::hasHadoopScheme(const VrbString& text) noexcept {
 }
 
 VrbHadoopURI* VrbHadoopURI::parse(const VrbString& text) noexcept {
-    if (!hasHadoopScheme(text)) return nullptr;
+    if (!vrbHasHadoopScheme(text)) return nullptr;
     VrbGenericURI* parsed = VrbGenericURI::parse(text, vrbpath::PathStyle::Posix);
     const char* fault = nullptr;
     std::size_t faultAt = 0;

@@ -8,8 +8,6 @@ class VrbGenericURI;
 
 class VrbHadoopURI final : public VrHadoopURI {
 public:
-    // Whether `text` starts with the scheme "hadoop:" (in any case).
-    static bool hasHadoopScheme(const VrbString& text) noexcept;
     // Null when `text` has another scheme or memory is short. A text with
     // the scheme "hadoop" that breaks the URI grammar still gives an object,
     // which validate() refuses with the reason: such a text must never be

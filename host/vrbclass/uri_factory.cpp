@@ -1,9 +1,10 @@
 #include "VrbGenericURI.h"
 #include "VrbHadoopURI.h"
 #include "vrbclass/VrHadoopURI.h"
+#include "vrbclass/uri_schemes.h"
 
 VrURI* getURIFromURIString(const VrbString& text) {
-    if (VrbHadoopURI::hasHadoopScheme(text)) return VrbHadoopURI::parse(text);
+    if (vrbHasHadoopScheme(text)) return VrbHadoopURI::parse(text);
     return VrbGenericURI::parse(text, vrbpath::kNativePathStyle);
 }
 

@@ -1,7 +1,6 @@
 #include "WebHdfsDirIterator.h"
 
 #include <algorithm>
-#include <climits>
 #include <ctime>
 #include <memory>
 #include <new>
@@ -9,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kerberos_credentials.h"
+#include "vrbclass/listing_values.h"
 #include "webhdfs_path.h"
 
 namespace vrhadoop {
@@ -26,6 +26,10 @@ void assignLocalDate(std::int64_t seconds, VrbDate* date) {
     if (!vrbLocalDate(seconds, date)) *date = VrbDate();
 }
 
+std::string cannotList(const std::string& path, const std::string& reason) {
+    return vrbListingBreakOff(path.c_str(), reason.c_str()).asCstr();
+}
+
 }  // namespace
 
 // Rights are judged for the doas user when there is one; under Kerberos
@@ -39,21 +43,20 @@ WebHdfsDirIterator::WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::str
 
 WebHdfsDirIterator* WebHdfsDirIterator::open(const WebHdfsEndpoint& endpoint, const std::string& path,
                                              std::string* message) {
-    std::string action = "Cannot list directory " + path + ": ";
     std::unique_ptr<WebHdfsDirIterator> iterator(new (std::nothrow) WebHdfsDirIterator(endpoint, path));
     if (!iterator || !iterator->client_.ready()) {
-        *message = action + (iterator ? "the HTTP library could not be set up" : "out of memory");
+        *message = cannotList(path, iterator ? "the HTTP library could not be set up" : "out of memory");
         return nullptr;
     }
     WebHdfsEntry entry;
     Failure failure;
     if (!iterator->client_.status(path, &entry, &failure)) {
         if (failure.kind == FailureKind::NotFound) failure.phrase = "Directory does not exist";
-        *message = action + failure.text();
+        *message = cannotList(path, failure.text());
         return nullptr;
     }
     if (!entry.isDirectory) {
-        *message = action + "Path is a file, not a directory";
+        *message = cannotList(path, "Path is a file, not a directory");
         return nullptr;
     }
     if (!iterator->fetchPage()) {
@@ -73,22 +76,22 @@ bool WebHdfsDirIterator::fetchPage() {
     std::vector<WebHdfsEntry> entries;
     std::int64_t remaining = 0;
     if (!client_.callJson(HttpMethod::Get, "LISTSTATUS_BATCH", path_, query, &answer, &failure)) {
-        failure_ = "Cannot list directory " + path_ + ": " + failure.text();
+        failure_ = cannotList(path_, failure.text());
         return false;
     }
     if (!parseListingPage(answer, &entries, &remaining)) {
-        failure_ = "Cannot list directory " + path_ + ": the server sent a listing page that is not valid";
+        failure_ = cannotList(path_, "the server sent a listing page that is not valid");
         return false;
     }
     if (entries.empty() && remaining > 0) {
-        failure_ = "Cannot list directory " + path_ + ": the server announced " + std::to_string(remaining) +
-                   " more entries but sent none";
+        failure_ =
+            cannotList(path_, "the server announced " + std::to_string(remaining) + " more entries but sent none");
         return false;
     }
     // Pages come in the server's name order; a page that does not start
     // after the last name would be listed again and again.
     if (!after.empty() && !entries.empty() && !hdfsNameBefore(after, entries.front().name)) {
-        failure_ = "Cannot list directory " + path_ + ": the server sent a page that does not continue the listing";
+        failure_ = cannotList(path_, "the server sent a page that does not continue the listing");
         return false;
     }
     page_ = std::move(entries);
@@ -114,9 +117,7 @@ bool WebHdfsDirIterator::next(VrbString* name, std::int64_t* extraValue, VrbDate
         if (name) name->assign(entry.name.data(), entry.name.size());
         if (extraValue) *extraValue = entry.length;
         if (date) assignLocalDate(seconds, date);
-        if (timeStamp) {
-            *timeStamp = seconds > INT_MAX ? INT_MAX : seconds < INT_MIN ? INT_MIN : static_cast<int>(seconds);
-        }
+        if (timeStamp) *timeStamp = vrbListingTimeStamp(seconds);
         if (isDirectory) *isDirectory = entry.isDirectory;
         if (isReadOnly) *isReadOnly = isReadOnlyFor(entry, user_);
         return true;

@@ -22,11 +22,12 @@ public:
     virtual VrbString fullPath() = 0;                                                        // 3
     // 4: the current entry's name, without its directory.
     virtual VrbString name() = 0;                                                            // 4
-    // 5: the entry's size in bytes, kept to 32 bits (saturated at the top).
+    // 5: the entry's size in bytes, saturated at INT_MAX.
     virtual int extraValue() = 0;                                                            // 5
     // 6: when the entry was last modified, in local time.
     virtual VrbDate date() = 0;                                                              // 6
-    // 7: the same as seconds since 1970 UTC, clamped to the int range.
+    // 7: the same as seconds since 1970 UTC, clamped to the int range (so
+    //    negative before 1970, and INT_MAX from 2038-01-19 on).
     virtual int timeStamp() = 0;                                                             // 7
     // 8: whether the entry is a directory (a link to one counts).
     virtual bool isDirectory() = 0;                                                          // 8

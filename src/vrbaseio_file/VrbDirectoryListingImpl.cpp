@@ -1,12 +1,13 @@
 #include "vrbaseio_file/VrbDirectoryListingImpl.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "hx/hx_fio.h"
-#include "vrbaseio/VrbIOImpl.h"
-#include "vrbaseio/backends.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbaseio_file/local_backend.h"
+#include "vrbclass/listing_values.h"
 #include "vrbclass/vrb_message.h"
 #include "vrbclass/vrb_path.h"
 
@@ -21,19 +22,19 @@ int directoryMode(int listingFlags) {
     return mode;
 }
 
-VrbDate localDate(std::uint32_t timeStamp) {
+VrbDate localDate(std::int64_t seconds) {
     VrbDate date;
-    // Every unsigned 32-bit time stamp converts; the epoch only stands in
-    // should a runtime refuse one.
-    if (!vrbLocalDate(timeStamp, &date)) date.assign(1970, 1, 1, 0, 0, 0, 0);
+    // The epoch stands in where the runtime cannot convert a time (Windows
+    // refuses times before 1970).
+    if (!vrbLocalDate(seconds, &date)) date.assign(1970, 1, 1, 0, 0, 0, 0);
     return date;
 }
 
 }  // namespace
 
-VrbDirectoryListing* createLocalDirectoryListing(VrbIOImpl* owner, const VrbString& path, int listingFlags,
+VrbDirectoryListing* createLocalDirectoryListing(VrbIO* owner, const BackendTarget& target, int listingFlags,
                                                  VrbString* error) {
-    auto* listing = new (std::nothrow) VrbDirectoryListingImpl(owner, path, listingFlags);
+    auto* listing = new (std::nothrow) VrbDirectoryListingImpl(owner, target.path, listingFlags);
     if (!listing) {
         if (error) *error = VRB_MESSAGE(kLabelFile, 444);
         return nullptr;
@@ -88,15 +89,15 @@ bool VrbDirectoryListingImpl::next() {
     if (code != HX_DIR_OK) {
         if (code == HX_DIR_END) {
             lastError.setNull();
-        } else if (const char* description = hx_dir_errdesc(code)) {
-            lastError.assign(description);
+        } else {
+            lastError = vrbListingBreakOff(directoryPath.asCstr(), hx_dir_errdesc(code));
         }
         return false;
     }
     entryIsDirectory = record.type == 1;
-    entryDate = localDate(record.timeStamp);
-    entryTimeStamp = record.timeStamp;
-    entryExtraValue = record.extraValue;
+    entryDate = localDate(record.modified);
+    entryTimeStamp = vrbListingTimeStamp(record.modified);
+    entryExtraValue = vrbListingExtraValue(record.extraValue);
     splitPath(VrbString(entryPathBuffer, false), &entryName);
     return true;
 }
@@ -124,7 +125,7 @@ VrbString VrbDirectoryListingImpl::splitPath(const VrbString& path, VrbString* n
 VrbString VrbDirectoryListingImpl::errorText() { return lastError; }
 VrbString VrbDirectoryListingImpl::fullPath() { return VrbString(entryPathBuffer, false); }
 VrbString VrbDirectoryListingImpl::name() { return entryName; }
-int VrbDirectoryListingImpl::extraValue() { return static_cast<int>(entryExtraValue); }
+int VrbDirectoryListingImpl::extraValue() { return entryExtraValue; }
 VrbDate VrbDirectoryListingImpl::date() { return entryDate; }
-int VrbDirectoryListingImpl::timeStamp() { return static_cast<int>(entryTimeStamp); }
+int VrbDirectoryListingImpl::timeStamp() { return entryTimeStamp; }
 bool VrbDirectoryListingImpl::isDirectory() { return entryIsDirectory; }

@@ -1,8 +1,6 @@
 // The listing of one local directory.
 #pragma once
 
-#include <cstdint>
-
 #include "hx/hx_dir.h"
 #include "vrbaseio/VrbDirectoryListing.h"
 #include "vrbaseio/VrbIO.h"
@@ -48,8 +46,8 @@ private:
     VrbString entryName;
     bool entryIsDirectory = false;
     VrbDate entryDate;
-    std::uint32_t entryTimeStamp = 0;
-    std::uint32_t entryExtraValue = 0;
+    int entryTimeStamp = 0;
+    int entryExtraValue = 0;
     // False when the path could not be copied for want of memory.
     bool pathCopied;
 };

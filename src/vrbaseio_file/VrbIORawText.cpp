@@ -8,8 +8,8 @@
 #include "hx/hx_lcinfo.h"
 #include "hx/hx_uchar.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/backends.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbaseio_file/local_backend.h"
 #include "vrbclass/vrb_message.h"
 
 namespace {
@@ -29,10 +29,10 @@ enum OpenMode { kAppend = 0, kRead = 1, kWrite = 2 };
 
 }  // namespace
 
-VrbIORaw* createLocalRawStream(VrbIOImpl* /*owner*/, const VrbString& path, VrbString* error) {
-    auto* stream = new (std::nothrow) VrbIORawText(path);
+VrbIORaw* createLocalRawStream(VrbIO* /*owner*/, const BackendTarget& target, VrbString* error) {
+    auto* stream = new (std::nothrow) VrbIORawText(target.path);
     // A path copy that came out short is an allocation that failed.
-    if (stream && stream->pathLength() != path.length()) {
+    if (stream && stream->pathLength() != target.path.length()) {
         stream->destroy();
         stream = nullptr;
     }

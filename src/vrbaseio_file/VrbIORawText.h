@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "hx/hx_fio.h"
-#include "vrbaseio/VrbIORaw.h"
+#include "vrbaseio_core/VrbIORaw.h"
 #include "vrbclass/VrbString.h"
 
 class VrbIORawText final : public VrbIORaw {

@@ -2,22 +2,22 @@
 
 #include <new>
 
-#include "vrbaseio/VrbIO.h"
-#include "vrbaseio/backends.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbaseio_hadoop/hadoop_connect.h"
 #include "vrbclass/VrHadoopURI.h"
 #include "vrbclass/VrbDate.h"
+#include "vrbclass/listing_values.h"
 #include "vrbclass/vrb_message.h"
 
-namespace {
-constexpr const char* kUriLabel = "(Hadoop URI)";
-}
-
-VrbDirectoryListing* createHadoopDirectoryListing(VrbIOImpl* owner, VrURI* uri, int listingFlags, VrbString* error) {
+VrbDirectoryListing* createHadoopDirectoryListing(VrbIO* owner, const BackendTarget& target, int listingFlags,
+                                                  VrbString* error) {
+    VrURI* uri = copyHadoopUri(target.uri, error);
+    if (!uri) return nullptr;
     auto* listing = new (std::nothrow) VrbHadoopDirectory(owner, uri, listingFlags);
     if (!listing) {
         *error = VRB_MESSAGE(kLabelHadoop, 444);
+        uri->release();
         return nullptr;
     }
     if (!listing->open()) {
@@ -32,13 +32,6 @@ bool VrbHadoopDirectory::open() {
     // Dates follow the time zone the process has when the listing opens, as
     // the local listing's do.
     vrbRefreshTimeZone();
-    VrURI* copy = getURIFromURIString(uri->text());
-    if (!copy) {
-        lastError = VRB_MESSAGE(kLabelHadoop, 29, kUriLabel);
-        return false;
-    }
-    uri = copy;
-    ownsUri = true;
     directoryPath = uri->path();
 
     HadoopConnection* connection = nullptr;
@@ -63,7 +56,7 @@ bool VrbHadoopDirectory::next() {
         } else if ((listingFlags & VRB_LIST_FILES_ONLY) && entryIsDirectory) {
             continue;
         }
-        entryExtraValue = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(extra)));
+        entryExtraValue = vrbListingExtraValue(extra);
         return true;
     }
 }
@@ -94,7 +87,7 @@ VrbTxtFile* VrbHadoopDirectory::openTextFile(int openMode, int encoding, int fla
     error->setNull();
     VrHadoopURI* entry = getHadoopURIFromComponents(fullPath());
     if (!entry) {
-        *error = VRB_MESSAGE(kLabelHadoop, 29, kUriLabel);
+        *error = VRB_MESSAGE(kLabelHadoop, 29, kHadoopUriLabel);
         return nullptr;
     }
     VrbTxtFile* file = nullptr;
@@ -110,6 +103,6 @@ VrbTxtFile* VrbHadoopDirectory::openTextFile(int openMode, int encoding, int fla
 void VrbHadoopDirectory::destroy() {
     if (iterator) iterator->release();
     if (hadoop) hadoop->release();
-    if (ownsUri) uri->release();
+    uri->release();
     delete this;
 }

@@ -4,14 +4,13 @@
 #include <cstdint>
 
 #include "hadoop/VRHadoop.h"
-#include "vrbaseio/VrbDirectoryListing.h"
+#include "vrbaseio/VrbIO.h"
 #include "vrbclass/VrURI.h"
-
-class VrbIOImpl;
 
 class VrbHadoopDirectory final : public VrbDirectoryListing {
 public:
-    VrbHadoopDirectory(VrbIOImpl* owner, VrURI* uri, int listingFlags) noexcept
+    // Takes `uri` over.
+    VrbHadoopDirectory(VrbIO* owner, VrURI* uri, int listingFlags) noexcept
         : owner(owner), uri(uri), listingFlags(static_cast<std::uint32_t>(listingFlags)) {}
 
     // Runs once, from the factory.
@@ -34,11 +33,10 @@ public:
 private:
     ~VrbHadoopDirectory() = default;
 
-    VrbIOImpl* owner;   // kept, not consulted
-    VrURI* uri;         // the caller's until open re-parses it; then our own
+    VrbIO* owner;   // kept, not consulted
+    VrURI* uri;     // owned
     VrbString directoryPath;
     std::uint32_t listingFlags;
-    bool ownsUri = false;
     VRHadoop* hadoop = nullptr;
     HadoopDirIterator* iterator = nullptr;
     VrbString lastError;

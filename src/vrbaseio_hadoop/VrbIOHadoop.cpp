@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "vrbaseio/backends.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbaseio_hadoop/hadoop_connect.h"
 #include "vrbclass/vrb_message.h"
 
@@ -16,9 +16,14 @@ constexpr int kModeRead = 1;
 constexpr const char* kBufferLabel = "(Hadoop Raw IO Buffer)";
 }  // namespace
 
-VrbIORaw* createHadoopRawStream(VrbIOImpl*, VrURI* uri, VrbString* error) {
+VrbIORaw* createHadoopRawStream(VrbIO*, const BackendTarget& target, VrbString* error) {
+    VrURI* uri = copyHadoopUri(target.uri, error);
+    if (!uri) return nullptr;
     auto* stream = new (std::nothrow) VrbIOHadoop(uri);
-    if (!stream) *error = VRB_MESSAGE(kLabelHadoop, 444);
+    if (!stream) {
+        *error = VRB_MESSAGE(kLabelHadoop, 444);
+        uri->release();
+    }
     return stream;
 }
 
@@ -149,5 +154,6 @@ void VrbIOHadoop::destroy() {
         if (connection) connection->release();
         hadoop->release();
     }
+    uri->release();
     delete this;
 }

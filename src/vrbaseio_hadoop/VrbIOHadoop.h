@@ -4,11 +4,12 @@
 #include <cstdint>
 
 #include "hadoop/VRHadoop.h"
-#include "vrbaseio/VrbIORaw.h"
+#include "vrbaseio_core/VrbIORaw.h"
 #include "vrbclass/VrURI.h"
 
 class VrbIOHadoop final : public VrbIORaw {
 public:
+    // Takes `uri` over.
     explicit VrbIOHadoop(VrURI* uri) noexcept : uri(uri) {}
 
     bool close() override;
@@ -25,7 +26,7 @@ private:
     ~VrbIOHadoop() = default;
     bool handOver(VrbString* error);
 
-    VrURI* uri;   // the service's; used by open only
+    VrURI* uri;   // owned; used by open only
     VrbString filePath;
     int openMode = 1;
     VrbString lastError;

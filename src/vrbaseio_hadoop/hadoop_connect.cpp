@@ -1,5 +1,14 @@
 #include "vrbaseio_hadoop/hadoop_connect.h"
 
+#include "vrbaseio_core/source_labels.h"
+#include "vrbclass/vrb_message.h"
+
+VrURI* copyHadoopUri(const VrURI* uri, VrbString* error) {
+    VrURI* copy = getURIFromURIString(uri->text());
+    if (!copy) *error = VRB_MESSAGE(kLabelHadoop, 29, kHadoopUriLabel);
+    return copy;
+}
+
 bool connectHadoop(VrURI* uri, VRHadoop** hadoop, HadoopConnection** connection, HadoopFileSystem** fileSystem,
                    VrbString* error) {
     *hadoop = nullptr;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "vrbaseio/VrbIORaw.h"
+#include "vrbaseio_core/VrbIORaw.h"
 
 namespace vrb::text {
 

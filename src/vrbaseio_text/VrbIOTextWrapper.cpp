@@ -9,7 +9,7 @@
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
 #include "vrbclass/vrb_message.h"
 
 namespace {

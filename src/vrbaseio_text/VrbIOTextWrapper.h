@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/VrbIORaw.h"
+#include "vrbaseio_core/VrbIORaw.h"
 #include "vrbclass/VrbString.h"
 #include "vrbclass/VrbTxtFile.h"
 #include "vrbaseio_text/InputCursor.h"

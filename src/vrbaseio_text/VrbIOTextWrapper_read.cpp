@@ -5,7 +5,7 @@
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbaseio_text/line_ends.h"
 #include "vrbaseio_text/utf8_sequence.h"

@@ -2,6 +2,7 @@
 // named the way hosts name them (a local path, or a hadoop URI).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,17 @@ public:
     virtual void writeBytes(const std::string& relative, const std::string& bytes) = 0;
     virtual std::string readBytes(const std::string& relative) = 0;
     virtual void makeDirectory(const std::string& relative) = 0;
+    // Removes a directory and everything below it.
+    virtual void removeTree(const std::string& relative) = 0;
+
+    // Capability hooks: what a backend can stage beyond plain writes.
+    // Makes the file `relative` (which exists) report `length` bytes and the
+    // modification time `seconds` since 1970 UTC without writing that much;
+    // false when the backend cannot.
+    virtual bool stageLengthAndTime(const std::string& relative, std::int64_t length, std::int64_t seconds) = 0;
+    // The entries a listing fetches from the file system at a time; 0 when
+    // the backend does not page.
+    virtual int listingPageSize() const = 0;
 };
 
 std::unique_ptr<Backend> makeLocalBackend();

@@ -18,6 +18,12 @@ std::string check(bool ok, const VrbString& error, const std::string& what) {
     return {};
 }
 
+// Entries per listing page of the test cluster.
+int clusterPageSize() {
+    const char* limit = std::getenv("VRB_HDFS_LS_LIMIT");
+    return limit && *limit ? std::atoi(limit) : 5;
+}
+
 class HdfsBackend final : public Backend {
 public:
     HdfsBackend(const char* name, std::string authority, std::unique_ptr<vrhadooptest::FakeWebHdfs> fake = nullptr)
@@ -34,6 +40,8 @@ public:
             }
             start = comma + 1;
         }
+        // The in-memory server pages as the test cluster does.
+        if (this->fake) this->fake->setPageSize(static_cast<std::size_t>(pageSize));
         std::random_device seed;
         root = "/tmp/conformance-" + std::to_string(seed()) + std::to_string(seed());
         VrbString error;
@@ -92,6 +100,21 @@ public:
         check(fileSystem->makeDirectory(VrbString(path.c_str(), false), 0755, &error), error, "mkdir " + path);
     }
 
+    void removeTree(const std::string& relative) override {
+        VrbString error;
+        const std::string path = root + "/" + relative;
+        check(fileSystem->remove(VrbString(path.c_str(), false), true, &error), error, "remove " + path);
+    }
+
+    // Only the in-memory server can state a length it does not hold; the
+    // access library sets no times.
+    bool stageLengthAndTime(const std::string& relative, std::int64_t length, std::int64_t seconds) override {
+        if (!fake) return false;
+        fake->stateLengthAndTime(root + "/" + relative, length, seconds * 1000);
+        return true;
+    }
+    int listingPageSize() const override { return pageSize; }
+
 private:
     std::string uriFor(const std::string& path) const {
         return "hadoop://" + authority + path + "?user=root" + otherNameNodes;
@@ -100,6 +123,8 @@ private:
     const char* label;
     std::unique_ptr<vrhadooptest::FakeWebHdfs> fake;   // the server, when it is in this process
     std::string authority;
+    // Entries per listing page; the in-memory server takes the cluster's.
+    int pageSize = clusterPageSize();
     std::string otherNameNodes;   // "&namenodes=..." under an HA cluster (cluster.sh run --ha)
     std::string root;
     VRHadoop* hadoop = nullptr;

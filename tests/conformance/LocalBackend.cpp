@@ -1,3 +1,4 @@
+#include <chrono>
 #include <filesystem>
 
 #include "Backend.h"
@@ -23,6 +24,17 @@ public:
     void makeDirectory(const std::string& relative) override {
         std::filesystem::create_directories(dir.file(relative));
     }
+    void removeTree(const std::string& relative) override { std::filesystem::remove_all(dir.file(relative)); }
+
+    // The length makes a sparse file.
+    bool stageLengthAndTime(const std::string& relative, std::int64_t length, std::int64_t seconds) override {
+        using namespace std::chrono;
+        const std::filesystem::path path = vrbtest::fsPath(dir.file(relative));
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(length));
+        std::filesystem::last_write_time(path, file_clock::from_sys(sys_seconds(std::chrono::seconds(seconds))));
+        return true;
+    }
+    int listingPageSize() const override { return 0; }
 
 private:
     vrbtest::TempDir dir;

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Backend.h"
@@ -279,6 +282,78 @@ TEST_P(Conformance, ListingDatesAreInTheProcesssTimeZone) {
         EXPECT_EQ(utcDate(stamp + zone.offsetSeconds), listing->date()) << "time stamp " << stamp;
         listing->destroy();
     }
+}
+
+// The slots at the edges of their range, staged through the backend's hook:
+// sizes saturate at INT_MAX, time stamps clamp to the int range while the
+// date stays right, and 0 stands for 1970 itself.
+TEST_P(Conformance, ListingSlotsSaturateAndClampAtTheirEdges) {
+    struct Case {
+        std::string name;
+        std::int64_t length;
+        std::int64_t seconds;
+        int extraValue;
+        int timeStamp;
+    };
+    const std::vector<Case> cases = {
+        {"huge.bin", std::int64_t{5} << 30, 1700000000, INT_MAX, 1700000000},
+        {"in2040.txt", 3, 2208988800, 3, INT_MAX},
+        {"in1960.txt", 4, -315619200, 4, -315619200},
+        {"epoch.txt", 0, 0, 0, 0},
+    };
+    backend->makeDirectory("edges");
+    for (const Case& c : cases) {
+        backend->writeBytes("edges/" + c.name, "");
+        if (!backend->stageLengthAndTime("edges/" + c.name, c.length, c.seconds)) {
+            GTEST_SKIP() << backend->name() << " cannot stage a length or a time";
+        }
+    }
+    vrbtest::TimeZone utc("UTC0");
+    VrbString error;
+    VrbDirectoryListing* listing =
+        service()->openDirectory(VrbString(backend->location("edges").c_str(), false), 0, &error);
+    ASSERT_NE(nullptr, listing) << error.asCstr();
+    std::map<std::string, std::tuple<int, int, VrbDate>> seen;
+    while (listing->next()) {
+        seen[listing->name().asCstr()] = {listing->extraValue(), listing->timeStamp(), listing->date()};
+    }
+    EXPECT_STREQ("", listing->errorText().asCstr());
+    listing->destroy();
+    for (const Case& c : cases) {
+        ASSERT_EQ(1u, seen.count(c.name)) << c.name;
+        const auto& [extraValue, timeStamp, date] = seen[c.name];
+        EXPECT_EQ(c.extraValue, extraValue) << c.name;
+        EXPECT_EQ(c.timeStamp, timeStamp) << c.name;
+#if defined(_WIN32)
+        if (c.seconds < 0) continue;   // the Windows runtime converts no time before 1970
+#endif
+        EXPECT_EQ(utcDate(c.seconds), date) << c.name;
+    }
+}
+
+// A listing whose directory goes while it runs stops with a text naming the
+// directory, never with what reads as the natural end.
+TEST_P(Conformance, AListingWhoseDirectoryGoesBreaksOffNamingIt) {
+#if defined(_WIN32)
+    if (GetParam() == "local") GTEST_SKIP() << "Windows keeps a directory that is being listed";
+#endif
+    backend->makeDirectory("going");
+    // More entries than one page, so that the listing fetches again.
+    for (int i = 0; i < backend->listingPageSize() + 3; ++i) backend->writeBytes("going/f" + std::to_string(i), "x");
+    VrbString error;
+    VrbDirectoryListing* listing =
+        service()->openDirectory(VrbString(backend->location("going").c_str(), false), 0, &error);
+    ASSERT_NE(nullptr, listing) << error.asCstr();
+    ASSERT_TRUE(listing->next()) << listing->errorText().asCstr();
+    backend->removeTree("going");
+    while (listing->next()) {
+    }
+    const std::string why = listing->errorText().asCstr();
+    listing->destroy();
+    EXPECT_EQ(0u, why.rfind("Cannot list directory ", 0)) << why;
+    EXPECT_TRUE(why.find(backend->listedPath("going")) != std::string::npos ||
+                why.find(backend->location("going")) != std::string::npos)
+        << why;
 }
 
 TEST_P(Conformance, EntriesOpenAsTheirPathsDo) {

@@ -13,8 +13,9 @@
 #include "FakeWebHdfs.h"
 #include "ScriptedRawStream.h"
 #include "support/test_support.h"
-#include "vrbaseio/VrbIORaw.h"
-#include "vrbaseio/backends.h"
+#include "vrbaseio_core/VrbIORaw.h"
+#include "vrbaseio_file/local_backend.h"
+#include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbclass/VrURI.h"
 
 namespace {
@@ -64,16 +65,14 @@ private:
 
 class HadoopHarness final : public Harness {
 public:
-    ~HadoopHarness() override {
-        if (uri) uri->release();
-    }
     VrbIORaw* openRead(const std::string& bytes) override {
         hdfs.addFile("/f.txt", bytes);
-        // A stream uses its URI in open only.
-        if (uri) uri->release();
-        uri = getURIFromURIString(VrbString(hdfs.uri("/f.txt").c_str(), false));
+        VrURI* uri = getURIFromURIString(VrbString(hdfs.uri("/f.txt").c_str(), false));
         VrbString error;
-        return opened(createHadoopRawStream(nullptr, uri, &error), error);
+        VrbIORaw* raw = createHadoopRawStream(nullptr, {uri, uri->path()}, &error);
+        // The service releases its URI before the text file opens the stream.
+        uri->release();
+        return opened(raw, error);
     }
     bool planFailure() override {
         // The transfer breaks off, and the attempt to resume it is refused:
@@ -94,7 +93,6 @@ public:
 
 private:
     vrhadooptest::FakeWebHdfs hdfs;
-    VrURI* uri = nullptr;
     int dataNodeAnswers = 0;
 };
 

@@ -10,7 +10,7 @@
 #include "file_test_support.h"
 #include "support/test_support.h"
 #include "vrbaseio/VrbIOImpl.h"
-#include "vrbaseio/backends.h"
+#include "vrbaseio_file/local_backend.h"
 
 namespace {
 

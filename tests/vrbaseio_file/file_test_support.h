@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "vrbaseio/source_labels.h"
+#include "vrbaseio_core/source_labels.h"
 #include "vrbclass/VrbString.h"
 #include "vrbclass/vrb_message.h"
 

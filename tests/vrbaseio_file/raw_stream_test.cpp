@@ -22,7 +22,7 @@
 #include "support/system_codes.h"
 #include "support/test_support.h"
 #include "vrbaseio/VrbIO.h"
-#include "vrbaseio/backends.h"
+#include "vrbaseio_file/local_backend.h"
 
 namespace {
 

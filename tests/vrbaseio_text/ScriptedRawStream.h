@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vrbaseio/VrbIORaw.h"
+#include "vrbaseio_core/VrbIORaw.h"
 
 class ScriptedRawStream final : public VrbIORaw {
 public:

@@ -17,10 +17,10 @@ namespace {
 std::string entryLine(VrbDirectoryListing* listing) {
     VrbDate date = listing->date();
     char fields[96];
-    std::snprintf(fields, sizeof fields, "%c\t%s\t%04d-%02d-%02d %02d:%02d:%02d\t%u\t%d\t",
+    std::snprintf(fields, sizeof fields, "%c\t%s\t%04d-%02d-%02d %02d:%02d:%02d\t%d\t%d\t",
                   listing->isDirectory() ? 'd' : '-', listing->isReadOnly() ? "ro" : "rw", date.year(),
-                  date.month(), date.day(), date.hour(), date.minute(), date.second(),
-                  static_cast<unsigned>(listing->timeStamp()), listing->extraValue());
+                  date.month(), date.day(), date.hour(), date.minute(), date.second(), listing->timeStamp(),
+                  listing->extraValue());
     return fields + std::string(listing->name().asCstr()) + '\n';
 }
 

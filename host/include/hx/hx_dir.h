@@ -38,8 +38,9 @@ enum {
 
 // Entry record: 24 bytes.
 typedef struct hx_dir_record {
-    int64_t reserved0;
-    uint32_t timeStamp;       // offset 8: modification time, seconds since 1970 UTC;
+    int64_t modified;         // offset 0: modification time, seconds since 1970 UTC
+                              // (negative before 1970), in full
+    uint32_t timeStamp;       // offset 8: the same, kept to 32 bits:
                               // 0 before 1970, 0xFFFFFFFF past the 32-bit range
     uint32_t extraValue;      // offset 12: the entry's size in bytes, 0xFFFFFFFF from 4 GiB - 1 on
     uint32_t type;            // offset 16: 1 directory, 0 other
@@ -65,6 +66,7 @@ void hx_dir_close(hx_dir_t handle);
 }
 
 static_assert(sizeof(hx_dir_record_t) == 24, "entry record is 24 bytes");
+static_assert(offsetof(hx_dir_record_t, modified) == 0, "the full modification time lies at byte offset 0");
 static_assert(offsetof(hx_dir_record_t, timeStamp) == 8, "time stamp lies at byte offset 8");
 static_assert(offsetof(hx_dir_record_t, extraValue) == 12, "extra value lies at byte offset 12");
 static_assert(offsetof(hx_dir_record_t, type) == 16, "type lies at byte offset 16");

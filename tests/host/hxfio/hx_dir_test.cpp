@@ -94,6 +94,8 @@ TEST(DirectoryRecord, TimeAndSizeSaturateAtTheRecordsRange) {
     auto all = listAll(dir.path(), kAll);
     EXPECT_EQ(all[dir.file("old")].timeStamp, 0u);
     EXPECT_EQ(all[dir.file("future")].timeStamp, 0xFFFFFFFFu);
+    EXPECT_EQ(all[dir.file("old")].modified, -86400) << "the full time keeps what the 32 bits cannot";
+    EXPECT_EQ(all[dir.file("future")].modified, int64_t{1} << 33);
     EXPECT_EQ(all[dir.file("huge")].extraValue, 0xFFFFFFFFu);
 }
 

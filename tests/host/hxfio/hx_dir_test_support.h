@@ -14,6 +14,7 @@ namespace vrbtest {
 inline constexpr int kAll = HX_DIR_NAMES | HX_DIR_STAT;
 
 struct Entry {
+    int64_t modified;
     uint32_t timeStamp;
     uint32_t extraValue;
     uint32_t type;
@@ -29,7 +30,8 @@ inline std::map<std::string, Entry> listAll(const std::string& path, int mode) {
     hx_dir_record_t record;
     int code;
     while ((code = hx_dir_next_stat(dir, buffer.data(), hx_dir_pathlen, &record)) == HX_DIR_OK) {
-        EXPECT_TRUE(entries.emplace(buffer.data(), Entry{record.timeStamp, record.extraValue, record.type}).second);
+        Entry entry{record.modified, record.timeStamp, record.extraValue, record.type};
+        EXPECT_TRUE(entries.emplace(buffer.data(), entry).second);
     }
     EXPECT_EQ(code, HX_DIR_END);
     EXPECT_EQ(hx_dir_next_stat(dir, buffer.data(), hx_dir_pathlen, &record), HX_DIR_END) << "the end stays";

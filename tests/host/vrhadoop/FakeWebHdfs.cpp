@@ -35,7 +35,9 @@ nlohmann::json statusJson(const FakeWebHdfs::Node& node, const std::string& suff
     std::snprintf(permission, sizeof permission, "%o", node.permission);
     return {{"pathSuffix", suffix},
             {"type", node.directory ? "DIRECTORY" : "FILE"},
-            {"length", node.directory ? 0 : node.content.size()},
+            {"length", node.directory                ? std::int64_t{0}
+                       : node.statedLength >= 0 ? node.statedLength
+                                                : static_cast<std::int64_t>(node.content.size())},
             {"modificationTime", node.modificationTime},
             {"permission", permission},
             {"owner", node.owner},
@@ -92,6 +94,13 @@ void FakeWebHdfs::addDirectory(const std::string& path, int permission, std::str
     std::lock_guard<std::mutex> lock(mutex_);
     makeParents(path);
     nodes_[path] = Node{true, "", permission, std::move(owner), 1700000000123};
+}
+
+void FakeWebHdfs::stateLengthAndTime(const std::string& path, std::int64_t length, std::int64_t modificationTime) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Node& file = nodes_.at(path);
+    file.statedLength = length;
+    file.modificationTime = modificationTime;
 }
 
 std::optional<FakeWebHdfs::Node> FakeWebHdfs::node(const std::string& path) const {

@@ -24,6 +24,7 @@ public:
         int permission = 0644;
         std::string owner = "alice";
         std::int64_t modificationTime = 1700000000123;   // milliseconds
+        std::int64_t statedLength = -1;   // when not negative, the length a status gives instead of the content's
     };
     using Interceptor = std::function<std::optional<HttpReply>(const HttpRequest&)>;
 
@@ -33,6 +34,9 @@ public:
     void addFile(const std::string& path, std::string content, int permission = 0644, std::string owner = "alice");
     void addDirectory(const std::string& path, int permission = 0755, std::string owner = "alice");
     std::optional<Node> node(const std::string& path) const;
+    // Makes a status of the file at `path` give `length` bytes, however
+    // long its content, and the modification time (milliseconds since 1970).
+    void stateLengthAndTime(const std::string& path, std::int64_t length, std::int64_t modificationTime);
 
     void setIntercept(Interceptor intercept);
     void setPageSize(std::size_t entries);

@@ -537,7 +537,7 @@ class ConvertTests(VrbioCase):
 
 
 class ListTests(VrbioCase):
-    LINE = re.compile(r"^([d-])\t(ro|rw)\t(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)\t(\d+)\t(-?\d+)\t(.+)$")
+    LINE = re.compile(r"^([d-])\t(ro|rw)\t(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)\t(-?\d+)\t(-?\d+)\t(.+)$")
 
     def listing(self, *options, env=None):
         out = self.assertSucceeds(run("ls", *options, self.dir, env=env)).decode()
@@ -571,11 +571,14 @@ class ListTests(VrbioCase):
         entries = self.listing(env={"TZ": "XST-9"})
         self.assertEqual(entries["plain.txt"][2:4], ("1970-01-02 09:00:00", "86400"))
 
-    def test_time_stamp_beyond_2038_is_unsigned(self):
+    def test_time_stamps_beyond_the_int_range_are_clamped(self):
         self.write("future.txt", b"")
+        self.write("past.txt", b"")
         os.utime(self.path("future.txt"), (3000000000, 3000000000))
+        os.utime(self.path("past.txt"), (-315619200, -315619200))
         entries = self.listing(env={"TZ": "UTC"})
-        self.assertEqual(entries["future.txt"][2:4], ("2065-01-24 05:20:00", "3000000000"))
+        self.assertEqual(entries["future.txt"][2:4], ("2065-01-24 05:20:00", "2147483647"))
+        self.assertEqual(entries["past.txt"][2:4], ("1960-01-01 00:00:00", "-315619200"))
 
     def test_selection_flags(self):
         self.populate()
