@@ -159,7 +159,7 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
         }
         if (in + unit > available) break;
         const unsigned value = unitAt(p + in, unit, bigEndian);
-        if (lineEnds && (value == 0x0A || value == 0x0C || value == 0x0D)) {
+        if (lineEnds && vrb::text::isAsciiLineEnd(value)) {
             auto scanUnit = [&](int offset, int* length) {
                 *length = unit;
                 return in + offset + unit <= available ? static_cast<int>(unitAt(p + in + offset, unit, bigEndian)) : -1;
