@@ -6,11 +6,14 @@
 #endif
 #include <cstring>
 
+#include "hx/hx_line_ends.h"
 #include "utf8.h"
 
 namespace hxuchar {
 
 namespace {
+
+static_assert(kAsciiLineEndLimit > 0, "the plain-block test below also catches zero bytes");
 
 // Stores a decode-table entry's UTF-8 bytes (all four bytes of the entry:
 // the room holds them) and returns how many count.
@@ -33,17 +36,17 @@ int SingleByteMap::decodeRun(const unsigned char* s, int count, bool lineEnds, u
     const bool asciiBlocks = asciiLowerHalf;
     int in = 0;
     int written = 0;
-    // Blocks of 16 bytes. A block of plain ASCII (no byte outside 0E-7F,
-    // so no line end and no zero) in a set whose lower half is ASCII moves
-    // as it is; any other block goes through the table four bytes at a
-    // time with one stop test per four, each entry stored whole and the
-    // output moved by the character's length, so nothing branches on the
-    // characters themselves.
+    // Blocks of 16 bytes. A block of plain ASCII (no byte below the ASCII
+    // line ends' limit or above 7F, so no line end and no zero) in a set
+    // whose lower half is ASCII moves as it is; any other block goes
+    // through the table four bytes at a time with one stop test per four,
+    // each entry stored whole and the output moved by the character's
+    // length, so nothing branches on the characters themselves.
     while (count - in >= 16 && room - written >= 64) {
 #if defined(__SSE2__) || defined(_M_X64)
         if (asciiBlocks) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + in));
-            if (_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(0x0E))) == 0) {
+            if (_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(kAsciiLineEndLimit)))) == 0) {
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(out + written), v);
                 in += 16;
                 written += 16;

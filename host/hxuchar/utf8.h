@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "hx/hx_line_ends.h"
+
 namespace hxuchar {
 
 inline constexpr int kReplacementCharacter = 0xFFFD;
@@ -85,10 +87,9 @@ inline int scanUtf8Within(const unsigned char* s, int available, int* length) no
 }
 
 // Whether a decoded character ends a bulk run: U+0000 always, and the line
-// ends (LF, FF, CR, NEL, LS, PS) when the caller reads lines.
+// ends when the caller reads lines.
 inline bool endsRun(unsigned cp, bool lineEnds) noexcept {
-    if (cp < 0x20) return cp == 0 || (lineEnds && (cp == 0x0A || cp == 0x0C || cp == 0x0D));
-    return lineEnds && (cp == 0x85 || cp == 0x2028 || cp == 0x2029);
+    return cp == 0 || (lineEnds && isLineEndCharacter(cp));
 }
 
 // Writes scalar value `cp`; returns its length (1 to 4).

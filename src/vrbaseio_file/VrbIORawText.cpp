@@ -25,8 +25,6 @@ constexpr unsigned char kReadOpenByte = HX_FIO_READ | HX_FIO_SHARE;
 constexpr unsigned char kWriteOpenByte = kAppendOpenByte | HX_FIO_TRUNCATE;
 static_assert(kAppendOpenByte == 14 && kReadOpenByte == 9 && kWriteOpenByte == 78);
 
-enum OpenMode { kAppend = 0, kRead = 1, kWrite = 2 };
-
 }  // namespace
 
 VrbIORaw* createLocalRawStream(VrbIO* /*owner*/, const BackendTarget& target, VrbString* error) {
@@ -70,9 +68,9 @@ bool VrbIORawText::open(int openMode, int flags, int* bufferSizeInOut, int* enco
     }
     unsigned char openByte;
     switch (openMode) {
-        case kAppend: openByte = kAppendOpenByte; break;
-        case kRead: openByte = kReadOpenByte; break;
-        case kWrite: openByte = kWriteOpenByte; break;
+        case VrbTxtFileAppend: openByte = kAppendOpenByte; break;
+        case VrbTxtFileRead: openByte = kReadOpenByte; break;
+        case VrbTxtFileWrite: openByte = kWriteOpenByte; break;
         default:
             lastError = VRB_MESSAGE(kLabelFile, 728);
             return false;
@@ -101,13 +99,13 @@ bool VrbIORawText::open(int openMode, int flags, int* bufferSizeInOut, int* enco
     }
 
     if (!checkOnly) {
-        if (openMode == kAppend) {
+        if (openMode == VrbTxtFileAppend) {
             std::int64_t end = hx_fio_seek64(fileHandle, 0, 2);
             if (end < 0) {
                 lastError = VRB_MESSAGE(kLabelFile, 654, static_cast<int>(static_cast<std::uint32_t>(end)));
                 return false;
             }
-        } else if (openMode == kRead) {
+        } else if (openMode == VrbTxtFileRead) {
             readBuffer = new (std::nothrow) char[static_cast<std::size_t>(bufferSize) + kRawReadPadding];
             if (!readBuffer) {
                 lastError = VRB_MESSAGE(kLabelFile, 444);

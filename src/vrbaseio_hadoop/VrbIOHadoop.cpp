@@ -8,11 +8,11 @@
 #include "vrbaseio_core/source_labels.h"
 #include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbaseio_hadoop/hadoop_connect.h"
+#include "vrbclass/VrbTxtFile.h"
 #include "vrbclass/vrb_message.h"
 
 namespace {
 constexpr int kDefaultBufferSize = 16384;
-constexpr int kModeRead = 1;
 constexpr const char* kBufferLabel = "(Hadoop Raw IO Buffer)";
 }  // namespace
 
@@ -111,7 +111,7 @@ int VrbIOHadoop::write(const char* data, int length) {
 
 bool VrbIOHadoop::close() {
     if (!hadoopFile) return true;
-    if (openMode != kModeRead && bufferedLength > 0) {
+    if (openMode != VrbTxtFileRead && bufferedLength > 0) {
         VrbString scratch;
         if (!lastError.empty()) {
             // An earlier failure already lost the order of the data: the

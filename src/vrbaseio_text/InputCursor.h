@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "vrbaseio_core/VrbIORaw.h"
+#include "vrbaseio_text/EncodingTraits.h"
 
 namespace vrb::text {
 
@@ -25,11 +26,11 @@ public:
         raw = stream;
         chunkSize = bufferSize;
     }
-    void setEncoding(int encodingId, int longestCharacter, int codeUnit, bool bigEndian) noexcept {
+    void setEncoding(int encodingId, const EncodingTraits& traits) noexcept {
         encoding = encodingId;
-        maxCharSize = longestCharacter;
-        unitSize = codeUnit;
-        bigEndianUnits = bigEndian;
+        maxCharSize = traits.maxCharSize;
+        unitSize = traits.codeUnit;
+        bigEndianUnits = traits.bigEndian;
     }
 
     // Replaces the chunk with the stream's next one, of at least `minimum`

@@ -27,20 +27,6 @@ inline unsigned unitAt(const unsigned char* p, int unit, bool bigEndian) {
 
 }  // namespace
 
-// The bulk path an encoding can take, decided once from its properties.
-VrbIOTextWrapper::Bulk VrbIOTextWrapper::bulkFor(int properties, int maxCharSize) {
-    Bulk bulk;
-    bulk.utf8 = (properties & HX_PROP_UTF8) != 0;
-    bulk.table = (properties & HX_PROP_BULK) != 0;
-    bulk.bigEndian = (properties & (HX_PROP_ASCII_U16BE | HX_PROP_ASCII_U32BE)) != 0;
-    if (properties & HX_PROP_ASCII_RUNS) bulk.unit = 1;
-    else if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) bulk.unit = 2;
-    else if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) bulk.unit = 4;
-    // BMP characters are taken in bulk only where surrogates pair up (UTF-16).
-    bulk.wideBmp = bulk.unit == 2 && maxCharSize >= 4;
-    return bulk;
-}
-
 // Stores one character in the internal form, growing the buffer
 // geometrically so that a long line costs a bounded number of copies. One
 // byte stays free for the terminating zero.
@@ -61,7 +47,7 @@ int VrbIOTextWrapper::storeCharacter(int code) {
 // characters moved at once, within the same limits the per-character path
 // applies. Returns the bytes consumed.
 int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds) {
-    const int unit = bulk.unit;
+    const int unit = traits.bulkUnit;
     if (unit == 0) return 0;
     std::int64_t limit = input.runLength() / unit;
     if (maxBytes >= 0) limit = std::min(limit, (maxBytes - consumed) / unit);
@@ -77,9 +63,9 @@ int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t cons
     if (unit == 1) {
         run = kernels->copyPlainBytes(bytes, 0, count, out, lineEnds);
     } else if (unit == 2) {
-        run = kernels->copyPlainUnits16(bytes, count, bulk.bigEndian, lineEnds, out);
+        run = kernels->copyPlainUnits16(bytes, count, traits.bigEndian, lineEnds, out);
     } else {
-        run = kernels->copyPlainUnits32(bytes, count, bulk.bigEndian, lineEnds, out);
+        run = kernels->copyPlainUnits32(bytes, count, traits.bigEndian, lineEnds, out);
     }
     if (run == 0) return 0;
     lineLength += run;
@@ -93,9 +79,9 @@ int VrbIOTextWrapper::copyAsciiRun(int minBytes, int maxBytes, std::int64_t cons
 // wherever the per-character path has something to decide.
 int VrbIOTextWrapper::bulkRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
     // The table-driven sets convert their ASCII runs themselves.
-    if (bulk.table) return tableRun(maxBytes, consumed, lineEnds, lineState);
-    if (bulk.unit == 1) return byteRun(maxBytes, consumed, lineEnds, lineState);
-    if (bulk.unit > 1) return unitRun(maxBytes, consumed, lineEnds, lineState);
+    if (traits.tableDriven) return tableRun(maxBytes, consumed, lineEnds, lineState);
+    if (traits.bulkUnit == 1) return byteRun(maxBytes, consumed, lineEnds, lineState);
+    if (traits.bulkUnit > 1) return unitRun(maxBytes, consumed, lineEnds, lineState);
     return 0;
 }
 
@@ -122,7 +108,7 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
             lineEndBytes = vrb::text::takeLineEnd(scanByte, available - i, available - i, lineState);
             break;
         }
-        if (!bulk.utf8 || byte == 0) break;
+        if (!traits.utf8 || byte == 0) break;
         unsigned code = 0;
         const int length = vrb::utf8::wellFormed(p + i, available - i, &code);
         if (length == 0 || i + length > limit) break;
@@ -139,9 +125,9 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
 // 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
 // characters their two or three bytes of UTF-8.
 int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
-    const int unit = bulk.unit;
+    const int unit = traits.bulkUnit;
     const int shift = unit == 2 ? 1 : 2;
-    const bool bigEndian = bulk.bigEndian;
+    const bool bigEndian = traits.bigEndian;
     const auto* p = reinterpret_cast<const unsigned char*>(input.run());
     const int available = input.runLength();
     const int textLimit =
@@ -159,7 +145,7 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
         }
         if (in + unit > available) break;
         const unsigned value = unitAt(p + in, unit, bigEndian);
-        if (lineEnds && (value == 0x0A || value == 0x0C || value == 0x0D)) {
+        if (lineEnds && vrb::text::isAsciiLineEnd(value)) {
             auto scanUnit = [&](int offset, int* length) {
                 *length = unit;
                 return in + offset + unit <= available ? static_cast<int>(unitAt(p + in + offset, unit, bigEndian)) : -1;
@@ -167,7 +153,7 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
             lineEndBytes = vrb::text::takeLineEnd(scanUnit, available - in, available - in, lineState);
             break;
         }
-        if (!bulk.wideBmp || value < 0x80 || (value >= 0xD800 && value < 0xE000)) break;
+        if (!traits.wideBmp || value < 0x80 || (value >= 0xD800 && value < 0xE000)) break;
         if (lineEnds && vrb::text::isLineEndCharacter(static_cast<int>(value))) break;
         const int internalLength = value < 0x800 ? 2 : 3;
         if (in + unit > textLimit || stored + internalLength > room) break;
@@ -195,7 +181,7 @@ int VrbIOTextWrapper::tableRun(int maxBytes, std::int64_t consumed, bool lineEnd
     if (lineEnds && moved < available) {
         // Where ASCII bytes stand for themselves, a line end there needs no
         // call into the character-set layer.
-        const bool asciiRuns = bulk.unit == 1;
+        const bool asciiRuns = traits.bulkUnit == 1;
         auto scanCharacter = [&](int offset, int* length) {
             const auto byte = static_cast<unsigned char>(start[moved + offset]);
             if (asciiRuns && byte < 0x80) {
@@ -210,79 +196,88 @@ int VrbIOTextWrapper::tableRun(int maxBytes, std::int64_t consumed, bool lineEnd
     return moved;
 }
 
+// The engine of the four reads. With minBytes 0 it reads characters
+// worth up to maxBytes file bytes (no limit when negative), otherwise
+// until at least minBytes are consumed; with endOfLine, a line end also
+// ends the read and is not handed out.
 int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bool* endOfLine) {
     if (refuseUnlessReading()) return -1;
+    const ReadRequest request{minBytes, maxBytes, endOfLine != nullptr};
     std::int64_t consumed = 0;
     LineState lineState = LineState::Text;
-    const bool lineEnds = endOfLine != nullptr;
     lineLength = 0;
-    if (lineEnds) *endOfLine = false;
+    if (endOfLine) *endOfLine = false;
     // Every read but the first finds the buffer big enough.
     const std::int64_t wanted = maxBytes < 0 ? 1024 : maxBytes;
     if ((!lineBuffer || wanted + 1 > lineBufferSize) && !growLineBuffer(wanted, 0)) return -1;
 
     for (;;) {
         if (fastPaths && lineState != LineState::AfterCR && input.hasRun()) {
-            if (minBytes == 0) {
-                const int moved = bulkRun(maxBytes, consumed, lineEnds, &lineState);
-                if (moved > 0) {
-                    consumed += moved;
-                    if (lineState == LineState::Ended) break;
-                    continue;
-                }
-            } else {
-                const int moved = copyAsciiRun(minBytes, maxBytes, consumed, lineEnds);
-                if (moved > 0) {
-                    consumed += moved;
-                    lineState = LineState::Text;
-                    if (consumed >= minBytes) break;
-                    continue;
-                }
+            const int moved = minBytes == 0 ? bulkRun(maxBytes, consumed, request.lineEnds, &lineState)
+                                            : copyAsciiRun(minBytes, maxBytes, consumed, request.lineEnds);
+            if (moved > 0) {
+                consumed += moved;
+                if (minBytes != 0) lineState = LineState::Text;
+                if (minBytes == 0 ? lineState == LineState::Ended : consumed >= minBytes) break;
+                continue;
             }
         }
+        const int next = fillCharacter(request, &consumed, &lineState);
+        if (next < 0) return next;
+        if (next == 0) break;
+    }
+    return handOutLine(request, consumed, lineState, text, endOfLine);
+}
 
-        InputCursor::Character next;
-        int failure = -1;
-        const InputCursor::Take taken = input.peek(maxBytes, &next, &failure);
-        if (taken == InputCursor::Take::Failed) {
-            lastError = raw->errorText();
-            return failure;
-        }
-        if (taken == InputCursor::Take::EndOfFile) {
-            if (lineEnds && lineLength > 0) lineState = LineState::Ended;
-            break;
-        }
-
-        bool store = true;
-        if (lineEnds) {
-            const vrb::text::LineStep step = vrb::text::stepLine(lineState, next.code);
-            lineState = step.state;
-            // The line ended at a CR; this character starts the next read.
-            if (!step.taken) break;
-            store = step.text;
-        }
-        if (store && next.code == 0 && !next.malformed) {
-            if (flags & VRB_TXT_NUL_AS_FFFD) {
-                next.code = kReplacement;
-            } else if (consumed > 0) {
-                // The text before U+0000 is handed out; the next read meets
-                // it first and fails, consuming nothing.
-                break;
-            } else {
-                lastError = VRB_MESSAGE(kLabelText, 728);
-                return -1;
-            }
-        }
-        if (store) {
-            if (maxBytes >= 0 && consumed + next.length > maxBytes) break;
-            if (storeCharacter(next.code) < 0) return -1;
-        }
-        input.consume(next.length);
-        consumed += next.length;
-        if (minBytes != 0 && store && consumed >= minBytes) break;
-        if (lineState == LineState::Ended) break;
+// One character the per-character way. Returns 1 to go on, 0 when the read
+// is complete, or the read's (negative) result when it fails.
+int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* consumed, LineState* lineState) {
+    InputCursor::Character next;
+    int failure = -1;
+    const InputCursor::Take taken = input.peek(request.maxBytes, &next, &failure);
+    if (taken == InputCursor::Take::Failed) {
+        lastError = raw->errorText();
+        return failure;
+    }
+    if (taken == InputCursor::Take::EndOfFile) {
+        if (request.lineEnds && lineLength > 0) *lineState = LineState::Ended;
+        return 0;
     }
 
+    bool store = true;
+    if (request.lineEnds) {
+        const vrb::text::LineStep step = vrb::text::stepLine(*lineState, next.code);
+        *lineState = step.state;
+        // The line ended at a CR; this character starts the next read.
+        if (!step.taken) return 0;
+        store = step.text;
+    }
+    if (store && next.code == 0 && !next.malformed) {
+        if (flags & VRB_TXT_NUL_AS_FFFD) {
+            next.code = kReplacement;
+        } else if (*consumed > 0) {
+            // The text before U+0000 is handed out; the next read meets
+            // it first and fails, consuming nothing.
+            return 0;
+        } else {
+            lastError = VRB_MESSAGE(kLabelText, 728);
+            return -1;
+        }
+    }
+    if (store) {
+        if (request.maxBytes >= 0 && *consumed + next.length > request.maxBytes) return 0;
+        if (storeCharacter(next.code) < 0) return -1;
+    }
+    input.consume(next.length);
+    *consumed += next.length;
+    if (request.minBytes != 0 && store && *consumed >= request.minBytes) return 0;
+    return *lineState == LineState::Ended ? 0 : 1;
+}
+
+// The line, zero-terminated, and the read's result: the file bytes
+// consumed for readBytes and readBytesInLine, the text's length otherwise.
+int VrbIOTextWrapper::handOutLine(const ReadRequest& request, std::int64_t consumed, LineState lineState, char** text,
+                                  bool* endOfLine) {
     if (lineBuffer) {
         lineBuffer[lineLength] = 0;
         *text = lineBuffer;
@@ -290,8 +285,8 @@ int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bo
         emptyText[0] = 0;
         *text = emptyText;
     }
-    if (lineEnds && lineState != LineState::Text) *endOfLine = true;
-    return (maxBytes != 0 && minBytes == maxBytes) ? static_cast<int>(consumed) : lineLength;
+    if (request.lineEnds && lineState != LineState::Text) *endOfLine = true;
+    return (request.maxBytes != 0 && request.minBytes == request.maxBytes) ? static_cast<int>(consumed) : lineLength;
 }
 
 int VrbIOTextWrapper::readText(int count, char** text) { return fillLineBuffer(0, count, text, nullptr); }

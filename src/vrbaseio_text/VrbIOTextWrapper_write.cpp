@@ -7,6 +7,9 @@
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbaseio_text/utf8_sequence.h"
 
+using vrb::text::EncodingTraits;
+using vrb::text::OutputBuffer;
+
 namespace {
 
 constexpr int kReplacement = 0xFFFD;
@@ -46,88 +49,85 @@ void encodeCharacter(int encoding, int zeroLength, const char* text, int availab
     out->length = hx_uchar_decode(encoding, scratch, out->bytes, 16);
 }
 
-}  // namespace
+// The write paths below each take characters from the front of `text`
+// and return the text bytes they took, 0 when they leave the next
+// character to the path after them, or -1 when the output failed.
 
-bool VrbIOTextWrapper::putOutput(const char* bytes, int length) {
-    if (length > lineBufferSize - lineLength && !flushOutput()) return false;
-    std::memcpy(lineBuffer + lineLength, bytes, static_cast<std::size_t>(length));
-    lineLength += length;
-    position += length;
-    return true;
+// A well-formed character of the internal form is the file's bytes as they
+// stand in UTF-8, and one unit in UTF-16 or UCS-2 when it lies in the BMP.
+int writeWellFormed(OutputBuffer& output, const EncodingTraits& traits, const unsigned char* text, int length) {
+    unsigned code = 0;
+    const int taken = vrb::utf8::wellFormed(text, length, &code);
+    if (taken == 0) return 0;
+    if (traits.utf8) return output.append(reinterpret_cast<const char*>(text), taken) ? taken : -1;
+    if (traits.bulkUnit != 2 || code >= 0x10000) return 0;
+    char unit[2];
+    unit[traits.bigEndian ? 0 : 1] = static_cast<char>(code >> 8);
+    unit[traits.bigEndian ? 1 : 0] = static_cast<char>(code & 0xFF);
+    return output.append(unit, 2) ? taken : -1;
 }
+
+// Runs of ASCII characters, each its own byte or 16-bit unit in the file,
+// copied as the per-character path would write them, and between them the
+// characters that can be written without the character-set layer. 32-bit
+// forms take the per-character way.
+int writePlainRuns(OutputBuffer& output, const vrb::ascii::Kernels& kernels, const EncodingTraits& traits,
+                   const unsigned char* text, int length) {
+    const int unit = traits.bulkUnit;
+    int done = 0;
+    while (done < length) {
+        if ((output.room() >> (unit - 1)) == 0 && !output.flush()) return -1;
+        const int limit = std::min(length - done, output.room() >> (unit - 1));
+        const int run = kernels.storePlainText(text + done, limit, output.end(), unit, traits.bigEndian);
+        output.commit(run * unit);
+        done += run;
+        if (run == limit) continue;
+        const int next = writeWellFormed(output, traits, text + done, length - done);
+        if (next <= 0) return next < 0 ? -1 : done;
+        done += next;
+    }
+    return done;
+}
+
+// Table-driven sets: the layer converts the run up to anything the
+// per-character path decides (U+0000, invalid text).
+int writeTableRun(OutputBuffer& output, int encoding, const unsigned char* text, int length) {
+    if (output.room() < 4 && !output.flush()) return -1;
+    int taken = 0;
+    const int written = hx_uchar_encode_run(encoding, reinterpret_cast<const char*>(text), length, output.end(),
+                                            output.room(), &taken);
+    if (taken > 0) output.commit(written);
+    return taken;
+}
+
+int writeCharacter(OutputBuffer& output, int encoding, const EncodingTraits& traits, const unsigned char* text,
+                   int length) {
+    Encoded encoded;
+    encodeCharacter(encoding, traits.zeroLength(), reinterpret_cast<const char*>(text), length, &encoded);
+    return output.append(encoded.bytes, encoded.length) ? encoded.textLength : -1;
+}
+
+}  // namespace
 
 bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
-    if (length <= 0) return true;
+    const bool plainRuns = fastPaths && traits.bulkUnit != 0 && traits.bulkUnit <= 2;
+    const bool tableRuns = fastPaths && traits.tableDriven;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
-    // ASCII characters are single bytes, or 16-bit units; 32-bit forms take
-    // the per-character way.
-    const int asciiUnit = bulk.unit <= 2 ? bulk.unit : 0;
-    const bool bigEndian = bulk.bigEndian;
-    const bool utf8 = bulk.utf8;
     while (length > 0) {
-        if (fastPaths && asciiUnit) {
-            // A run of ASCII characters: each is its own byte (or unit) in
-            // the file, so the run is copied as the per-character loop would.
-            const int room = (lineBufferSize - lineLength) >> (asciiUnit - 1);
-            if (room == 0) {
-                if (!flushOutput()) return false;
-                continue;
-            }
-            const int limit = std::min(length, room);
-            const int run = kernels->storePlainText(cursor, limit, lineBuffer + lineLength, asciiUnit, bigEndian);
-            lineLength += run * asciiUnit;
-            position += run * asciiUnit;
-            cursor += run;
-            length -= run;
-            if (run == limit) continue;
-            // A well-formed character of the internal form is the file's
-            // bytes as they stand in UTF-8, and one unit in UTF-16 or UCS-2
-            // when it lies in the BMP.
-            unsigned code = 0;
-            const int taken = vrb::utf8::wellFormed(cursor, length, &code);
-            if (taken > 0 && (utf8 || code < 0x10000)) {
-                char bytes[4];
-                int outLength = taken;
-                if (utf8) {
-                    std::memcpy(bytes, cursor, static_cast<std::size_t>(taken));
-                } else if (asciiUnit == 2) {
-                    bytes[bigEndian ? 0 : 1] = static_cast<char>(code >> 8);
-                    bytes[bigEndian ? 1 : 0] = static_cast<char>(code & 0xFF);
-                    outLength = 2;
-                } else {
-                    outLength = 0;
-                }
-                if (outLength > 0) {
-                    if (!putOutput(bytes, outLength)) return false;
-                    cursor += taken;
-                    length -= taken;
-                    continue;
-                }
-            }
+        if (plainRuns) {
+            // They stop only at the end or at a character they leave to the paths below.
+            const int taken = writePlainRuns(output, *kernels, traits, cursor, length);
+            if (taken < 0) return outputFailed();
+            cursor += taken;
+            length -= taken;
+            if (length == 0) break;
         }
-        if (fastPaths && (properties & HX_PROP_BULK)) {
-            // Table-driven sets: the layer converts the run up to anything
-            // the per-character path decides (U+0000, invalid text).
-            if (lineBufferSize - lineLength < 4) {
-                if (!flushOutput()) return false;
-            }
-            int taken = 0;
-            const int written = hx_uchar_encode_run(encodingId, reinterpret_cast<const char*>(cursor), length,
-                                                    lineBuffer + lineLength, lineBufferSize - lineLength, &taken);
-            if (taken > 0) {
-                lineLength += written;
-                position += written;
-                cursor += taken;
-                length -= taken;
-                continue;
-            }
-        }
-        Encoded encoded;
-        encodeCharacter(encodingId, zeroLength, reinterpret_cast<const char*>(cursor), length, &encoded);
-        if (!putOutput(encoded.bytes, encoded.length)) return false;
-        cursor += encoded.textLength;
-        length -= encoded.textLength;
+        int taken = tableRuns ? writeTableRun(output, encodingId, cursor, length) : 0;
+        if (taken == 0) taken = writeCharacter(output, encodingId, traits, cursor, length);
+        if (taken < 0) return outputFailed();
+        cursor += taken;
+        length -= taken;
     }
     return true;
 }
@@ -138,32 +138,23 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;
-        encodeCharacter(encodingId, zeroLength, cursor, length, &encoded);
+        encodeCharacter(encodingId, traits.zeroLength(), cursor, length, &encoded);
         if (encoded.length > width) break;
-        if (!putOutput(encoded.bytes, encoded.length)) return false;
+        if (!output.append(encoded.bytes, encoded.length)) return outputFailed();
         cursor += encoded.textLength;
         length -= encoded.textLength;
         width -= encoded.length;
         if (width == 0) return true;
     }
-    while (padLength > 0 && width >= padLength) {
-        if (!putOutput(padBytes, padLength)) return false;
-        width -= padLength;
-    }
-    return true;
+    return output.pad(width) || outputFailed();
 }
 
 bool VrbIOTextWrapper::writeln(const char* text, int length, int width) {
     if (!write(text, length, width)) return false;
-    return appendBytes(newlineBytes, newlineLength, true);
+    return output.newline() || outputFailed();
 }
 
 bool VrbIOTextWrapper::writeln(const char* text, int length) {
     if (!write(text, length)) return false;
-    if (newlineLength > lineBufferSize - lineLength) return appendBytes(newlineBytes, newlineLength, true);
-    // The common case, without the general copy: a newline is a few bytes.
-    for (int i = 0; i < newlineLength; ++i) lineBuffer[lineLength + i] = newlineBytes[i];
-    lineLength += newlineLength;
-    position += newlineLength;
-    return true;
+    return output.newline() || outputFailed();
 }

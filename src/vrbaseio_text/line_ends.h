@@ -1,8 +1,13 @@
-// The line-end rule, in one place: LF, FF, NEL, LS and PS end a line; CR
-// ends it too, and an LF (or another line end) right after the CR belongs
-// to the same line end, as does any further CR, so a run of CRs is one
-// line end. Any other character after a CR starts the next line.
+// The line-end rule, in one place: the characters of hx/hx_line_ends.h end
+// a line (LF, FF, NEL, LS, PS); CR ends it too, and an LF (or another line
+// end) right after the CR belongs to the same line end, as does any further
+// CR, so a run of CRs is one line end. Any other character after a CR
+// starts the next line.
 #pragma once
+
+#include <cstdint>
+
+#include "hx/hx_line_ends.h"
 
 namespace vrb::text {
 
@@ -13,13 +18,16 @@ enum class LineState {
     AfterCR,          // a CR has been taken; what follows decides
 };
 
-inline bool endsLine(int code) {
-    return code == 0x0A || code == 0x0C || code == 0x85 || code == 0x2028 || code == 0x2029;
-}
+constexpr int kCarriageReturn = hxuchar::kCarriageReturn;
+constexpr int kLineFeed = hxuchar::kLineFeed;
 
-// Whether `code` could take part in a line end at all.
+// Whether a byte or code unit is an ASCII line end, which the bulk paths
+// take without decoding.
+using hxuchar::isAsciiLineEnd;
+
+// Whether `code` could take part in a line end at all (negative: no).
 inline bool isLineEndCharacter(int code) {
-    return endsLine(code) || code == 0x0D;
+    return hxuchar::isLineEndCharacter(static_cast<std::uint32_t>(code));
 }
 
 // What one character does to a line in `state`.
@@ -30,16 +38,17 @@ struct LineStep {
 };
 
 inline LineStep stepLine(LineState state, int code) {
-    if (endsLine(code)) return {LineState::Ended, true, false};
-    if (code == 0x0D) return {LineState::AfterCR, true, false};
+    if (isLineEndCharacter(code)) {
+        return {code == kCarriageReturn ? LineState::AfterCR : LineState::Ended, true, false};
+    }
     if (state == LineState::AfterCR) return {LineState::EndedBeforeNext, false, false};
     return {LineState::Text, true, true};
 }
 
 // A line end at the start of `available` bytes, for the bulk paths: the
 // character there is read by `scan(offset, &length)` (a code point, or
-// negative). Takes LF, FF, NEL, LS, PS, and CR together with the character
-// after it when that is an LF; a CR followed by anything else is taken
+// negative). Takes a line end, and CR together with the character after
+// it when that is an LF; a CR followed by anything else is taken
 // alone with the state AfterCR. Returns the bytes taken, 0 when the bytes
 // available cannot decide (the per-character path then takes over).
 template <typename Scan>
@@ -56,7 +65,7 @@ int takeLineEnd(Scan scan, int limit, int available, LineState* state) {
     int nextLength = 0;
     const int next = scan(length, &nextLength);
     if (next < 0 || nextLength > available - length) return 0;
-    if (next == 0x0A) {
+    if (next == kLineFeed) {
         *state = LineState::Ended;
         return length + nextLength;
     }

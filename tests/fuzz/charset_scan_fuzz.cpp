@@ -1,11 +1,13 @@
 // File bytes in every encoding: hx_uchar_chscan over hostile data, each
 // character's decode -> encode -> decode, and the bulk decoder against the
 // per-character scan it must agree with.
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "FuzzInput.h"
+#include "hx/hx_line_ends.h"
 #include "hx/hx_uchar.h"
 
 namespace {
@@ -13,9 +15,7 @@ namespace {
 constexpr int kPadding = 16;
 
 bool isScalar(int cp) { return cp >= 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF); }
-bool isLineEnd(int cp) {
-    return cp == 0x0A || cp == 0x0C || cp == 0x0D || cp == 0x85 || cp == 0x2028 || cp == 0x2029;
-}
+bool isLineEnd(int cp) { return hxuchar::isLineEndCharacter(static_cast<std::uint32_t>(cp)); }
 
 // The data in a heap block of its exact size plus the padding the engine
 // guarantees, so that AddressSanitizer catches a scan beyond it.

@@ -14,10 +14,12 @@ import ctypes
 import ctypes.util
 import os
 import platform
+import re
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CATALOGUE = os.path.join(HERE, 'encodings.txt')
+LINE_END_HEADER = os.path.join(HERE, '..', '..', 'include', 'hx', 'hx_line_ends.h')
 
 UNMAPPED = 0xFFFF      # a byte or sequence with no character
 LEAD = 0xFFFE          # a byte that starts a longer sequence
@@ -25,6 +27,18 @@ BLOCK = 64             # code points per page of a reverse table
 FAST_BLOCKS = 0x3000 // BLOCK   # single-byte reverse pages cover U+0000-U+2FFF
 UTF8_LINE_END = 1 << 27         # single-byte decode entries: the character ends a line
 UTF8_STOP = 1 << 28             # ... or always ends a bulk run (U+0000, an undefined byte)
+
+
+def read_line_ends():
+    """The line-end characters, as the one list in LINE_END_HEADER has them."""
+    with open(LINE_END_HEADER, encoding='utf-8') as f:
+        found = re.search(r'kLineEndCharacters\[\]\s*=\s*\{([^}]*)\}', f.read())
+    if not found:
+        raise SystemExit(f'{LINE_END_HEADER}: kLineEndCharacters not found')
+    return frozenset(int(value, 0) for value in found.group(1).split(','))
+
+
+LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
 CODE_KINDS = {
@@ -222,7 +236,7 @@ def utf8_entry(cp):
     value = int.from_bytes(data.ljust(3, b'\0'), 'little') | len(data) << 24
     if cp == 0:
         value |= UTF8_STOP
-    if cp in (0x0A, 0x0C, 0x0D, 0x85, 0x2028, 0x2029):
+    if cp in LINE_ENDS:
         value |= UTF8_LINE_END
     return value
 

@@ -14,13 +14,23 @@
 namespace vrb::ascii {
 namespace {
 
+constexpr auto either = [](__m256i a, __m256i b) { return _mm256_or_si256(a, b); };
+
+// Lanes of `v` (bytes, 16- or 32-bit units) that hold an ASCII line end.
+inline __m256i lineEnds8(__m256i v) {
+    return anyAsciiLineEnd(
+        [&](unsigned char c) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(c))); }, either);
+}
+inline __m256i lineEnds16(__m256i v) {
+    return anyAsciiLineEnd([&](unsigned char c) { return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(c)); }, either);
+}
+inline __m256i lineEnds32(__m256i v) {
+    return anyAsciiLineEnd([&](unsigned char c) { return _mm256_cmpeq_epi32(v, _mm256_set1_epi32(c)); }, either);
+}
+
 inline __m256i byteStops(__m256i v, bool lineEnds) {
     __m256i stop = _mm256_cmpgt_epi8(_mm256_set1_epi8(1), v);
-    if (lineEnds) {
-        stop = _mm256_or_si256(stop, _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0A)),
-                                                     _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0C)),
-                                                                     _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0D)))));
-    }
+    if (lineEnds) stop = _mm256_or_si256(stop, lineEnds8(v));
     return stop;
 }
 
@@ -44,12 +54,6 @@ int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool
     return kSse2Kernels.copyPlainBytes(bytes, i, limit, out, lineEnds);
 }
 
-inline __m256i unitEnds16(__m256i v) {
-    return _mm256_or_si256(_mm256_cmpeq_epi16(v, _mm256_set1_epi16(0x0A)),
-                           _mm256_or_si256(_mm256_cmpeq_epi16(v, _mm256_set1_epi16(0x0C)),
-                                           _mm256_cmpeq_epi16(v, _mm256_set1_epi16(0x0D))));
-}
-
 int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
     int i = 0;
     const __m256i zero = _mm256_setzero_si256();
@@ -58,7 +62,7 @@ int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool
         __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 2 * i));
         if (bigEndian) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
         __m256i good = _mm256_and_si256(_mm256_cmpgt_epi16(v, zero), _mm256_cmpgt_epi16(top, v));
-        if (lineEnds) good = _mm256_andnot_si256(unitEnds16(v), good);
+        if (lineEnds) good = _mm256_andnot_si256(lineEnds16(v), good);
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(good));
         // Packing works within each 128-bit lane; the permute brings the two
         // lanes' eight bytes together.
@@ -81,12 +85,7 @@ int copyPlainUnits32(const unsigned char* bytes, int limit, bool bigEndian, bool
         __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 4 * i));
         if (bigEndian) v = _mm256_shuffle_epi8(v, reverse);
         __m256i good = _mm256_and_si256(_mm256_cmpgt_epi32(v, zero), _mm256_cmpgt_epi32(top, v));
-        if (lineEnds) {
-            const __m256i end = _mm256_or_si256(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(0x0A)),
-                                                _mm256_or_si256(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(0x0C)),
-                                                                _mm256_cmpeq_epi32(v, _mm256_set1_epi32(0x0D))));
-            good = _mm256_andnot_si256(end, good);
-        }
+        if (lineEnds) good = _mm256_andnot_si256(lineEnds32(v), good);
         const unsigned mask = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(good)));
         const __m256i gathered = _mm256_shuffle_epi8(v, lowBytes);
         const int low = _mm256_extract_epi32(gathered, 0);

@@ -12,15 +12,25 @@
 namespace vrb::ascii {
 namespace {
 
+constexpr auto either = [](__m128i a, __m128i b) { return _mm_or_si128(a, b); };
+
+// Lanes of `v` (bytes, 16- or 32-bit units) that hold an ASCII line end.
+inline __m128i lineEnds8(__m128i v) {
+    return anyAsciiLineEnd([&](unsigned char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c))); },
+                           either);
+}
+inline __m128i lineEnds16(__m128i v) {
+    return anyAsciiLineEnd([&](unsigned char c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(c)); }, either);
+}
+inline __m128i lineEnds32(__m128i v) {
+    return anyAsciiLineEnd([&](unsigned char c) { return _mm_cmpeq_epi32(v, _mm_set1_epi32(c)); }, either);
+}
+
 // Lanes of `v` (bytes) that end a run: 00, 80-FF (negative as signed
-// bytes) and, with lineEnds, LF, FF and CR.
+// bytes) and, with lineEnds, the ASCII line ends.
 inline __m128i byteStops(__m128i v, bool lineEnds) {
     __m128i stop = _mm_cmplt_epi8(v, _mm_set1_epi8(1));
-    if (lineEnds) {
-        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A)),
-                                               _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0C)),
-                                                            _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0D)))));
-    }
+    if (lineEnds) stop = _mm_or_si128(stop, lineEnds8(v));
     return stop;
 }
 
@@ -53,12 +63,7 @@ int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool
         if (bigEndian) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
         // Signed 16-bit: units 8000-FFFF are negative and fail "> 0".
         __m128i good = _mm_and_si128(_mm_cmpgt_epi16(v, zero), _mm_cmplt_epi16(v, top));
-        if (lineEnds) {
-            const __m128i end = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0A)),
-                                             _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0C)),
-                                                          _mm_cmpeq_epi16(v, _mm_set1_epi16(0x0D))));
-            good = _mm_andnot_si128(end, good);
-        }
+        if (lineEnds) good = _mm_andnot_si128(lineEnds16(v), good);
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(good));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
         if (mask != 0xFFFF) return i + __builtin_ctz(~mask & 0xFFFF) / 2;
@@ -79,12 +84,7 @@ int copyPlainUnits32(const unsigned char* bytes, int limit, bool bigEndian, bool
                                           _mm_and_si128(_mm_srli_epi32(v, 8), _mm_set1_epi32(0x0000FF00))));
         }
         __m128i good = _mm_and_si128(_mm_cmpgt_epi32(v, zero), _mm_cmplt_epi32(v, top));
-        if (lineEnds) {
-            const __m128i end = _mm_or_si128(_mm_cmpeq_epi32(v, _mm_set1_epi32(0x0A)),
-                                             _mm_or_si128(_mm_cmpeq_epi32(v, _mm_set1_epi32(0x0C)),
-                                                          _mm_cmpeq_epi32(v, _mm_set1_epi32(0x0D))));
-            good = _mm_andnot_si128(end, good);
-        }
+        if (lineEnds) good = _mm_andnot_si128(lineEnds32(v), good);
         const unsigned mask = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(good)));
         const __m128i narrow = _mm_and_si128(v, lowByte);
         const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(narrow, narrow), zero);

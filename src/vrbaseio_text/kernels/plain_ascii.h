@@ -1,11 +1,27 @@
 // What the kernels share: which values are plain text, and reading units.
 #pragma once
 
+#include <cstddef>
+#include <utility>
+
+#include "hx/hx_line_ends.h"
+
 namespace vrb::ascii {
 
 inline bool isPlain(unsigned value, bool lineEnds) noexcept {
     if (value == 0 || value >= 0x80) return false;
-    return !(lineEnds && (value == 0x0A || value == 0x0C || value == 0x0D));
+    return !(lineEnds && hxuchar::isAsciiLineEnd(value));
+}
+
+// The vector kernels' line-end lanes: `equals(c)` for every ASCII line end
+// `c`, joined by `join`, unrolled at compile time.
+template <typename Equals, typename Join>
+inline auto anyAsciiLineEnd(Equals equals, Join join) noexcept {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        auto lanes = equals(hxuchar::kAsciiLineEnds[0]);
+        ((lanes = join(lanes, equals(hxuchar::kAsciiLineEnds[I + 1]))), ...);
+        return lanes;
+    }(std::make_index_sequence<hxuchar::kAsciiLineEnds.size() - 1>{});
 }
 
 inline unsigned unit16At(const unsigned char* p, bool bigEndian) noexcept {

@@ -3,18 +3,20 @@
 // path has something to decide.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "hx/hx_line_ends.h"
 #include "hx/hx_uchar.h"
 
 namespace {
 
 bool endsRun(int cp, bool lineEnds) {
     if (cp == 0) return true;
-    return lineEnds && (cp == 0x0A || cp == 0x0C || cp == 0x0D || cp == 0x85 || cp == 0x2028 || cp == 0x2029);
+    return lineEnds && hxuchar::isLineEndCharacter(static_cast<std::uint32_t>(cp));
 }
 
 struct Run {

@@ -1,0 +1,27 @@
+#include "vrbaseio_text/EncodingTraits.h"
+
+#include <algorithm>
+
+#include "hx/hx_uchar.h"
+
+namespace vrb::text {
+
+EncodingTraits EncodingTraits::of(int encodingId) noexcept {
+    const int properties = hx_uchar_encprop(encodingId);
+    EncodingTraits traits;
+    if (properties & (HX_PROP_ASCII_U32LE | HX_PROP_ASCII_U32BE)) traits.codeUnit = 4;
+    else if (properties & (HX_PROP_ASCII_U16LE | HX_PROP_ASCII_U16BE)) traits.codeUnit = 2;
+    traits.bigEndian = (properties & (HX_PROP_ASCII_U16BE | HX_PROP_ASCII_U32BE)) != 0;
+    if (properties & HX_PROP_ASCII_RUNS) traits.bulkUnit = 1;
+    else if (traits.codeUnit > 1) traits.bulkUnit = traits.codeUnit;
+    traits.utf8 = (properties & HX_PROP_UTF8) != 0;
+    traits.tableDriven = (properties & HX_PROP_BULK) != 0;
+    traits.nelNewline = (properties & HX_PROP_NEL_NEWLINE) != 0;
+    traits.maxCharSize = std::clamp(hx_uchar_chsize_max(encodingId), 1, 15);
+    traits.maxInternalSize = hx_uchar_xcsize_max(encodingId);
+    // Surrogates pair up only in UTF-16, whose characters take up to four bytes.
+    traits.wideBmp = traits.bulkUnit == 2 && traits.maxCharSize >= 4;
+    return traits;
+}
+
+}  // namespace vrb::text
