@@ -58,6 +58,18 @@ enum : unsigned {
     // Reading: a byte-order mark (EF BB BF, FE FF, FF FE) chooses UTF-8,
     // UTF-16BE or UTF-16LE over the requested encoding; the mark is not text.
     VRB_TXT_DETECT_BOM = 0x00800000u,
+    // Strict: nothing is replaced. Reading: a byte sequence malformed in the
+    // file's encoding (a sequence cut by the end of the file included) is an
+    // error, not U+FFFD: the read that meets it delivers the text before it,
+    // and the next read fails (-1) without consuming it; errorText() then
+    // names the location, the sequence's byte offset from the start of the
+    // file (the byte-order mark counted, from 0), its line (from 1), the
+    // encoding and the bytes in hex. Writing: a character the encoding
+    // cannot represent fails the write or writeln that holds it and nothing
+    // of that call reaches the file; errorText() names the location, the
+    // character (U+XXXX), the encoding and the output position. skipText
+    // and seek keep their contracts.
+    VRB_TXT_STRICT = 0x01000000u,
     // The newline writeln writes; the highest bit set wins. Without any,
     // NEL for encodings whose convention it is (EBCDIC), CR LF otherwise.
     VRB_TXT_NEWLINE_NEL = 0x10000000u,
