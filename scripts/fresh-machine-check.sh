@@ -65,9 +65,16 @@ cleanup() {
     fi
   fi
 }
+# The commands run in the background and are waited for, so that a signal
+# is taken at once rather than when the command ends; exit runs cleanup.
+interrupted() {
+  trap - INT TERM
+  echo "fresh-machine-check: interrupted; cleaning up" >&2
+  exit "$1"
+}
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'interrupted 130' INT
+trap 'interrupted 143' TERM
 
 mount_into() { # TYPE-OR---bind SOURCE TARGET
   mkdir -p "$3"
@@ -152,7 +159,8 @@ run() {
   shift 2
   echo "fresh-machine-check: $name (log: $log)"
   started=$(date +%s)
-  in_root "$@" >"$log" 2>&1 </dev/null || { outcome=failed; status=1; }
+  in_root "$@" >"$log" 2>&1 </dev/null &
+  wait $! || { outcome=failed; status=1; }
   seconds=$(($(date +%s) - started))
   summary+=("$(printf '%-20s %s in %d min %02d s' "$name" "$outcome" $((seconds / 60)) $((seconds % 60)))")
   tail -5 "$log"
