@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkAnswer(answer);
 
         vrhadoop::WebHdfsClient client(
-            vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", token, "", "", "", false, {}, ""});
+            vrhadoop::WebHdfsEndpoint{"https://nn:9871", "", token, "", "", "", false, {}, "", {}});
         const vrhadoop::Failure failure = client.failureOf(outcome);
         checkNoToken(failure.text(), "failure");
         FUZZ_CHECK(!failure.phrase.empty(), "a failure without words");
