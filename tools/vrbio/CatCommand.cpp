@@ -6,8 +6,8 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "Owned.h"
 #include "ServiceModule.h"
+#include "TextLocation.h"
 
 namespace vrbio {
 
@@ -65,17 +65,18 @@ int runCat(int count, char* const* arguments) {
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
-    VrbString error;
-    Owned<VrbTxtFile> file(module.service()->openTextFile(VrbString(line.operands()[0], true), VrbTxtFileRead,
-                                                          encoding, flags, &error));
-    if (!file) return failure(error, "cannot open the file");
+    TextLocation text;
+    std::string error;
+    if (!text.open(module.service(), line.operands()[0], VrbTxtFileRead, encoding, flags, &error))
+        return failure(error, "cannot open the file");
+    VrbTxtFile* file = text.file();
 
     BufferedOutput out(1);
-    bool read = line.has("--text") ? copyText(file.get(), &out) : copyLines(file.get(), &out);
+    bool read = line.has("--text") ? copyText(file, &out) : copyLines(file, &out);
     // The text before a read failure goes out before the reason.
     if (!out.flush()) return failure("cannot write to standard output: " + out.error());
     if (!read) return failure(file->errorText(), "cannot read the file");
-    if (!file->close()) return failure(file->errorText(), "cannot close the file");
+    if (!text.close(&error)) return failure(error, "cannot close the file");
     return kExitSuccess;
 }
 

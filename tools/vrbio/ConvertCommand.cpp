@@ -5,10 +5,11 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "Owned.h"
 #include "Platform.h"
 #include "ProgressBar.h"
 #include "ServiceModule.h"
+#include "StandardStream.h"
+#include "TextLocation.h"
 #include "vrbclass/VrURI.h"
 
 namespace vrbio {
@@ -32,6 +33,7 @@ bool localPath(const char* location, std::string* path) {
 // Opening DST for writing would empty SRC before a line of it was read, and
 // appending to the file being read would never end.
 bool sameLocalFile(const char* source, const char* destination) {
+    if (isStandardStream(source) || isStandardStream(destination)) return false;
     std::string sourcePath;
     std::string destinationPath;
     return localPath(source, &sourcePath) && localPath(destination, &destinationPath) &&
@@ -110,17 +112,21 @@ int runConvert(int count, char* const* arguments) {
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
-    VrbString error;
-    Owned<VrbTxtFile> source(module.service()->openTextFile(VrbString(sourceLocation, true), VrbTxtFileRead,
-                                                            options.sourceEncoding, options.sourceFlags, &error));
-    if (!source) return failure(error, "cannot open SRC");
-    Owned<VrbTxtFile> target(module.service()->openTextFile(VrbString(targetLocation, true), options.targetMode,
-                                                            options.targetEncoding, options.targetFlags, &error));
-    if (!target) return failure(error, "cannot open DST");
+    TextLocation source;
+    std::string error;
+    if (!source.open(module.service(), sourceLocation, VrbTxtFileRead, options.sourceEncoding, options.sourceFlags,
+                     &error))
+        return failure(error, "cannot open SRC");
+    TextLocation target;
+    if (!target.open(module.service(), targetLocation, options.targetMode, options.targetEncoding,
+                     options.targetFlags, &error))
+        return failure(error, "cannot open DST");
 
-    if (!copyLines(source.get(), target.get(), &error)) return failure(error, "cannot convert");
+    VrbString copyError;
+    if (!copyLines(source.file(), target.file(), &copyError)) return failure(copyError, "cannot convert");
+    if (!source.close(&error)) return failure(error, "cannot read SRC");
     // The last buffered output reaches the file only here.
-    if (!target->close()) return failure(target->errorText(), "cannot write DST");
+    if (!target.close(&error)) return failure(error, "cannot write DST");
     return kExitSuccess;
 }
 

@@ -71,4 +71,8 @@ int failure(const VrbString& reason, const char* fallback) {
     return failure(reason.empty() ? std::string(fallback) : std::string(reason.asCstr()));
 }
 
+int failure(const std::string& reason, const char* fallback) {
+    return failure(reason.empty() ? std::string(fallback) : reason);
+}
+
 }  // namespace vrbio

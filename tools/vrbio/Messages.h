@@ -19,5 +19,6 @@ int failure(const std::string& reason);
 // The same for a reason the I/O module reported; `fallback` stands in for
 // an empty text.
 int failure(const VrbString& reason, const char* fallback);
+int failure(const std::string& reason, const char* fallback);
 
 }  // namespace vrbio

@@ -8,6 +8,7 @@ import errno
 import os
 import pty
 import re
+import resource
 import shutil
 import subprocess
 import sys
@@ -596,6 +597,74 @@ class ListTests(VrbioCase):
         self.assertFails(run("ls", self.write("file.txt", b"")))
         self.assertFails(run("ls", "gopher://example/dir"))
 
+
+
+def piped(args, producer, consumer=None):
+    """vrbio between real pipes: `producer` (a shell command or an argument
+    list) writes its
+    standard input; its standard output goes to `consumer` or is kept.
+    Returns (vrbio's result with its standard output, the producer's status)."""
+    command = ["sh", "-c", producer] if isinstance(producer, str) else producer
+    source = subprocess.Popen(command, stdout=subprocess.PIPE)
+    sink = subprocess.PIPE
+    result = subprocess.run([os.path.abspath(VRBIO), *args], stdin=source.stdout, stdout=sink,
+                            stderr=subprocess.PIPE, timeout=600)
+    source.stdout.close()
+    return result, source.wait()
+
+
+class PipeTests(VrbioCase):
+    """"-" as standard input and output, through real pipes."""
+
+    def test_standard_input_is_read_with_its_byte_order_mark(self):
+        text = "\r\n".join(WORLD_LINES) + "\r\n"
+        source = self.write("world.txt", b"\xff\xfe" + text.encode("utf-16-le"))
+        result, _ = piped(["cat", "--bom", "-"], "cat '%s'" % source)
+        self.assertEqual(self.assertSucceeds(result), ("\n".join(WORLD_LINES) + "\n").encode("utf-8"))
+
+    def test_convert_streams_from_standard_input_to_standard_output(self):
+        text = "\n".join(CP1252_LINES) + "\n"
+        source = self.write("cp1252.txt", text.encode("cp1252"))
+        result, _ = piped(["convert", "-f", "windows-1252", "-t", "UTF-16BE", "--newline", "lf", "-", "-"],
+                          "cat '%s'" % source)
+        self.assertEqual(self.assertSucceeds(result), text.encode("utf-16-be"))
+
+    def test_standard_output_redirected_to_a_file_keeps_what_was_there(self):
+        source = self.write("in.txt", b"second\n")
+        target = self.write("out.txt", b"first\n")
+        with open(target, "ab") as out:
+            self.assertSucceeds(run("convert", "-t", "UTF-8", "--newline", "lf", source, "-", stdout=out))
+        self.assertEqual(self.read(target), b"first\nsecond\n")
+
+    def test_a_file_named_dash_is_reached_as_dot_slash_dash(self):
+        self.write("-", b"not standard input\n")
+        self.assertEqual(self.assertSucceeds(run("cat", "./-", cwd=self.dir)), b"not standard input\n")
+
+    def test_a_100_mib_stream_passes_whole_in_bounded_memory(self):
+        line = b"0123456789abcdefghijklmnopqrstuvwxyz\xc3\xa4\xc3\xb6\xc3\xbc" + b"x" * 57 + b"\n"
+        count = 100 * 1024 * 1024 // len(line) // 1024 * 1024
+        producer = [sys.executable, "-c", "import sys\nfor _ in range(%d): sys.stdout.buffer.write(%r * 1024)" % (count // 1024, line)]
+        before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+        result, status = piped(["convert", "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf", "-", "-"], producer)
+        self.assertEqual(status, 0)
+        out = self.assertSucceeds(result)
+        self.assertEqual(len(out), len(line) * count)
+        self.assertEqual(out[:len(line)], line)
+        self.assertEqual(out[-len(line):], line)
+        if not WINDOWS:
+            peak_kib = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+            self.assertLess(peak_kib, max(before, 32 * 1024), "peak %d KiB" % peak_kib)
+
+    def test_a_producer_that_dies_mid_stream(self):
+        # A pipe carries no status: vrbio passes on what arrived, the last
+        # character cut short as U+FFFD, and the shell reports the producer.
+        producer = "printf 'whole line\\ncut caf\\303'; kill -9 $$"
+        result, status = piped(["cat", "-e", "UTF-8", "-"], producer)
+        self.assertEqual(status, -9)
+        self.assertEqual(self.assertSucceeds(result), "whole line\ncut caf\ufffd\n".encode("utf-8"))
+        pipeline = subprocess.run(["bash", "-c", "set -o pipefail; { %s; } | '%s' cat -" %
+                                   (producer, os.path.abspath(VRBIO))], stdout=subprocess.DEVNULL)
+        self.assertNotEqual(pipeline.returncode, 0)
 
 
 class HadoopTests(VrbioCase):
