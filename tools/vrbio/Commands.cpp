@@ -10,7 +10,7 @@ constexpr Command kCommands[] = {
      "Lists the encodings the character-set layer knows, tab-separated under a\n"
      "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
      "newline that writing uses when none is chosen.\n"},
-    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION",
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION...",
      "Writes a text file to standard output in UTF-8.\n"
      "By default it reads line by line and ends every line with LF, whatever\n"
      "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
