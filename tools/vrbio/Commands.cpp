@@ -35,11 +35,17 @@ constexpr Command kCommands[] = {
      "  --append        add to the end of DST instead of replacing it\n"
      "SRC and DST must not be the same file. A progress bar appears on a\n"
      "terminal for large files.\n"},
-    {"ls", runList, "vrbio ls [--dirs | --files] LOCATION",
+    {"ls", runList, "vrbio ls [-R] [--dirs | --files] LOCATION",
      "Lists a directory, one entry a line, tab-separated: d (directory) or -,\n"
      "ro (cannot be opened for writing as a file, which holds for directories)\n"
      "or rw, the local modification time (YYYY-MM-DD HH:MM:SS), the time\n"
      "stamp in seconds since 1970, the backend's extra value, the name.\n"
+     "  -R              the whole tree below LOCATION, depth first: a directory's\n"
+     "                  row, then its contents; rows sorted by name within a\n"
+     "                  directory, the name column the path below LOCATION.\n"
+     "                  Links to directories are listed, not followed; a\n"
+     "                  directory that cannot be read is reported and the\n"
+     "                  walk goes on (exit status 1 at the end)\n"
      "  --dirs          directories only\n"
      "  --files         entries that are not directories only\n"},
     {"help", runHelp, "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <string>
 
 #include "BufferedOutput.h"
@@ -8,20 +7,22 @@
 #include "Messages.h"
 #include "Owned.h"
 #include "ServiceModule.h"
+#include "TreeListing.h"
 #include "vrbaseio/VrbDirectoryListing.h"
 
 namespace vrbio {
 
 namespace {
 
-std::string entryLine(VrbDirectoryListing* listing) {
-    VrbDate date = listing->date();
-    char fields[96];
-    std::snprintf(fields, sizeof fields, "%c\t%s\t%04d-%02d-%02d %02d:%02d:%02d\t%u\t%d\t",
-                  listing->isDirectory() ? 'd' : '-', listing->isReadOnly() ? "ro" : "rw", date.year(),
-                  date.month(), date.day(), date.hour(), date.minute(), date.second(),
-                  static_cast<unsigned>(listing->timeStamp()), listing->extraValue());
-    return fields + std::string(listing->name().asCstr()) + '\n';
+int listTree(VrbIO* service, const CommandLine& line, int flags) {
+    RowFilter filter = flags == static_cast<int>(VRB_LIST_DIRS_ONLY)    ? RowFilter::kDirectoriesOnly
+                       : flags == static_cast<int>(VRB_LIST_FILES_ONLY) ? RowFilter::kFilesOnly
+                                                                       : RowFilter::kAll;
+    BufferedOutput out(1);
+    TreeListing tree(service, filter, &out);
+    bool complete = tree.run(line.operands()[0]);
+    if (!out.flush()) return failure("cannot write to standard output: " + out.error());
+    return complete ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ std::string entryLine(VrbDirectoryListing* listing) {
 int runList(int count, char* const* arguments) {
     CommandLine line;
     std::string problem;
-    if (!line.parse(count, arguments, {{"--dirs", false}, {"--files", false}}, &problem))
+    if (!line.parse(count, arguments, {{"--dirs", false}, {"--files", false}, {"-R", false}}, &problem))
         return usageError("ls", problem);
     if (line.wantsHelp()) return printCommandHelp("ls");
     if (!line.expectOperands({"LOCATION"}, &problem)) return usageError("ls", problem);
@@ -41,6 +42,7 @@ int runList(int count, char* const* arguments) {
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
+    if (line.has("-R")) return listTree(module.service(), line, flags);
     VrbString error;
     Owned<VrbDirectoryListing> listing(
         module.service()->openDirectory(VrbString(line.operands()[0], true), flags, &error));
@@ -48,7 +50,7 @@ int runList(int count, char* const* arguments) {
 
     BufferedOutput out(1);
     while (listing->next()) {
-        if (!out.append(entryLine(listing.get()))) break;
+        if (!out.append(entryRow(listing.get(), listing->name().asCstr()))) break;
     }
     // What was listed goes out even when the listing broke off.
     if (!out.flush()) return failure("cannot write to standard output: " + out.error());

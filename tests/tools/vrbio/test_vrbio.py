@@ -623,6 +623,63 @@ def piped(args, producer, consumer=None):
     return result, source.wait()
 
 
+    def make_tree(self, root):
+        """Hidden entries, non-ASCII names, a symlink loop and a directory
+        too deep for its path to be opened (a real failure, root or not)."""
+        for directory in ("a/b", "a/b-c", "c", "é", ".hidden/d"):
+            os.makedirs(os.path.join(root, directory))
+        for name in ("a/x", "a/b/y", "a/b-c/z", "é/über.txt", ".hidden/d/q", "top", ".dot"):
+            with open(os.path.join(root, name), "wb"):
+                pass
+        if not WINDOWS:
+            os.symlink("..", os.path.join(root, "c", "loop"))
+            os.symlink("top", os.path.join(root, "link-to-file"))
+            # Built through descriptors: the path of the last level is longer than a path may be.
+            parent = os.open(root, os.O_RDONLY)
+            for level in range(18):
+                os.mkdir("d" * 250, dir_fd=parent)
+                child = os.open("d" * 250, os.O_RDONLY, dir_fd=parent)
+                os.close(parent)
+                parent = child
+            os.close(parent)
+
+    def walked(self, root, separator):
+        """(type, relative name) rows as ls -R gives them, from os.walk."""
+        contents, failures = {}, []
+        for directory, dirs, files in os.walk(root, onerror=failures.append):
+            contents[directory] = [(name, True) for name in dirs] + [(name, False) for name in files]
+        rows = []
+
+        def visit(directory, prefix):
+            for name, is_dir in sorted(contents.get(directory, [])):
+                path = os.path.join(directory, name)
+                rows.append(("d" if is_dir else "-", prefix + name))
+                if is_dir and not os.path.islink(path):
+                    visit(path, prefix + name + separator)
+
+        visit(root, "")
+        return rows, failures
+
+    def test_recursive_listing_matches_a_walk(self):
+        root = self.path("tree")
+        self.make_tree(root)
+        separator = "\\" if WINDOWS else "/"
+        expected, failures = self.walked(root, separator)
+        result = run("ls", "-R", root)
+        rows = [tuple(line.split("\t")[0:6:5]) for line in result.stdout.decode("utf-8").splitlines()]
+        self.assertEqual(rows, expected)
+        stderr = result.stderr.decode("utf-8", "replace")
+        self.assertEqual(result.returncode, 1 if failures else 0, stderr)
+        self.assertEqual(len(stderr.splitlines()), len(failures), stderr)
+        for line in stderr.splitlines():
+            self.assertTrue(line.startswith("vrbio: " + "d" * 250), line)
+        for option, kind in (("--dirs", "d"), ("--files", "-")):
+            with self.subTest(option=option):
+                filtered = run("ls", "-R", option, root)
+                self.assertEqual([tuple(line.split("\t")[0:6:5]) for line in
+                                  filtered.stdout.decode("utf-8").splitlines()],
+                                 [row for row in expected if row[0] == kind])
+
 class PipeTests(VrbioCase):
     """"-" as standard input and output, through real pipes."""
 
