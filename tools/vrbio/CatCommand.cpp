@@ -1,10 +1,12 @@
 #include <string>
+#include <vector>
 
 #include "ArgumentValues.h"
 #include "BufferedOutput.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LocationPattern.h"
 #include "Messages.h"
 #include "ServiceModule.h"
 #include "TextLocation.h"
@@ -96,10 +98,17 @@ int runCat(int count, char* const* arguments) {
     if (!module.load(&loadError)) return failure(loadError);
     BufferedOutput out(1);
     bool allDone = true;
-    for (const char* location : line.operands()) {
-        allDone = catOne(module.service(), location, options, &out) && allDone;
-        // Standard output failing ends every location that follows as well.
-        if (!out.error().empty()) return failure("cannot write to standard output: " + out.error());
+    for (const char* operand : line.operands()) {
+        std::vector<std::string> locations;
+        if (!operandLocations(module.service(), operand, &locations)) {
+            allDone = false;
+            continue;
+        }
+        for (const std::string& location : locations) {
+            allDone = catOne(module.service(), location.c_str(), options, &out) && allDone;
+            // Standard output failing ends every location that follows as well.
+            if (!out.error().empty()) return failure("cannot write to standard output: " + out.error());
+        }
     }
     return allDone ? kExitSuccess : kExitFailure;
 }

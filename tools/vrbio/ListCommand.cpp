@@ -1,9 +1,11 @@
 #include <string>
+#include <vector>
 
 #include "BufferedOutput.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LocationPattern.h"
 #include "Messages.h"
 #include "Owned.h"
 #include "ServiceModule.h"
@@ -14,15 +16,37 @@ namespace vrbio {
 
 namespace {
 
-int listTree(VrbIO* service, const CommandLine& line, int flags) {
-    RowFilter filter = flags == static_cast<int>(VRB_LIST_DIRS_ONLY)    ? RowFilter::kDirectoriesOnly
-                       : flags == static_cast<int>(VRB_LIST_FILES_ONLY) ? RowFilter::kFilesOnly
-                                                                       : RowFilter::kAll;
-    BufferedOutput out(1);
-    TreeListing tree(service, filter, &out);
-    bool complete = tree.run(line.operands()[0]);
-    if (!out.flush()) return failure("cannot write to standard output: " + out.error());
+RowFilter rowFilter(int flags) {
+    return flags == static_cast<int>(VRB_LIST_DIRS_ONLY)    ? RowFilter::kDirectoriesOnly
+           : flags == static_cast<int>(VRB_LIST_FILES_ONLY) ? RowFilter::kFilesOnly
+                                                           : RowFilter::kAll;
+}
+
+int finish(BufferedOutput* out, bool complete) {
+    if (!out->flush()) return failure("cannot write to standard output: " + out->error());
     return complete ? kExitSuccess : kExitFailure;
+}
+
+int listTree(VrbIO* service, const char* location, int flags) {
+    BufferedOutput out(1);
+    TreeListing tree(service, rowFilter(flags), &out);
+    return finish(&out, tree.run(location, ""));
+}
+
+// The matches themselves, named below the pattern's fixed part; with -R
+// each directory's tree follows its row.
+int listMatches(VrbIO* service, const LocationPattern& pattern, const char* operand, bool recursive, int flags) {
+    std::vector<PatternMatch> matches = pattern.expand(service);
+    if (matches.empty()) return failure("no match for '" + std::string(operand) + "'");
+    BufferedOutput out(1);
+    TreeListing tree(service, rowFilter(flags), &out);
+    bool complete = true;
+    for (const PatternMatch& match : matches) {
+        if (tree.shows(match.isDirectory) && !out.append(match.row)) break;
+        if (recursive && match.isDirectory && !match.isLink) complete = tree.run(match.location, match.name);
+        if (!out.error().empty()) break;
+    }
+    return finish(&out, complete);
 }
 
 }  // namespace
@@ -42,7 +66,10 @@ int runList(int count, char* const* arguments) {
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
-    if (line.has("-R")) return listTree(module.service(), line, flags);
+    const char* location = line.operands()[0];
+    if (LocationPattern pattern(location); pattern.isPattern())
+        return listMatches(module.service(), pattern, location, line.has("-R"), flags);
+    if (line.has("-R")) return listTree(module.service(), location, flags);
     VrbString error;
     Owned<VrbDirectoryListing> listing(
         module.service()->openDirectory(VrbString(line.operands()[0], true), flags, &error));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "LocationPattern.h"
 #include "Messages.h"
 #include "Owned.h"
 #include "Platform.h"
@@ -41,9 +42,9 @@ bool TreeListing::readLevel(const std::string& location, const std::string& pref
         entry.row = entryRow(listing.get(), entry.name);
         entry.isDirectory = listing->isDirectory();
         if (entry.isDirectory) {
-            std::string full = listing->fullPath().asCstr();
+            std::string child = childLocation(location, name);
             // A link to a directory is a row only: following it could loop.
-            if (!isSymbolicLink(full)) entry.location = std::move(full);
+            if (!isSymbolicLink(child)) entry.location = std::move(child);
         }
         level->entries.push_back(std::move(entry));
     }
@@ -53,38 +54,38 @@ bool TreeListing::readLevel(const std::string& location, const std::string& pref
     return error->empty();
 }
 
-bool TreeListing::run(const char* location) {
-    bool complete = true;
-    std::vector<Level> levels(1);
+bool TreeListing::descend(const std::string& location, const std::string& prefix) {
+    Level level;
     std::string error;
-    if (!readLevel(location, "", &levels.back(), &error)) {
-        complete = false;
-        failure(error, "cannot open the directory");
+    if (!readLevel(location, prefix, &level, &error)) {
+        complete_ = false;
+        // The rows before it go out before the report.
+        if (!out_->flush()) return false;
+        // Named as in the name column: the module's reason may give only the cause.
+        if (prefix.empty()) failure(error, "cannot open the directory");
+        else failure(prefix + ": " + (error.empty() ? std::string("cannot read the directory") : error));
     }
-    while (!levels.empty()) {
-        Level& level = levels.back();
+    levels_.push_back(std::move(level));
+    return true;
+}
+
+bool TreeListing::run(const std::string& location, const std::string& prefix) {
+    levels_.clear();
+    if (!descend(location, prefix)) return false;
+    while (!levels_.empty()) {
+        Level& level = levels_.back();
         if (level.next == level.entries.size()) {
-            levels.pop_back();
+            levels_.pop_back();
             continue;
         }
         Entry& entry = level.entries[level.next++];
-        if (filter_ == RowFilter::kAll || entry.isDirectory == (filter_ == RowFilter::kDirectoriesOnly)) {
-            if (!out_->append(entry.row)) return false;
-        }
+        if (shows(entry.isDirectory) && !out_->append(entry.row)) return false;
         if (entry.location.empty()) continue;
         std::string childLocation = std::move(entry.location);
         std::string childPrefix = std::move(entry.name);
-        Level child;
-        if (!readLevel(childLocation, childPrefix, &child, &error)) {
-            complete = false;
-            // The rows before it go out before the report.
-            if (!out_->flush()) return false;
-            // Named as in the name column: the module's reason may give only the cause.
-            failure(childPrefix + ": " + (error.empty() ? std::string("cannot read the directory") : error));
-        }
-        levels.push_back(std::move(child));
+        if (!descend(childLocation, childPrefix)) return false;
     }
-    return complete;
+    return complete_;
 }
 
 }  // namespace vrbio

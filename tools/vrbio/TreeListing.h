@@ -21,9 +21,15 @@ public:
     TreeListing(VrbIO* service, RowFilter filter, BufferedOutput* out)
         : service_(service), filter_(filter), out_(out) {}
 
-    // Lists everything below `location`. A directory that cannot be read is
-    // reported and the walk goes on. False when anything failed.
-    bool run(const char* location);
+    // Lists everything below `location`, names after `prefix` (none: the
+    // names below `location`). A directory that cannot be read is reported
+    // and the walk goes on. False when anything failed, in this walk or an
+    // earlier one.
+    bool run(const std::string& location, const std::string& prefix);
+    // True when a row names this kind of entry.
+    bool shows(bool isDirectory) const {
+        return filter_ == RowFilter::kAll || isDirectory == (filter_ == RowFilter::kDirectoriesOnly);
+    }
 
 private:
     struct Entry {
@@ -44,10 +50,15 @@ private:
     // false with the reason when it could not be read to its end (what was
     // read stays in *level).
     bool readLevel(const std::string& location, const std::string& prefix, Level* level, std::string* error);
+    // Reads the next level down onto the stack, reporting a failure; false
+    // only when standard output failed.
+    bool descend(const std::string& location, const std::string& prefix);
 
     VrbIO* service_;
     RowFilter filter_;
     BufferedOutput* out_;
+    std::vector<Level> levels_;
+    bool complete_ = true;
 };
 
 }  // namespace vrbio
