@@ -10,6 +10,7 @@
 #include "StandardStream.h"
 #include "TreeListing.h"
 #include "vrbaseio/VrbDirectoryListing.h"
+#include "vrbclass/percent_encoding.h"
 
 namespace vrbio {
 
@@ -30,13 +31,6 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Where a URI's query starts: the first "?" followed by "NAME=".
 std::size_t queryStart(std::string_view text) {
     for (std::size_t at = text.find('?'); at != std::string_view::npos; at = text.find('?', at + 1)) {
@@ -53,8 +47,8 @@ std::size_t queryStart(std::string_view text) {
 std::string uriComponentPattern(std::string_view component) {
     std::string pattern;
     for (std::size_t i = 0; i < component.size(); ++i) {
-        int high = i + 2 < component.size() && component[i] == '%' ? hexValue(component[i + 1]) : -1;
-        int low = high >= 0 ? hexValue(component[i + 2]) : -1;
+        int high = i + 2 < component.size() && component[i] == '%' ? vrbHexDigitValue(component[i + 1]) : -1;
+        int low = high >= 0 ? vrbHexDigitValue(component[i + 2]) : -1;
         if (low >= 0) {
             pattern += GlobPattern::escaped(std::string(1, static_cast<char>(high * 16 + low)));
             i += 2;
@@ -63,24 +57,6 @@ std::string uriComponentPattern(std::string_view component) {
         }
     }
     return pattern;
-}
-
-// A name as a URI path component: everything but the unreserved characters
-// and the harmless delimiters escaped.
-std::string encodedComponent(std::string_view name) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : name) {
-        auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) || std::string_view("-._~!$'()+,;=:@&").find(c) != std::string_view::npos) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
 }
 
 bool isSeparator(char c) { return c == '/' || (kBackslashSeparates && c == '\\'); }
@@ -151,7 +127,7 @@ std::string childLocation(const std::string& directory, const std::string& name)
     std::size_t query = queryStart(directory);
     std::string path = directory.substr(0, query);
     if (path.back() != '/') path += '/';
-    return path + encodedComponent(name) + directory.substr(query);
+    return path + vrbPercentEncode(name, false) + directory.substr(query);
 }
 
 std::vector<PatternMatch> LocationPattern::expand(VrbIO* service) const {
