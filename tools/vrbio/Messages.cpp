@@ -23,6 +23,12 @@ int printHelp() {
     }
     std::fputs("\n"
                "LOCATION, SRC and DST are plain paths, file: URIs or hadoop: URIs.\n"
+               "\"-\" is standard input (cat, convert's SRC) or standard output (convert's\n"
+               "DST); a file named \"-\" is ./-. A location with *, ? or [...] in a\n"
+               "component is a pattern (cat, ls, convert's SRC): glob(3)'s rules, a\n"
+               "leading dot matched only by a dot, \\ escaping, matches in byte order;\n"
+               "in a hadoop: URI %2A, %3F and %5B stay plain. A pattern that matches\n"
+               "nothing is an error. Example: vrbio cat 'logs/2026-12-*/part-[0-9]*'\n"
                "ENC is an encoding name or alias, or a numeric id (vrbio encodings lists\n"
                "them); names are matched without regard to case.\n"
                "\"--\" ends the options; vrbio help COMMAND describes one command.\n\n"
