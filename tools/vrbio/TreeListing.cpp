@@ -39,8 +39,9 @@ bool TreeListing::readLevel(const std::string& location, const std::string& pref
                                     : listing->concatPath(VrbString(prefix.c_str(), false),
                                                           VrbString(name.c_str(), false))
                                           .asCstr();
-        entry.row = entryRow(listing.get(), entry.name);
         entry.isDirectory = listing->isDirectory();
+        // A row costs the module a probe for write access: only rows printed are made.
+        if (shows(entry.isDirectory)) entry.row = entryRow(listing.get(), entry.name);
         if (entry.isDirectory) {
             std::string child = childLocation(location, name);
             // A link to a directory is a row only: following it could loop.
@@ -79,7 +80,7 @@ bool TreeListing::run(const std::string& location, const std::string& prefix) {
             continue;
         }
         Entry& entry = level.entries[level.next++];
-        if (shows(entry.isDirectory) && !out_->append(entry.row)) return false;
+        if (!entry.row.empty() && !out_->append(entry.row)) return false;
         if (entry.location.empty()) continue;
         std::string childLocation = std::move(entry.location);
         std::string childPrefix = std::move(entry.name);

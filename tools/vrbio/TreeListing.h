@@ -34,7 +34,7 @@ public:
 private:
     struct Entry {
         std::string name;        // relative to the walk's root, with the listing's separator
-        std::string row;
+        std::string row;         // empty when the filter hides it
         std::string location;    // a directory to descend into; empty otherwise
         bool isDirectory = false;
     };
