@@ -84,14 +84,16 @@ LocationPattern::LocationPattern(const char* location) {
         root_ = std::string(path.substr(0, 2));
         path = path.substr(2);
     }
-    if (!path.empty() && isSeparator(path[0])) {
+    // A URI's path is separated by "/" alone, on Windows too.
+    auto separates = [this](char c) { return c == '/' || (!uri_ && isSeparator(c)); };
+    if (!path.empty() && separates(path[0])) {
         root_ += path[0];
         path = path.substr(1);
     }
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = start;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
+        while (end < path.size() && !separates(path[end])) ++end;
         // Empty components ("a//b", a final "/") name nothing of their own.
         if (end > start) components_.emplace_back(path.substr(start, end - start));
         start = end + 1;
