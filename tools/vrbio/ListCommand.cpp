@@ -36,8 +36,9 @@ int listTree(VrbIO* service, const char* location, int flags) {
 // The matches themselves, named below the pattern's fixed part; with -R
 // each directory's tree follows its row.
 int listMatches(VrbIO* service, const LocationPattern& pattern, const char* operand, bool recursive, int flags) {
-    std::vector<PatternMatch> matches = pattern.expand(service);
-    if (matches.empty()) return failure("no match for '" + std::string(operand) + "'");
+    std::string baseError;
+    std::vector<PatternMatch> matches = pattern.expand(service, &baseError);
+    if (matches.empty()) return reportNoMatch(operand, baseError), kExitFailure;
     BufferedOutput out(1);
     TreeListing tree(service, rowFilter(flags), &out);
     bool complete = true;

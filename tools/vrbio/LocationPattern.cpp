@@ -132,7 +132,7 @@ std::string childLocation(const std::string& directory, const std::string& name)
     return path + vrbPercentEncode(name, false) + directory.substr(query);
 }
 
-std::vector<PatternMatch> LocationPattern::expand(VrbIO* service) const {
+std::vector<PatternMatch> LocationPattern::expand(VrbIO* service, std::string* baseError) const {
     std::vector<PatternMatch> candidates(1);
     candidates[0].location = base();
     candidates[0].isDirectory = true;
@@ -144,7 +144,10 @@ std::vector<PatternMatch> LocationPattern::expand(VrbIO* service) const {
             VrbString error;
             Owned<VrbDirectoryListing> listing(
                 service->openDirectory(VrbString(directory.location.c_str(), false), 0, &error));
-            if (!listing) continue;
+            if (!listing) {
+                if (i == firstWildcard_) *baseError = error.asCstr();
+                continue;
+            }
             while (listing->next()) {
                 std::string name = listing->name().asCstr();
                 if (!pattern.matches(name)) continue;
@@ -171,17 +174,20 @@ std::vector<PatternMatch> LocationPattern::expand(VrbIO* service) const {
     return candidates;
 }
 
+bool reportNoMatch(const char* operand, const std::string& baseError) {
+    failure("no match for '" + shownLocation(operand) + "'" + (baseError.empty() ? "" : ": " + baseError));
+    return false;
+}
+
 bool operandLocations(VrbIO* service, const char* operand, std::vector<std::string>* locations) {
     LocationPattern pattern(operand);
     if (isStandardStream(operand) || !pattern.isPattern()) {
         locations->push_back(operand);
         return true;
     }
-    std::vector<PatternMatch> matches = pattern.expand(service);
-    if (matches.empty()) {
-        failure("no match for '" + std::string(operand) + "'");
-        return false;
-    }
+    std::string baseError;
+    std::vector<PatternMatch> matches = pattern.expand(service, &baseError);
+    if (matches.empty()) return reportNoMatch(operand, baseError);
     for (PatternMatch& match : matches) locations->push_back(std::move(match.location));
     return true;
 }

@@ -30,8 +30,9 @@ public:
     bool isPattern() const { return firstWildcard_ < components_.size(); }
     // The matches, sorted by name in byte order, as glob(3) without
     // GLOB_PERIOD finds them; directories that cannot be listed hold no
-    // matches. Nothing matched gives none.
-    std::vector<PatternMatch> expand(VrbIO* service) const;
+    // matches. Nothing matched gives none, and *baseError the reason when
+    // the fixed part itself could not be listed (a cluster out of reach).
+    std::vector<PatternMatch> expand(VrbIO* service, std::string* baseError) const;
 
 private:
     // The fixed part before the first wildcard, as a directory location.
@@ -49,6 +50,10 @@ private:
 // with the platform's separator, or in a URI the name percent-encoded at the
 // end of the path, before the query.
 std::string childLocation(const std::string& directory, const std::string& name);
+
+// Reports "no match for 'PATTERN'", with the fixed part's reason when it
+// could not be listed; returns false.
+bool reportNoMatch(const char* operand, const std::string& baseError);
 
 // The locations an operand names: itself ("-" too), or a pattern's matches.
 // False, with "no match for 'PATTERN'" reported, when nothing matched.

@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "vrbclass/secret_mask.h"
 
 namespace vrbio {
 
@@ -66,6 +67,13 @@ int usageError(const char* name, const std::string& problem) {
     else
         std::fprintf(stderr, "vrbio: %s\n%s\n", problem.c_str(), kGeneralUsage);
     return kExitUsage;
+}
+
+std::string shownLocation(const char* location) {
+    VrbString masked;
+    bool failed = false;
+    vrbmessage::appendMasked(location, &masked, &failed);
+    return failed ? std::string() : std::string(masked.asCstr());
 }
 
 int failure(const std::string& reason) {
