@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "VrbGenericURI.h"
-#include "secret_mask.h"
+#include "vrbclass/secret_mask.h"
 #include "uri_syntax.h"
 #include "vrbclass/uri_schemes.h"
 

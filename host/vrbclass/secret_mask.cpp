@@ -1,4 +1,4 @@
-#include "secret_mask.h"
+#include "vrbclass/secret_mask.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "message_catalogue.h"
-#include "secret_mask.h"
+#include "vrbclass/secret_mask.h"
 #include "system_error_text.h"
 
 using vrbmessage::CatalogueEntry;

@@ -1,5 +1,7 @@
 #include "webhdfs_path.h"
 
+#include "vrbclass/percent_encoding.h"
+
 namespace vrhadoop {
 
 std::string normalizePath(std::string_view path) {
@@ -23,23 +25,6 @@ bool hasDotComponent(std::string_view path) {
     return false;
 }
 
-std::string percentEncode(std::string_view text, bool keepSlash) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (char ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                          c == '.' || c == '_' || c == '~';
-        if (unreserved || (keepSlash && c == '/')) {
-            encoded += ch;
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 15];
-        }
-    }
-    return encoded;
-}
+std::string percentEncode(std::string_view text, bool keepSlash) { return vrbPercentEncode(text, keepSlash); }
 
 }  // namespace vrhadoop

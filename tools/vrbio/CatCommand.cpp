@@ -1,13 +1,15 @@
 #include <string>
+#include <vector>
 
 #include "ArgumentValues.h"
 #include "BufferedOutput.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LocationPattern.h"
 #include "Messages.h"
-#include "Owned.h"
 #include "ServiceModule.h"
+#include "TextLocation.h"
 
 namespace vrbio {
 
@@ -45,6 +47,35 @@ bool copyText(VrbTxtFile* file, BufferedOutput* out) {
     }
 }
 
+struct CatOptions {
+    int encoding = -1;
+    int flags = 0;
+    bool text = false;
+};
+
+// One location onto `out`; false when it failed, with the reason reported.
+bool catOne(VrbIO* service, const char* location, const CatOptions& options, BufferedOutput* out) {
+    TextLocation text;
+    std::string error;
+    if (!text.open(service, location, VrbTxtFileRead, options.encoding, options.flags, &error)) {
+        failure(error, "cannot open the file");
+        return false;
+    }
+    VrbTxtFile* file = text.file();
+    bool read = options.text ? copyText(file, out) : copyLines(file, out);
+    // The text before a read failure goes out before the reason.
+    if (!out->flush()) return false;
+    if (!read) {
+        failure(file->errorText(), "cannot read the file");
+        return false;
+    }
+    if (!text.close(&error)) {
+        failure(error, "cannot close the file");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int runCat(int count, char* const* arguments) {
@@ -54,29 +85,32 @@ int runCat(int count, char* const* arguments) {
                     &problem))
         return usageError("cat", problem);
     if (line.wantsHelp()) return printCommandHelp("cat");
-    if (!line.expectOperands({"LOCATION"}, &problem)) return usageError("cat", problem);
-    int encoding = -1;
-    if (const char* name = line.value("-e"); name != nullptr && !resolveEncoding(name, &encoding))
+    if (line.operands().empty()) return usageError("cat", "missing LOCATION");
+    CatOptions options;
+    if (const char* name = line.value("-e"); name != nullptr && !resolveEncoding(name, &options.encoding))
         return usageError("cat", "unknown encoding '" + std::string(name) + "'");
-    int flags = 0;
-    if (line.has("--bom")) flags |= VRB_TXT_DETECT_BOM;
-    if (line.has("--nul-as-fffd")) flags |= VRB_TXT_NUL_AS_FFFD;
+    if (line.has("--bom")) options.flags |= VRB_TXT_DETECT_BOM;
+    if (line.has("--nul-as-fffd")) options.flags |= VRB_TXT_NUL_AS_FFFD;
+    options.text = line.has("--text");
 
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
-    VrbString error;
-    Owned<VrbTxtFile> file(module.service()->openTextFile(VrbString(line.operands()[0], true), VrbTxtFileRead,
-                                                          encoding, flags, &error));
-    if (!file) return failure(error, "cannot open the file");
-
     BufferedOutput out(1);
-    bool read = line.has("--text") ? copyText(file.get(), &out) : copyLines(file.get(), &out);
-    // The text before a read failure goes out before the reason.
-    if (!out.flush()) return failure("cannot write to standard output: " + out.error());
-    if (!read) return failure(file->errorText(), "cannot read the file");
-    if (!file->close()) return failure(file->errorText(), "cannot close the file");
-    return kExitSuccess;
+    bool allDone = true;
+    for (const char* operand : line.operands()) {
+        std::vector<std::string> locations;
+        if (!operandLocations(module.service(), operand, &locations)) {
+            allDone = false;
+            continue;
+        }
+        for (const std::string& location : locations) {
+            allDone = catOne(module.service(), location.c_str(), options, &out) && allDone;
+            // Standard output failing ends every location that follows as well.
+            if (!out.error().empty()) return failure("cannot write to standard output: " + out.error());
+        }
+    }
+    return allDone ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace vrbio

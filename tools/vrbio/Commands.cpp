@@ -10,8 +10,10 @@ constexpr Command kCommands[] = {
      "Lists the encodings the character-set layer knows, tab-separated under a\n"
      "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
      "newline that writing uses when none is chosen.\n"},
-    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION",
-     "Writes a text file to standard output in UTF-8.\n"
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION...",
+     "Writes text files to standard output in UTF-8, each LOCATION in turn; one\n"
+     "that fails is reported and the others are still written (exit status 1).\n"
+     "\"-\" reads standard input, so that vrbio cat works in a pipeline.\n"
      "By default it reads line by line and ends every line with LF, whatever\n"
      "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
      "  -e ENC          the file's encoding (default: the stream's choice, which\n"
@@ -19,7 +21,8 @@ constexpr Command kCommands[] = {
      "  --bom           take the encoding from a byte-order mark when there is one\n"
      "  --text          copy the text as it is, line ends included, so the output\n"
      "                  is the exact transcoding of the file\n"
-     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"},
+     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"
+     "Example: zcat log.gz | vrbio cat -e windows-1252 - 'hadoop://nn/logs/2026-12-*/part-*'\n"},
     {"convert", runConvert,
      "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
      "Copies the text of SRC into DST in another encoding, line by line.\n"
@@ -34,14 +37,25 @@ constexpr Command kCommands[] = {
      "                  encodings whose convention it is, else CR LF)\n"
      "  --append        add to the end of DST instead of replacing it\n"
      "SRC and DST must not be the same file. A progress bar appears on a\n"
-     "terminal for large files.\n"},
-    {"ls", runList, "vrbio ls [--dirs | --files] LOCATION",
+     "terminal for large files. \"-\" as SRC reads standard input, as DST writes\n"
+     "standard output; a pattern as SRC writes every match into DST in turn.\n"
+     "Example: cmd | vrbio convert -f windows-1252 -t UTF-8 - - | sort\n"},
+    {"ls", runList, "vrbio ls [-R] [--dirs | --files] LOCATION",
      "Lists a directory, one entry a line, tab-separated: d (directory) or -,\n"
      "ro (cannot be opened for writing as a file, which holds for directories)\n"
      "or rw, the local modification time (YYYY-MM-DD HH:MM:SS), the time\n"
      "stamp in seconds since 1970, the backend's extra value, the name.\n"
+     "  -R              the whole tree below LOCATION, depth first: a directory's\n"
+     "                  row, then its contents; rows sorted by name within a\n"
+     "                  directory, the name column the path below LOCATION.\n"
+     "                  Links to directories are listed, not followed; a\n"
+     "                  directory that cannot be read is reported and the\n"
+     "                  walk goes on (exit status 1 at the end)\n"
      "  --dirs          directories only\n"
-     "  --files         entries that are not directories only\n"},
+     "  --files         entries that are not directories only\n"
+     "A pattern lists its matches, named below the pattern's fixed part (with\n"
+     "-R each directory's tree follows its row).\n"
+     "Example: vrbio ls -R --files 'hadoop://nn/data/2026-*?user=etl'\n"},
     {"help", runHelp, "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},
     {"--help", runHelpOption, nullptr, nullptr},
     {"-h", runHelpOption, nullptr, nullptr},

@@ -1,14 +1,17 @@
 #include <string>
+#include <vector>
 
 #include "ArgumentValues.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LocationPattern.h"
 #include "Messages.h"
-#include "Owned.h"
 #include "Platform.h"
 #include "ProgressBar.h"
 #include "ServiceModule.h"
+#include "StandardStream.h"
+#include "TextLocation.h"
 #include "vrbclass/VrURI.h"
 
 namespace vrbio {
@@ -32,6 +35,7 @@ bool localPath(const char* location, std::string* path) {
 // Opening DST for writing would empty SRC before a line of it was read, and
 // appending to the file being read would never end.
 bool sameLocalFile(const char* source, const char* destination) {
+    if (isStandardStream(source) || isStandardStream(destination)) return false;
     std::string sourcePath;
     std::string destinationPath;
     return localPath(source, &sourcePath) && localPath(destination, &destinationPath) &&
@@ -102,25 +106,35 @@ int runConvert(int count, char* const* arguments) {
     if (!line.expectOperands({"SRC", "DST"}, &problem)) return usageError("convert", problem);
     ConvertOptions options;
     if (int status = parseOptions(line, &options); status != kExitSuccess) return status;
-    const char* sourceLocation = line.operands()[0];
+    const char* sourcePattern = line.operands()[0];
     const char* targetLocation = line.operands()[1];
-    if (sameLocalFile(sourceLocation, targetLocation))
-        return failure(std::string(sourceLocation) + " and " + targetLocation + " are the same file");
 
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
-    VrbString error;
-    Owned<VrbTxtFile> source(module.service()->openTextFile(VrbString(sourceLocation, true), VrbTxtFileRead,
-                                                            options.sourceEncoding, options.sourceFlags, &error));
-    if (!source) return failure(error, "cannot open SRC");
-    Owned<VrbTxtFile> target(module.service()->openTextFile(VrbString(targetLocation, true), options.targetMode,
-                                                            options.targetEncoding, options.targetFlags, &error));
-    if (!target) return failure(error, "cannot open DST");
-
-    if (!copyLines(source.get(), target.get(), &error)) return failure(error, "cannot convert");
+    std::vector<std::string> sources;
+    if (!operandLocations(module.service(), sourcePattern, &sources)) return kExitFailure;
+    for (const std::string& source : sources) {
+        if (sameLocalFile(source.c_str(), targetLocation))
+            return failure(source + " and " + targetLocation + " are the same file");
+    }
+    // DST is opened once SRC is, so that a missing SRC leaves DST alone.
+    TextLocation target;
+    std::string error;
+    for (const std::string& sourceLocation : sources) {
+        TextLocation source;
+        if (!source.open(module.service(), sourceLocation.c_str(), VrbTxtFileRead, options.sourceEncoding,
+                         options.sourceFlags, &error))
+            return failure(error, "cannot open SRC");
+        if (target.file() == nullptr && !target.open(module.service(), targetLocation, options.targetMode,
+                                                      options.targetEncoding, options.targetFlags, &error))
+            return failure(error, "cannot open DST");
+        VrbString copyError;
+        if (!copyLines(source.file(), target.file(), &copyError)) return failure(copyError, "cannot convert");
+        if (!source.close(&error)) return failure(error, "cannot read SRC");
+    }
     // The last buffered output reaches the file only here.
-    if (!target->close()) return failure(target->errorText(), "cannot write DST");
+    if (!target.close(&error)) return failure(error, "cannot write DST");
     return kExitSuccess;
 }
 

@@ -1,27 +1,53 @@
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "BufferedOutput.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LocationPattern.h"
 #include "Messages.h"
 #include "Owned.h"
 #include "ServiceModule.h"
+#include "TreeListing.h"
 #include "vrbaseio/VrbDirectoryListing.h"
 
 namespace vrbio {
 
 namespace {
 
-std::string entryLine(VrbDirectoryListing* listing) {
-    VrbDate date = listing->date();
-    char fields[96];
-    std::snprintf(fields, sizeof fields, "%c\t%s\t%04d-%02d-%02d %02d:%02d:%02d\t%d\t%d\t",
-                  listing->isDirectory() ? 'd' : '-', listing->isReadOnly() ? "ro" : "rw", date.year(),
-                  date.month(), date.day(), date.hour(), date.minute(), date.second(), listing->timeStamp(),
-                  listing->extraValue());
-    return fields + std::string(listing->name().asCstr()) + '\n';
+RowFilter rowFilter(int flags) {
+    return flags == static_cast<int>(VRB_LIST_DIRS_ONLY)    ? RowFilter::kDirectoriesOnly
+           : flags == static_cast<int>(VRB_LIST_FILES_ONLY) ? RowFilter::kFilesOnly
+                                                           : RowFilter::kAll;
+}
+
+int finish(BufferedOutput* out, bool complete) {
+    if (!out->flush()) return failure("cannot write to standard output: " + out->error());
+    return complete ? kExitSuccess : kExitFailure;
+}
+
+int listTree(VrbIO* service, const char* location, int flags) {
+    BufferedOutput out(1);
+    TreeListing tree(service, rowFilter(flags), &out);
+    return finish(&out, tree.run(location, ""));
+}
+
+// The matches themselves, named below the pattern's fixed part; with -R
+// each directory's tree follows its row.
+int listMatches(VrbIO* service, const LocationPattern& pattern, const char* operand, bool recursive, int flags) {
+    std::string baseError;
+    std::vector<PatternMatch> matches = pattern.expand(service, &baseError);
+    if (matches.empty()) return reportNoMatch(operand, baseError), kExitFailure;
+    BufferedOutput out(1);
+    TreeListing tree(service, rowFilter(flags), &out);
+    bool complete = true;
+    for (const PatternMatch& match : matches) {
+        if (tree.shows(match.isDirectory) && !out.append(match.row)) break;
+        if (recursive && match.isDirectory && !match.isLink) complete = tree.run(match.location, match.name);
+        if (!out.error().empty()) break;
+    }
+    return finish(&out, complete);
 }
 
 }  // namespace
@@ -29,7 +55,7 @@ std::string entryLine(VrbDirectoryListing* listing) {
 int runList(int count, char* const* arguments) {
     CommandLine line;
     std::string problem;
-    if (!line.parse(count, arguments, {{"--dirs", false}, {"--files", false}}, &problem))
+    if (!line.parse(count, arguments, {{"--dirs", false}, {"--files", false}, {"-R", false}}, &problem))
         return usageError("ls", problem);
     if (line.wantsHelp()) return printCommandHelp("ls");
     if (!line.expectOperands({"LOCATION"}, &problem)) return usageError("ls", problem);
@@ -41,6 +67,10 @@ int runList(int count, char* const* arguments) {
     ServiceModule module;
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
+    const char* location = line.operands()[0];
+    if (LocationPattern pattern(location); pattern.isPattern())
+        return listMatches(module.service(), pattern, location, line.has("-R"), flags);
+    if (line.has("-R")) return listTree(module.service(), location, flags);
     VrbString error;
     Owned<VrbDirectoryListing> listing(
         module.service()->openDirectory(VrbString(line.operands()[0], true), flags, &error));
@@ -48,7 +78,7 @@ int runList(int count, char* const* arguments) {
 
     BufferedOutput out(1);
     while (listing->next()) {
-        if (!out.append(entryLine(listing.get()))) break;
+        if (!out.append(entryRow(listing.get(), listing->name().asCstr()))) break;
     }
     // What was listed goes out even when the listing broke off.
     if (!out.flush()) return failure("cannot write to standard output: " + out.error());

@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "vrbclass/secret_mask.h"
 
 namespace vrbio {
 
@@ -23,6 +24,12 @@ int printHelp() {
     }
     std::fputs("\n"
                "LOCATION, SRC and DST are plain paths, file: URIs or hadoop: URIs.\n"
+               "\"-\" is standard input (cat, convert's SRC) or standard output (convert's\n"
+               "DST); a file named \"-\" is ./-. A location with *, ? or [...] in a\n"
+               "component is a pattern (cat, ls, convert's SRC): glob(3)'s rules, a\n"
+               "leading dot matched only by a dot, \\ escaping, matches in byte order;\n"
+               "in a hadoop: URI %2A, %3F and %5B stay plain. A pattern that matches\n"
+               "nothing is an error. Example: vrbio cat 'logs/2026-12-*/part-[0-9]*'\n"
                "ENC is an encoding name or alias, or a numeric id (vrbio encodings lists\n"
                "them); names are matched without regard to case.\n"
                "\"--\" ends the options; vrbio help COMMAND describes one command.\n\n"
@@ -62,6 +69,13 @@ int usageError(const char* name, const std::string& problem) {
     return kExitUsage;
 }
 
+std::string shownLocation(const char* location) {
+    VrbString masked;
+    bool failed = false;
+    vrbmessage::appendMasked(location, &masked, &failed);
+    return failed ? std::string() : std::string(masked.asCstr());
+}
+
 int failure(const std::string& reason) {
     std::fprintf(stderr, "vrbio: %s\n", reason.c_str());
     return kExitFailure;
@@ -69,6 +83,10 @@ int failure(const std::string& reason) {
 
 int failure(const VrbString& reason, const char* fallback) {
     return failure(reason.empty() ? std::string(fallback) : std::string(reason.asCstr()));
+}
+
+int failure(const std::string& reason, const char* fallback) {
+    return failure(reason.empty() ? std::string(fallback) : reason);
 }
 
 }  // namespace vrbio

@@ -14,6 +14,12 @@ public:
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
 
+    // Ends the object held, then holds `object`.
+    void reset(Object* object) {
+        if (object_ != nullptr) object_->destroy();
+        object_ = object;
+    }
+
     Object* operator->() const { return object_; }
     Object* get() const { return object_; }
     explicit operator bool() const { return object_ != nullptr; }

@@ -23,6 +23,10 @@ bool writeAll(int descriptor, const char* data, std::size_t length, std::string*
 void setBinaryOutput(int descriptor);
 bool isTerminal(int descriptor);
 
+// True when `path` is a symbolic link (or another kind of link to a
+// directory the system follows); false for anything else, URIs included.
+bool isSymbolicLink(const std::string& path);
+
 // True when both paths exist and name the same file (links included).
 bool sameExistingFile(const std::string& first, const std::string& second);
 
