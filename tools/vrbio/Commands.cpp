@@ -10,7 +10,7 @@ constexpr Command kCommands[] = {
      "Lists the encodings the character-set layer knows, tab-separated under a\n"
      "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
      "newline that writing uses when none is chosen.\n"},
-    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION",
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] [--strict] LOCATION",
      "Writes a text file to standard output in UTF-8.\n"
      "By default it reads line by line and ends every line with LF, whatever\n"
      "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
@@ -19,7 +19,10 @@ constexpr Command kCommands[] = {
      "  --bom           take the encoding from a byte-order mark when there is one\n"
      "  --text          copy the text as it is, line ends included, so the output\n"
      "                  is the exact transcoding of the file\n"
-     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"},
+     "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"
+     "  --strict        fail at the first byte sequence that is malformed in the\n"
+     "                  encoding, naming its byte offset and line, instead of\n"
+     "                  reading it as U+FFFD; the text before it is written\n"},
     {"convert", runConvert,
      "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
      "Copies the text of SRC into DST in another encoding, line by line.\n"
