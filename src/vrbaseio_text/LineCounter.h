@@ -36,10 +36,15 @@ public:
     std::int64_t line() const noexcept { return ends + 1; }
 
 private:
+    // The whole 16-byte blocks at the start of `bytes` up to the first
+    // that may hold NEL, LS or PS; returns the bytes counted.
+    int countBlocks(const unsigned char* bytes, int length) noexcept;
+    int countBytes(const unsigned char* bytes, int i, int end, int length) noexcept;
+
     // Invariant: ends is the number of line ends among the consumed
-    // characters, afterCR says the last of them was a CR or the line end it
-    // started, so that an LF or another line end now belongs to it; both
-    // mean nothing once known is false.
+    // characters; afterCR says the last of them was a CR, so that a line
+    // end now belongs to the one the CR started (a run of CRs, CR LF, CR
+    // FF, ...); both mean nothing once known is false.
     std::int64_t ends = 0;
     bool afterCR = false;
     bool known = true;

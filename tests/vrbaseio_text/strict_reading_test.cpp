@@ -3,12 +3,14 @@
 // it, and the message places it.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "hx/hx_uchar.h"
 #include "strict_faults.h"
 #include "text_test_support.h"
+#include "vrbaseio_text/LineCounter.h"
 
 using namespace texttest;
 
@@ -90,6 +92,39 @@ TEST(StrictReading, CodePointZeroIsPlacedAndASkipLosesTheLine) {
     EXPECT_EQ(2, skipped->readText(-1, &text));
     EXPECT_EQ(-1, skipped->readText(-1, &text));
     EXPECT_EQ("scripted: byte 4 (line unknown): malformed UTF-8 sequence FF", skipped.error());
+}
+
+// The bulk count of handed-out text (16-byte blocks, and byte by byte
+// around NEL, LS and PS) agrees with stepping character by character,
+// however the text is split between reads.
+TEST(LineCounter, TextCountsAsItsCharactersDo) {
+    const std::vector<std::pair<int, std::string>> alphabet = {
+        {'a', "a"},       {'\t', "\t"},       {0x0D, "\r"},   {0x0A, "\n"},           {0x0C, "\f"},
+        {0x85, "\xC2\x85"}, {0xA0, "\xC2\xA0"}, {0x2028, "\xE2\x80\xA8"}, {0x2029, "\xE2\x80\xA9"},
+        {0x20AC, "\xE2\x82\xAC"}, {0xE9, "\xC3\xA9"}};
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        vrb::text::LineCounter stepped;
+        for (int n = static_cast<int>(random() % 1000); n > 0; --n) {
+            // Mostly letters, CR and LF, so that blocks of plain bytes and
+            // blocks ending in CR occur; now and then anything.
+            const std::size_t pick = random() % 16;
+            const std::size_t index = pick < 10 ? 0 : pick < 12 ? 2 : pick < 15 ? 3 : random() % alphabet.size();
+            const auto& [code, bytes] = alphabet[index];
+            text += bytes;
+            stepped.character(code);
+        }
+        vrb::text::LineCounter counted;
+        for (std::size_t at = 0; at < text.size();) {
+            // Split between characters only, as reads hand out whole ones.
+            std::size_t next = std::min(text.size(), at + 1 + random() % 200);
+            while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+            counted.countText(text.data() + at, static_cast<int>(next - at));
+            at = next;
+        }
+        ASSERT_EQ(stepped.line(), counted.line()) << ::testing::PrintToString(text);
+    }
 }
 
 }  // namespace
