@@ -2,6 +2,7 @@
 // peers, on the same data in the same run:
 //   readLine UTF-8      vs std::getline
 //   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone)
+//   readLine strict     vs readLine, in UTF-8, UTF-16LE, windows-1252 and Shift_JIS
 //   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
 // Times are processor time (user and system) of the best run, each side's
 // own, so that other work on a shared machine does not count.
@@ -55,23 +56,43 @@ std::string utf16le(const std::string& utf8) {
     return out;
 }
 
-// CR LF lines of 40 to 120 bytes, about 1% of characters non-ASCII.
+// A CR LF line of 40 to 120 bytes: letters and spaces, and one of `extras`
+// (whole characters) in `every` characters on average.
+void randomLine(std::mt19937_64& random, const std::vector<std::string>& extras, unsigned every, std::string* line) {
+    line->clear();
+    std::size_t target = 40 + random() % 81;
+    while (line->size() + 2 < target) {
+        if (random() % every == 0) *line += extras[random() % extras.size()];
+        else line->push_back(static_cast<char>(random() % 7 == 0 ? ' ' : 'a' + random() % 26));
+    }
+    *line += "\r\n";
+}
+
+// About 1% of characters non-ASCII.
 void generate(const std::string& path8, const std::string& path16, long bytes) {
     std::mt19937_64 random(42);
-    const char* extras[] = {"\xC3\xA9", "\xC3\xBC", "\xE2\x82\xAC", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xCE\xB1"};
+    const std::vector<std::string> extras = {"\xC3\xA9", "\xC3\xBC", "\xE2\x82\xAC",
+                                             "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xCE\xB1"};
     std::ofstream out8(path8, std::ios::binary), out16(path16, std::ios::binary);
     std::string line;
     long written = 0;
     while (written < bytes) {
-        line.clear();
-        std::size_t target = 40 + random() % 81;
-        while (line.size() + 2 < target) {
-            if (random() % 100 == 0) line += extras[random() % 6];
-            else line.push_back(static_cast<char>(random() % 7 == 0 ? ' ' : 'a' + random() % 26));
-        }
-        line += "\r\n";
+        randomLine(random, extras, 100, &line);
         out8 << line;
         out16 << utf16le(line);
+        written += static_cast<long>(line.size());
+    }
+}
+
+// The same kind of lines in a byte-wise set, `extras` in its bytes.
+void generateLegacy(const std::string& path, long bytes, const std::vector<std::string>& extras, unsigned every) {
+    std::mt19937_64 random(7);
+    std::ofstream out(path, std::ios::binary);
+    std::string line;
+    long written = 0;
+    while (written < bytes) {
+        randomLine(random, extras, every, &line);
+        out << line;
         written += static_cast<long>(line.size());
     }
 }
@@ -117,9 +138,9 @@ int main(int argc, char** argv) {
     VrbIO* service = initialize();
     if (!service) { std::fprintf(stderr, "no service\n"); return 1; }
 
-    auto readLines = [&](const std::string& path, int encoding) {
+    auto readLines = [&](const std::string& path, int encoding, int flags = 0) {
         VrbString error;
-        VrbTxtFile* file = service->openTextFile(VrbString(path.c_str(), false), 1, encoding, 0, &error);
+        VrbTxtFile* file = service->openTextFile(VrbString(path.c_str(), false), 1, encoding, flags, &error);
         if (!file) { std::fprintf(stderr, "%s\n", error.asCstr()); std::exit(1); }
         char* text;
         bool eol;
@@ -162,6 +183,36 @@ int main(int argc, char** argv) {
     });
     report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
     report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+
+    // Strict reading against the default, in pairs run alternately so that
+    // a change in the machine's load touches both sides alike.
+    const std::string path1252 = options.dir + "/lines-" + std::to_string(options.sizeMiB) + "m.cp1252.txt";
+    const std::string pathSjis = options.dir + "/lines-" + std::to_string(options.sizeMiB) + "m.sjis.txt";
+    if (!std::filesystem::exists(path1252)) {
+        generateLegacy(path1252, options.sizeMiB << 20, {"\xE9", "\xFC", "\x80"}, 100);
+    }
+    if (!std::filesystem::exists(pathSjis)) {
+        generateLegacy(pathSjis, options.sizeMiB << 20, {"\x82\xA0", "\x92\x86", "\x93\xFA", "\x83\x41"}, 3);
+    }
+    std::printf("strict reading against the default (readLine; best of %d pairs)\n", options.runs);
+    struct StrictRow {
+        const char* name;
+        const std::string& path;
+        int encoding;
+    };
+    for (const StrictRow& row : {StrictRow{"UTF-8", path8, 0}, StrictRow{"UTF-16LE", path16, 46},
+                                 StrictRow{"windows-1252", path1252, 32}, StrictRow{"Shift_JIS", pathSjis, 100}}) {
+        double lenient = 1e300, strict = 1e300;
+        for (int run = 0; run < options.runs; ++run) {
+            lenient = std::min(lenient, best(1, [&] { readLines(row.path, row.encoding); }));
+            const int flags = static_cast<int>(VRB_TXT_STRICT);
+            strict = std::min(strict, best(1, [&] { readLines(row.path, row.encoding, flags); }));
+        }
+        const double size = static_cast<double>(std::filesystem::file_size(row.path));
+        std::printf("  %-44s %9.1f MB/s\n", (std::string("readLine ") + row.name).c_str(), size / lenient / 1e6);
+        std::printf("  %-44s %9.1f MB/s   cost %+.1f%%\n", (std::string("readLine ") + row.name + " strict").c_str(),
+                    size / strict / 1e6, (strict / lenient - 1) * 100);
+    }
 
     // Writing: the lines in memory, each written with its newline.
     const std::string text8 = readAll(path8);

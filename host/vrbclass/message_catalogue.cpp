@@ -38,6 +38,10 @@ constexpr CatalogueEntry kCatalogue[] = {
     // Added for a newline the file's encoding cannot write.
     {1492, "Cannot write the newline NEL (U+0085) in encoding %s, which has no such character: choose LF, CR LF or CR",
      nullptr},
+    // Added for reading's refusals, which name the file, the byte offset and the line.
+    {1496, "%s: byte %s (line %s): malformed %s sequence %s", nullptr},
+    {1497, "%s: byte %s (line %s): the text holds the character U+0000 (code point 0), which it must not contain",
+     nullptr},
     {1513, "A line is too long: the line buffer would grow beyond 2147483647 bytes", nullptr},
     {1663, "No raw stream: the text file has no %s stream underneath", nullptr},
 };

@@ -63,8 +63,9 @@ enum : unsigned {
     // error, not U+FFFD: the read that meets it delivers the text before it,
     // and the next read fails (-1) without consuming it; errorText() then
     // names the location, the sequence's byte offset from the start of the
-    // file (the byte-order mark counted, from 0), its line (from 1), the
-    // encoding and the bytes in hex. Writing: a character the encoding
+    // file (the byte-order mark counted, from 0), its line (from 1; unknown
+    // once skipText or seek has passed over bytes unread), the encoding and
+    // in hex the bytes that would have become one U+FFFD. Writing: a character the encoding
     // cannot represent fails the write or writeln that holds it and nothing
     // of that call reaches the file; errorText() names the location, the
     // character (U+XXXX), the encoding and the output position. skipText

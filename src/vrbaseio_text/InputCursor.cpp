@@ -96,11 +96,20 @@ void InputCursor::consumeWithPending(int length) {
     }
 }
 
+void InputCursor::copyAhead(int length, unsigned char* out) const noexcept {
+    const int fromPending = std::min(length, pendingLength);
+    std::memcpy(out, pendingBytes, static_cast<std::size_t>(fromPending));
+    if (length > fromPending && chunk) {
+        std::memcpy(out + fromPending, chunk + chunkOffset, static_cast<std::size_t>(length - fromPending));
+    }
+}
+
 bool InputCursor::skip(std::int64_t count) {
     const int inChunk = chunk ? chunkLength - chunkOffset : 0;
     const std::int64_t held = pendingLength + std::int64_t{inChunk};
     if (count >= held) {
         if (raw->skip(count - held) < 0) return false;
+        if (count > 0) lineCounter.lose();
         pendingLength = 0;
         chunk = nullptr;
         chunkOffset = 0;
@@ -108,6 +117,7 @@ bool InputCursor::skip(std::int64_t count) {
         filePosition += count;
         return true;
     }
+    if (count > 0) lineCounter.lose();
     consume(static_cast<int>(count));
     return true;
 }

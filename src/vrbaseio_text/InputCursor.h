@@ -6,6 +6,7 @@
 
 #include "vrbaseio_core/VrbIORaw.h"
 #include "vrbaseio_text/EncodingTraits.h"
+#include "vrbaseio_text/LineCounter.h"
 
 namespace vrb::text {
 
@@ -47,8 +48,11 @@ public:
         chunkOffset += length;
         if (chunkOffset >= chunkLength) chunk = nullptr;
     }
+    // Copies the first `length` unconsumed bytes (at most those a peek has
+    // just looked at) to `out`.
+    void copyAhead(int length, unsigned char* out) const noexcept;
     // Drops `count` unconsumed bytes, asking the stream to skip what it has
-    // not delivered. Nothing changes when that fails.
+    // not delivered. Nothing changes when that fails; else the line is lost.
     bool skip(std::int64_t count);
     // Drops a byte-order mark at the start of the first chunk: it is not
     // text and not counted in the position.
@@ -67,6 +71,9 @@ public:
 
     // File offset of the first unconsumed byte, the mark not counted.
     std::int64_t position() const noexcept { return filePosition; }
+    // The line of the first unconsumed byte; each read tells it what it
+    // consumed when it ends.
+    LineCounter& lines() noexcept { return lineCounter; }
 
 private:
     void consumeWithPending(int length);
@@ -85,12 +92,15 @@ private:
     // stream's memory, valid until the next raw read. Bytes are pending only
     // while the character they start may continue in a later chunk; they are
     // copied out of the chunk because the next raw read overwrites it.
+    // lineCounter holds the line ends before filePosition between reads
+    // (a read tells it what it consumed as it ends); a skip loses them.
     char* chunk = nullptr;
     int chunkLength = 0;
     int chunkOffset = 0;
     char pendingBytes[16] = {};
     int pendingLength = 0;
     std::int64_t filePosition = 0;
+    LineCounter lineCounter;
 };
 
 }  // namespace vrb::text

@@ -86,6 +86,12 @@ private:
     int unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int tableRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
+    // Whether the read refuses the character at the cursor (U+0000, or a
+    // malformed sequence when strict), and the message that says where.
+    bool refuses(const vrb::text::InputCursor::Character& next) const noexcept;
+    VrbString refusal(const vrb::text::InputCursor::Character& next);
+    // Tells the line counter what a read that ends in `lineState` consumed.
+    void countLines(const ReadRequest& request, vrb::text::LineState lineState);
 
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();

@@ -1,6 +1,7 @@
 // Reading: the engine shared by the four read operations, skipping and seeking.
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "hx/hx_uchar.h"
@@ -252,18 +253,14 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
         if (!step.taken) return 0;
         store = step.text;
     }
-    if (store && next.code == 0 && !next.malformed) {
-        if (flags & VRB_TXT_NUL_AS_FFFD) {
-            next.code = kReplacement;
-        } else if (*consumed > 0) {
-            // The text before U+0000 is handed out; the next read meets
-            // it first and fails, consuming nothing.
-            return 0;
-        } else {
-            lastError = VRB_MESSAGE(kLabelText, 728);
-            return -1;
-        }
+    if (store && refuses(next)) {
+        // The text before the refused character is handed out; the next
+        // read meets it first and fails, consuming nothing.
+        if (*consumed > 0) return 0;
+        lastError = refusal(next);
+        return -1;
     }
+    if (store && next.code == 0 && !next.malformed) next.code = kReplacement;
     if (store) {
         if (request.maxBytes >= 0 && *consumed + next.length > request.maxBytes) return 0;
         if (storeCharacter(next.code) < 0) return -1;
@@ -278,6 +275,7 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
 // consumed for readBytes and readBytesInLine, the text's length otherwise.
 int VrbIOTextWrapper::handOutLine(const ReadRequest& request, std::int64_t consumed, LineState lineState, char** text,
                                   bool* endOfLine) {
+    countLines(request, lineState);
     if (lineBuffer) {
         lineBuffer[lineLength] = 0;
         *text = lineBuffer;
@@ -287,6 +285,46 @@ int VrbIOTextWrapper::handOutLine(const ReadRequest& request, std::int64_t consu
     }
     if (request.lineEnds && lineState != LineState::Text) *endOfLine = true;
     return (request.maxBytes != 0 && request.minBytes == request.maxBytes) ? static_cast<int>(consumed) : lineLength;
+}
+
+// Reads that hand out line ends as text hand out every character they
+// consumed; reads by line hand out the text before one line end.
+void VrbIOTextWrapper::countLines(const ReadRequest& request, LineState lineState) {
+    vrb::text::LineCounter& lines = input.lines();
+    if (!request.lineEnds) return lines.countText(lineBuffer, lineLength);
+    if (lineLength > 0) lines.text();
+    if (lineState == LineState::Ended) {
+        lines.lineEnd();
+    } else if (lineState != LineState::Text) {
+        lines.carriageReturn();
+    }
+}
+
+bool VrbIOTextWrapper::refuses(const InputCursor::Character& next) const noexcept {
+    if (next.malformed) return (flags & VRB_TXT_STRICT) != 0;
+    return next.code == 0 && !(flags & VRB_TXT_NUL_AS_FFFD);
+}
+
+// Names the file, the byte offset of the character (the byte-order mark
+// counted), its line and, for a malformed sequence, the bytes the
+// character-set layer rejected as one: those that would have become one
+// U+FFFD (a cut sequence's prefix, or the one byte that cannot start or
+// continue a character).
+VrbString VrbIOTextWrapper::refusal(const InputCursor::Character& next) {
+    char offset[24];
+    char line[24] = "unknown";
+    std::snprintf(offset, sizeof offset, "%lld", static_cast<long long>(input.position() + bomLength));
+    if (input.lines().isKnown()) std::snprintf(line, sizeof line, "%lld", static_cast<long long>(input.lines().line()));
+    if (!next.malformed) return VRB_MESSAGE(kLabelText, 1497, raw->path().asCstr(), offset, line);
+    unsigned char bytes[16];
+    const int length = std::min(next.length, 16);
+    input.copyAhead(length, bytes);
+    char hex[16 * 3 + 1] = "";
+    int at = 0;
+    for (int i = 0; i < length; ++i) {
+        at += std::snprintf(hex + at, sizeof hex - static_cast<std::size_t>(at), i == 0 ? "%02X" : " %02X", bytes[i]);
+    }
+    return VRB_MESSAGE(kLabelText, 1496, raw->path().asCstr(), offset, line, hx_uchar_encname(encodingId), hex);
 }
 
 int VrbIOTextWrapper::readText(int count, char** text) { return fillLineBuffer(0, count, text, nullptr); }
@@ -333,7 +371,7 @@ int VrbIOTextWrapper::skipLineText(int count, bool* endOfLine) {
             return static_cast<int>(passed);
         }
         if (next.code == 0 && !next.malformed && !(flags & VRB_TXT_NUL_AS_FFFD)) {
-            lastError = VRB_MESSAGE(kLabelText, 728);
+            lastError = refusal(next);
             return -1;
         }
         const vrb::text::LineStep step = vrb::text::stepLine(lineState, next.code);
@@ -343,6 +381,7 @@ int VrbIOTextWrapper::skipLineText(int count, bool* endOfLine) {
             return static_cast<int>(passed);
         }
         input.consume(next.length);
+        input.lines().character(next.code);
         if (step.text) passed += next.length;
         if ((count >= 0 && passed >= count) || lineState == LineState::Ended) {
             *endOfLine = lineState != LineState::Text;

@@ -16,6 +16,7 @@
 
 #include "Backend.h"
 #include "hx/hx_uchar.h"
+#include "strict_faults.h"
 #include "support/platform.h"
 #include "vrbaseio/VrbIO.h"
 
@@ -133,6 +134,23 @@ TEST_P(Conformance, ByteOrderMarksChooseTheEncoding) {
 TEST_P(Conformance, AllLineEnds) {
     backend->writeBytes("ends.txt", "a\nb\rc\r\nd\x0C" "e\xC2\x85" "f\xE2\x80\xA8g\xE2\x80\xA9h\r\r\ni\x0Bj");
     EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h", "i\x0Bj"}), lines("ends.txt", 0));
+}
+
+// The message names the location as the backend spells it.
+TEST_P(Conformance, StrictReadingPlacesEveryMalformedSequence) {
+    for (const strictfaults::Fault& fault : strictfaults::faults()) {
+        backend->writeBytes("strict.txt", strictfaults::fileBytes(fault));
+        const int encoding = hx_uchar_getenc(fault.encoding);
+        std::vector<std::string> got = lines("strict.txt", encoding, VRB_TXT_STRICT | fault.flags);
+        ASSERT_FALSE(got.empty());
+        const std::string error = got.back();
+        got.pop_back();
+        EXPECT_EQ(fault.prefix->lines, got) << fault.what;
+        const std::string tail = strictfaults::messageTail(fault) + ">";
+        EXPECT_TRUE(error.size() > tail.size() && error.compare(error.size() - tail.size(), tail.size(), tail) == 0)
+            << fault.what << ": " << error;
+        EXPECT_NE(std::string::npos, error.find("strict.txt")) << error;
+    }
 }
 
 TEST_P(Conformance, PaddedWritesAndNewlines) {

@@ -104,6 +104,44 @@ std::string transcript(const Setup& setup, Path path) {
     return out;
 }
 
+struct WholeText {
+    std::string text;
+    std::string error;   // empty when the reading reached the end
+};
+
+WholeText readWhole(const Setup& setup, int flags) {
+    ScriptedRawStream* raw = ScriptedRawStream::create(setup.content, setup.chunks);
+    raw->record()->openBufferSize = setup.bufferSize;
+    VrbIOTextWrapper* file = vrbfuzz::scriptedFile(raw, VrbTxtFileRead, setup.encoding, flags, Path::Best);
+    WholeText whole;
+    if (file->open()) {
+        char* text = nullptr;
+        int result;
+        while ((result = file->readText(4096, &text)) > 0) whole.text.append(text, static_cast<std::size_t>(result));
+        if (result < 0) whole.error = file->errorText().asCstr();
+    } else {
+        whole.error = "open";
+    }
+    file->destroy();
+    return whole;
+}
+
+// Strict reading gives what the default gives up to the first malformed
+// sequence, where the default has U+FFFD and strict reading stops.
+void checkStrictIsAPrefix(const Setup& setup) {
+    const int lenient = setup.flags & ~static_cast<int>(VRB_TXT_STRICT);
+    const WholeText strict = readWhole(setup, lenient | static_cast<int>(VRB_TXT_STRICT));
+    const WholeText replaced = readWhole(setup, lenient);
+    FUZZ_CHECK(replaced.text.compare(0, strict.text.size(), strict.text) == 0, "strict text is not a prefix");
+    if (strict.error.find("malformed") != std::string::npos) {
+        FUZZ_CHECK(replaced.text.compare(strict.text.size(), 3, "\xEF\xBF\xBD") == 0,
+                   "strict reading stopped where the default has no U+FFFD: %s", strict.error.c_str());
+    } else {
+        FUZZ_CHECK(strict.text == replaced.text && strict.error == replaced.error, "strict reading differs: %s",
+                   strict.error.c_str());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -111,7 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Setup setup;
     setup.encoding = vrbfuzz::chooseEncoding(input);
     const int flagBits = input.byte();
-    setup.flags = ((flagBits & 1) ? VRB_TXT_DETECT_BOM : 0) | ((flagBits & 2) ? VRB_TXT_NUL_AS_FFFD : 0);
+    setup.flags = ((flagBits & 1) ? VRB_TXT_DETECT_BOM : 0) | ((flagBits & 2) ? VRB_TXT_NUL_AS_FFFD : 0) |
+                  ((flagBits & 4) ? static_cast<int>(VRB_TXT_STRICT) : 0);
     setup.bufferSize = input.range(1, 300);
     for (int chunks = input.range(0, 4); chunks > 0; --chunks) setup.chunks.push_back(input.range(1, 80));
     for (int steps = input.range(1, 12); steps > 0; --steps) {
@@ -128,5 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(best == reference, "fast paths:\n%s\nreference:\n%s", best.c_str(), reference.c_str());
     const std::string scalar = transcript(setup, Path::Scalar);
     FUZZ_CHECK(scalar == reference, "scalar kernels:\n%s\nreference:\n%s", scalar.c_str(), reference.c_str());
+    checkStrictIsAPrefix(setup);
     return 0;
 }

@@ -23,7 +23,8 @@ constexpr int kTextPiece = 64 * 1024;
 // them: the final flush reports it.
 
 // Every line followed by LF, whatever line end the file used. A line that
-// stops short of its end (U+0000 follows, and the next read fails) goes out
+// stops short of its end (U+0000 or, when strict, a malformed sequence
+// follows, and the next read fails) goes out
 // as far as it was read, without an LF of its own.
 bool copyLines(VrbTxtFile* file, BufferedOutput* out) {
     for (;;) {
@@ -81,7 +82,8 @@ bool catOne(VrbIO* service, const char* location, const CatOptions& options, Buf
 int runCat(int count, char* const* arguments) {
     CommandLine line;
     std::string problem;
-    if (!line.parse(count, arguments, {{"-e", true}, {"--bom", false}, {"--text", false}, {"--nul-as-fffd", false}},
+    if (!line.parse(count, arguments, {{"-e", true}, {"--bom", false}, {"--text", false}, {"--nul-as-fffd", false},
+                                         {"--strict", false}},
                     &problem))
         return usageError("cat", problem);
     if (line.wantsHelp()) return printCommandHelp("cat");
@@ -92,6 +94,7 @@ int runCat(int count, char* const* arguments) {
     if (line.has("--bom")) options.flags |= VRB_TXT_DETECT_BOM;
     if (line.has("--nul-as-fffd")) options.flags |= VRB_TXT_NUL_AS_FFFD;
     options.text = line.has("--text");
+    if (line.has("--strict")) options.flags |= VRB_TXT_STRICT;
 
     ServiceModule module;
     std::string loadError;

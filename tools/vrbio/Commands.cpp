@@ -10,7 +10,7 @@ constexpr Command kCommands[] = {
      "Lists the encodings the character-set layer knows, tab-separated under a\n"
      "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
      "newline that writing uses when none is chosen.\n"},
-    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] LOCATION...",
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] [--strict] LOCATION...",
      "Writes text files to standard output in UTF-8, each LOCATION in turn; one\n"
      "that fails is reported and the others are still written (exit status 1).\n"
      "\"-\" reads standard input, so that vrbio cat works in a pipeline.\n"
@@ -22,6 +22,9 @@ constexpr Command kCommands[] = {
      "  --text          copy the text as it is, line ends included, so the output\n"
      "                  is the exact transcoding of the file\n"
      "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"
+     "  --strict        fail at the first byte sequence that is malformed in the\n"
+     "                  encoding, naming its byte offset and line, instead of\n"
+     "                  reading it as U+FFFD; the text before it is written\n"
      "Example: zcat log.gz | vrbio cat -e windows-1252 - 'hadoop://nn/logs/2026-12-*/part-*'\n"},
     {"convert", runConvert,
      "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",

@@ -392,8 +392,23 @@ class CatTests(VrbioCase):
         self.assertFails(result)
         self.assertIn("U+0000", result.stderr.decode())
         self.assertEqual(result.stdout, b"first\nsecond")  # everything before the fault goes out
+        self.assertEqual(result.stderr.decode(), "vrbio: %s: byte 12 (line 2): the text holds the character U+0000 "
+                         "(code point 0), which it must not contain\n" % path)
         self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "--nul-as-fffd", path)),
                          "first\nsecond\ufffd\n".encode())
+
+    def test_strict_stops_at_the_first_malformed_sequence(self):
+        # The fault lies beyond the first 64 KiB, so several chunks and
+        # readText pieces have gone out before it.
+        head = b"".join(b"%06d abcdefghij\n" % i for i in range(5000))
+        path = self.write("in.txt", head + b"caf\xc3 au lait\nafter\n")
+        expected = "vrbio: %s: byte %d (line 5001): malformed UTF-8 sequence C3\n" % (path, len(head) + 3)
+        for options in ((), ("--text",)):
+            with self.subTest(options=options):
+                result = run("cat", "--strict", "-e", "UTF-8", *options, path)
+                self.assertEqual(self.assertFails(result), expected)
+                self.assertEqual(result.stdout, head + b"caf")
+        self.assertTrue(self.cat(self.read(path), "-e", "UTF-8").endswith("caf\ufffd au lait\nafter\n".encode()))
 
     def test_non_ascii_paths_and_byte_exact_messages(self):
         path = self.write("caf\u00e9 \u65e5\u672c.txt", "h\u00e9\r\n".encode())
