@@ -38,6 +38,11 @@ constexpr CatalogueEntry kCatalogue[] = {
     // Added for a newline the file's encoding cannot write.
     {1492, "Cannot write the newline NEL (U+0085) in encoding %s, which has no such character: choose LF, CR LF or CR",
      nullptr},
+    // Added for strict writing; the offset is where the character would have gone.
+    {1500,
+     "Cannot write %s to file %s at byte %s: encoding %s has no such character, and nothing of this write was "
+     "written",
+     nullptr},
     {1513, "A line is too long: the line buffer would grow beyond 2147483647 bytes", nullptr},
     {1663, "No raw stream: the text file has no %s stream underneath", nullptr},
 };

@@ -87,6 +87,16 @@ private:
     int tableRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
 
+    // Strict writing: the first character of a call's text that the
+    // encoding cannot write, and the output bytes before it in the call.
+    struct Unwritable {
+        int code = 0;
+        std::int64_t offset = 0;
+    };
+    bool findUnwritable(const char* text, int length, Unwritable* found) const;
+    // True, with the message in lastError, when the text holds such a character.
+    bool refuseUnwritable(const char* text, int length);
+
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();
 

@@ -239,6 +239,24 @@ TEST_P(Conformance, Utf32MarksAreTakenWhenUtf32IsAsked) {
     }
 }
 
+// A strict write that fails leaves nothing of its call in the file, though
+// its text is more than the stream's buffer.
+TEST_P(Conformance, AStrictWriteThatFailsWritesNothingOfItsCall) {
+    VrbString error;
+    VrbTxtFile* file =
+        open("strict.txt", 2, HX_ENC_ISO8859_1, VRB_TXT_STRICT | VRB_TXT_NEWLINE_LF, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    std::string line(300000, 'x');
+    line.replace(200000, 3, "\xE2\x82\xAC");
+    EXPECT_TRUE(file->writeln("before", 6));
+    EXPECT_FALSE(file->writeln(line.c_str(), static_cast<int>(line.size())));
+    EXPECT_NE(std::string::npos, std::string(file->errorText().asCstr()).find("U+20AC"));
+    EXPECT_TRUE(file->writeln("after", 5));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    EXPECT_EQ("before\nafter\n", backend->readBytes("strict.txt"));
+}
+
 TEST_P(Conformance, LargeFilesRoundTrip) {
     std::string text;
     for (int i = 0; text.size() < (3u << 20); ++i) text += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\n";
