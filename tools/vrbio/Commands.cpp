@@ -21,7 +21,7 @@ constexpr Command kCommands[] = {
      "                  is the exact transcoding of the file\n"
      "  --nul-as-fffd   read a NUL character as U+FFFD instead of failing\n"},
     {"convert", runConvert,
-     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
+     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] [--strict] SRC DST",
      "Copies the text of SRC into DST in another encoding, line by line.\n"
      "Line ends are normalised: every line of SRC, the last one included even\n"
      "when it has no line end, is written with DST's newline.\n"
@@ -32,7 +32,11 @@ constexpr Command kCommands[] = {
      "                  (UTF-8 and the UTF-16 and UCS-2 forms have one)\n"
      "  --newline NL    DST's newline: lf, crlf, cr or nel (default: NEL for\n"
      "                  encodings whose convention it is, else CR LF)\n"
-     "  --append        add to the end of DST instead of replacing it\n"
+     "  --append        add to the end of DST instead of replacing it (a mark\n"
+     "                  is written only when DST is empty)\n"
+     "  --strict        stop at the first byte SRC's encoding cannot read or\n"
+     "                  character DST's cannot write, instead of replacing it;\n"
+     "                  DST keeps every line before the faulty one\n"
      "SRC and DST must not be the same file. A progress bar appears on a\n"
      "terminal for large files.\n"},
     {"ls", runList, "vrbio ls [--dirs | --files] LOCATION",
