@@ -94,8 +94,9 @@ private:
         std::int64_t offset = 0;
     };
     bool findUnwritable(const char* text, int length, Unwritable* found) const;
-    // True, with the message in lastError, when the text holds such a character.
-    bool refuseUnwritable(const char* text, int length);
+    // True, with the message in lastError, when the text holds such a
+    // character. Kept out of the write paths, which it would slow when inlined.
+    [[gnu::cold, gnu::noinline]] bool refuseUnwritable(const char* text, int length);
 
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();
