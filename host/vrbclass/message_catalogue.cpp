@@ -42,6 +42,11 @@ constexpr CatalogueEntry kCatalogue[] = {
     {1496, "%s: byte %s (line %s): malformed %s sequence %s", nullptr},
     {1497, "%s: byte %s (line %s): the text holds the character U+0000 (code point 0), which it must not contain",
      nullptr},
+    // Added for strict writing; the offset is where the character would have gone.
+    {1500,
+     "Cannot write %s to file %s at byte %s: encoding %s has no such character, and nothing of this write was "
+     "written",
+     nullptr},
     {1513, "A line is too long: the line buffer would grow beyond 2147483647 bytes", nullptr},
     {1663, "No raw stream: the text file has no %s stream underneath", nullptr},
 };

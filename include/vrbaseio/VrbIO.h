@@ -65,10 +65,12 @@ enum : unsigned {
     // names the location, the sequence's byte offset from the start of the
     // file (the byte-order mark counted, from 0), its line (from 1; unknown
     // once skipText or seek has passed over bytes unread), the encoding and
-    // in hex the bytes that would have become one U+FFFD. Writing: a character the encoding
-    // cannot represent fails the write or writeln that holds it and nothing
-    // of that call reaches the file; errorText() names the location, the
-    // character (U+XXXX), the encoding and the output position. skipText
+    // in hex the bytes that would have become one U+FFFD. Writing: a
+    // character the encoding cannot represent (anywhere in the call's text,
+    // a padded write's text past its width included) fails the write or
+    // writeln that holds it and nothing of that call reaches the file or the
+    // output position; errorText() names the character (U+XXXX), the
+    // location, the byte offset it would have had and the encoding. skipText
     // and seek keep their contracts.
     VRB_TXT_STRICT = 0x01000000u,
     // The newline writeln writes; the highest bit set wins. Without any,

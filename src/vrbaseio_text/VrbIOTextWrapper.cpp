@@ -24,7 +24,7 @@ constexpr int kStreamTookNothing = EIO;
 
 struct ByteOrderMark {
     int encoding;
-    unsigned char bytes[3];
+    unsigned char bytes[4];
     int length;
     bool detected;   // reading takes the encoding from it (UCS-2 is never detected)
 };
@@ -34,8 +34,19 @@ constexpr ByteOrderMark kMarks[] = {
     {HX_ENC_UCS2BE, {0xFE, 0xFF, 0}, 2, false},   {HX_ENC_UTF16LE, {0xFF, 0xFE, 0}, 2, true},
     {HX_ENC_UCS2LE, {0xFF, 0xFE, 0}, 2, false},
 };
+// A UTF-32 mark starts with a UTF-16 one (FF FE 00 00), so it is taken only
+// when the caller asked for its encoding.
+constexpr ByteOrderMark kWideMarks[] = {
+    {HX_ENC_UTF32BE, {0x00, 0x00, 0xFE, 0xFF}, 4, true},
+    {HX_ENC_UTF32LE, {0xFF, 0xFE, 0x00, 0x00}, 4, true},
+};
 
 constexpr int kNextLine = 0x85;   // NEL
+
+bool leadsChunk(vrb::text::InputCursor& input, const ByteOrderMark& mark) {
+    return input.chunkSizeHeld() >= mark.length &&
+           std::memcmp(input.chunkBytes(), mark.bytes, static_cast<std::size_t>(mark.length)) == 0;
+}
 
 // Whether `bytes` read back as NEL alone.
 bool writesNel(int encodingId, const char* bytes, int length) {
@@ -51,11 +62,21 @@ bool writesNel(int encodingId, const char* bytes, int length) {
 VrbIOTextWrapper::VrbIOTextWrapper(VrbIO* owner, VrbIORaw* raw, int openMode, int encoding, int flags) noexcept
     : owner(owner), raw(raw), openMode(openMode), encodingId(encoding), flags(static_cast<std::uint32_t>(flags)) {}
 
+// A write open truncates or creates the file: whatever can refuse the open
+// is settled before the raw stream opens, unless that stream has the
+// encoding to choose.
 bool VrbIOTextWrapper::open() {
-    if (!openRaw() || !detectByteOrderMark() || !takeEncoding()) return false;
-    if (openMode == VrbTxtFileRead || (flags & VRB_TXT_CHECK_ONLY)) return true;
-    if (!prepareNewlineAndPad() || !openOutput() || !writeByteOrderMark()) return false;
-    if (openMode == VrbTxtFileAppend) output.startAt(raw->size());
+    const bool writes = openMode != VrbTxtFileRead && !(flags & VRB_TXT_CHECK_ONLY);
+    const bool settledFirst = writes && encodingId >= 0;
+    if (settledFirst && (!takeEncoding() || !prepareNewlineAndPad())) return false;
+    if (!openRaw() || !detectByteOrderMark()) return false;
+    if (!settledFirst && !takeEncoding()) return false;
+    if (!writes) return true;
+    if (!settledFirst && !prepareNewlineAndPad()) return false;
+    // Appending to a file that holds text: a mark there would be text.
+    const std::int64_t existing = openMode == VrbTxtFileAppend ? raw->size() : 0;
+    if (!openOutput() || (existing == 0 && !writeByteOrderMark())) return false;
+    if (openMode == VrbTxtFileAppend) output.startAt(existing);
     return true;
 }
 
@@ -76,19 +97,23 @@ bool VrbIOTextWrapper::openRaw() {
 // decides; it stays in place for reading, the mark dropped.
 bool VrbIOTextWrapper::detectByteOrderMark() {
     if (openMode != VrbTxtFileRead || !(flags & VRB_TXT_DETECT_BOM)) return true;
+    const ByteOrderMark* wide = nullptr;
+    for (const ByteOrderMark& mark : kWideMarks) {
+        if (mark.encoding == encodingId) wide = &mark;
+    }
     int failure = 0;
-    if (!input.fetch(3, 0, &failure)) {
+    if (!input.fetch(wide ? 4 : 3, 0, &failure)) {
         lastError = VRB_MESSAGE(kLabelText, 472, raw->path().asCstr(), raw->errorText().asCstr());
         return false;
     }
-    const unsigned char* bytes = input.chunkBytes();
+    const ByteOrderMark* found = wide && leadsChunk(input, *wide) ? wide : nullptr;
     for (const ByteOrderMark& mark : kMarks) {
-        if (!mark.detected || input.chunkSizeHeld() < mark.length) continue;
-        if (std::memcmp(bytes, mark.bytes, static_cast<std::size_t>(mark.length)) != 0) continue;
-        encodingId = mark.encoding;
-        bomLength = mark.length;
-        input.dropMark(mark.length);
-        break;
+        if (!found && mark.detected && leadsChunk(input, mark)) found = &mark;
+    }
+    if (found) {
+        encodingId = found->encoding;
+        bomLength = found->length;
+        input.dropMark(found->length);
     }
     return true;
 }

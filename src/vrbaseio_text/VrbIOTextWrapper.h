@@ -93,6 +93,17 @@ private:
     // Tells the line counter what a read that ends in `lineState` consumed.
     void countLines(const ReadRequest& request, vrb::text::LineState lineState);
 
+    // Strict writing: the first character of a call's text that the
+    // encoding cannot write, and the output bytes before it in the call.
+    struct Unwritable {
+        int code = 0;
+        std::int64_t offset = 0;
+    };
+    bool findUnwritable(const char* text, int length, Unwritable* found) const;
+    // True, with the message in lastError, when the text holds such a
+    // character. Kept out of the write paths, which it would slow when inlined.
+    [[gnu::cold, gnu::noinline]] bool refuseUnwritable(const char* text, int length);
+
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();
 

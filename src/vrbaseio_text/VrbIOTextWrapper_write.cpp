@@ -1,11 +1,15 @@
 // Writing: characters from the internal form into the file's encoding,
 // collected in the output buffer, which reaches the raw stream only when full.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbaseio_text/utf8_sequence.h"
+#include "vrbaseio_core/source_labels.h"
+#include "vrbclass/vrb_message.h"
 
 using vrb::text::EncodingTraits;
 using vrb::text::OutputBuffer;
@@ -19,6 +23,7 @@ struct Encoded {
     char bytes[16];
     int length;        // output bytes
     int textLength;    // internal-form bytes it took
+    int code;          // the character written (U+FFFD for invalid text)
 };
 
 // `available` bytes of text may be read: the caller's text need not be
@@ -37,12 +42,13 @@ void encodeCharacter(int encoding, int zeroLength, const char* text, int availab
         if (taken > available) taken = available;
     }
     out->textLength = taken < 1 ? 1 : taken;
+    if (code < 0) code = kReplacement;
+    out->code = code;
     if (code == 0) {
         std::memset(out->bytes, 0, static_cast<std::size_t>(zeroLength));
         out->length = zeroLength;
         return;
     }
-    if (code < 0) code = kReplacement;
     char scratch[16];
     int length = hx_uchar_intcopy(code, scratch, 15);
     scratch[length] = 0;
@@ -107,10 +113,58 @@ int writeCharacter(OutputBuffer& output, int encoding, const EncodingTraits& tra
     return output.append(encoded.bytes, encoded.length) ? encoded.textLength : -1;
 }
 
+// Whether the encoding writes `code` as itself: what the set writes reads
+// back as the same character, where a substitute ("?", U+FFFD) does not.
+bool writesAsItself(int encoding, int code, const Encoded& encoded) {
+    char padded[32] = {};
+    std::memcpy(padded, encoded.bytes, static_cast<std::size_t>(encoded.length));
+    int scanned = 0;
+    return encoded.length > 0 && hx_uchar_chscan(encoding, padded, &scanned) == code && scanned == encoded.length;
+}
+
 }  // namespace
+
+// Strict writing is all or nothing per call: the whole text is checked
+// before any of it reaches the buffer, which may flush mid-call.
+bool VrbIOTextWrapper::findUnwritable(const char* text, int length, Unwritable* found) const {
+    if (traits.utf8) return false;   // the internal form: every character is its own bytes
+    const bool asciiAsIs = traits.bulkUnit != 0;
+    std::int64_t offset = 0;
+    while (length > 0) {
+        if (asciiAsIs && static_cast<unsigned char>(*text) < 0x80) {
+            offset += traits.codeUnit;
+            ++text;
+            --length;
+            continue;
+        }
+        Encoded encoded;
+        encodeCharacter(encodingId, traits.zeroLength(), text, length, &encoded);
+        if (!writesAsItself(encodingId, encoded.code, encoded)) {
+            found->code = encoded.code;
+            found->offset = offset;
+            return true;
+        }
+        offset += encoded.length;
+        text += encoded.textLength;
+        length -= encoded.textLength;
+    }
+    return false;
+}
+
+bool VrbIOTextWrapper::refuseUnwritable(const char* text, int length) {
+    Unwritable found;
+    if (!findUnwritable(text, length, &found)) return false;
+    char character[16];
+    std::snprintf(character, sizeof character, "U+%04X", static_cast<unsigned>(found.code));
+    const std::string offset = std::to_string(output.position() + bomLength + found.offset);
+    lastError = VRB_MESSAGE(kLabelText, 1500, character, raw->path().asCstr(), offset.c_str(),
+                            hx_uchar_encname(encodingId));
+    return true;
+}
 
 bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
+    if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
     const bool plainRuns = fastPaths && traits.bulkUnit != 0 && traits.bulkUnit <= 2;
     const bool tableRuns = fastPaths && traits.tableDriven;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
@@ -135,6 +189,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
 bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     if (refuseUnlessWriting()) return false;
     if (width <= 0) return true;
+    if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;

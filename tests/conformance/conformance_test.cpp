@@ -188,6 +188,93 @@ TEST_P(Conformance, AppendAddsAfterExistingContent) {
     EXPECT_EQ("new", backend->readBytes("append.txt"));
 }
 
+// Every refusal comes before the file is touched: an existing file keeps
+// its bytes and a missing one is not made.
+TEST_P(Conformance, ARefusedWriteOpenLeavesTheFileAlone) {
+    const struct {
+        int encoding;
+        unsigned flags;
+        const char* says;
+    } refusals[] = {
+        {9999, 0, "9999"},
+        {hx_uchar_getenc("windows-1252"), VRB_TXT_NEWLINE_NEL, "NEL"},
+    };
+    backend->writeBytes("keep.txt", "keep");
+    for (const auto& refusal : refusals) {
+        for (int mode : {0, 2}) {
+            SCOPED_TRACE(std::string(refusal.says) + (mode == 0 ? " append" : " write"));
+            VrbString error;
+            EXPECT_EQ(nullptr, open("keep.txt", mode, refusal.encoding, refusal.flags, &error));
+            EXPECT_NE(std::string::npos, std::string(error.asCstr()).find(refusal.says)) << error.asCstr();
+            EXPECT_EQ("keep", backend->readBytes("keep.txt"));
+            EXPECT_EQ(nullptr, open("absent.txt", mode, refusal.encoding, refusal.flags, &error));
+            VrbTxtFile* made = open("absent.txt", 1, 0, 0, &error);
+            EXPECT_EQ(nullptr, made) << "the refused open made the file";
+            if (made) made->destroy();
+        }
+    }
+}
+
+TEST_P(Conformance, AppendWritesTheMarkOnlyIntoAnEmptyFile) {
+    for (int round = 0; round < 2; ++round) {
+        VrbString error;
+        VrbTxtFile* file = open("marked.txt", 0, 46, VRB_TXT_WRITE_BOM | VRB_TXT_NEWLINE_LF, &error);
+        ASSERT_NE(nullptr, file) << error.asCstr();
+        EXPECT_EQ(round == 0 ? 2 : 6, file->tell());
+        EXPECT_TRUE(file->writeln("a", 1));
+        EXPECT_TRUE(file->close());
+        file->destroy();
+    }
+    EXPECT_EQ("\xFF\xFE" + utf16le(u"a\na\n"), backend->readBytes("marked.txt"));
+}
+
+// A UTF-32 mark is taken when its encoding is asked for; any other request
+// reads FF FE 00 00 as a UTF-16LE mark.
+TEST_P(Conformance, Utf32MarksAreTakenWhenUtf32IsAsked) {
+    const std::string little("\xFF\xFE\0\0a\0\0\0", 8);
+    const std::string big("\0\0\xFE\xFF\0\0\0a", 8);
+    const struct {
+        const std::string* bytes;
+        int requested;
+        int encoding;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {&little, HX_ENC_UTF32LE, HX_ENC_UTF32LE, {"a"}},
+        {&big, HX_ENC_UTF32BE, HX_ENC_UTF32BE, {"a"}},
+        {&little, HX_ENC_UTF32BE, HX_ENC_UTF16LE, {"\xEF\xBF\xBD" "a\xEF\xBF\xBD"}},
+        {&big, HX_ENC_UTF32LE, HX_ENC_UTF32LE, {}},   // no mark: the bytes are text
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.requested);
+        backend->writeBytes("wide.txt", *c.bytes);
+        int detected = -1;
+        std::vector<std::string> got =
+            lines("wide.txt", c.requested, VRB_TXT_DETECT_BOM | VRB_TXT_NUL_AS_FFFD, &detected);
+        EXPECT_EQ(c.encoding, detected);
+        if (!c.lines.empty()) {
+            EXPECT_EQ(c.lines, got);
+        }
+    }
+}
+
+// A strict write that fails leaves nothing of its call in the file, though
+// its text is more than the stream's buffer.
+TEST_P(Conformance, AStrictWriteThatFailsWritesNothingOfItsCall) {
+    VrbString error;
+    VrbTxtFile* file =
+        open("strict.txt", 2, HX_ENC_ISO8859_1, VRB_TXT_STRICT | VRB_TXT_NEWLINE_LF, &error);
+    ASSERT_NE(nullptr, file) << error.asCstr();
+    std::string line(300000, 'x');
+    line.replace(200000, 3, "\xE2\x82\xAC");
+    EXPECT_TRUE(file->writeln("before", 6));
+    EXPECT_FALSE(file->writeln(line.c_str(), static_cast<int>(line.size())));
+    EXPECT_NE(std::string::npos, std::string(file->errorText().asCstr()).find("U+20AC"));
+    EXPECT_TRUE(file->writeln("after", 5));
+    EXPECT_TRUE(file->close());
+    file->destroy();
+    EXPECT_EQ("before\nafter\n", backend->readBytes("strict.txt"));
+}
+
 TEST_P(Conformance, LargeFilesRoundTrip) {
     std::string text;
     for (int i = 0; text.size() < (3u << 20); ++i) text += "line " + std::to_string(i) + " \xC3\xA9t\xC3\xA9\n";

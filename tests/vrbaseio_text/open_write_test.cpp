@@ -209,10 +209,14 @@ TEST(Writing, MarksAndPositions) {
     ScriptedFile other("", kWrite, 1, kWriteBom);   // no mark for this encoding
     EXPECT_EQ(0, other->tell());
 
+    // Appending, the mark goes only into an empty file: elsewhere it would be text.
     ScriptedFile append(std::string(500, 'x'), kAppend, 0, kWriteBom);
-    EXPECT_EQ(503, append->tell());
-    EXPECT_EQ("\xEF\xBB\xBF", written(append));
+    EXPECT_EQ(500, append->tell());
+    EXPECT_EQ("", written(append));
     EXPECT_EQ(kAppend, append.record()->lastOpenMode);
+    ScriptedFile appendEmpty("", kAppend, 0, kWriteBom);
+    EXPECT_EQ(3, appendEmpty->tell());
+    EXPECT_EQ("\xEF\xBB\xBF", written(appendEmpty));
 }
 
 TEST(Writing, FixedWidthFields) {
@@ -419,3 +423,76 @@ TEST(Writing, TextCutInsideACharacterIsNotReadPast) {
 }
 
 }  // namespace
+
+namespace strict {
+
+constexpr int kStrict = static_cast<int>(VRB_TXT_STRICT | VRB_TXT_NEWLINE_LF);
+
+// A line of `length` text bytes, longer than the output buffer, with the
+// euro sign in its middle.
+std::string longLineWithEuro(int length) {
+    std::string line(static_cast<std::size_t>(length), 'x');
+    line.replace(line.size() / 2, 3, "\xE2\x82\xAC");
+    return line;
+}
+
+}  // namespace strict
+
+// A character the encoding lacks fails the whole call: the file holds
+// exactly what it held before, though the call's text would have flushed
+// the buffer twice. Without the flag the same call writes the substitute.
+TEST(StrictWriting, AnUnwritableCharacterLeavesTheFileAsBeforeTheCall) {
+    const int latin1 = hx_uchar_getenc("ISO-8859-1");
+    const std::string before = std::string(5000, 'a') + "\n";
+    const std::string line = strict::longLineWithEuro(9000);
+    ScriptedFile file("", kWrite, latin1, strict::kStrict, {}, 4096);
+    ASSERT_TRUE(file->writeln(before.c_str(), 5000));
+    EXPECT_FALSE(file->writeln(line.c_str(), static_cast<int>(line.size())));
+    EXPECT_EQ(5001, file->tell());
+    const std::string error = file.error();
+    for (const char* named : {"U+20AC", "scripted", "ISO-8859-1", "byte 9501"}) {
+        EXPECT_NE(std::string::npos, error.find(named)) << named << " in " << error;
+    }
+    EXPECT_TRUE(before == written(file)) << "the file changed";
+
+    ScriptedFile lenient("", kWrite, latin1, static_cast<int>(VRB_TXT_NEWLINE_LF), {}, 4096);
+    ASSERT_TRUE(lenient->writeln(line.c_str(), static_cast<int>(line.size())));
+    std::string substituted = line;
+    substituted.replace(line.size() / 2, 3, "?");
+    EXPECT_TRUE(substituted + "\n" == written(lenient)) << "no substitute written";
+}
+
+// Strict writing refuses only what the set lacks, in plain and padded writes,
+// and the refused call leaves the buffer as it was.
+TEST(StrictWriting, EachSetRefusesWhatItLacks) {
+    const struct {
+        const char* encoding;
+        const char* text;
+        bool writable;
+    } cases[] = {
+        {"UTF-8", "caf\xC3\xA9 \xF0\x9F\x98\x80", true},
+        {"UTF-16LE", "\xF0\x9F\x98\x80", true},
+        {"UTF-32BE", "\xE2\x82\xAC", true},
+        {"UCS-2LE", "a\xF0\x9F\x98\x80", false},
+        {"windows-1252", "caf\xC3\xA9 \xE2\x82\xAC", true},
+        {"ISO-8859-1", "caf\xC3\xA9 \xE2\x82\xAC", false},
+        {"US-ASCII", "caf\xC3\xA9", false},
+        {"IBM037", "abc", true},
+        {"IBM037", "a\xE2\x82\xAC", false},
+        {"Shift_JIS", "\xE3\x81\x82?", true},
+        {"Shift_JIS", "\xC3\xA9", false},
+        {"ISO-8859-1", "?", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.encoding) + " " + c.text);
+        const int length = static_cast<int>(std::strlen(c.text));
+        ScriptedFile plain("", kWrite, hx_uchar_getenc(c.encoding), strict::kStrict);
+        ScriptedFile padded("", kWrite, hx_uchar_getenc(c.encoding), strict::kStrict);
+        EXPECT_EQ(c.writable, plain->write(c.text, length));
+        EXPECT_EQ(c.writable, padded->writeln(c.text, length, 64));
+        if (!c.writable) {
+            EXPECT_EQ(0, plain->tell() + padded->tell());
+            EXPECT_EQ("", written(plain) + written(padded));
+        }
+    }
+}

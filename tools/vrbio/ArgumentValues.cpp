@@ -30,7 +30,8 @@ bool parseId(const char* text, int* id) {
 
 bool resolveEncoding(const char* text, int* id) {
     if (*text == '\0') return false;
-    if (allDigits(text)) return parseId(text, id);
+    // A number is an id only when the character-set layer knows it, as a name is.
+    if (allDigits(text)) return parseId(text, id) && hx_uchar_encname(*id) != nullptr;
     int found = hx_uchar_getenc(text);
     if (found < 0 || hx_uchar_encname(found) == nullptr) return false;
     *id = found;

@@ -27,7 +27,7 @@ constexpr Command kCommands[] = {
      "                  reading it as U+FFFD; the text before it is written\n"
      "Example: zcat log.gz | vrbio cat -e windows-1252 - 'hadoop://nn/logs/2026-12-*/part-*'\n"},
     {"convert", runConvert,
-     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] SRC DST",
+     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] [--strict] SRC DST",
      "Copies the text of SRC into DST in another encoding, line by line.\n"
      "Line ends are normalised: every line of SRC, the last one included even\n"
      "when it has no line end, is written with DST's newline.\n"
@@ -38,7 +38,11 @@ constexpr Command kCommands[] = {
      "                  (UTF-8 and the UTF-16 and UCS-2 forms have one)\n"
      "  --newline NL    DST's newline: lf, crlf, cr or nel (default: NEL for\n"
      "                  encodings whose convention it is, else CR LF)\n"
-     "  --append        add to the end of DST instead of replacing it\n"
+     "  --append        add to the end of DST instead of replacing it (a mark\n"
+     "                  is written only when DST is empty)\n"
+     "  --strict        stop at the first byte SRC's encoding cannot read or\n"
+     "                  character DST's cannot write, instead of replacing it;\n"
+     "                  DST keeps every line before the faulty one\n"
      "SRC and DST must not be the same file. A progress bar appears on a\n"
      "terminal for large files. \"-\" as SRC reads standard input, as DST writes\n"
      "standard output; a pattern as SRC writes every match into DST in turn.\n"

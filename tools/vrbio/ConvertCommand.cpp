@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,7 @@ struct ConvertOptions {
     int sourceFlags = 0;
     int targetFlags = 0;
     int targetMode = VrbTxtFileWrite;
+    bool strict = false;
 };
 
 int parseOptions(const CommandLine& line, ConvertOptions* options) {
@@ -64,17 +66,37 @@ int parseOptions(const CommandLine& line, ConvertOptions* options) {
     if (line.has("--bom")) options->sourceFlags |= VRB_TXT_DETECT_BOM;
     if (line.has("--write-bom")) options->targetFlags |= VRB_TXT_WRITE_BOM;
     if (line.has("--append")) options->targetMode = VrbTxtFileAppend;
+    if (line.has("--strict")) {
+        options->strict = true;
+        options->sourceFlags |= VRB_TXT_STRICT;
+        options->targetFlags |= VRB_TXT_STRICT;
+    }
     return kExitSuccess;
 }
 
-// Copies SRC's lines into DST; false when a read or a write failed, with the
-// failing file's reason in *error.
-bool copyLines(VrbTxtFile* source, VrbTxtFile* target, VrbString* error) {
+// A line without a line end is the last one, or the text before a fault
+// that the next read reports. Strict copies hold it back until that read
+// says which: DST then ends with the last whole line before the fault.
+int readLine(VrbTxtFile* source, bool strict, std::string* held, char** text, bool* endOfLine) {
+    int length = source->readLine(-1, text, endOfLine);
+    if (!strict || length <= 0 || *endOfLine) return length;
+    held->assign(*text, static_cast<std::size_t>(length));
+    char* next = nullptr;
+    if (const int after = source->readLine(-1, &next, endOfLine); after < 0) return after;
+    *text = held->data();
+    *endOfLine = false;
+    return length;
+}
+
+// Copies SRC's lines into DST, counting them in *copied; false when a read
+// or a write failed, with the failing file's reason in *error.
+bool copyLines(VrbTxtFile* source, VrbTxtFile* target, bool strict, std::int64_t* copied, VrbString* error) {
     ProgressBar progress(isTerminal(2), source->size());
+    std::string held;
     for (;;) {
         char* text = nullptr;
         bool endOfLine = false;
-        int length = source->readLine(-1, &text, &endOfLine);
+        int length = readLine(source, strict, &held, &text, &endOfLine);
         if (length < 0) {
             *error = source->errorText();
             return false;
@@ -84,8 +106,18 @@ bool copyLines(VrbTxtFile* source, VrbTxtFile* target, VrbString* error) {
             *error = target->errorText();
             return false;
         }
+        ++*copied;
         progress.update(source->tell());
     }
+}
+
+// Strict: the fault's message, then what DST holds, as far as it got.
+int strictFailure(const VrbString& error, TextLocation* target, std::int64_t copied) {
+    failure(error, "cannot convert");
+    std::string closeError;
+    if (!target->close(&closeError)) return failure(closeError, "cannot write DST");
+    const char* noun = copied == 1 ? " line" : " lines";
+    return failure("DST holds the " + std::to_string(copied) + noun + " before the fault");
 }
 
 }  // namespace
@@ -99,7 +131,8 @@ int runConvert(int count, char* const* arguments) {
                      {"--bom", false},
                      {"--write-bom", false},
                      {"--newline", true},
-                     {"--append", false}},
+                     {"--append", false},
+                     {"--strict", false}},
                     &problem))
         return usageError("convert", problem);
     if (line.wantsHelp()) return printCommandHelp("convert");
@@ -121,6 +154,7 @@ int runConvert(int count, char* const* arguments) {
     // DST is opened once SRC is, so that a missing SRC leaves DST alone.
     TextLocation target;
     std::string error;
+    std::int64_t copied = 0;
     for (const std::string& sourceLocation : sources) {
         TextLocation source;
         if (!source.open(module.service(), sourceLocation.c_str(), VrbTxtFileRead, options.sourceEncoding,
@@ -130,7 +164,8 @@ int runConvert(int count, char* const* arguments) {
                                                       options.targetEncoding, options.targetFlags, &error))
             return failure(error, "cannot open DST");
         VrbString copyError;
-        if (!copyLines(source.file(), target.file(), &copyError)) return failure(copyError, "cannot convert");
+        if (!copyLines(source.file(), target.file(), options.strict, &copied, &copyError))
+            return options.strict ? strictFailure(copyError, &target, copied) : failure(copyError, "cannot convert");
         if (!source.close(&error)) return failure(error, "cannot read SRC");
     }
     // The last buffered output reaches the file only here.

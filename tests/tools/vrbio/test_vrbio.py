@@ -136,6 +136,8 @@ class UsageTests(VrbioCase):
             (["cat", "--text=yes", "a"], ["--text", "no value"]),
             (["cat", "-e", "no-such-charset", "a"], ["no-such-charset"]),
             (["cat", "-e", "99999999999", "a"], ["99999999999"]),
+            (["cat", "-e", "250", "a"], ["250"]),
+            (["convert", "-t", "250", "a", "b"], ["250"]),
             (["convert", "a"], ["missing DST"]),
             (["convert", "a", "b", "c"], ["'c'"]),
             (["convert", "-f", "bogus", "a", "b"], ["bogus"]),
@@ -344,8 +346,8 @@ class CatTests(VrbioCase):
         data = "Köln\n".encode("utf-16-le")
         self.assertEqual(self.cat(data, "-e", "46"), "Köln\n".encode())
 
-    def test_unknown_numeric_id_is_the_library_s_refusal(self):
-        self.assertFails(run("cat", "-e", "99999", self.write("a.txt", b"a\n")))
+    def test_unknown_numeric_id_is_a_usage_error(self):
+        self.assertUsageError(run("cat", "-e", "99999", self.write("a.txt", b"a\n")), "99999")
 
     def test_text_is_the_exact_transcoding(self):
         text = "".join("%05d %s%s" % (i, WORLD_LINES[i % 4], ["\n", "\r\n", "\r", "\u0085", "\u2028"][i % 5])
@@ -543,6 +545,38 @@ class ConvertTests(VrbioCase):
         short = self.write("short.txt", b"a\n")
         stderr = self.assertFails(run("convert", "-f", "UTF-8", "-t", "UTF-8", short, "/dev/full"))
         self.assertIn(full_disk_text(), stderr)
+
+    def test_strict_stops_at_the_first_unwritable_character_keeping_the_lines_before(self):
+        lines = ["line %05d caf\u00e9" % i for i in range(5000)]
+        lines.insert(4500, "costs 5 \u20ac")
+        source = self.write("in.txt", ("\n".join(lines) + "\n").encode())
+        destination = self.path("out.txt")
+        args = ["convert", "-f", "UTF-8", "-t", "ISO-8859-1", "--newline", "lf"]
+        stderr = self.assertFails(run(*args, "--strict", source, destination))
+        first, second = stderr.splitlines()
+        for named in ("U+20AC", "out.txt", "ISO-8859-1", "byte %d" % (4500 * 16 + 8)):
+            self.assertIn(named, first)
+        self.assertEqual(second, "vrbio: DST holds the 4500 lines before the fault")
+        self.assertEqual(self.read(destination), ("\n".join(lines[:4500]) + "\n").encode("latin-1"))
+        self.assertSucceeds(run(*args, source, destination))
+        self.assertIn(b"costs 5 ?\n", self.read(destination))
+
+    def test_a_refused_open_leaves_the_destination_alone(self):
+        source = self.write("in.txt", b"a\n")
+        kept = self.write("out.txt", b"keep")
+        self.assertFails(run("convert", "-f", "UTF-8", "-t", "windows-1252", "--newline", "nel", source, kept))
+        self.assertEqual(self.read(kept), b"keep")
+        self.assertFails(run("convert", "-f", "UTF-8", "-t", "windows-1252", "--newline", "nel", source,
+                             self.path("new.txt")))
+        self.assertFalse(os.path.exists(self.path("new.txt")))
+
+    def test_append_with_a_mark_marks_only_an_empty_file(self):
+        source = self.write("in.txt", b"a\n")
+        destination = self.path("out.txt")
+        for _ in range(2):
+            self.assertSucceeds(run("convert", "-f", "UTF-8", "-t", "UTF-16LE", "--newline", "lf", "--append",
+                                    "--write-bom", source, destination))
+        self.assertEqual(self.read(destination), b"\xff\xfe" + "a\na\n".encode("utf-16-le"))
 
     def test_failures_to_open(self):
         missing = self.path("missing.txt")
