@@ -640,7 +640,12 @@ class ListTests(VrbioCase):
         os.utime(self.path("past.txt"), (-315619200, -315619200))
         entries = self.listing(env={"TZ": "UTC"})
         self.assertEqual(entries["future.txt"][2:4], ("2065-01-24 05:20:00", "2147483647"))
-        self.assertEqual(entries["past.txt"][2:4], ("1960-01-01 00:00:00", "-315619200"))
+        # The Windows C runtime converts no time before 1970 to a date; the
+        # stamp is the slot's all the same.
+        if WINDOWS:
+            self.assertEqual(entries["past.txt"][3], "-315619200")
+        else:
+            self.assertEqual(entries["past.txt"][2:4], ("1960-01-01 00:00:00", "-315619200"))
 
     def test_selection_flags(self):
         self.populate()
