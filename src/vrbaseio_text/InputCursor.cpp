@@ -49,7 +49,8 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
             const int fromChunk = endOfFile ? 0 : std::min(kJoinCapacity - pendingLength, chunkLength - chunkOffset);
             char join[kJoinCapacity + kRawReadPadding] = {};
             std::memcpy(join, pendingBytes, static_cast<std::size_t>(pendingLength));
-            std::memcpy(join + pendingLength, chunk + chunkOffset, static_cast<std::size_t>(fromChunk));
+            // At the end some streams hold no chunk at all, and memcpy takes no null source.
+            if (fromChunk > 0) std::memcpy(join + pendingLength, chunk + chunkOffset, static_cast<std::size_t>(fromChunk));
             available = pendingLength + fromChunk;
             code = hx_uchar_chscan(encoding, join, &length);
         }
