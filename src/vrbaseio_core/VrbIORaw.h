@@ -29,8 +29,8 @@ public:
     // with the text-open `flags` (VRB_TXT_CHECK_ONLY: only establish that the
     // file opens). *bufferSize: 0 asks the stream to choose, and the size the
     // text file should use is written back. *encoding: a negative value is
-    // replaced by the stream's choice (local: the locale's character set;
-    // Hadoop: UTF-8). False with errorText on failure; called once.
+    // replaced by the stream's choice, defaultEncoding(). False with
+    // errorText on failure; called once.
     virtual bool open(int openMode, int flags, int* bufferSize, int* encoding) = 0;  // 5
     // Hands `length` bytes to the stream (write and append modes); the bytes
     // accepted, which may be fewer, negative on failure.
@@ -44,6 +44,11 @@ public:
     // the end reads as the end). Non-negative on success, negative on
     // failure; the text layer looks at nothing but the sign.
     virtual std::int64_t skip(std::int64_t count) = 0;                         // 9
+    // The encoding open() gives a negative request (local: the locale's
+    // character set; Hadoop: UTF-8), told without touching the file, so
+    // that a text file refuses an encoding before a write open truncates.
+    // May be an id the character-set layer does not know.
+    virtual int defaultEncoding() = 0;                                         // 10
 
 protected:
     ~VrbIORaw() = default;

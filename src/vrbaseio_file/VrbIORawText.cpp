@@ -114,13 +114,15 @@ bool VrbIORawText::open(int openMode, int flags, int* bufferSizeInOut, int* enco
         }
     }
 
-    if (*encoding < 0) {
-        char charset[64] = {};
-        hx_lcinfo_charset(charset, static_cast<int>(sizeof charset));
-        charset[sizeof charset - 1] = '\0';
-        *encoding = hx_uchar_getenc(charset);
-    }
+    if (*encoding < 0) *encoding = defaultEncoding();
     return true;
+}
+
+int VrbIORawText::defaultEncoding() {
+    char charset[64] = {};
+    hx_lcinfo_charset(charset, static_cast<int>(sizeof charset));
+    charset[sizeof charset - 1] = '\0';
+    return hx_uchar_getenc(charset);
 }
 
 int VrbIORawText::read(char** data, int minBytes, int /*maxBytes: one read fills at most the buffer*/) {

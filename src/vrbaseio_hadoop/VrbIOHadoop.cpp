@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "hx/hx_uchar.h"
 #include "vrbaseio_core/source_labels.h"
 #include "vrbaseio_hadoop/hadoop_backend.h"
 #include "vrbaseio_hadoop/hadoop_connect.h"
@@ -41,9 +42,12 @@ bool VrbIOHadoop::open(int mode, int flags, int* requestedBufferSize, int* encod
     filePath = uri->path();
     hadoopFile = fileSystem->openFile(0, filePath, openMode, flags, bufferSize, &lastError);
     if (!hadoopFile) return false;
-    if (*encoding < 0) *encoding = 0;
+    if (*encoding < 0) *encoding = defaultEncoding();
     return true;
 }
+
+// Hadoop files carry no locale.
+int VrbIOHadoop::defaultEncoding() { return HX_ENC_UTF8; }
 
 int VrbIOHadoop::read(char** data, int minBytes, int maxBytes) {
     // A caller's minimum outweighs its maximum: a URI's buffersize below the

@@ -21,6 +21,7 @@ public:
     void destroy() override;
     std::int64_t size() override;
     std::int64_t skip(std::int64_t count) override;
+    int defaultEncoding() override;
 
 private:
     ~VrbIOHadoop() = default;

@@ -63,16 +63,18 @@ VrbIOTextWrapper::VrbIOTextWrapper(VrbIO* owner, VrbIORaw* raw, int openMode, in
     : owner(owner), raw(raw), openMode(openMode), encodingId(encoding), flags(static_cast<std::uint32_t>(flags)) {}
 
 // A write open truncates or creates the file: whatever can refuse the open
-// is settled before the raw stream opens, unless that stream has the
-// encoding to choose.
+// is settled before the raw stream opens, the stream's default encoding
+// included.
 bool VrbIOTextWrapper::open() {
+    if (!raw) {
+        lastError = VRB_MESSAGE(kLabelText, 1663, "RawIO");
+        return false;
+    }
+    if (encodingId < 0) encodingId = raw->defaultEncoding();
     const bool writes = openMode != VrbTxtFileRead && !(flags & VRB_TXT_CHECK_ONLY);
-    const bool settledFirst = writes && encodingId >= 0;
-    if (settledFirst && (!takeEncoding() || !prepareNewlineAndPad())) return false;
+    if (writes && (!takeEncoding() || !prepareNewlineAndPad())) return false;
     if (!openRaw() || !detectByteOrderMark()) return false;
-    if (!settledFirst && !takeEncoding()) return false;
-    if (!writes) return true;
-    if (!settledFirst && !prepareNewlineAndPad()) return false;
+    if (!writes) return takeEncoding();
     // Appending to a file that holds text: a mark there would be text.
     const std::int64_t existing = openMode == VrbTxtFileAppend ? raw->size() : 0;
     if (!openOutput() || (existing == 0 && !writeByteOrderMark())) return false;
@@ -81,10 +83,6 @@ bool VrbIOTextWrapper::open() {
 }
 
 bool VrbIOTextWrapper::openRaw() {
-    if (!raw) {
-        lastError = VRB_MESSAGE(kLabelText, 1663, "RawIO");
-        return false;
-    }
     if (!raw->open(openMode, static_cast<int>(flags), &bufferSize, &encodingId)) {
         lastError = raw->errorText();
         return false;

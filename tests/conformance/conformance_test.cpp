@@ -215,6 +215,52 @@ TEST_P(Conformance, ARefusedWriteOpenLeavesTheFileAlone) {
     }
 }
 
+// Left to the stream (-1), the encoding is the stream's choice, and an open
+// with it goes as one naming it would: refused before the file is touched,
+// or made. Where the test can choose the locale, the local stream's choice
+// is a set without NEL.
+TEST_P(Conformance, TheStreamsOwnEncodingIsCheckedBeforeTheFileIsTouched) {
+    vrbtest::LocaleCharset locale("CP1252");
+    backend->writeBytes("keep.txt", "keep");
+    VrbString error;
+    VrbTxtFile* probe = open("keep.txt", 1, -1, 0, &error);
+    ASSERT_NE(nullptr, probe) << error.asCstr();
+    const int chosen = probe->encoding();
+    probe->destroy();
+    const bool mustRefuse = locale.arranged() && GetParam() == "local";
+    if (mustRefuse) {
+        EXPECT_EQ(hx_uchar_getenc("windows-1252"), chosen);
+    }
+
+    auto writeOne = [&](const std::string& relative, int mode, int encoding) {
+        VrbTxtFile* file = open(relative, mode, encoding, VRB_TXT_NEWLINE_NEL, &error);
+        if (!file) return false;
+        EXPECT_TRUE(file->writeln("x", 1));
+        EXPECT_TRUE(file->close());
+        file->destroy();
+        return true;
+    };
+    for (int mode : {0, 2}) {
+        SCOPED_TRACE(mode == 0 ? "append" : "write");
+        const std::string suffix = std::to_string(mode) + ".txt";
+        backend->writeBytes("keep.txt", "keep");
+        const bool named = writeOne("named" + suffix, mode, chosen);
+        EXPECT_EQ(named, writeOne("keep.txt", mode, -1)) << error.asCstr();
+        if (mustRefuse) {
+            EXPECT_FALSE(named);
+        }
+        if (!named) {
+            EXPECT_EQ("keep", backend->readBytes("keep.txt"));
+            EXPECT_FALSE(writeOne("absent" + suffix, mode, -1));
+            VrbTxtFile* made = open("absent" + suffix, 1, 0, 0, &error);
+            EXPECT_EQ(nullptr, made) << "the refused open made the file";
+            if (made) made->destroy();
+            continue;
+        }
+        EXPECT_EQ((mode == 0 ? "keep" : "") + backend->readBytes("named" + suffix), backend->readBytes("keep.txt"));
+    }
+}
+
 TEST_P(Conformance, AppendWritesTheMarkOnlyIntoAnEmptyFile) {
     for (int round = 0; round < 2; ++round) {
         VrbString error;

@@ -3,7 +3,7 @@
 // WebHDFS) and the scripted stream that the text layer's tests use: zero
 // padding after every chunk, the minimum of a read, the end of the file, a
 // failed read followed by one that goes on where the data stopped, closing
-// twice, and skipping.
+// twice, skipping, and the default encoding told before the open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,12 +41,15 @@ VrbIORaw* opened(VrbIORaw* stream, const VrbString& error) {
     EXPECT_NE(nullptr, stream) << error.asCstr();
     if (!stream) return nullptr;
     int bufferSize = 0;
-    int encoding = 0;
+    // Asked before the open, as the text layer asks it.
+    const int chosen = stream->defaultEncoding();
+    int encoding = -1;
     if (!stream->open(1, 0, &bufferSize, &encoding)) {
         ADD_FAILURE() << stream->errorText().asCstr();
         stream->destroy();
         return nullptr;
     }
+    EXPECT_EQ(chosen, encoding) << "open gives a negative encoding what defaultEncoding() told";
     return stream;
 }
 

@@ -4,14 +4,16 @@
 #
 #   cluster.sh build                 build the Java program and its class path
 #                                    (quick when up to date)
-#   cluster.sh run [--datanodes N] [--secure | --ha] [--] COMMAND...
+#   cluster.sh run [--datanodes N] [--secure | --ha] [--ls-limit N] [--] COMMAND...
 #                                    start a cluster, run COMMAND with the
 #                                    variables below, stop the cluster; exits
 #                                    with COMMAND's status. --secure: Kerberos
 #                                    (a KDC of its own) and HTTPS only. --ha:
 #                                    two NameNodes, the first on standby, the
 #                                    second active (and two DataNodes unless
-#                                    --datanodes says otherwise)
+#                                    --datanodes says otherwise). --ls-limit:
+#                                    entries per listing page (5, so that
+#                                    tests page; a real cluster has 1000)
 #   cluster.sh ctl COMMAND...        send one command (write, read, md5,
 #                                    delete, datanodes, stopdatanode,
 #                                    failover, ping)
@@ -199,6 +201,11 @@ run() {
         ha=(--ha)
         shift
         ;;
+      --ls-limit)
+        ls_limit=${2:-}
+        [[ $ls_limit =~ ^[1-9][0-9]*$ ]] || die "--ls-limit takes a positive number"
+        shift 2
+        ;;
       *) break ;;
     esac
   done
@@ -207,7 +214,7 @@ run() {
   # may lose one.
   [ -n "$datanodes" ] || datanodes=$(( ${#ha[@]} ? 2 : 1 ))
   [ "${1:-}" = "--" ] && shift
-  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--secure | --ha] [--] COMMAND..."
+  [ $# -gt 0 ] || die "usage: cluster.sh run [--datanodes N] [--secure | --ha] [--ls-limit N] [--] COMMAND..."
   build
 
   trap 'stop_cluster' EXIT

@@ -29,6 +29,26 @@ private:
     std::string previous_;
 };
 
+// For the life of the object, the environment names a locale whose
+// character set is `charmap` (a charmap name of the C library), where the
+// platform lets a process choose one: on POSIX systems a locale compiled
+// into a directory of its own. Windows takes the set from the system's
+// code page, which a process cannot change: arranged() is false there.
+class LocaleCharset {
+public:
+    explicit LocaleCharset(const char* charmap);
+    ~LocaleCharset();
+    LocaleCharset(const LocaleCharset&) = delete;
+    LocaleCharset& operator=(const LocaleCharset&) = delete;
+    bool arranged() const { return arranged_; }
+
+private:
+    bool arranged_ = false;
+    std::string directory_;
+    std::string saved_[2];
+    bool had_[2] = {false, false};
+};
+
 // A module loaded for the life of the object.
 class LoadedModule {
 public:

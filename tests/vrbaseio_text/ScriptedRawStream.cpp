@@ -21,7 +21,7 @@ bool ScriptedRawStream::open(int openMode, int, int* bufferSize, int* encoding) 
         return false;
     }
     if (*bufferSize == 0) *bufferSize = rec.openBufferSize;
-    if (*encoding < 0) *encoding = rec.openEncoding;
+    if (*encoding < 0) *encoding = defaultEncoding();
     return true;
 }
 

@@ -23,6 +23,7 @@ public:
     void destroy() override { delete this; }
     std::int64_t size() override { return static_cast<std::int64_t>(content.size()); }
     std::int64_t skip(std::int64_t count) override;
+    int defaultEncoding() override { return rec.openEncoding; }
 
     // What the test looks at and steers. The stream belongs to the text
     // file, so tests keep these through a shared record.

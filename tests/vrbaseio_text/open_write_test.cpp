@@ -84,6 +84,18 @@ TEST(Opening, Failures) {
     EXPECT_STREQ("scripted open failure", failing->errorText().asCstr());
     failing->destroy();
 
+    // The stream's own choice is refused before the stream opens, which
+    // would truncate or create the file.
+    for (int mode : {kAppend, kWrite}) {
+        auto* unknownDefault = ScriptedRawStream::create("abc");
+        unknownDefault->record()->openEncoding = 9999;
+        auto* refused = new VrbIOTextWrapper(nullptr, unknownDefault, mode, -1, 0);
+        EXPECT_FALSE(refused->open());
+        EXPECT_NE(std::string::npos, std::string(refused->errorText().asCstr()).find("9999"));
+        EXPECT_EQ(-1, unknownDefault->record()->lastOpenMode) << "the stream was opened";
+        refused->destroy();
+    }
+
     ScriptedFile badRead("abc", kRead, 0, kDetect, {}, 4096);
     (void)badRead;
 }

@@ -2,7 +2,10 @@
 
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <pthread.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -170,6 +173,95 @@ TEST(FileCheck, WeighsTheCallersPrivileges) {
     });
     if (status == vrbtest::kChildCannotSetUp) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0);
+}
+
+// What a write open of the file answers: 0 or its error code.
+int writeOpenAnswer(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == EWOULDBLOCK ? 0 : errno;
+    ::close(fd);
+    return 0;
+}
+
+// Sets or clears an inode attribute (append-only, immutable); false where
+// the file system or the caller cannot.
+bool setAttribute(const std::string& path, int attribute, bool on) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | attribute) : (flags & ~attribute);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
+// The check answers for writing as a real open would, with the same code,
+// for root and for nobody: permission bits, an owner's own file, attributes
+// that refuse writing, and an executable while it runs.
+TEST(FileCheck, AnswersForWritingAsAWriteOpenWould) {
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    const struct {
+        const char* name;
+        mode_t mode;
+        bool nobodysOwn;
+        int attribute;
+    } files[] = {
+        {"plain", 0644, false, 0},          {"read-only", 0444, false, 0},  {"no-access", 0000, false, 0},
+        {"shared", 0666, false, 0},         {"owners", 0200, true, 0},      {"program", 0755, false, 0},
+        {"append-only", 0666, false, FS_APPEND_FL}, {"immutable", 0666, false, FS_IMMUTABLE_FL},
+    };
+    std::vector<std::string> paths;
+    for (const auto& file : files) {
+        std::string path = dir.file(file.name);
+        writeFile(path, "x");
+        ASSERT_EQ(chmod(path.c_str(), file.mode), 0);
+        if (file.nobodysOwn && chown(path.c_str(), kNobody, kNobody) != 0) continue;
+        if (file.attribute && !setAttribute(path, file.attribute, true)) continue;
+        paths.push_back(path);
+    }
+    // A running program refuses a write open; a copy of one, started.
+    std::string running = dir.file("running");
+    pid_t program = -1;
+    if (std::filesystem::exists("/bin/sleep")) {
+        std::filesystem::copy_file("/bin/sleep", fsPath(running));
+        ASSERT_EQ(chmod(running.c_str(), 0755), 0);
+        program = fork();
+        if (program == 0) {
+            execl(running.c_str(), "sleep", "30", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Until the program runs, the copy is an ordinary file.
+        for (int i = 0; i < 200 && writeOpenAnswer(running) == 0; ++i) usleep(10000);
+        paths.push_back(running);
+    }
+    auto differences = [&paths] {
+        int differing = 0;
+        for (const std::string& path : paths) {
+            if (hx_fio_open(path.c_str(), 130, nullptr) != writeOpenAnswer(path)) {
+                ADD_FAILURE() << path << ": check " << hx_fio_open(path.c_str(), 130, nullptr) << ", open "
+                              << writeOpenAnswer(path);
+                ++differing;
+            }
+        }
+        return differing;
+    };
+    EXPECT_EQ(0, differences()) << "as root or whoever runs the tests";
+    int status = runInChild([&] {
+        if (!vrbtest::dropToNobody()) return vrbtest::kChildCannotSetUp;
+        return differences() == 0 ? 0 : 1;
+    });
+    if (status != vrbtest::kChildCannotSetUp) {
+        EXPECT_EQ(0, status) << "as nobody";
+    }
+    if (program > 0) {
+        kill(program, SIGKILL);
+        waitpid(program, nullptr, 0);
+    }
+    for (const auto& file : files) {
+        if (file.attribute) setAttribute(dir.file(file.name), file.attribute, false);
+    }
 }
 
 TEST(FileCheck, ReadOnlyFileSystemRefusesRootToo) {
