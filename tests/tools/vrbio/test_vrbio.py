@@ -378,6 +378,32 @@ class CatTests(VrbioCase):
         # A file that is only a mark has no lines.
         self.assertEqual(self.cat(b"\xff\xfe", "--bom"), b"")
 
+    def test_default_encoding_follows_the_locale_but_posix_reads_utf8(self):
+        if WINDOWS:
+            self.skipTest("the locale layer reports the ANSI code page on Windows")
+        # Locales made for the test, so that none need be installed.
+        locales = self.path("locales")
+        os.mkdir(locales)
+        for charmap in ("ISO-8859-1", "ANSI_X3.4-1968"):
+            made = subprocess.run(["localedef", "-i", "en_US", "-f", charmap, os.path.join(locales, "en_US." + charmap)],
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            self.assertTrue(os.path.isdir(os.path.join(locales, "en_US." + charmap)), made.stdout)
+        text = "café €\nnaïve\n"
+        path = self.write("notes.txt", text.encode("utf-8"))
+        unset = {"LC_ALL": "", "LC_CTYPE": "", "LANG": "", "LOCPATH": locales}
+        cases = [
+            ({}, text),
+            ({"LC_ALL": "C"}, text),
+            ({"LANG": "POSIX"}, text),
+            ({"LC_ALL": "en_US.ISO-8859-1"}, text.encode("utf-8").decode("latin-1")),
+            # ASCII chosen by name keeps its meaning.
+            ({"LC_ALL": "en_US.ANSI_X3.4-1968"}, "caf\ufffd\ufffd \ufffd\ufffd\ufffd\nna\ufffd\ufffdve\n"),
+        ]
+        for env, expected in cases:
+            with self.subTest(env=env):
+                result = run("cat", path, env=dict(unset, **env))
+                self.assertEqual(self.assertSucceeds(result), expected.encode())
+
     def test_empty_file(self):
         self.assertEqual(self.cat(b"", "-e", "UTF-8"), b"")
         self.assertEqual(self.cat(b"", "--text", "-e", "UTF-8"), b"")
