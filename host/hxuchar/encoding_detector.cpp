@@ -160,12 +160,18 @@ public:
     }
     std::uint64_t cost(const LanguageModel& model) const noexcept {
         int classOf[kLetters];
-        classOf[0] = model.asciiClasses[' '];
+        classOf[0] = model.asciiClasses[0x20];
         for (int i = 1; i < kLetters; ++i) classOf[i] = model.asciiClasses['a' + i - 1];
+        // Latin words in text of another script (names, commands) are
+        // foreign to its model: they cost what Latin text costs its own.
+        const bool foreign = classOf[1] == model.classes - 2;
         std::uint64_t cost = 0;
         for (int a = 0; a < kLetters; ++a) {
             for (int b = 0; b < kLetters; ++b) {
-                if (counts_[a][b] != 0) cost += std::uint64_t{counts_[a][b]} * (3u + static_cast<unsigned>(model.pairCost(classOf[a], classOf[b])));
+                if (counts_[a][b] == 0) continue;
+                const unsigned pair = foreign && (a | b) != 0 ? kForeignPairCost
+                                                              : 3u + static_cast<unsigned>(model.pairCost(classOf[a], classOf[b]));
+                cost += std::uint64_t{counts_[a][b]} * pair;
             }
         }
         return cost;
@@ -173,6 +179,7 @@ public:
 
 private:
     static constexpr int kLetters = 27;
+    static constexpr unsigned kForeignPairCost = 9;
     std::uint32_t counts_[kLetters][kLetters] = {};
 };
 

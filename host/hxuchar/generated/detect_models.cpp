@@ -17,23 +17,23 @@ constexpr LetterClass k_en_members[] = {
 constexpr std::uint8_t k_en_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 28, 28, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 3, 20, 13, 11, 1, 15, 16, 9, 5, 23, 22, 10, 14, 6, 4,
-    19, 25, 8, 7, 2, 12, 21, 18, 24, 17, 26, 0, 0, 0, 0, 0,
-    0, 3, 20, 13, 11, 1, 15, 16, 9, 5, 23, 22, 10, 14, 6, 4,
-    19, 25, 8, 7, 2, 12, 21, 18, 24, 17, 26, 0, 0, 0, 0, 0,
+    28, 3, 20, 13, 11, 1, 15, 16, 9, 5, 23, 22, 10, 14, 6, 4,
+    19, 25, 8, 7, 2, 12, 21, 18, 24, 17, 26, 27, 28, 27, 28, 28,
+    28, 3, 20, 13, 11, 1, 15, 16, 9, 5, 23, 22, 10, 14, 6, 4,
+    19, 25, 8, 7, 2, 12, 21, 18, 24, 17, 26, 28, 28, 28, 28, 0,
 };
 constexpr char k_en_costs[] =
-    "bfcdedfdfefegeeeffeeehhhljlbppcggfiheedkfekgghihhhjgknhjmeppdehfeelggdinhjkmohimlmppppofppelenmg"
-    "dfekeghggihgihhghlknkgppejfigiegekghehffijggihillpngppfgehfldegpfglfghgppiigiokmjhppdffgfgigmmie"
-    "igkjehmnmjilonnfppdfehffjgmgjmghjlnjkhmpjppmpfppeegfffhgilihhihjiglkkjippppgppfdheffkliolmjomppj"
-    "npmpppppphppefifgfnhlofgilkjmgkjlkjppppgppdfohggjhinkjimlnkilonkpnpppfppghfimigffogiphikhkphiolp"
-    "npnipphfgffhokhfhnhioppjppophppnpjppffofgglikpnpimimohphipppppphppehihfgpmhpjpiophpmppoppppppgpp"
-    "eglhghjjhgjnipmokkppnppppppgppehkkfjlimplmolkooplklppppppgppggmfggijjglnpopopnopopoppppippggiggh"
-    "pjgigminlookphoppppppippjflhgipjiphogmnpphpplnplppplppkepijgpnppppoppppmpppppppppmppggokmhiinnlo"
-    "nponnloopppppppippmjpjimppoppphppppppppppppppoppjkjkokpppnppmkpppnpjppppppplppnpppppppppppippppp"
-    "ppppppppppppljplmlppppopoppppmppppppppmnppbhefgfhfhghgiggghhgggjjjnlnbppoppppppppppppppppppppppp"
+    "bfcdedfdfefegeeeffeeehhhljldppcggfiheedkfekgghihhhjgknhjmfppdehfeelggdinhjkmohimlmppppogppelenmg"
+    "dfekeghggihgihhghlknkhppejfigiegekghehffijggihillpnhppfgehfldegpfglfghgppiigiokmjippdffgfgigmmie"
+    "igkjehmnmjilonngppdfehffjgmgjmghjlnjkhmpjppmpgppeegfffhgilihhihjiglkkjipppphppfdheffkliolmjomppj"
+    "npmppppppippefifgfnhlofgilkjmgkjlkjpppphppdfohggjhinkjimlnkilonkpnpppgppghfimigffogiphikhkphiolp"
+    "npnjpphfgffhokhfhnhioppjppophppnpkppffofgglikpnpimimohphippppppippehihfgpmhpjpiophpmppopppppphpp"
+    "eglhghjjhgjnipmokkppnpppppphppehkkfjlimplmolkooplklpppppphppggmfggijjglnpopopnopopoppppjppggiggh"
+    "pjgigminlookphoppppppjppjflhgipjiphogmnpphpplnplpppmppkepijgpnppppoppppmpppppppppnppggokmhiinnlo"
+    "nponnloopppppppjppmjpjimppoppphpppppppppppppppppjkjkokpppnppmkpppnpjpppppppmppnpppppppppppippppp"
+    "ppppppppppppljplmlppppopoppppmppppppppmoppdifghgigihihjhhhiihhhkkkomofppoppppppppppppppppppppppp"
     "pppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -50,30 +50,30 @@ constexpr LetterClass k_fr_members[] = {
 constexpr std::uint8_t k_fr_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 38, 38, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 3, 20, 12, 11, 1, 18, 19, 21, 6, 22, 30, 9, 14, 4, 10,
-    13, 17, 7, 2, 5, 8, 16, 32, 24, 26, 29, 0, 0, 0, 0, 0,
-    0, 3, 20, 12, 11, 1, 18, 19, 21, 6, 22, 30, 9, 14, 4, 10,
-    13, 17, 7, 2, 5, 8, 16, 32, 24, 26, 29, 0, 0, 0, 0, 0,
+    38, 3, 20, 12, 11, 1, 18, 19, 21, 6, 22, 30, 9, 14, 4, 10,
+    13, 17, 7, 2, 5, 8, 16, 32, 24, 26, 29, 37, 38, 37, 38, 38,
+    38, 3, 20, 12, 11, 1, 18, 19, 21, 6, 22, 30, 9, 14, 4, 10,
+    13, 17, 7, 2, 5, 8, 16, 32, 24, 26, 29, 38, 38, 38, 38, 0,
 };
 constexpr char k_fr_costs[] =
-    "bdddfefffdfcddegfefgfgfflmhiilkpkpnlpblpbldhdeheffljgifpimjjlmmphplplinplppppdppcefgnefnglfpiikh"
-    "pjlonlpppmkpppnpoppplenpenfoefeffflighhmgjjhhkkplpipllmpnpjppgmpdefggegkimgfgpnhijihonlppmmnjnnp"
-    "pppppfppdehfphefgmfpkmognpopnipppkklpopknppopfppefehfelfnffhgihihhihipopjhppplnppppppgppddgfigfh"
-    "ijfhhkhgjjkiknppphljmplkppplofppeefifffephjihhijhnkjimjpgommpnoppppppgppedheojfpgfglmmkinjnkmmpj"
-    "pjkppponpppnpgppilhndhffehkihhfnkkjjillpmoippolpmjmplkmpfdjgopghgphnoplgnpompnnppkmpppppopppmhpp"
-    "ffkgphghhifnipojpmnppfpppkmpppkkpppophmpifiepiifhgfoohoipopppipppkompppmpppopkpphelfmngoipgppggi"
-    "pppphppppkmipppppppopjppfghjigohlikihiimikjijmkpppppoppppppnphpplfpgppgijpgppppipppppppppmpmpppp"
-    "pppppnpplpppppppeppppppppppppppppppppppppppppnppiilgoohhjkhppppjpphppppppnpmpppppppppkppjgnhilih"
-    "ijjppplipppnomppplnopppppppnplppkhkhplhhjghnoppkppppnplpppmnpppppppmpmppignhlmiljohpppnjpppppppp"
-    "pllpppplpppnpkpphgpjppopiphppppnpppppppkpppppppppppppjppfpppppppppppppppppppppppppppppppppppphpp"
-    "gjplpkjpmpopkjpmooppppppopoppppppppppipppphpkkphplpmkpjplnpknppppppppppppppppppphjjjmnpmpmknlkll"
-    "oppopppppppppppppppppjppppppohpppoppmpipmoppppppppppppppppppppppppphpppplpkppppppppppppppppppppp"
-    "pppppppphmplppnpoplppppoppppppppppoppopppppppjppjlompploppnpppnpppppppppppopppppppppplppppppnjpp"
-    "pkpppnmpppppppppppppppppppppppppllnloplpppnppppppppppnpppppppppppppppnppjppppppppppppppppppppppp"
-    "ppppppppppppplpppppplkpppnppppppppppppppppppppppppppppppppppplpppopplpnppppmpppppppppppppppppppp"
-    "mpppplplpopppppppppppppppppppppppppppoppbfffhghhhfheffgihghihihhnojkknmpmppnpbnpopopopopkmpppppp"
+    "bdddfefffdfcddegfefgfgfflmhiilkpkpnlpdlpbldhdeheffljgifpimjjlmmphplplinplppppeppcefgnefnglfpiikh"
+    "pjlonlpppmkpppnpoppplfnpenfoefeffflighhmgjjhhkkplpipllmpnpjpphmpdefggegkimgfgpnhijihonlppmmnjnnp"
+    "pppppgppdehfphefgmfpkmognpopnipppkklpopknppopgppefehfelfnffhgihihhihipopjhppplnpppppphppddgfigfh"
+    "ijfhhkhgjjkiknppphljmplkppplogppeefifffephjihhijhnkjimjpgommpnopppppphppedheojfpgfglmmkinjnkmmpj"
+    "pjkppponpppnphppilhndhffehkihhfnkkjjillpmoippolpmjmpllmpfdjgopghgphnoplgnpompnnppkmpppppopppmipp"
+    "ffkgphghhifnipojpmnppfpppkmpppkkpppopimpifiepiifhgfoohoipopppipppkompppmpppoplpphelfmngoipgppggi"
+    "pppphppppkmipppppppopkppfghjigohlikihiimikjijmkpppppoppppppnpipplfpgppgijpgppppipppppppppmpmpppp"
+    "pppppopplpppppppeppppppppppppppppppppppppppppoppiilgoohhjkhppppjpphppppppnpmppppppppplppjgnhilih"
+    "ijjppplipppnomppplnopppppppnpmppkhkhplhhjghnoppkppppnplpppmnpppppppmpnppignhlmiljohpppnjpppppppp"
+    "pllpppplpppnplpphgpjppopiphppppnpppppppkpppppppppppppkppfppppppppppppppppppppppppppppppppppppipp"
+    "gjplpkjpmpopkjpmooppppppopoppppppppppjpppphpkkphplpmkpjplnpknppppppppppppppppppphjjjmnpmpmknlkll"
+    "oppopppppppppppppppppkppppppohpppoppmpipmoppppppppppppppppppppppppphpppplpkppppppppppppppppppppp"
+    "pppppppphmplppnpoplppppoppppppppppoppopppppppkppjlompploppnpppnpppppppppppoppppppppppmppppppnjpp"
+    "pkpppnmpppppppppppppppppppppppppllnloplpppnppppppppppnpppppppppppppppoppjppppppppppppppppppppppp"
+    "pppppppppppppmpppppplkpppnppppppppppppppppppppppppppppppppppplpppopplpnppppmpppppppppppppppppppp"
+    "mpppplplpoppppppppppppppppppppppppppppppdgggihiiigifgghjihijijiiopkllonpnppopfopopopopopkmpppppp"
     "pppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -88,24 +88,24 @@ constexpr LetterClass k_de_members[] = {
 constexpr std::uint8_t k_de_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 6, 16, 12, 8, 1, 18, 14, 9, 3, 25, 19, 11, 13, 2, 15,
-    22, 30, 4, 5, 7, 10, 21, 17, 28, 27, 20, 0, 0, 0, 0, 0,
-    0, 6, 16, 12, 8, 1, 18, 14, 9, 3, 25, 19, 11, 13, 2, 15,
-    22, 30, 4, 5, 7, 10, 21, 17, 28, 27, 20, 0, 0, 0, 0, 0,
+    30, 6, 16, 12, 8, 1, 18, 14, 9, 3, 25, 19, 11, 13, 2, 15,
+    22, 30, 4, 5, 7, 10, 21, 17, 28, 27, 20, 29, 30, 29, 30, 30,
+    30, 6, 16, 12, 8, 1, 18, 14, 9, 3, 25, 19, 11, 13, 2, 15,
+    22, 30, 4, 5, 7, 10, 21, 17, 28, 27, 20, 30, 30, 30, 30, 0,
 };
 constexpr char k_de_costs[] =
-    "bdedgddgcfefheegeefffeghkgkllbkpcjcdcejfgfgfhfgkgihijkjpnooljenpceffkggfejhjjkfhjkihhlnljolmpepp"
-    "gddlgejeihlgegghinjijikpppnpmippcehgigfggighiihghiihikkijojlpeppdemflfheljijfkjfkklklmhlkpmkpfpp"
-    "gmejfejfigefgggofnhjkkjppnpklippddlgghgglihimkkhlikmglljiolkpfppedleikejmmgjmnmhmkmnponlmopmpgpp"
-    "eehgfifflmigpimhmimlmopkioimpgppfhelffkgjjoigginjngklmjpppppnhppffjfmgggimifjkjiimjkkmmkipklphpp"
-    "kkpmmnkmmcmlnnpjppphpppppppopmppefmfokfimoikpglijnmnopjjjpjnpgppfekhhihhnlihpmmjnonknppllpnnphpp"
-    "gmfmghmihhkgghjkijijkkippmpnnipphelhhihinliiookjmlnolopkmnmmpjppjfnfpmgppniopophpppppppjiolpplpp"
-    "ggkihlhhmmjjnmkhmnhnmpogjpmppipphgljikghpnihpmmhnmmnmpoklpiopjpphgpippkhmpfkppokmiopnppmlpmppjpp"
-    "jgphppkoppppppofppopppoppplpplppjhpihlhjlkjjnppippjonpjnkpooplppppipgjpklipkinkphpmpppoppppppppp"
+    "bdedgddgcfefheegeefffeghkgklldkpcjcdcejfgfgfhfgkgihijkjpnooljfnpceffkggfejhjjkfhjkihhlnljolmpfpp"
+    "gddlgejeihlgegghinjijikpppnpmjppcehgigfggighiihghiihikkijojlpfppdemflfheljijfkjfkklklmhlkpmkpgpp"
+    "gmejfejfigefgggofnhjkkjppnpkljppddlgghgglihimkkhlikmglljiolkpgppedleikejmmgjmnmhmkmnponlmopmphpp"
+    "eehgfifflmigpimhmimlmopkioimphppfhelffkgjjoigginjngklmjpppppnippffjfmgggimifjkjiimjkkmmkipklpipp"
+    "kkpmmnkmmcmlnnpjppphpppppppopnppefmfokfimoikpglijnmnopjjjpjnphppfekhhihhnlihpmmjnonknppllpnnpipp"
+    "gmfmghmihhkgghjkijijkkippmpnnjpphelhhihinliiookjmlnolopkmnmmpkppjfnfpmgppniopophpppppppjiolppmpp"
+    "ggkihlhhmmjjnmkhmnhnmpogjpmppjpphgljikghpnihpmmhnmmnmpoklpiopkpphgpippkhmpfkppokmiopnppmlpmppkpp"
+    "jgphppkoppppppofppopppoppplppmppjhpihlhjlkjjnppippjonpjnkpoopmppppipgjpklipkinkphpmpppoppppppppp"
     "ppimijpikijjjlkpnpkpppppppppppppnhpppphpppjppppkpppppppmlpppppppnpipjjpkmkpkknkppoknppnppppppppp"
-    "ilnpnlnopppnmlplpppppplppppppkppkmplppnlppnpppppppppppmppppopmppbfgfiffiehghjggigghhhgijmimnnbmp"
+    "ilnpnlnopppnmlplpppppplpppppplppkmplppnlppnpppppppppppmppppopnppdghgjggjfihikhhjhhiiihjknjnoofnp"
     "npppppppppkppppppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -121,27 +121,27 @@ constexpr LetterClass k_es_members[] = {
 constexpr std::uint8_t k_es_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 34, 34, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 15, 12, 9, 1, 21, 17, 20, 7, 24, 31, 8, 13, 5, 3,
-    14, 16, 6, 4, 10, 11, 19, 32, 29, 18, 26, 0, 0, 0, 0, 0,
-    0, 2, 15, 12, 9, 1, 21, 17, 20, 7, 24, 31, 8, 13, 5, 3,
-    14, 16, 6, 4, 10, 11, 19, 32, 29, 18, 26, 0, 0, 0, 0, 0,
+    34, 2, 15, 12, 9, 1, 21, 17, 20, 7, 24, 31, 8, 13, 5, 3,
+    14, 16, 6, 4, 10, 11, 19, 32, 29, 18, 26, 33, 34, 33, 34, 34,
+    34, 2, 15, 12, 9, 1, 21, 17, 20, 7, 24, 31, 8, 13, 5, 3,
+    14, 16, 6, 4, 10, 11, 19, 32, 29, 18, 26, 34, 34, 34, 34, 0,
 };
 constexpr char k_es_costs[] =
-    "bddgdeffddefdedgegefffmnhkkjpljkkbnpcjhidddkeghkfgiijgjhmimlhphpjhppneppckomeeekeegiffhgjihiijpj"
-    "hpiohmlnoeppcllkdeemgghlgfihliijljpnkpkpnmplmeppceffmnmfljeghiholmpolkjipmpkppmopeppdfeehlmgmfeh"
-    "glppkhnjoikklljmppknpfppeeeehihfjhgiihkljimjpljhmikkppmmpgppgfffgfglgfgjfgihlhphoifpjmiiknpnpipp"
-    "dfdelomggkhhkjlmkinjpmkipkolpppppfppgdfenoifppphplppnpnnppkionplppppoippjeeemoffmplgmnmmppnnkpjj"
-    "pipkpplpmlppgdglgegghhinhiiinjijplokjlkimopppippkffeplheiohgioppppppgpjjpkplppolpmppjfffnmpfpppg"
-    "pmghppnpppkkphpkpplpplppkffflpfhhpkgkompppppmplmplpmppkppmppkhgikpgghplioppoppnnppmjlmpmppnppmpp"
-    "mppppppppppepppppppppppppppppppppoppkhggpkhijpogpnppppppnplkpopmppkppmnpejihooppoppkppppppppppmp"
-    "pppppppppgpplgghoppgpppkppppppppppnkpnplpppppnppkhfgpmohppmjppppppppppokpnpnpppppmpplhihppihkpnh"
-    "ppppppppponkplpnppmppnpphppplglpjmopojmppmpmpppppppppmpppjpphogkjjmppkjpjlnmpmpoplppppoppppppjpp"
-    "mhhhpppmpppipppppppppplppppmpppppopphppphikpkplpkllmnlpnpmppppoppnpppjppiohipppopppllpppmnppppkp"
-    "pmopppoppkppipopiiknkllplnmopnpppmpppppppkpppkppplihppppppppppppppppppomppppppppppppkolmpppipojm"
-    "lpjppppnpppppppppopppmpplpnplippkpmpolnkpppppppppppppppppnppklnoopplpppppoppppoppppppppppppppmpp"
-    "mllnooplppppppppppppnppppppppppppoppbffifghhffghfgfigighhhopjmmlpnlmmbppnnpppppppppppppppppppppp"
+    "bddgdeffddefdedgegefffmnhkkjpljkkdnpcjhidddkeghkfgiijgjhmimlhphpjhppnfppckomeeekeegiffhgjihiijpj"
+    "hpiohmlnofppcllkdeemgghlgfihliijljpnkpkpnmplmfppceffmnmfljeghiholmpolkjipmpkppmopfppdfeehlmgmfeh"
+    "glppkhnjoikklljmppknpgppeeeehihfjhgiihkljimjpljhmikkppmmphppgfffgfglgfgjfgihlhphoifpjmiiknpnpjpp"
+    "dfdelomggkhhkjlmkinjpmkipkolpppppgppgdfenoifppphplppnpnnppkionplppppojppjeeemoffmplgmnmmppnnkpjj"
+    "pipkpplpmmppgdglgegghhinhiiinjijplokjlkimopppjppkffeplheiohgioppppppgpjjpkplppolpnppjfffnmpfpppg"
+    "pmghppnpppkkphpkpplppmppkffflpfhhpkgkompppppmplmplpmppkppnppkhgikpgghplioppoppnnppmjlmpmppnppnpp"
+    "mppppppppppeppppppppppppppppppppppppkhggpkhijpogpnppppppnplkpopmppkppnnpejihooppoppkppppppppppmp"
+    "ppppppppphpplgghoppgpppkppppppppppnkpnplpppppoppkhfgpmohppmjppppppppppokpnpnpppppnpplhihppihkpnh"
+    "ppppppppponkplpnppmppopphppplglpjmopojmppmpmpppppppppmpppkpphogkjjmppkjpjlnmpmpoplppppoppppppkpp"
+    "mhhhpppmpppipppppppppplppppmpppppppphppphikpkplpkllmnlpnpmppppoppnpppkppiohipppopppllpppmnppppkp"
+    "pmopppopplppipopiiknkllplnmopnpppmpppppppkppplppplihppppppppppppppppppomppppppppppppkolmpppipojm"
+    "lpjppppnpppppppppopppnpplpnplippkpmpolnkpppppppppppppppppoppklnoopplpppppoppppoppppppppppppppnpp"
+    "mllnooplppppppppppppnpppppppppppppppdggjghiigghighgjhjhiiippknnmpomnnfppnnpppppppppppppppppppppp"
     "pppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -157,27 +157,27 @@ constexpr LetterClass k_it_members[] = {
 constexpr std::uint8_t k_it_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 34, 34, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 3, 19, 10, 11, 1, 18, 15, 17, 2, 32, 27, 7, 14, 5, 4,
-    13, 21, 8, 9, 6, 12, 16, 30, 31, 29, 20, 0, 0, 0, 0, 0,
-    0, 3, 19, 10, 11, 1, 18, 15, 17, 2, 32, 27, 7, 14, 5, 4,
-    13, 21, 8, 9, 6, 12, 16, 30, 31, 29, 20, 0, 0, 0, 0, 0,
+    34, 3, 19, 10, 11, 1, 18, 15, 17, 2, 32, 27, 7, 14, 5, 4,
+    13, 21, 8, 9, 6, 12, 16, 30, 31, 29, 20, 33, 34, 33, 34, 34,
+    34, 3, 19, 10, 11, 1, 18, 15, 17, 2, 32, 27, 7, 14, 5, 4,
+    13, 21, 8, 9, 6, 12, 16, 30, 31, 29, 20, 34, 34, 34, 34, 0,
 };
 constexpr char k_it_costs[] =
-    "beddfeeefdddedeffgfgkfgpppmkplklkbppckgijefedeggkjgghljiilpppppnpmllpeppcgleeefegffhhighgpiihnpk"
-    "hkpmpppnpeopcjhpkeeeegggihfggljhgopppppnplnnpeppclhmkdgfefhhkgfhgljilpmppppkpnlopeppeeffegemnhgf"
-    "hpphjpipgjoppommpnpppgppieeeenemfnnpgnnpmkppppphoopppmlppkppdeeefpgepkikhkilkpmlmppnpppommpppfpp"
-    "fdeefhgihhhhikhjjplkjppjpkplolppphppieeffoelnfgoggknklklplponpnnjooppkppifffelmjhpgogpnppepppkpp"
-    "ppplpnpppkppgedffopoiopkhppopppppppnpoppmnoppipphghggeghghiipiijnpkijppppjpopppopjppkegffpojfmom"
-    "hhpppmppoppopopppppppmppjffffppppnppigipppphpppppppppnppplppkhfhhhoghppphpohpkpppppppppppppppmpp"
-    "kffggpppjpppjpppjppppppppppppppppmppjegginmpnpppnpppppppppkpppjpppppplppkhgghpnlipppipppppipppnp"
-    "pppppppppmppkhghippihpopipppppphppoppppppmpppmppmjfgipppppppmppppppphppppppppppppoppnppppppppppp"
-    "fpppppppppppppppppppppppgppppppppppppppppppppppppppppppppippgppppppppppppppppppppppppppppppppipp"
-    "hppppppppppppppppppppppppppppppppjppippppppppppppppppppppppppppppppppkppippppppppppppppppppppppp"
-    "pppppppppkppjlmmoppppoppppnopppppppppppppnppplppippppppppppppppppppppppppppppppppkppjnpnlppopopp"
-    "ppppppppppppppppppppplppllllmopppnpppppppnpppppppppppppppnppkomoppoppppppoppnppppppppppppopopmpp"
-    "nmollpppppppmpppppppppppppppppppppppbgffhggghfffgfghhihimhipppompnmnmbppnppppppppppppppppppppppp"
+    "beddfeeefdddedeffgfgkfgpppmkplklkdppckgijefedeggkjgghljiilpppppnpmllpfppcgleeefegffhhighgpiihnpk"
+    "hkpmpppnpfopcjhpkeeeegggihfggljhgopppppnplnnpfppclhmkdgfefhhkgfhgljilpmppppkpnlopfppeeffegemnhgf"
+    "hpphjpipgjoppommpnppphppieeeenemfnnpgnnpmkppppphoopppmlpplppdeeefpgepkikhkilkpmlmppnpppommpppgpp"
+    "fdeefhgihhhhikhjjplkjppjpkplolpppippieeffoelnfgoggknklklplponpnnjoopplppifffelmjhpgogpnppepppkpp"
+    "ppplpnppplppgedffopoiopkhppopppppppnpoppmnoppjpphghggeghghiipiijnpkijppppjpopppopkppkegffpojfmom"
+    "hhpppmppoppopopppppppnppjffffppppnppigipppphpppppppppnpppmppkhfhhhoghppphpohpkpppppppppppppppnpp"
+    "kffggpppjpppjpppjppppppppppppppppnppjegginmpnpppnpppppppppkpppjppppppmppkhgghpnlipppipppppipppnp"
+    "pppppppppnppkhghippihpopipppppphppoppppppmpppnppmjfgipppppppmppppppphpppppppppppppppnppppppppppp"
+    "fpppppppppppppppppppppppgppppppppppppppppppppppppppppppppjppgppppppppppppppppppppppppppppppppjpp"
+    "hppppppppppppppppppppppppppppppppkppipppppppppppppppppppppppppppppppplppippppppppppppppppppppppp"
+    "ppppppppplppjlmmoppppoppppnopppppppppppppnpppmppipppppppppppppppppppppppppppppppplppjnpnlppopopp"
+    "pppppppppppppppppppppmppllllmopppnpppppppnpppppppppppppppoppkomoppoppppppoppnppppppppppppopopnpp"
+    "nmollpppppppmpppppppppppppppppppppppdhggihhhiggghghiijijnijppppnpononfppnppppppppppppppppppppppp"
     "pppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -195,32 +195,32 @@ constexpr LetterClass k_pt_members[] = {
 constexpr std::uint8_t k_pt_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 40, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 19, 12, 7, 2, 18, 17, 20, 6, 26, 35, 14, 9, 8, 3,
-    13, 16, 5, 4, 10, 11, 15, 36, 28, 34, 25, 0, 0, 0, 0, 0,
-    0, 1, 19, 12, 7, 2, 18, 17, 20, 6, 26, 35, 14, 9, 8, 3,
-    13, 16, 5, 4, 10, 11, 15, 36, 28, 34, 25, 0, 0, 0, 0, 0,
+    40, 1, 19, 12, 7, 2, 18, 17, 20, 6, 26, 35, 14, 9, 8, 3,
+    13, 16, 5, 4, 10, 11, 15, 36, 28, 34, 25, 39, 40, 39, 40, 40,
+    40, 1, 19, 12, 7, 2, 18, 17, 20, 6, 26, 35, 14, 9, 8, 3,
+    13, 16, 5, 4, 10, 11, 15, 36, 28, 34, 25, 40, 40, 40, 40, 0,
 };
 constexpr char k_pt_costs[] =
-    "bddedffceeefddffegefgpgpjlgmloljpikkjnnbkpcolheefeefgighehihjhlpngphjjmpplppkmnppeppcikjdefheehf"
-    "gifhjgiipmpipiimhpompplpmppeppcikkeeggffhfgighliihmmplokjolpppppnllppeppcfeffmgknieghhloknkmkhjp"
-    "kppkpniplpoooppeppedefihfhihgiikkjjiklpkkjipnjpjjnnpllpmmgppffifefmffgfjfiggkhijpkoilhmpikoomppm"
-    "pophppieddmjfnolphoppmoooopllpkpompkmlppmpopokpphfgfgmgflpeigpmikhipggmikmlkpnkkppmlpomjopdeefno"
-    "gppmogpgpppophpjjpkppkpllkppmppomfppieeemffpnnkgmmmmppopjiipippkpkjnmpmpllnkppffemggghgfhpiihjnj"
-    "mjpojjmklklkppppppppphppkfgeohfolojhopippppphnlmmppkphloppolplpmppjffflfippnlinmipppppmmlllppmpo"
-    "kknpppppnlppfffgkpgkoihhllkjkimmgmkojppjpllpppmopmmhpplgfgojgopppmnpppppppplkpkppkplnppppppponpp"
-    "nppppppppppeppppppppppppppppppppppppppppopjghgnhhpknngppkpppppmmmpnppnpllppppppoplppkghgpigpppmi"
-    "opkpppmppnlplppkppmppppppopmppkhghkgippnmjopinpppnppipmplopmpoppmppppmppjghgpnipmoljpppppppppkpp"
-    "jppppppplpppppplppkpkenppppppppppppppppppppppppppppppppppmppfpppkjmkmhlmkmmppmppppppppppnppppppp"
-    "ppphppphpipppppppopppppppppgpppppppppoipppppppppgpppjipmppknlmlknkllppppppppmppppppppppipphihkpp"
-    "jppnpmpppppppppmoppopppoppoppppppjppmiiiponppppippppppppppppippppppnpppppppoppkmpmjlpjjmjpjlkjon"
-    "mmpppppnpppppppppppppmppkjjjppjpppkmljpopppppmmppppooppppppppppmpphpopjpppikpppppppppppppppppppp"
-    "pppppppppjppipppjimlnolplklmplpopppppppplppppppppppkppppppknplkknpmokmpppkpppppppppppppppppppppp"
-    "pphpppppppppppppppppppppppppppppppppppppppipppkppppppppppppppppppppppppppppppppppkppinnlnppooppp"
-    "ppnppppppppppppppppppppppppkppjmlonplppnpoppoppoppppppppppppppppopppplpplklmnpkpnpppppppppppmppp"
-    "pppppppppppppppnppppppppppjlppppppppppppppppppppppppppppppppmpppopppklpppppppppppppppppppppppppp"
-    "pppoppbffgfhheggghffhhgighipiplnionpnlpkmmlppbmpkppppppppppppppppppppppppppppppppppppppmpppppppp"
+    "bddedffceeefddffegefgpgpjlgmloljpikkjnndkpcolheefeefgighehihjhlpngphjjmpplppkmnppfppcikjdefheehf"
+    "gifhjgiipmpipiimhpompplpmppfppcikkeeggffhfgighliihmmplokjolpppppnllppfppcfeffmgknieghhloknkmkhjp"
+    "kppkpniplpoooppfppedefihfhihgiikkjjiklpkkjipnjpjjnnpllpmmhppffifefmffgfjfiggkhijpkoilhmpikoomppm"
+    "popippieddmjfnolphoppmoooopllpkpompkmlppmpopolpphfgfgmgflpeigpmikhipggmikmlkpnkkppmlpomkopdeefno"
+    "gppmogpgpppophpjjpkppkpllkppmppomgppieeemffpnnkgmmmmppopjiipippkpkjnmpmpllnlppffemggghgfhpiihjnj"
+    "mjpojjmklklkpppppppppippkfgeohfolojhopippppphnlmmppkphloppolplpnppjffflfippnlinmipppppmmlllppmpo"
+    "kknpppppnmppfffgkpgkoihhllkjkimmgmkojppjpllpppmopmmipplgfgojgopppmnpppppppplkpkppkplnpppppppoopp"
+    "nppppppppppeppppppppppppppppppppppppppppopjghgnhhpknngppkpppppmmmpnppnpllppppppopmppkghgpigpppmi"
+    "opkpppmppnlplppkppmppppppopnppkhghkgippnmjopinpppnppipmplopmpoppmppppnppjghgpnipmoljpppppppppkpp"
+    "jppppppplppppppmppkpkenppppppppppppppppppppppppppppppppppnppfpppkjmkmhlmkmmppmppppppppppnppppppp"
+    "pppippphpipppppppopppppppppgpppppppppoipppppppppgpppjipmppknlmlknkllppppppppmppppppppppjpphihkpp"
+    "jppnpmpppppppppmoppopppoppoppppppkppmiiiponppppippppppppppppippppppnppppppppppkmpmjlpjjmjpjlkjon"
+    "mmpppppnpppppppppppppnppkjjjppjpppkmljpopppppmmppppooppppppppppnpphpopjpppikpppppppppppppppppppp"
+    "pppppppppkppipppjimlnolplklmplpopppppppplpppppppppplppppppknplkknpmokmpppkpppppppppppppppppppppp"
+    "pphpppppppppppppppppppppppppppppppppppppppipppkpppppppppppppppppppppppppppppppppplppinnlnppooppp"
+    "ppnpppppppppppppppppppppppplppjmlonplppnpoppoppoppppppppppppppppoppppmpplklmnpkpnpppppppppppmppp"
+    "pppppppppppppppoppppppppppjlppppppppppppppppppppppppppppppppmpppopppklpppppppppppppppppppppppppp"
+    "ppppppdgghgiifhhhiggiihjhijpjpmojpopomplnnmppfnpkppppppppppppppppppppppppppppppppppppppnpppppppp"
     "pppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -234,24 +234,24 @@ constexpr LetterClass k_nl_members[] = {
 constexpr std::uint8_t k_nl_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 29, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 3, 19, 22, 8, 1, 23, 11, 12, 4, 16, 15, 10, 14, 2, 6,
-    20, 29, 7, 9, 5, 17, 13, 18, 25, 24, 21, 0, 0, 0, 0, 0,
-    0, 3, 19, 22, 8, 1, 23, 11, 12, 4, 16, 15, 10, 14, 2, 6,
-    20, 29, 7, 9, 5, 17, 13, 18, 25, 24, 21, 0, 0, 0, 0, 0,
+    29, 3, 19, 22, 8, 1, 23, 11, 12, 4, 16, 15, 10, 14, 2, 6,
+    20, 29, 7, 9, 5, 17, 13, 18, 25, 24, 21, 28, 29, 28, 29, 29,
+    29, 3, 19, 22, 8, 1, 23, 11, 12, 4, 16, 15, 10, 14, 2, 6,
+    20, 29, 7, 9, 5, 17, 13, 18, 25, 24, 21, 29, 29, 29, 29, 0,
 };
 constexpr char k_nl_costs[] =
-    "bdeedeegdffeddeffgeefeghklkpbmpcdcigdjdffegigggohhghghgljnlelpbfhfffglegifkjkhmhjkmijkmpppdopgnd"
-    "djenehgegljggnimjhkhhllpninpieeinfijgfggojifempljkhkpnpjknpcemgfighlhljiklmjhiklkmnlpppeppgffjig"
-    "eehigglhfhlgkjflihmnppiopdfiffgfjfghhjihhmhjijjklkpppfppednffighjinmllnmlhkmmmopmpppgppdgjiheiml"
-    "hhmjlklkjmlhngmkpppfppfemffihnhggimlkililljnnilppphppfelhhihhijkjknnmpkomonppnppphpphelggggjpppp"
-    "ppopphpppmppnpopjopkeoehpfhnmjppnppplppppppppopmopfeofgjgmjinlmniopjojjooomppphppeflhhhgioiinlpm"
-    "ilijlnmppnpopgppffghjliphjkjnjngpimnlkpjpppphppgkhkfioghhhjomjipihjkkjnonppiopifmfgngnlkppnppmpn"
-    "pnppppppppkppifohgkhhpkhppoppnipippnplpppkppfglhiiihlkhkllmnmjpnjmopoopphpplfpifpgppppppppppjjpp"
-    "nppppppnppjipiihhknokpfpnkpjppppkpmppplopgiojihijjjkkmnnmolmmoomjopopippimnmpolnolmpppmppppplpmp"
-    "ppppkppkmpmmlppppppppppppppmpmponppmpplpkpppppppopppppppppppppppkpnppkolpoppnpplpppppppppppppppp"
-    "pmppbfggfggifhhgffghhigghgijmnmpbopmplopopmpoppppppplppppppppppooppppppppppppppppppppppppppppppp"
+    "bdeedeegdffeddeffgeefeghklkpdmpcdcigdjdffegigggohhghghgljnlflpbfhfffglegifkjkhmhjkmijkmpppeopgnd"
+    "djenehgegljggnimjhkhhllpnjnpieeinfijgfggojifempljkhkpnpjlnpcemgfighlhljiklmjhiklkmnlpppfppgffjig"
+    "eehigglhfhlgkjflihmnppjopdfiffgfjfghhjihhmhjijjklkpppgppednffighjinmllnmlhkmmmopmppphppdgjiheiml"
+    "hhmjlklkjmlhngmkpppgppfemffihnhggimlkililljnnilpppippfelhhihhijkjknnmpkomonppnpppipphelggggjpppp"
+    "ppopphpppmppnpopkopkeoehpfhnmjppnppplppppppppopnopfeofgjgmjinlmniopjojjooompppippeflhhhgioiinlpm"
+    "ilijlnmppnpophppffghjliphjkjnjngpimnlkpjppppippgkhkfioghhhjomjipihjkkjnonppjopifmfgngnlkppnppmpn"
+    "pnpppppppplppifohgkhhpkhppoppnipippnplppplppfglhiiihlkhkllmnmjpnjmopooppipplfpifpgppppppppppjjpp"
+    "nppppppoppjipiihhknokpfpnkpjppppkpmpppmopgiojihijjjkkmnnmolmmoomjopopjppimnmpolnolmpppmppppplpmp"
+    "pppplppkmpmmlppppppppppppppmpmponppnpplpkpppppppopppppppppppppppkpoppkolpoppnpplpppppppppppppppp"
+    "pnppdghhghhjgiihgghiijhhihjknonpfppmplopopmpoppppppplpppppppppppoppppppppppppppppppppppppppppppp"
     "p"
     ;
 
@@ -266,24 +266,24 @@ constexpr LetterClass k_sv_members[] = {
 constexpr std::uint8_t k_sv_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 29, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 23, 22, 9, 2, 18, 12, 16, 6, 24, 13, 8, 11, 5, 10,
-    20, 29, 4, 7, 3, 19, 15, 27, 26, 25, 29, 0, 0, 0, 0, 0,
-    0, 1, 23, 22, 9, 2, 18, 12, 16, 6, 24, 13, 8, 11, 5, 10,
-    20, 29, 4, 7, 3, 19, 15, 27, 26, 25, 29, 0, 0, 0, 0, 0,
+    29, 1, 23, 22, 9, 2, 18, 12, 16, 6, 24, 13, 8, 11, 5, 10,
+    20, 29, 4, 7, 3, 19, 15, 27, 26, 25, 29, 28, 29, 28, 29, 29,
+    29, 1, 23, 22, 9, 2, 18, 12, 16, 6, 24, 13, 8, 11, 5, 10,
+    20, 29, 4, 7, 3, 19, 15, 27, 26, 25, 29, 29, 29, 29, 29, 0,
 };
 constexpr char k_sv_costs[] =
-    "bdeegfddfdedfeeeehdfehieekmjbmpdnmedelgffogfhpgkpikipijlllnfmpdjkdddlgffkhihpiimhkjpijilimfppcee"
-    "egjehjogllnhijikimjlkjhpnenpcefgihfgihgiihhjkhihmimiiippeopcfgflfgfifhlfhhjkhjhmkkklippeopeiifie"
-    "nffghiegnhkpjnjmhkpplpgmpegfeligghkfjnfhhkgljhiklijpmgppfffgljfhehiiligimikhjipkiipphppefdlgjgjj"
-    "iinlmhknhmgnjomklpogmpillgffmhgikeiimjkpjkipeiknnlkppefeikigjjlhglmimkhkjjjokmippgnpeffghjiijkho"
-    "iojpjhnjnhpmjmppgppgefghiiihmgmmoiiklohoipomkppippmpphefphgjpihipippkplpjppplpoppfffklmfjjlkmmlg"
-    "nohnkpopnnppphppffgmmmipnohnpphppiphphpojlpohppeolhggpiiipnhjplloopnppnppppgppjhihgohmiphpoojoph"
-    "ijpfppnkpplppflkghgmhhipijjpkoplphplkppmphpphhgjhkjkimimlololfmkgpoppnppjppkopjejpjjjpjjiphppnpj"
-    "pnpjpppmppkkimnpiomokopfppeppnppmppmppmppjggmhpilgphpppippkpjoipikjpplppifimponmklhppmhpppphpkpp"
-    "ppppkppiknjjkpikjlkjkplmplpkphoppopkppjkkkpnlpopnppppppppnmpppoppplpplllppoloppmpppppmpppppppppp"
-    "pnppbfggihffhfgfhggggjfhgjkggmolboplnnppnnpppnppppppppnppppppppnnppppppppppppppppppppppppppppppp"
+    "bdeegfddfdedfeeeehdfehieekmjdmpdnmedelgffogfhpgkpikipijlllngmpdjkdddlgffkhihpiimhkjpijilimgppcee"
+    "egjehjogllnhijikimjlkjhpnfnpcefgihfgihgiihhjkhihmimiiippfopcfgflfgfifhlfhhjkhjhmkkklippfopeiifie"
+    "nffghiegnhkpjnjmhkpplphmpegfeligghkfjnfhhkgljhiklijpmhppfffgljfhehiiligimikhjipkiippippefdlgjgjj"
+    "iinlmhknhmgnjomklpohmpillgffmhgikeiimjkpjkipeiknnllppefeikigjjlhglmimkhkjjjokmipphnpeffghjiijkho"
+    "iojpjhnjnhpmjmpphppgefghiiihmgmmoiiklohoipomkppjppmpphefphgjpihipippkplpjppplppppfffklmfjjlkmmlg"
+    "nohnkpopnnpppippffgmmmipnohnpphppiphphpojlpoippeolhggpiiipnhjplloopnppnpppphppjhihgohmiphpoojoph"
+    "ijpfppnkppmppflkghgmhhipijjpkoplphplkppmpipphhgjhkjkimimlololfmkgpoppnppkppkopjejpjjjpjjiphppnpj"
+    "pnpjpppnppkkimnpiomokopfppeppnppmppmppnppjggmhpilgphpppippkpjoipikjppmppifimponmklhppmhpppphpkpp"
+    "pppplppiknjjkpikjlkjkplmplpkphoppoplppjkkkpnlpopnppppppppnmpppopppmpplllppoloppmpppppmpppppppppp"
+    "poppdghhjiggighgihhhhkgihklhhnpmfpplnnppnnpppnppppppppnpppppppponppppppppppppppppppppppppppppppp"
     "p"
     ;
 
@@ -298,25 +298,25 @@ constexpr LetterClass k_da_members[] = {
 constexpr std::uint8_t k_da_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 6, 18, 25, 5, 1, 15, 11, 16, 7, 21, 12, 9, 13, 3, 10,
-    19, 30, 2, 8, 4, 17, 14, 26, 27, 24, 30, 0, 0, 0, 0, 0,
-    0, 6, 18, 25, 5, 1, 15, 11, 16, 7, 21, 12, 9, 13, 3, 10,
-    19, 30, 2, 8, 4, 17, 14, 26, 27, 24, 30, 0, 0, 0, 0, 0,
+    30, 6, 18, 25, 5, 1, 15, 11, 16, 7, 21, 12, 9, 13, 3, 10,
+    19, 30, 2, 8, 4, 17, 14, 26, 27, 24, 30, 29, 30, 29, 30, 30,
+    30, 6, 18, 25, 5, 1, 15, 11, 16, 7, 21, 12, 9, 13, 3, 10,
+    19, 30, 2, 8, 4, 17, 14, 26, 27, 24, 30, 30, 30, 30, 30, 0,
 };
 constexpr char k_da_costs[] =
-    "bdgfeddedfefededdgeehfjijhjllblpcjcddejlfekfhghhjkjjphpplklkpeppceihggffgighhijiihimjohiilpppepp"
-    "dekhgehggjgfijkkjhlnimikijpppfnpcegjgogeijgpnnjmjimmijiiimnppeopecgjgigggiijkljklgjmllljjnnplgpp"
-    "fkeeegkkhfnghggfljijplppkjnmphnpehhehgimfehefigjmmkkpppmpjpnpgmpefmjelgfhhglfiilkikhgkiiiknppgpp"
-    "eenngggehfhiijikmijjjlhiiopppgpphkegigmlhgkeifhiljigpmppmkknpjppdehigkhhhihionknijmoikkikppppfpp"
-    "fehjhpfiihgnfmjpohopmmjijpppphppfeklinggjjhlkgmkkikihpjjloppphppgelikiffllgopnplolpplpgmoppppipp"
-    "figogmhhkhfloomjljnphljhkmpmohppjgllloeipnhppngpohppjikilpopplppgjhgigklhhohjjlkmokjpppppkpopipp"
-    "ifhlkohilghppoppnjlpklljiopppkpphghmklhikiilnmolkjmifpkknnpppjppejgjlippjjpmnpmpnpjppppppppppgpp"
-    "ifklliinkjhppppppkppopjllppppkppmmghijpnihpiikklpplnpppppmpppoppllgilhppjipikkjmppippipppppppnpp"
-    "hijijimpijlijllpmpllpppppppppjppjimpmojjoljpkmppimppppppmlppplppkkpmppkknplpppppmppppppppppppmpp"
-    "jnppnpnnppppppppppppppppopppplppmonlmppppppppppppppppppppppppoppbfihgffgfhghgfgffiggjhlkljlnnbnp"
-    "mnppppmnppnppppppnppppppppppponppppppppppppppppppppppppppppppppp"
+    "bdgfeddedfefededdgeehfjijhjlldlpcjcddejlfekfhghhjkjjphpplklkpfppceihggffgighhijiihimjohiilpppfpp"
+    "dekhgehggjgfijkkjhlnimikijpppgnpcegjgogeijgpnnjmjimmijiiimnppfopecgjgigggiijkljklgjmllljjnnplhpp"
+    "fkeeegkkhfnghggfljijplppkjnmpinpehhehgimfehefigjmmkkpppmpjpnphmpefmjelgfhhglfiilkikhgkiiiknpphpp"
+    "eenngggehfhiijikmijjjlhiioppphpphkegigmlhgkeifhiljigpmppmkknpkppdehigkhhhihionknijmoikkikppppgpp"
+    "fehjhpfiihgnfmjpohopmmjijppppippfeklinggjjhlkgmkkikihpjjlopppippgelikiffllgopnplolpplpgmoppppjpp"
+    "figogmhhkhfloomjljnphljhkmpmoippjgllloeipnhppngpohppjikilpoppmppgjhgigklhhohjjlkmokjpppppkpopjpp"
+    "ifhlkohilghppoppnjlpklljioppplpphghmklhikiilnmolkjmifpkknnpppkppejgjlippjjpmnpmpnpjpppppppppphpp"
+    "ifklliinkjhppppppkppopjllpppplppmmghijpnihpiikklpplnpppppmppppppllgilhppjipikkjmppippipppppppopp"
+    "hijijimpijlijllpmpllpppppppppkppjimpmojjoljpkmppimppppppmlpppmppkkpmppkknplpppppmppppppppppppnpp"
+    "jnppnpnnppppppppppppppppoppppmppmonlmpppppppppppppppppppppppppppdgjihgghgihihghggjhhkimlmkmoofop"
+    "mnppppmnppnppppppnppppppppppppnppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_nb_members[] = {
@@ -330,24 +330,24 @@ constexpr LetterClass k_nb_members[] = {
 constexpr std::uint8_t k_nb_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 29, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 6, 20, 25, 10, 1, 16, 11, 18, 5, 21, 12, 8, 13, 4, 9,
-    17, 29, 2, 7, 3, 19, 14, 26, 27, 23, 29, 0, 0, 0, 0, 0,
-    0, 6, 20, 25, 10, 1, 16, 11, 18, 5, 21, 12, 8, 13, 4, 9,
-    17, 29, 2, 7, 3, 19, 14, 26, 27, 23, 29, 0, 0, 0, 0, 0,
+    29, 6, 20, 25, 10, 1, 16, 11, 18, 5, 21, 12, 8, 13, 4, 9,
+    17, 29, 2, 7, 3, 19, 14, 26, 27, 23, 29, 28, 29, 28, 29, 29,
+    29, 6, 20, 25, 10, 1, 16, 11, 18, 5, 21, 12, 8, 13, 4, 9,
+    17, 29, 2, 7, 3, 19, 14, 26, 27, 23, 29, 29, 29, 29, 29, 0,
 };
 constexpr char k_nb_costs[] =
-    "bdgeededfddfedefdedfefikmijmblpckcddgjfekfegghoiijkjpplpmlleopcdifhffgigghhijjikjhioiinmmpeopcdg"
-    "ejefhjgllmmjikmjikkiimmnpeppdekgfhhgifffhlkhjnkjklkiklppfopehhgenifejgffihojjmmlplppkpngnpekefek"
-    "ngfnhgggfpjiljjnplpknngnpfemeiggghflmfjiglhkjlhiillophppeengneghfhgiikijkjlijkiijpppgpphgehgmmhg"
-    "khehehpiglkiopnpmlojppedghkggjijhmmlkkmomgmmjkppopgnpdehijhhhjikhookinojjmgmjppppfppfehgjifhhgmm"
-    "fmjmopmhpgnjpppphppeekimggjkhmmngnhkimikpjiooppgppfflkjffklhklommilnllomnphppphppdlgijppljpjnkol"
-    "pnjopppppppppfppjhginhhphepoopphjppjokhkmppplpphghjkihjihllomnflgljopknpnppjppkgmmmjepohpppngjpp"
-    "pipiilnpppmppgjhggmjhhpikhjmplknpkppppmppippjghppiglgipppppkpppijmjilopplppmfpppnippgpppppnpppjp"
-    "pgpkpppopplmfjippjipimikjpmjppoppippppnppihiiipljjljjilmppkmpnpppppppkppnpgppppooppppplppopppppp"
-    "pppppppkknmpljpmkoploppppkmpppopoppmppllppollnpmppppppppmpppppppppnppkppopnnppppppppppppppppoppp"
-    "pmppbfiggfgfhffhgfghfgfhghkmoklobnplopplnnppopppppppppnppppppppnoppppppppppppppppppppppppppppppp"
+    "bdgeededfddfedefdedfefikmijmdlpckcddgjfekfegghoiijkjpplpmllfopcdifhffgigghhijjikjhioiinmmpfopcdg"
+    "ejefhjgllmmjikmjikkiimmnpfppdekgfhhgifffhlkhjnkjklkiklppgopehhgenifejgffihojjmmlplppkpnhnpekefek"
+    "ngfnhgggfpjiljjnplpknnhnpfemeiggghflmfjiglhkjlhiillopippeengneghfhgiikijkjlijkiijppphpphgehgmmhg"
+    "khehehpiglkiopnpmlokppedghkggjijhmmlkkmomgmmjkppophnpdehijhhhjikhookinojjmgmjppppgppfehgjifhhgmm"
+    "fmjmopmhpgnjppppippeekimggjkhmmngnhkimikpjioopphppfflkjffklhklommilnllomnphpppippdlgijppljpjnkol"
+    "pnjopppppppppgppjhginhhphepoopphjppjokhkmpppmpphghjkihjihllomnflgljopknpnppkppkgmmmjepohpppngjpp"
+    "pipiilnpppnppgjhggmjhhpikhjmplknpkppppmppjppjghppiglgipppppkpppijmjiloppmppmfpppnippgpppppnpppjp"
+    "pgpkpppppplmfjippjipimikjpmjppoppippppoppihiiipljjljjilmppkmpnppppppplppnpgppppooppppplppopppppp"
+    "pppppppkknmpljpmkoploppppkmpppopoppnppllppollnpmppppppppmpppppppppoppkppopnnppppppppppppppppoppp"
+    "pnppdgjhhghgiggihghighgihilnplmpfoplopplnnppopppppppppnppppppppooppppppppppppppppppppppppppppppp"
     "p"
     ;
 
@@ -361,23 +361,23 @@ constexpr LetterClass k_fi_members[] = {
 constexpr std::uint8_t k_fi_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 27, 27, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 22, 24, 19, 5, 23, 21, 15, 2, 14, 10, 8, 12, 4, 7,
-    18, 27, 16, 6, 3, 11, 13, 25, 27, 17, 27, 0, 0, 0, 0, 0,
-    0, 1, 22, 24, 19, 5, 23, 21, 15, 2, 14, 10, 8, 12, 4, 7,
-    18, 27, 16, 6, 3, 11, 13, 25, 27, 17, 27, 0, 0, 0, 0, 0,
+    27, 1, 22, 24, 19, 5, 23, 21, 15, 2, 14, 10, 8, 12, 4, 7,
+    18, 27, 16, 6, 3, 11, 13, 25, 27, 17, 27, 26, 27, 26, 27, 27,
+    27, 1, 22, 24, 19, 5, 23, 21, 15, 2, 14, 10, 8, 12, 4, 7,
+    18, 27, 16, 6, 3, 11, 13, 25, 27, 17, 27, 27, 27, 27, 27, 0,
 };
 constexpr char k_fi_costs[] =
-    "begdeeddfjdgdedeggejnkiijkblpcdefdkfnepgggghhflhjplmmlpempdfeedfdhfhflggighpjhkkomkpfnpedeeoehfm"
-    "dhenlnkjglphppppmgppcfffffggkggglkkjmhkjlionmpeppeheedffjejghghkhfkkhplmmnlgmpfedenefhlggfkjnmnh"
-    "knlpopnphppfhefekfhepghghihhlhhpllknmhopjeegpejgefgfgiinpjjmioonpplppdmggekgmgehphijhhhklppppppf"
-    "ppjefklffflfgemppnkhnpjopppplppghgefifffpgfihjhgpihpolpnpippieenpfmhpgpfgpppohhpnpopppkppkefppho"
-    "gpfphppppolppppppppmppmekpnhpepgohppppplppmpppppoppkghgkgnilgjhikjplhognpppppmppjgfhkhjhlihiihhj"
-    "ikklolopnplpphnigilhlhjhpihmhihkjgpppppjppjfgmpgjhlgngpppmjjiplppppplppjiipofohohpjppnpmknoopppp"
-    "plppiojjinhpllkplnlkljlllpppppkppkkioojpklopopppnmnopppppppmpplllppkplloplpppplmppppnpopnppklknp"
-    "lplnpnnpppplnpppppmopmppklmnplplnplmnpplopppppppppmpplllpomnmpppppppnppppppppppnppbgifggffhlfifg"
-    "fgiiglpmkklmbnpknoppoppppppppppppppppppppmopppppppppppppppppppppppppppppp"
+    "begdeeddfjdgdedeggejnkiijkdlpcdefdkfnepgggghhflhjplmmlpfmpdfeedfdhfhflggighpjhkkomkpgnpedeeoehfm"
+    "dhenlnkjglphppppmhppcfffffggkggglkkjmhkjlionmpfppeheedffjejghghkhfkkhplmmnlhmpfedenefhlggfkjnmnh"
+    "knlpopnpippfhefekfhepghghihhlhhpllknmiopjeegpejgefgfgiinpjjmioonppmppdmggekgmgehphijhhhklppppppg"
+    "ppjefklffflfgemppnkhnpjoppppmppghgefifffpgfihjhgpihpolpnpjppieenpfmhpgpfgpppohhpnpoppplppkefppho"
+    "gpfphppppolppppppppnppmekpnhpepgohppppplppmppppppppkghgkgnilgjhikjplhognpppppnppjgfhkhjhlihiihhj"
+    "ikklolopnpmpphnigilhlhjhpihmhihkjgpppppkppjfgmpgjhlgngpppmjjiplpppppmppjiipofohohpjppnpmknoopppp"
+    "pmppiojjinhpllkplnlkljlllppppplppkkioojpklopopppnmnopppppppnpplllppkplloplpppplmppppnpopoppklknp"
+    "lplnpnnpppplnpppppmopnppklmnplplnplmnpplopppppppppnpplllpomnmpppppppnppppppppppoppdhjghhggimgjgh"
+    "ghjjhmpnllmnfopknoppoppppppppppppppppppppnopppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_ca_members[] = {
@@ -393,30 +393,30 @@ constexpr LetterClass k_ca_members[] = {
 constexpr std::uint8_t k_ca_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 38, 38, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 16, 12, 10, 1, 19, 18, 20, 6, 25, 34, 4, 13, 7, 9,
-    14, 17, 5, 3, 8, 11, 15, 33, 23, 28, 32, 0, 0, 0, 0, 0,
-    0, 2, 16, 12, 10, 1, 19, 18, 20, 6, 25, 34, 4, 13, 7, 9,
-    14, 17, 5, 3, 8, 11, 15, 33, 23, 28, 32, 0, 0, 0, 0, 0,
+    38, 2, 16, 12, 10, 1, 19, 18, 20, 6, 25, 34, 4, 13, 7, 9,
+    14, 17, 5, 3, 8, 11, 15, 33, 23, 28, 32, 37, 38, 37, 38, 38,
+    38, 2, 16, 12, 10, 1, 19, 18, 20, 6, 25, 34, 4, 13, 7, 9,
+    14, 17, 5, 3, 8, 11, 15, 33, 23, 28, 32, 38, 38, 38, 38, 0,
 };
 constexpr char k_ca_costs[] =
-    "bddedfefegcfeedfgegffgojkgkmlmpjkkkppbnpckidddgdgkhggfihijgimpohplppnomplnplpeppclogeeheemghffhg"
-    "hghjlpmmpjokmpjpmonlpenpcefglmfoeglhhjgomkmlllipmplkpnpnppoppenpdfdffpfoggkhljlllpimnmlpjpkinkmo"
-    "nppppfppdeegjgfhgghihhkjkiilpimkhojjmijmnpmppfppegfggglffghhfgihhjgippggknkppompnpnppgppdgefllfk"
-    "efhjgmpipkhiomlnlkkmglillpnppfopdeeflffolgpgmkmnmpipjjmlijjjnjpnimpppfppfllffekeglhigfhhgliilppm"
-    "pkppnppponnpphppfdflphfopgoholpmpnppollplnklompnpoppphppgegghggegnipiiinipjmplpnmlikppppoppkpipp"
-    "ggeiihelgeohioppppppkkmpkpllplpnppmppippfffkpogkngpipkgpfppnphkpjpkjolpkppppphpphefjhfhpjfnikpmp"
-    "ppppnonplplnpmojpppppjpplgfpppgpphpjppppppppplppnpmkpppppppppnppghgkhgipkinjonpnoppppiopmlmonnpn"
-    "pppppippoppppppppppepppppppppppppppppppppppplpppihhnjhhjningplppppnpnpnpnplopopkppppkkppkghpkigp"
-    "ohpjoppppppoppnplpnlpnpppppppmppkigppohmmhpkpoppppppppppoppppppppppppmpphppfpnmmoppmpppppppppppp"
-    "pppppppppppppjppfppkpmpippppmpopppppppppppppppppppppphppiiipppipkkpmlpjnpppppppnopmjpjpppppppkpp"
-    "hppkljpjkpmnjllnmnllpppmpppppppppppppjppnjhpppopphpippppppppppppmppppppoppppppppippjmklilpmpkmmo"
-    "ppmnppplpppppppppppppkppilmjkopjjmkpjlnoopnlpppppppppppppppppkppiliiopmppjppppppppppppppoppppppp"
-    "pppppkpphpplljpkopopnklpmolppppnpppppppppppppjppkpipppppplpnppppppppppmpoppppnpppppppmppkppkknpk"
-    "nppppmnojppppppppppppppppppppmppklipppmpplppppppppppppppppppppppoppppmopmklppplppnppppppppppoppp"
-    "pppppppppppppoppkmnoppmppopopnppppppoppppppppppppppppmppppplnppllpmpnoppoppppppppppppppppppppppp"
-    "pkppppppppppppppppppppppppmnppppppppppppbffgfhghgiehggfhigihhiplmimonoplmmmppbppnpopoppmpnpppppp"
+    "bddedfefegcfeedfgegffgojkgkmlmpjkkkppdnpckidddgdgkhggfihijgimpohplppnomplnplpfppclogeeheemghffhg"
+    "hghjlpmmpjokmpjpmonlpfnpcefglmfoeglhhjgomkmlllipmplkpnpnppoppfnpdfdffpfoggkhljlllpimnmlpjpkinkmo"
+    "nppppgppdeegjgfhgghihhkjkiilpimkhojjmijmnpmppgppegfggglffghhfgihhjgippggknkppompnpnpphppdgefllfk"
+    "efhjgmpipkhiomlnlkkmglillpnppgopdeeflffolgpgmkmnmpipjjmlijjjnjpnimpppgppfllffekeglhigfhhgliilppm"
+    "pkppnppponnppippfdflphfopgoholpmpnppollplnklompnpopppippgegghggegnipiiinipjmplpnmlikppppoppkpjpp"
+    "ggeiihelgeohioppppppkkmpkpllplpnppmppjppfffkpogkngpipkgpfppnphkpjpkjolpkpppppipphefjhfhpjfnikpmp"
+    "ppppnonplplnpmojpppppkpplgfpppgpphpjppppppppplppnpmkpppppppppoppghgkhgipkinjonpnoppppiopmlmonnpn"
+    "pppppjppoppppppppppepppppppppppppppppppppppplpppihhnjhhjningplppppnpnpnpnplopopkppppklppkghpkigp"
+    "ohpjoppppppoppnplpnlpnpppppppnppkigppohmmhpkpoppppppppppoppppppppppppnpphppfpnmmoppmpppppppppppp"
+    "pppppppppppppkppfppkpmpippppmpoppppppppppppppppppppppippiiipppipkkpmlpjnpppppppnopmjpjppppppplpp"
+    "hppkljpjkpmnjllnmnllpppmpppppppppppppkppnjhpppopphpippppppppppppmppppppoppppppppippjmklilpmpkmmo"
+    "ppmnppplppppppppppppplppilmjkopjjmkpjlnoopnlppppppppppppppppplppiliiopmppjppppppppppppppoppppppp"
+    "ppppplpphpplljpkopopnklpmolppppnpppppppppppppkppkpipppppplpnppppppppppmpoppppnpppppppnppkppkknpk"
+    "nppppmnojppppppppppppppppppppnppklipppmpplppppppppppppppppppppppoppppnopmklppplppnppppppppppoppp"
+    "ppppppppppppppppkmnoppmppopopnppppppoppppppppppppppppnppppplnppllpmpnoppoppppppppppppppppppppppp"
+    "pkppppppppppppppppppppppppmnppppppppppppdgghgihihjfihhgijhjiijpmnjnpoppmnnnppfppnpopoppmpnpppppp"
     "pppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
@@ -433,29 +433,29 @@ constexpr LetterClass k_is_members[] = {
 constexpr std::uint8_t k_is_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 36, 36, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 24, 32, 20, 5, 13, 9, 17, 4, 22, 14, 8, 11, 3, 15,
-    29, 36, 2, 6, 7, 10, 16, 33, 34, 23, 36, 0, 0, 0, 0, 0,
-    0, 1, 24, 32, 20, 5, 13, 9, 17, 4, 22, 14, 8, 11, 3, 15,
-    29, 36, 2, 6, 7, 10, 16, 33, 34, 23, 36, 0, 0, 0, 0, 0,
+    36, 1, 24, 32, 20, 5, 13, 9, 17, 4, 22, 14, 8, 11, 3, 15,
+    29, 36, 2, 6, 7, 10, 16, 33, 34, 23, 36, 35, 36, 35, 36, 36,
+    36, 1, 24, 32, 20, 5, 13, 9, 17, 4, 22, 14, 8, 11, 3, 15,
+    29, 36, 2, 6, 7, 10, 16, 33, 34, 23, 36, 36, 36, 36, 36, 0,
 };
 constexpr char k_is_costs[] =
-    "bdgfhddefffepefdedeegehhfiihhhgkijmbmpdndelkhhfggfefhpiklpknoljppppjppknkfopcehgeggghhfjghhiklhg"
-    "jnijkiijikilmppeppdekefhfhjffkpkjhjjkienkmkkinhpmilppfopdkedlkggegoheihlllppkpppmppppippjpnfnphk"
-    "deelgggfnfffglknppkppglppppjppmlkjppffljgegegmhiplfigkhjkohkljjjkihjlpphppefhjehkfilflplkiiiilop"
-    "ikliiikmnmoopgopffklgfhhfigjpijijlhjgkijkkjimkkjppphppdfhhggihihgkilnjkmllkphmmkjjlppppppfppenef"
-    "mmihhhpehljpmopploppmpppphppmpogppdflkffiijmhipkjjmkjhkljiijjjmmiopppfppdfikfkimjkglpklpkkppnpkp"
-    "kppppppppppfppfgfhghighngmilniomlippigmiikopipppphppgfhifhjiingjpmfghmllmphipjlklpplpppipphnggnm"
-    "ihjekhjhhlmlpplppmlppppjppmlojopkfkpfeppppmppppgppgnpppppphipplppppmppjfikhfpmipinpmpigpnippilpj"
-    "iihpipppplppellhpnhjjmjihjhpooppolpplopppopppppgppemgiknihhklkijjpljppnpppkpmppnpppppgppgghlfiim"
-    "kngnpopklnmljomlmjklopplpnpipplfipifppppkppppkhplhppjkpijnipkkpppnppngpplkpppphppppkppphpppppgoh"
-    "jpppppppppinfhoojiijplliilppppmpkpppppplpppopkppkhhpjhnpjpjppppinpkkppjiljikipploppmppimhiopjhhl"
-    "ljikipklppoopplppppjpppppkpplphjnpjhjipihliplppplplppppppmpppppnppkphipplkhhokiijpppppnppppppppn"
-    "ppppnmpphjihjpihkmnllnkpmpppnpppoppppmpppppjpphijjijkijninpnplpkmkopnlnmonohmppppjppipgoppmiiglp"
-    "mmkppppppppppppppppppppkpplpjjopjkmppkkpnpppppopjppppppnpppppnppkkmplkpmmpnnpplkpjppoppnpppppppp"
-    "pppmppkkpolmoppppppppmpnpppppppppppppppppmppjmppnoplopopppppppppppppppppppppppplppbfihjffghhhgpg"
-    "hfgfggigjjhkkjjjimklobopmnppppppppnppppopppppppppppppppppppooppppppppppppppppppppppppppppppppppp"
+    "bdgfhddefffepefdedeegehhfiihhhgkijmdmpdndelkhhfggfefhpiklpknoljppppjppknkgopcehgeggghhfjghhiklhg"
+    "jnijkiijikilmppfppdekefhfhjffkpkjhjjkienkmkkinhpmilppgopdkedlkggegoheihlllppkpppmppppippjpngnphk"
+    "deelgggfnfffglknppkppglppppjppmlkkppffljgegegmhiplfigkhjkohkljjjkihjlppippefhjehkfilflplkiiiilop"
+    "ikliiikmnmoophopffklgfhhfigjpijijlhjgkijkkjimkkjpppippdfhhggihihgkilnjkmllkphmmkjjlppppppgppenef"
+    "mmihhhpehljpmopploppmpppphppmpohppdflkffiijmhipkjjmkjhkljiijjjmmiopppgppdfikfkimjkglpklpkkppnpkp"
+    "kppppppppppgppfgfhghighngmilniomlippigmiikopippppippgfhifhjiingjpmfghmllmphipjlklpplpppjpphnggnm"
+    "ihjekhjhhlmlpplppmlppppjppmlokopkfkpfeppppmppppgppgnpppppphipplppppnppjfikhfpmipinpmpigpnippilpj"
+    "iihpippppmppellhpnhjjmjihjhpooppolpplopppoppppphppemgiknihhklkijjpljppnpppkpmppnppppphppgghlfiim"
+    "kngnpopklnmljomlmjklopplpnpjpplfipifppppkppppkhplhppjkpijnipkkpppoppngpplkpppphppppkppphpppppgoh"
+    "jpppppppppinfhoojiijplliilppppmpkpppppplpppoplppkhhpjhnpjpjppppinpkkppjiljikipploppnppimhiopjhhl"
+    "ljikipklppoopplppppjppppplpplphjnpjhjipihliplppplplppppppmpppppoppkphipplkhhokiijpppppnppppppppn"
+    "ppppnnpphjihjpihkmnllnkpmpppnpppoppppmpppppkpphijjijkijninpnplpkmkopnlnmonohmppppkppipgoppmiiglp"
+    "mmkpppppppppppppppppppplpplpjjopjkmppkkpnpppppopjppppppnpppppoppkkmplkpmmpnnpplkpjppoppnpppppppp"
+    "pppnppkkpolmoppppppppmpnpppppppppppppppppnppjmppnoplopoppppppppppppppppppppppppmppdgjikgghiiihph"
+    "ighghhjhkkillkkkjnlmpfppmnppppppppnppppoppppppppppppppppppppoppppppppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -472,29 +472,29 @@ constexpr LetterClass k_pl_members[] = {
 constexpr std::uint8_t k_pl_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 36, 36, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 20, 11, 13, 3, 30, 23, 25, 2, 16, 14, 18, 15, 6, 4,
-    17, 36, 10, 8, 7, 19, 33, 9, 34, 12, 5, 0, 0, 0, 0, 0,
-    0, 1, 20, 11, 13, 3, 30, 23, 25, 2, 16, 14, 18, 15, 6, 4,
-    17, 36, 10, 8, 7, 19, 33, 9, 34, 12, 5, 0, 0, 0, 0, 0,
+    36, 1, 20, 11, 13, 3, 30, 23, 25, 2, 16, 14, 18, 15, 6, 4,
+    17, 36, 10, 8, 7, 19, 33, 9, 34, 12, 5, 35, 36, 35, 36, 36,
+    36, 1, 20, 11, 13, 3, 30, 23, 25, 2, 16, 14, 18, 15, 6, 4,
+    17, 36, 10, 8, 7, 19, 33, 9, 34, 12, 5, 36, 36, 36, 36, 0,
 };
 constexpr char k_pl_costs[] =
-    "bfeheeddddfeleeeedggejpgfipohnhpklkbopdmkmngfgfgffmgffghfiifpihmppjhkilmnfppdfichigigikgpihhklhi"
-    "khejjphkihmlpmnfppcjlllgfhfhfgnfgffigjhjpfhnpphijikmmeppdninlhfhfffgofggghgkfiphhlppgljjpnpfppef"
-    "fegngjnhiheiiijjlhjihjpphlpppppppgppgedfgnhhjmlifiipplmjppjjnpikppjppppippfejfemhknhgmfnhnollgpk"
-    "ippkjgppmppmphppghehhejeminiiogkjgliohlppmijppmppppiopefeggjhkgoiifikppknkoiknpnkjlppppppgppheig"
-    "feihiilighjipkkhlmjjnpkhomoppppjpphhfggejlppnphojmgpnjpnkppekjpppppppjppdoooljhhghkfpihgiihpihpj"
-    "kpppihmnnppfppggjhfegmjihjgkjljjhhkijnmpjkppppkppippffflfpkgikhjopmmpojglijnjpjinpppppphppeffhfp"
-    "hmlonlgplmpjmhlkkopplilppppppgppffhejpioiklkpjljplkhkphmpphmkpppppphppigghepjljpekjpmppnjipjlppn"
-    "oipppppppkpphgffhphkikpkmmhkppkhjpjmppjnppoppppjppfjnmojiihjhhphihhiipikpihppplmnpppphppigghhojn"
-    "kohkfpkonpiiolhpppkkpppppppkppgfphgpjmopplhoknpmphkplonpjjpppppppippeppppkpjkpphphippjmplkplkppp"
-    "jlppoppgppjhhjfnkoplhpphplppijoijppnkjppppppplppgipfjpipkpplhjkpppkmlpnppplopppppppippfijjhpklpk"
-    "kijpomppokplkpppplopppppphppfppppjpjmpphphnppmppokpkjpppmkppppphpppppppmplmggjpjmpjojpijpkjppppp"
-    "ppkppppphpppppippijgpppjpmhpopppppppphpppppjppfppppppppnpppppnppppopppppppppppppphppkjijippoppjp"
-    "npppppmkopppppppppoppppmppipppppppippjpppppppppppppppppppppppkppkpppppkppnlnplpmpplpppppppppplpp"
-    "pppmpplmllopopoppppppppnpppppppppppppppppnppkpmppppppppppmpppppppppppppppppppommppbhgjggffffhgng"
-    "gggfiiglpihkppjpjpmnmbppnppppppppppppppppppopppppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bfeheeddddfeleeeedggejpgfipohnhpklkdopdmkmngfgfgffmgffghfiifpihmppjhkilmngppdfichigigikgpihhklhi"
+    "khejjphkihmlpmngppcjlllgfhfhfgnfgffigjhjpfhnpphijikmmfppdninlhfhfffgofggghgkfiphhlppgljjpnpgppef"
+    "fegngjnhiheiiijjlhjihjpphlppppppphppgedfgnhhjmlifiipplmjppjjnpikppjppppjppfejfemhknhgmfnhnollgpk"
+    "ippkjgppmppmpippghehhejeminiiogkjgliohlppmijppmppppjopefeggjhkgoiifikppknkoiknpnkjlpppppphppheig"
+    "feihiilighjipkkhlmjjnpkhomoppppkpphhfggejlppnphojmgpnjpnkppekjpppppppkppdoooljhhghkfpihgiihpihpj"
+    "kpppihmnnppgppggjhfegmjihjgkjljjhhkijnmpjkppppkppjppffflfpkgikhjopmmpojglijnjpjinppppppippeffhfp"
+    "hmlonlgplmpjmhlkkopplilpppppphppffhejpioiklkpjljplkhkphmpphmkppppppippigghepjljpekjpmppnjipjlppn"
+    "oippppppplpphgffhphkikpkmmhkppkhjpjmppjnppoppppkppfjnmojiihjhhphihhiipikpihppplmnppppippigghhojn"
+    "kohkfpkonpiiolhpppkkppppppplppgfphgpjmopplhoknpmphkplonpjjpppppppjppeppppkpjkpphphippjmplkplkppp"
+    "jlppopphppjhhjfnkoplhpphplppijoijppnkjpppppppmppgipfjpipkpplhjkpppkmlpnppplopppppppjppfijjhpklpk"
+    "kijpomppokplkpppploppppppippfppppjpjmpphphnppmppokpkjpppmkpppppipppppppmplmggjpjmpjojpijpkjppppp"
+    "ppkppppphpppppippijgpppjpmhpopppppppphpppppkppfppppppppnpppppnppppoppppppppppppppippkjijippoppjp"
+    "npppppmkopppppppppoppppnppipppppppippjppppppppppppppppppppppplppkpppppkppnlnplpmpplpppppppppplpp"
+    "pppnpplmllopopoppppppppnpppppppppppppppppoppkpmppppppppppmpppppppppppppppppppomnppdihkhhggggihoh"
+    "hhhgjjhmpjilppkpkpnonfppnppppppppppppppppppopppppppppppppppppppppppppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -512,33 +512,33 @@ constexpr LetterClass k_cs_members[] = {
 constexpr std::uint8_t k_cs_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 41, 41, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 3, 23, 18, 10, 1, 32, 33, 20, 7, 17, 11, 8, 12, 4, 2,
-    14, 41, 13, 6, 5, 15, 9, 38, 35, 21, 22, 0, 0, 0, 0, 0,
-    0, 3, 23, 18, 10, 1, 32, 33, 20, 7, 17, 11, 8, 12, 4, 2,
-    14, 41, 13, 6, 5, 15, 9, 38, 35, 21, 22, 0, 0, 0, 0, 0,
+    41, 3, 23, 18, 10, 1, 32, 33, 20, 7, 17, 11, 8, 12, 4, 2,
+    14, 41, 13, 6, 5, 15, 9, 38, 35, 21, 22, 40, 41, 40, 41, 41,
+    41, 3, 23, 18, 10, 1, 32, 33, 20, 7, 17, 11, 8, 12, 4, 2,
+    14, 41, 13, 6, 5, 15, 9, 38, 35, 21, 22, 41, 41, 41, 41, 0,
 };
 constexpr char k_cs_costs[] =
-    "bheddddggdeeefdgpdfpfleepfhoghpphjhlppjpbopclkkeggnfhfgffikpgglhmhgpiiphhppkjpjkjlpeppdolmggfngf"
-    "fggghfphhpgohfphiphjppkjpnlnlmfppdmmoffglfggfgghiphhphlihphjpiippkkolmookfppgefejhifmmiipophephg"
-    "mhlnfkpgjlhkkjppppppippeeeeglkgihmilglggnlhkhmlgphiojijnpppppnpgppfeghhelgghlghkgihojjljplppplnp"
-    "nlnppppponhppdijjfggjghhhijjmljgjkpikpjllijpplkpnopppfnpfeffhkjflmmijpohhplhmikkpnphnijknnppnppp"
-    "hppffgggmkgipjkpioigplgmgilgkkhkhgippppoppphppfffgfmjghimjjhjhhnjhlgmkgpkjmljipppppppphppfifgjgm"
-    "lhigolhpgppjhlgpppklgkphjpnpppppphmpegggillgjooklkkghokgmiolgklippkhooppppppgnphgefhijhkhjjimlgp"
-    "pkgkijlpkphkkhinkppppppjppihegjkjihpoopenijpljmkppipfmpjpippppopppkppemplihhoiigiiihpphilipjiphm"
-    "pjjpplnpnpmpngppdpppihhpiijhgjjppkgpipjjpjkpkjppppppnppofpphejgikfgkjininmkgpninpnnppppmjplppopp"
-    "nppjpphfgkkjoglmohlnplhpmpemlppppmpppkppppppppjppfppphhhpghhigijppkipjpikpjjpkipppppppppphppfifh"
-    "hjpjgklmmhoippiipipppmlkppkkpppppppphppeolpjihpglkklljlplipkplipikpljpppopppppmgppggjghklhjihijk"
-    "ijillhjkojppkoomokppnpppppimpjhghinkiillmohpgikjkofooipjnloimpppppppplppfpppihipgkjhjjmpphipjpjp"
-    "pjjplkpppppppmpnhppgfklinkhnpikpppkipnjppplppppplpnppppnpppippjfmjmplgpppnoppmgppjpppopppppppnpp"
-    "pppppplppfpppjjmplolkhkmppppphpnppmnplpppmppppppphppiglhhjmhjppjolplipojpppnppppppplppppppppkppi"
-    "gmjjhpijmpippklgpnppppppppmplppppppppplkppgpppmjkpmjkkijmopmhplpkkpoppnkppppppppppipphpppopjpjkm"
-    "mjmpppjnpnpkkpiopnpppppppppppjppkjijpmpimppppkpkppolpmpppppmppppmpppppppmppkjkjmopjlpppojpkpppmn"
-    "lpopppoppppppppppppmmpppppmkjpomlmnlkpppopoplppmlpkppppppppppppppknpnolpkppppppmmpppppnppppppppp"
-    "pppppppppmppjpmppnnppppnppplpppppppppppppppopppppppplppjppnpnppppppopppppppppppppppppppppppppppl"
-    "ppklnlopnlppppppppppppnpppppppppppppppppppmppjpolpppppppppppopppopppppppppppppppppppplppbjgffffi"
-    "ifggghfipfhphnggphjpijppjljnpplpbppnppplpppmpmppnppppppppopppppppppppppppppppppppppppppppppppppp"
+    "bheddddggdeeefdgpdfpfleepfhoghpphjhlppjpdopclkkeggnfhfgffikpgglhmhgpiiphhppkjpjkjlpfppdolmggfngf"
+    "fggghfphhpgohfphiphjppkjpnlnlmgppdmmoffglfggfgghiphhphlihphjpiippkkolmookgppgefejhifmmiipophephg"
+    "mhlnfkpgjlhkkjppppppjppeeeeglkgihmilglggnlhkhmlgphiojijnpppppnphppfeghhelgghlghkgihojjljplppplnp"
+    "nlnppppponippdijjfggjghhhijjmljgjkpikpjllijpplkpnopppgnpfeffhkjflmmijpohhplhmikkpnphnijknnppnppp"
+    "ippffgggmkgipjkpioigplgmgilgkkhkhgippppopppippfffgfmjghimjjhjhhnjhlgmkgpkjmljippppppppippfifgjgm"
+    "lhigolhpgppjhlgpppklgkphjpnppppppimpegggillgjooklkkghokgmiolgklippkhoopppppphnphgefhijhkhjjimlgp"
+    "pkgkijlpkphkkhinkppppppkppihegjkjihpoopenijpljmkppipfmpjpippppoppplppemplihhoiigiiihpphilipjiphm"
+    "pjjpplnpnpmpnhppdpppihhpiijhgjjppkgpipjjpjkpkjppppppnppogpphejgikfgkjininmkgpninpnnppppmjplppopp"
+    "nppkpphfgkkjoglmohlnplhpmpemlppppmpppkppppppppkppfppphhhpghhigijppkipjpikpjjpkippppppppppippfifh"
+    "hjpjgklmmhoippiipipppmlkppkkppppppppippeolpjihpglkklljlplipkplipikpljpppopppppmhppggjghklhjihijk"
+    "ijillhjkojppkoomokppnpppppjmpjhghinkiillmohpgikjkofooipjnloimppppppppmppfpppihipgkjhjjmpphipjpjp"
+    "pjjplkpppppppmpnippgfklinkhnpikpppkipnjppplppppplpnppppnpppjppjfmjmplgpppnoppmgppjpppopppppppnpp"
+    "ppppppmppfpppjjmplolkhkmppppphpnppmnplpppmpppppppippiglhhjmhjppjolplipojpppnppppppplpppppppplppi"
+    "gmjjhpijmpippklgpnppppppppmplpppppppppllppgpppmjkpmjkkijmopmhplpkkpoppnkppppppppppjpphpppopjpjkm"
+    "mjmpppjnpnpkkpiopnpppppppppppkppkjijpmpimppppkpkppolpmpppppmppppmpppppppnppkjkjmopjlpppojpkpppmn"
+    "lpopppoppppppppppppnmpppppmkjpomlmnlkpppopoplppmlpkppppppppppppppknpnolpkppppppmmpppppnppppppppp"
+    "pppppppppnppjpmppnnppppnppplpppppppppppppppoppppppppmppjppnpnppppppopppppppppppppppppppppppppppm"
+    "ppklnlopnlppppppppppppnpppppppppppppppppppnppjpolpppppppppppopppoppppppppppppppppppppmppdkhggggj"
+    "jghhhigjpgipiohhpikpjkppkmkoppmpfppnppplpppmpmppnppppppppopppppppppppppppppppppppppppppppppppppp"
     "ppppppppppppppppppppppppp"
     ;
 
@@ -557,34 +557,34 @@ constexpr LetterClass k_sk_members[] = {
 constexpr std::uint8_t k_sk_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 42, 42, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 21, 17, 13, 3, 32, 34, 18, 5, 16, 10, 11, 12, 4, 1,
-    14, 42, 8, 6, 7, 15, 9, 40, 39, 22, 20, 0, 0, 0, 0, 0,
-    0, 2, 21, 17, 13, 3, 32, 34, 18, 5, 16, 10, 11, 12, 4, 1,
-    14, 42, 8, 6, 7, 15, 9, 40, 39, 22, 20, 0, 0, 0, 0, 0,
+    42, 2, 21, 17, 13, 3, 32, 34, 18, 5, 16, 10, 11, 12, 4, 1,
+    14, 42, 8, 6, 7, 15, 9, 40, 39, 22, 20, 41, 42, 41, 42, 42,
+    42, 2, 21, 17, 13, 3, 32, 34, 18, 5, 16, 10, 11, 12, 4, 1,
+    14, 42, 8, 6, 7, 15, 9, 40, 39, 22, 20, 42, 42, 42, 42, 0,
 };
 constexpr char k_sk_costs[] =
-    "bedhdgdefdegeedgeggleekgfplhphkihoiikppkjbnpdlmngmfgfegfefhgghgpgfnhgppjpppijpjllppmlfppckomflfg"
-    "ggefgfhifhhphhlhhppipogjlpkllpplneppckklenfffhgfgfhjfhhlhgmhhpoipnjgkpjhinpjleppgfeejehhmnhmnioh"
-    "nioflohljghjgippknjppnpppippejfefjggjhhgihjikgkjijpjipkjlphplpkppkpnpgppfgehiglekhfghngjpjlkpnip"
-    "ppiplhhnmmppppppohppgeffhfklfhhjlpmgokkhllhpphipiiponnpnnkppoippgefehfiilijkijlhpjkfkkikjhgkhjmp"
-    "nkjppjpppippefffhgjkipkipkliplmhilgklgjhilpopkpknpippgppfeggjkmfhjphkipgpjphopgkmhmphipmpjnpnlpp"
-    "ohppffffhfkjpmjkkmohpmjholippjijijppnoopolppphppeggfiflkkpljlpkgplohpjimomkollppohnpknjpognpgfgf"
-    "ggilhijikljhpjlihkhpmjilkjpjojopkpppoilpiehhjhkkepnhponipllippkppljjonpopippnokppkopeonmimhhhjii"
-    "igiphjikkjpgkppkpplmopllpppopgppfihejijjnjmkjkmipoklonppmpjjphppppppppppphpphiigkgpkmnhmmnpjpmep"
-    "pplpppkplllppppppppppjppffhiijpjhklhlmphpipiopippjmmkmpjpoppppppphmpfppphphhhhihhhjljhkpikpjjppj"
-    "ppmkpppnopppphppghfihhkniijjiijjnojhojkppmjlomloppnpolpppippjfhhihjnhmlhmkpgkjokoogplkkonnpmpppp"
-    "ppppplppelnojphikkjmkkjkljkpkjpmlppjppipppppnppppgppgkkfigknppjnnipkpppoplppppjlnpppppppmppppipp"
-    "jhghhgnlnpjjoppkpppppnppppijpnppppppppppplppfppplpjljjklhpmppglpkkpkpppkppopppppppppphppgpppipij"
-    "jiikhkjplimpklpllpplpplmpppopppppippjjihjhnhpnijnpjkpplpppppppiknpknppppppppplppfpppkppljpopimpp"
-    "pnhpopppppppppppnpopppppphppgpppkpjijlkkmjjppjmpklpkipplppjpmppppppppippfjipppppopppoppopppppppp"
-    "ppppppppppppppppphppjjhpkplpplipippippppplppppppplppppppppppplppkijjpipmkpompppjpppmppmpppopmppo"
-    "npppplpppmppppppppjnjjnjpmppklppkkpipppppppoppppopppppppjkjjmjoojpploppkppnlpompppppopppppppplpp"
-    "plpphmippppnppppmpppppppppplpppppppppppppppppjppikjppppppppppppkppoppppppppppppppppppppppkpppppp"
-    "jppokppmnlkpppppnmpppppppppppplpppppppppkpppppnkpppppppppppplpppjpppppkppppppppppmppkpnnokplpppp"
-    "ppmnppppppoppppppppppppppppppmppkmllolnpppppppppppmppppppppppppppppppppppmppbgfjfifghfgiggfigiin"
-    "ggmihpnjpjmkjpkkmppmlbppnppppppnpppppppopppppnplppppppppppppmppppppppppppppppppppppppppppppppppp"
+    "bedhdgdefdegeedgeggleekgfplhphkihoiikppkjdnpdlmngmfgfegfefhgghgpgfnhgppjpppijpjllppmlgppckomflfg"
+    "ggefgfhifhhphhlhhppipogjlpkllpplnfppckklenfffhgfgfhjfhhlhgmhhpoipnjgkpjhinpjlfppgfeejehhmnhmnioh"
+    "nioflohljghjgippknjppnpppjppejfefjggjhhgihjikgkjijpjipkjlphplpkppkpnphppfgehiglekhfghngjpjlkpnip"
+    "ppiplhhnmmppppppoippgeffhfklfhhjlpmgokkhllhpphipiiponnpnnkppojppgefehfiilijkijlhpjkfkkikjhgkhjmp"
+    "nkjppjpppjppefffhgjkipkipkliplmhilgklgjhilpopkpknpipphppfeggjkmfhjphkipgpjphopgkmhmphipmpjnpnlpp"
+    "oippffffhfkjpmjkkmohpmjholippjijijppnoopolpppippeggfiflkkpljlpkgplohpjimomkollppohnpknjpohnpgfgf"
+    "ggilhijikljhpjlihkhpmjilkjpjojopkpppojlpiehhjhkkepnhponipllippkppljjonpopippnokpplopeonmimhhhjii"
+    "igiphjikkjpgkppkpplmopllpppophppfihejijjnjmkjkmipoklonppmpjjphpppppppppppipphiigkgpkmnhmmnpjpmep"
+    "pplpppkplllppppppppppkppffhiijpjhklhlmphpipiopippjmmkmpjpopppppppimpfppphphhhhihhhjljhkpikpjjppj"
+    "ppmkpppnoppppippghfihhkniijjiijjnojhojkppmjlomloppnpolpppjppjfhhihjnhmlhmkpgkjokoogplkkonnpmpppp"
+    "pppppmppelnojphikkjmkkjkljkpkjpmlppjppipppppnpppphppgkkfigknppjnnipkpppoplppppjlnpppppppmppppjpp"
+    "jhghhgnlnpjjoppkpppppnppppijpnpppppppppppmppfppplpjljjklhpmppglpkkpkpppkppoppppppppppippgpppipij"
+    "jiikhkjplimpklpllpplpplmpppopppppjppjjihjhnhpnijnpjkpplpppppppiknpknpppppppppmppfpppkppljpopimpp"
+    "pnhpopppppppppppnpoppppppippgpppkpjijlkkmjjppjmpklpkipplppjpmppppppppjppfjipppppopppoppopppppppp"
+    "pppppppppppppppppippjjhpkplpplipippippppplppppppplpppppppppppmppkijjpipmkpompppjpppmppmpppopmppo"
+    "npppplpppnppppppppjnjjnjpmppklppkkpipppppppoppppopppppppjkjjmjoojpploppkppnlpompppppopppppppplpp"
+    "pmpphmippppnppppmpppppppppplpppppppppppppppppkppikjppppppppppppkppopppppppppppppppppppppplpppppp"
+    "jppokppmnlkpppppnmpppppppppppplpppppppppkpppppnkpppppppppppplpppjpppppkppppppppppnppkpnnokplpppp"
+    "ppmnppppppoppppppppppppppppppnppkmllolnpppppppppppmppppppppppppppppppppppnppdhgkgjghighjhhgjhjjo"
+    "hhnjipokpknlkpllnppnmfppnppppppnpppppppopppppnplppppppppppppmppppppppppppppppppppppppppppppppppp"
     "pppppppppppppppp"
     ;
 
@@ -601,29 +601,29 @@ constexpr LetterClass k_hu_members[] = {
 constexpr std::uint8_t k_hu_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 36, 36, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 19, 25, 17, 1, 26, 13, 20, 7, 21, 8, 6, 9, 4, 10,
-    22, 36, 12, 5, 3, 23, 18, 33, 34, 15, 11, 0, 0, 0, 0, 0,
-    0, 2, 19, 25, 17, 1, 26, 13, 20, 7, 21, 8, 6, 9, 4, 10,
-    22, 36, 12, 5, 3, 23, 18, 33, 34, 15, 11, 0, 0, 0, 0, 0,
+    36, 2, 19, 25, 17, 1, 26, 13, 20, 7, 21, 8, 6, 9, 4, 10,
+    22, 36, 12, 5, 3, 23, 18, 33, 34, 15, 11, 35, 36, 35, 36, 36,
+    36, 2, 19, 25, 17, 1, 26, 13, 20, 7, 21, 8, 6, 9, 4, 10,
+    22, 36, 12, 5, 3, 23, 18, 33, 34, 15, 11, 36, 36, 36, 36, 0,
 };
 constexpr char k_hu_costs[] =
-    "bdceeefeedgifgekgfefefghhffjijihpjkbmpeljeefejfelfeenllgiihiijojjmppmpplkgppclnfegfhffneffplpgjh"
-    "ihgjpjlppppopnleppdefeiiigikgpiogkgpiiijlghkmhhjjjknpfppdeffgjjggmiklhhfhfljklmkjhkmikmmlppfppdf"
-    "ggkhlhjjgdklhnhllkkpkkklmkikjkmopfppeeffhifghhhmlihfghikjimjjkkhhjjmpppgppejhgffgkfjkihgjpjhijkm"
-    "kjpikippplppmgppdfgjkjkfhkfpjmgnhomjmnniglmklijmnppfppeeflmlkeoigjkpgmgnphomkilnnkpnjjippgppimng"
-    "fffnfgkhffpmphihjmjkpkkpppppplnkppefgfiijhklgikkhogiljlpljhppiiiikmppgppffgfihjgihgjijhkgiijkjlj"
-    "jikhiimkjpphppfggjjjjhklhkjjhdimkjjjmjknkklkjmmpphppippggegnhjpiffoppjhijkhpplpppppppppkppefgjki"
-    "khlkgkknjpjmkkklojkpmlkjklkopgppipngfgflihpifhpppjjhnjklpjnpppoppppkppgfhijjmglkgmjoimijjklinjjo"
-    "ojilkopopippifflnnphppgpmphpgnmlpmpolpnnkkkpmppkppgfgonkkhmoipjpkmilpgpnoiloojkmknmppippjgfllpoi"
-    "pmfpmpjnhopplppkmppkmljlnpplppihgjklknppimkpjphipnploiinnhpknkoppkpphghjmkjinohlipipinlmljjknkpm"
-    "mkkopppjppjmohhhhmijpmiippkhpllnkpplppppppppolppopphhiipikphhkpppkiinnoppnppppppppppppiijmpfmikm"
-    "jnmpkomoonjppmpkppppkppppkppjgjkppmhpogpjpipkppppmpkjnmojkppopplppgpljkjhljmpkjkpppjkjpkkppmmppp"
-    "pppppippgkmiliikilokjnpppkkjplnpppmppppppppipppppjilgpinpkljpppmmpppppppppppppppppppppphjmlpojpk"
-    "iipppnippkmppnppppppppppppjpojllipmppllipppopopipppnppppppppplppilonkllpkppmmoppppknonpppppppppp"
-    "pppkppklkpnnplpplpppppppppmppppopppppppppmppjpnnppplppppppppppnppponppppppppppnlppbfeggghggfikhi"
-    "gmihghghijjhhlklkjplmbopnppppppppppppppppppppppnpppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bdceeefeedgifgekgfefefghhffjijihpjkdmpeljeefejfelfeenllgiihiijojjmppmpplkhppclnfegfhffneffplpgjh"
+    "ihgjpjlppppopnlfppdefeiiigikgpiogkgpiiijlghkmhhjjjknpgppdeffgjjggmiklhhfhfljklmkjhkmikmmlppgppdf"
+    "ggkhlhjjgdklhnhllkkpkkklmkikjkmopgppeeffhifghhhmlihfghikjimjjkkhhjjmppphppejhgffgkfjkihgjpjhijkm"
+    "kjpikippplppmhppdfgjkjkfhkfpjmgnhomjmnniglmklijmnppgppeeflmlkeoigjkpgmgnphomkilnnkpnjjipphppimng"
+    "fffnfgkhffpmphihjmjkpkkpppppplnlppefgfiijhklgikkhogiljlpljhppiiiikmpphppffgfihjgihgjijhkgiijkjlj"
+    "jikhiimkjppippfggjjjjhklhkjjhdimkjjjmjknkklkjmmppippippggegnhjpiffoppjhijkhpplppppppppplppefgjki"
+    "khlkgkknjpjmkkklojkpmlkjklkophppipngfgflihpifhpppjjhnjklpjnpppopppplppgfhijjmglkgmjoimijjklinjjo"
+    "ojilkopopjppifflnnphppgpmphpgnmlpmpolpnnkkkpmpplppgfgonkkhmoipjpkmilpgpnoiloojkmknmppjppjgfllpoi"
+    "pmfpmpjnhopplppkmppkmljlnppmppihgjklknppimkpjphipnploiinnhpknkopplpphghjmkjinohlipipinlmljjknkpm"
+    "mkkopppkppjmohhhhmijpmiippkhpllnkpplppppppppomppopphhiipikphhkpppkiinnoppnppppppppppppiijmpfmikm"
+    "jnmpkomoonjppmpkppppkpppplppjgjkppmhpogpjpipkppppmpkjnmojkppoppmppgpljkjhljmpkjkpppjkjpkkppmmppp"
+    "pppppjppgkmiliikilokjnpppkkjplnpppmppppppppjpppppjilgpinpkljpppmmpppppppppppppppppppppphjmlpojpk"
+    "iipppnippkmppnppppppppppppjpojllipmppllipppopopipppnpppppppppmppilonkllpkppmmoppppknonpppppppppp"
+    "ppplppklkpnnplpplpppppppppmppppopppppppppnppjpnnppplppppppppppnppponppppppppppnmppdgfhhhihhgjlij"
+    "hnjihihijkkiimlmlkpmnfppnppppppppppppppppppppppnpppppppppppppppppppppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -638,24 +638,24 @@ constexpr LetterClass k_sl_members[] = {
 constexpr std::uint8_t k_sl_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 29, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 18, 23, 13, 1, 25, 20, 21, 4, 8, 12, 10, 15, 5, 3,
-    14, 29, 7, 6, 9, 17, 11, 27, 29, 26, 16, 0, 0, 0, 0, 0,
-    0, 2, 18, 23, 13, 1, 25, 20, 21, 4, 8, 12, 10, 15, 5, 3,
-    14, 29, 7, 6, 9, 17, 11, 27, 29, 26, 16, 0, 0, 0, 0, 0,
+    29, 2, 18, 23, 13, 1, 25, 20, 21, 4, 8, 12, 10, 15, 5, 3,
+    14, 29, 7, 6, 9, 17, 11, 27, 29, 26, 16, 28, 29, 28, 29, 29,
+    29, 2, 18, 23, 13, 1, 25, 20, 21, 4, 8, 12, 10, 15, 5, 3,
+    14, 29, 7, 6, 9, 17, 11, 27, 29, 26, 16, 29, 29, 29, 29, 0,
 };
 constexpr char k_sl_costs[] =
-    "bggeeddfdefdeedeegegghghghlkblpclkklegfgfeggfhfhmhgfiiiikmlempclpnmeffffeffghfgkhhighijlmnenpcmn"
-    "lkgffgffegfhghkfggjijiknmeopckjkleghfgfgfiifgojhifhgjlppeopeedeelhmfinniilpmipjkplinlmpgppfegfgh"
-    "mimeghfoghpjkoplplpoophppfeeffhilhhjhiimklgjlikjkiplphppfdfffiioplmjllklogjoplhmpppphppfeeffhlfi"
-    "ljhimnnpgpppkpopomphppffefehkpfjknjmmkpimokppjlnmphppeefffgghljhpkljnikmklnllppppgppggfefjkgiihk"
-    "pjpjphppnpjkppppippffeffgigilihjkjklijpkmmnmonohppjhfehjjenkhpmnoppjpppmmopppplppffffgjkjppjnnoj"
-    "mpiimoplnopnohppfheihhljlniikhkinijpillppppphppfnkpnihhhiikjghilpiihkjlippphppighffhjhjmhmnkpkoj"
-    "ojppmpppopkpphggkghpjipipjppopiopppppppppjppiifghkphonhppppppjpppnppppppkppfjihijpjpkmlgppppkplp"
-    "pppppophppjgijhippkhjnhpkopmphpppppppplppigijgnpnpnmnlopmpkpppkpoppopkppkghmhipmkpopkppppljpmppp"
-    "ppppmppkkkjjpnkonmpppppplpppppppnppmppjpnlpoppopnppopppppppppppppplpplmlnlonppppppppppppppoppppp"
-    "pnppbiiggffhfghfggfggigiijijijnmbnplpopoppppppppppppoppppppppppnpppppppppppppppppppppppppppppppp"
+    "bggeeddfdefdeedeegegghghghlkdlpclkklegfgfeggfhfhmhgfiiiikmlfmpclpnmeffffeffghfgkhhighijlmnfnpcmn"
+    "lkgffgffegfhghkfggjijiknmfopckjkleghfgfgfiifgojhifhgjlppfopeedeelhmfinniilpmipjkplinlmphppfegfgh"
+    "mimeghfoghpjkoplplpoopippfeeffhilhhjhiimklgjlikjkiplpippfdfffiioplmjllklogjoplhmppppippfeeffhlfi"
+    "ljhimnnpgpppkpopompippffefehkpfjknjmmkpimokppjlnmpippeefffgghljhpkljnikmklnllpppphppggfefjkgiihk"
+    "pjpjphppnpjkppppjppffeffgigilihjkjklijpkmmnmonoippjhfehjjenkhpmnoppjpppmmoppppmppffffgjkjppjnnoj"
+    "mpiimoplnopnoippfheihhljlniikhkinijpillpppppippfnkpnihhhiikjghilpiihkjlipppippighffhjhjmhmnkpkoj"
+    "ojppmpppoplpphggkghpjipipjppopiopppppppppkppiifghkphonhppppppjpppnpppppplppfjihijpjpkmlgppppkplp"
+    "pppppopippjgijhippkhjnhpkopmphppppppppmppigijgnpnpnmnlopmpkpppkpoppoplppkghmhipmkpopkppppljpmppp"
+    "ppppnppkkkjjpnkonmpppppplpppppppnppnppjpnlpoppopnppoppppppppppppppmpplmlnlonppppppppppppppoppppp"
+    "poppdjjhhggighighhghhjhjjkjkjkonfoplpopoppppppppppppoppppppppppopppppppppppppppppppppppppppppppp"
     "p"
     ;
 
@@ -670,25 +670,25 @@ constexpr LetterClass k_sh_members[] = {
 constexpr std::uint8_t k_sh_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 31, 31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 19, 21, 11, 4, 26, 18, 23, 3, 6, 12, 15, 14, 5, 2,
-    16, 31, 8, 7, 10, 9, 13, 29, 31, 28, 17, 0, 0, 0, 0, 0,
-    0, 1, 19, 21, 11, 4, 26, 18, 23, 3, 6, 12, 15, 14, 5, 2,
-    16, 31, 8, 7, 10, 9, 13, 29, 31, 28, 17, 0, 0, 0, 0, 0,
+    31, 1, 19, 21, 11, 4, 26, 18, 23, 3, 6, 12, 15, 14, 5, 2,
+    16, 31, 8, 7, 10, 9, 13, 29, 31, 28, 17, 30, 31, 30, 31, 31,
+    31, 1, 19, 21, 11, 4, 26, 18, 23, 3, 6, 12, 15, 14, 5, 2,
+    16, 31, 8, 7, 10, 9, 13, 29, 31, 28, 17, 31, 31, 31, 31, 0,
 };
 constexpr char k_sh_costs[] =
-    "bfedhdddfdedefegdefeghhhhhhmlkblpcpgklefgfiffffffhgiihhhjhjkjmoeopdmmkmfeffkgegefghhfghjikhikjnm"
-    "fppckgklfefhpfhfgffifhkhghgkilmppenpckhnmfjggkgfghffihhhiijkjhjimmenpfdeeelfhmhhijnpmmljopinpnpk"
-    "nmphppgfhfdipipfkmkjlnmmoknnmpppppppippgfigehjmhfeogfhghppopkpkppmpppippgeffehmimgijihjjjjjjjjlk"
-    "iopllpippdkkmnhhhhphhhiiihihhikhkiiolppfppgeeefhkifgmmigmkjmpppopkppopnpippfeffggiighpopikjpnkkp"
-    "ppolpppnphppgeeggjpjhgippikippopmkpppmppppipphffffhjlgipkmpphppmpllopppppppjppeffgfijkjhonnpmijp"
-    "pjpmopppppnpgppiffegiflphjmlokkopnlpoppppnpmpkppjgehhkkiehkpoppiopppjmpmplpppplppgfighhmpjipjphj"
-    "ippjippppppppppippggfiikppghnipoohpppppppoppppppippjggfhjjpgippppphplpoppppppppnplpphimihjpppkgp"
-    "inpjmppppppppkppppjppihlghpnpijoplnonpppppppkppppopkppkhlhhikppjpphnpjppppppppppppppmppgjijjkpoi"
-    "llopjpmppppppppppppopippmhnhgjlpmkpkpponpppkppppppppppoppiimhhlpppjppppppppppppppppppppkppkjjijp"
-    "pmjlmppppmppppppppppopppmpppjnmippppipppppppppppppppppppppppjomppnpppppopppopppppppppppppplpplln"
-    "mnopopppppppppppppppoppppppnppbhgfjfffhfgfghgifghgijjjjjjonmbnplppnpppppppppnppppppppppppppppnop"
+    "bfedhdddfdedefegdefeghhhhhhmlkdlpcpgklefgfiffffffhgiihhhjhjkjmofopdmmkmfeffkgegefghhfghjikhikjnm"
+    "gppckgklfefhpfhfgffifhkhghgkilmppfnpckhnmfjggkgfghffihhhiijkjhjimmfnpfdeeelfhmhhijnpmmljopinpnpk"
+    "nmpippgfhfdipipfkmkjlnmmoknnmpppppppjppgfigehjmhfeogfhghppopkpkppmpppjppgeffehmimgijihjjjjjjjjlk"
+    "iopllpjppdkkmnhhhhphhhiiihihhikhkiiolppgppgeeefhkifgmmigmkjmpppopkppopnpjppfeffggiighpopikjpnkkp"
+    "ppolpppnpippgeeggjpjhgippikippopmkpppmppppjpphffffhjlgipkmpphppmpllopppppppkppeffgfijkjhonnpmijp"
+    "pjpmopppppnphppiffegiflphjmlokkopnlpoppppnpmplppjgehhkkiehkpoppiopppjmpmplppppmppgfighhmpjipjphj"
+    "ippjippppppppppjppggfiikppghnipoohpppppppoppppppjppjggfhjjpgippppphplpoppppppppnpmpphimihjpppkgp"
+    "inpjmppppppppkppppkppihlghpnpijoplnonpppppppkppppoplppkhlhhikppjpphnpjppppppppppppppnppgjijjkpoi"
+    "llopjpmppppppppppppopjppmhnhgjlpmkpkpponpppkpppppppppppppiimhhlpppjpppppppppppppppppppplppkjjijp"
+    "pmjlmppppmppppppppppopppnpppjnmippppipppppppppppppppppppppppjomppnpppppopppoppppppppppppppmpplln"
+    "mnopopppppppppppppppoppppppoppdihgkgggighghihjghihjkkkkkkponfoplppnpppppppppnppppppppppppppppoop"
     "ppppppppppppppppppppppppppppppppp"
     ;
 
@@ -703,26 +703,26 @@ constexpr LetterClass k_ro_members[] = {
 constexpr std::uint8_t k_ro_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 32, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 21, 8, 12, 1, 16, 22, 25, 3, 26, 29, 9, 14, 5, 10,
-    13, 32, 4, 11, 6, 7, 17, 30, 27, 28, 23, 0, 0, 0, 0, 0,
-    0, 2, 21, 8, 12, 1, 16, 22, 25, 3, 26, 29, 9, 14, 5, 10,
-    13, 32, 4, 11, 6, 7, 17, 30, 27, 28, 23, 0, 0, 0, 0, 0,
+    32, 2, 21, 8, 12, 1, 16, 22, 25, 3, 26, 29, 9, 14, 5, 10,
+    13, 32, 4, 11, 6, 7, 17, 30, 27, 28, 23, 31, 32, 31, 32, 32,
+    32, 2, 21, 8, 12, 1, 16, 22, 25, 3, 26, 29, 9, 14, 5, 10,
+    13, 32, 4, 11, 6, 7, 17, 30, 27, 28, 23, 32, 32, 32, 32, 0,
 };
 constexpr char k_ro_costs[] =
-    "bedffeffdefdddemefeeigghpihllkjbnpciegeeghffifhhgpihhniihhpkkhlnleppckofefegfemfgggpihhpgiihplil"
-    "lmneppcfffhdfgffgghifpigiphiihpkklpmpeppedfeligfikfhikhgkjlpjiikjlppllpgppdfffklefglggfpohijlpgp"
-    "hklpmpmmpfppedffenlfllfnmmmfjmpopmppikppmpngppekhffegogephihgjkjjpiijioplmpopgppgeefgngejifnpplf"
-    "omonippphhppnkpinpeeffpkgfkjgljnkhmkppjkmolpppmopgppflfhefghggkghhgpiijpjiijplokmmlhppffgfmneggk"
-    "hlngkfjppnloppllppnophnpgdgfhmpgmngnnpkiplpppoopmpnpmpnippieghfohgnhgkonphpppplpppjlpppppkppffff"
-    "nimgpohnogmhonpplhpphpppnpphppdppjgkhjijpikkippmkpimmjppoppppfppkgggipminigppppimpppppppkppppppm"
-    "ppigggippjpmhmpppippppppppjppppppkppjjiepmgkkpkppponppppppppppppppplppoppkpeoppkppppipppkplppppp"
-    "pppppppplihfpppjpppppppippppppppoppppppnppjihghpnhoiiknppipppplnppnpppmpplppjhhhhmoipkjpnpnipopp"
-    "poppkjppopplppkihgpnpjppjpnppipkpppkonmppppppmpppppljghmpkpoppkppplpmpppppppppppppkiihlkmlppjppp"
-    "pnppppppppopppoppmppkkjlppphplippppmpppppnpppppppppmppkkkjppjmlppppjpnpnpppppppppooppmppinnppnpp"
-    "pnlonppppppppppppppppppkppjkmlppopponnppmpppppppnpppppopplppllklpoppppmmpppppppppppppnpppppnppbg"
-    "fhhghhfghfffgoghggkiijpkjnnmlbppmppppppopppppppppppppppppppppppopppppppppppppppppppppppppppppppp"
+    "bedffeffdefdddemefeeigghpihllkjdnpciegeeghffifhhgpihhniihhpkkhlnlfppckofefegfemfgggpihhpgiihplil"
+    "lmnfppcfffhdfgffgghifpigiphiihpkklpmpfppedfeligfikfhikhgkjlpjiikjlppllphppdfffklefglggfpohijlpgp"
+    "hklpmpmmpgppedffenlfllfnmmmfjmpopmppikppmpnhppekhffegogephihgjkjjpiijioplmpophppgeefgngejifnpplf"
+    "omonippphhppnkpjnpeeffpkgfkjgljnkhmkppjkmolpppmophppflfhefghggkghhgpiijpjiijplokmmlippffgfmneggk"
+    "hlngkfjppnloppllppnopinpgdgfhmpgmngnnpkiplpppoopmpnpmpnjppieghfohgnhgkonphpppplpppjlppppplppffff"
+    "nimgpohnogmhonpplhpphpppnppippdppjgkhjijpikkippmkpimmjppoppppgppkgggipminigppppimpppppppkppppppn"
+    "ppigggippjpmhmpppippppppppjpppppplppjjiepmgkkpkppponpppppppppppppppmppoppkpeoppkppppipppkplppppp"
+    "pppppppplihfpppjpppppppippppppppoppppppoppjihghpnhoiiknppipppplnppnpppmppmppjhhhhmoipkjpnpnipopp"
+    "poppkjppoppmppkihgpnpjppjpnppipkpppkonmppppppnpppppljghmpkpoppkppplpmpppppppppppppkiihlkmlppjppp"
+    "pnppppppppopppoppnppkkjlppphplippppmpppppnpppppppppnppkkkjppjmlppppjpnpnpppppppppooppnppinnppnpp"
+    "pnlonpppppppppppppppppplppjkmlppopponnppmpppppppnpppppoppmppllklpoppppmmpppppppppppppnpppppoppdh"
+    "giihiighiggghphihhljjkplkoonmfppmppppppopppppppppppppppppppppppppppppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -747,34 +747,34 @@ constexpr LetterClass k_ru_members[] = {
 constexpr std::uint8_t k_ru_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 42, 42, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 37, 42, 42, 42, 34, 42, 42, 42, 33, 42, 42, 42, 42, 39, 35,
-    42, 42, 42, 40, 36, 42, 42, 42, 42, 42, 42, 0, 0, 0, 0, 0,
-    0, 37, 42, 42, 42, 34, 42, 42, 42, 33, 42, 42, 42, 42, 39, 35,
-    42, 42, 42, 40, 36, 42, 42, 42, 42, 42, 42, 0, 0, 0, 0, 0,
+    42, 37, 42, 42, 42, 34, 42, 42, 42, 33, 42, 42, 42, 42, 39, 35,
+    42, 42, 42, 40, 36, 42, 42, 42, 42, 42, 42, 41, 42, 41, 42, 42,
+    42, 37, 42, 42, 42, 34, 42, 42, 42, 33, 42, 42, 42, 42, 39, 35,
+    42, 42, 42, 40, 36, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 0,
 };
 constexpr char k_ru_costs[] =
-    "beffeedddfgeeedfgppfffflghijifohpknlklollbipdjgnhefeeffgffhlippffhgfgjijjkjjmppppppppfppdjhjlfef"
-    "hffgffimkppghhhgiiikjpikkppppppppfppdmhoifffggffggikhppihghhhihhimjkoppppppppfppdigigffghhfghgjn"
-    "fpphighgjgiihpklpppppppppfppedfefmhggfkikklhigfplokppppmmppnoppppppppgppgeeeehghlkniipphhfhkmmkp"
-    "noplipkknppppppppippfffggdhghigfjighgjhpkpjppkjkmoplkpppppmpphppeeffgihglhhjkkkijgjloklppllpopop"
-    "nppppppppgppheeefhhiikljjilghgiilpmpjkklmnploppppppppjppfffffmiipnjkmoohgifkppmpiophppppnppppppp"
-    "phppfeifghjijgimpmmhpppnpmppjpppjoppppppppppphppgfffgkgiihhklkkgjijlonnpjmmolnppmpppppoppippeffg"
-    "gphkmpjlpjigihknmpopppponmpnpppppppppgppjegghmkmpeimppjikjlpopppppppnpppppppppppplppfnjkmhjhjhih"
-    "gihpnpphijhlhjjinojnppppppppphppepjpnhikiljljjmplppnjjkllknkkpkppppppppppgppfphpmikiikgjlikpmppl"
-    "klkhnhjpppppppppppppphppeojpljghnpphnjppjppkkjmpppiimppnoppppppppgppheihholnohhlhopipppmopnppppp"
-    "popppppppppppjppifhiipjjlhhlpnphifnpnoppplnmppipopppppkppkppghjfiphmhjkkhipijikklpppmpppoppppppp"
-    "pppppippjmfggfhoomlkpopjppjpppppppjpppppmpppppppplppekpopjjhppnlkmppppppppjppplplppppppppppppgpp"
-    "jlfihphmppplhppkppmplplpppppppppppppppppplppfgljkokmlkmppopkppppppppppppppppppppppppphppkjgihljp"
-    "moijpppkppjpppppppppppppmppppppppmppgppppilkplloimpppppmjlkpmppnmpjppppppppppippjkhjgppnlpplpppk"
-    "pkppppppppppppppppppppppplppmppppglnmlljnmmppppppopnppppppplpppppppppoppophjiplppppppppmppkppppp"
-    "ppppppppkpppppppppppkiikimpmpjlppppkpoppppppppppppplpppppppppmppipppplnppnmpplpppppppopppppppppp"
-    "pppppppppkppkpppppppppppppppppppppppppppppppplpomopmnmkpkpppppppppppppppppppppppppppppppppopoopn"
-    "nmlplppppppppppppppppppppppppppppppppppnoppmnnkplppppppppppppppppppppppppppppppppnnmmnpppnkplppp"
-    "pppppppppppppppppppppppppppppnppnppmonkpopkppppppppppppplppppppppppppppppppppppppppplppppppppppp"
-    "ppppppppppppppppppppppmnonpppnlplppppppppppppppppppppppppppppppppooonopponmpbghhggfffhigggfhipph"
-    "hhhnijklkhpjpmpnmnpnnbkpippppppppppppppppppppppppppppppppkjklkpnlkjppppppppppppppppppppppppppppp"
+    "beffeedddfgeeedfgppfffflghijifohpknlklolldipdjgnhefeeffgffhlippffhgfgjijjkjjmppppppppgppdjhjlfef"
+    "hffgffimkppghhhgiiikjpikkppppppppgppdmhoifffggffggikhppihghhhihhimjkoppppppppgppdigigffghhfghgjn"
+    "fpphighgjgiihpklpppppppppgppedfefmhggfkikklhigfplokppppmmppnopppppppphppgeeeehghlkniipphhfhkmmkp"
+    "noplipkknppppppppjppfffggdhghigfjighgjhpkpjppkjkmoplkpppppmppippeeffgihglhhjkkkijgjloklppllpopop"
+    "npppppppphppheeefhhiikljjilghgiilpmpjkklmnploppppppppkppfffffmiipnjkmoohgifkppmpiophppppnppppppp"
+    "pippfeifghjijgimpmmhpppnpmppjpppjopppppppppppippgfffgkgiihhklkkgjijlonnpjmmolnppmpppppoppjppeffg"
+    "gphkmpjlpjigihknmpopppponmpnppppppppphppjegghmkmpeimppjikjlpopppppppnppppppppppppmppfnjkmhjhjhih"
+    "gihpnpphijhlhjjinojnpppppppppippepjpnhikiljljjmplppnjjkllknkkpkpppppppppphppfphpmikiikgjlikpmppl"
+    "klkhnhjppppppppppppppippeojpljghnpphnjppjppkkjmpppiimppnopppppppphppheihholnohhlhopipppmopnppppp"
+    "popppppppppppkppifhiipjjlhhlpnphifnpnoppplnmppipopppppkpplppghjfiphmhjkkhipijikklpppmpppoppppppp"
+    "pppppjppjmfggfhoomlkpopjppjpppppppjpppppmppppppppmppekpopjjhppnlkmppppppppjppplplpppppppppppphpp"
+    "jlfihphmppplhppkppmplplppppppppppppppppppmppfgljkokmlkmppopkpppppppppppppppppppppppppippkjgihljp"
+    "moijpppkppjpppppppppppppmppppppppnppgppppilkplloimpppppmjlkpmppnmpjppppppppppjppjkhjgppnlpplpppk"
+    "pkpppppppppppppppppppppppmppmppppglnmlljnmmppppppopnppppppplppppppppppppophjiplppppppppmppkppppp"
+    "ppppppppkpppppppppppkiikimpmpjlppppkpoppppppppppppplpppppppppnppipppplnppnmpplpppppppopppppppppp"
+    "ppppppppplppkpppppppppppppppppppppppppppppppplpomopmnnkpkpppppppppppppppppppppppppppppppppopoopn"
+    "nnlplppppppppppppppppppppppppppppppppppnoppmnokplppppppppppppppppppppppppppppppppnnmmnpppokplppp"
+    "pppppppppppppppppppppppppppppnppnppmookpopkppppppppppppplppppppppppppppppppppppppppplppppppppppp"
+    "ppppppppppppppppppppppmnonpppolplppppppppppppppppppppppppppppppppooonoppoompdhiihhgggijhhhgijppi"
+    "iiiojklmlipkpnponopooflpippppppppppppppppppppppppppppppppkjklkpnlljppppppppppppppppppppppppppppp"
     "pppppppppppppppp"
     ;
 
@@ -798,38 +798,38 @@ constexpr LetterClass k_uk_members[] = {
 constexpr std::uint8_t k_uk_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 46, 46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 37, 46, 46, 42, 35, 46, 46, 39, 33, 46, 46, 43, 46, 38, 36,
-    46, 46, 41, 40, 34, 44, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
-    0, 37, 46, 46, 42, 35, 46, 46, 39, 33, 46, 46, 43, 46, 38, 36,
-    46, 46, 41, 40, 34, 44, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
+    46, 37, 46, 46, 42, 35, 46, 46, 39, 33, 46, 46, 43, 46, 38, 36,
+    46, 46, 41, 40, 34, 44, 46, 46, 46, 46, 46, 45, 46, 45, 46, 46,
+    46, 37, 46, 46, 42, 35, 46, 46, 39, 33, 46, 46, 43, 46, 38, 36,
+    46, 46, 41, 40, 34, 44, 46, 46, 46, 46, 46, 46, 46, 46, 46, 0,
 };
 constexpr char k_uk_costs[] =
-    "bffdejdeieeeeegeddeepghffghhhjfhhjjmkjlklmlllbipdlofppegkffglfffhhjfpfihiiggihkjjppppppppppppfpp"
-    "dnmfpnffmgffkgfghgkhphghhhhghhjgkppppppppppppfppgedfeemhemhhgimpomflhkplipopijpljopppppppppppinp"
-    "diifmpfgpighofghkhhipjgijiigiiljnppppppppppppfppdppfppgfnhggpihgiikjpjghigjjipjjlppppppppppppfpp"
-    "effgefkigigjhihljjklpkpikmhpmpmpnnpppppppppppgnpgeeigehiffligpknopilfpplopmppkpnnppppppppppppiop"
-    "djkfppihoehhnhhgihkhpihjijikjllmkppppppppppppfppgeehffkhfmijgjkikoimlimllkjpiknplppppppppppppiop"
-    "ghhhghheglmhhphjgpglfpppjkppkkpomppppppppppppippfefjgfjhifiogohmmoplpnppjpppmpipppppppppppppphpp"
-    "dpkippggphhgpgghhjmjpililjipkioipppppppppppppfppgfgggfijfijigkhjilijjmpkmmipmoopoppppppppppppipp"
-    "ifflgfpmgmpkimlpppgpfnppppppphpppppppppppppppkppfffjfglogmkjgpjmioompppmmpppppppopppppppppppphnp"
-    "iehjghplgemnioipnppppppnkpppoppppppppppppppppkppfifgiihmjiljhikijokjkkopppppnoppppppppppppppphpp"
-    "eppippihplkfpijinjpppknjkknpnlnkpppppppppppppgpphggjgholhhklfphloppppnppolppoloppppppppppppppjmp"
-    "fhphppkjpphfpppkppmlpnlpmpppimlpppppppppppppphppiegkiioljhplimionpppppppppppnppppppppppppppppkpp"
-    "fhphppmipphkpjmkpppkpppolplpjpppppppppppppppphppihghigplgppkiploppmppppkoppppppppppppppppppppkpp"
-    "lpmnfjnkgppompppppiphppppppppjpppppppppppppppnppfhijijkillppjpkmpppppppppoppppppppppppppppppphpp"
-    "hjihjhppgppkijjpppnkpoplnpnppppppppppppppppppjppfppgppjmppmppmnkplpppplppimjppppppppppppppppphpp"
-    "iiijihkjhnpjjpjopppppppppppppppppppppppppppppkppfppmppjhpkkmpinopmpkpppjmpnpplokppppppppppppphpp"
-    "nfkpkkpphpppmpppppppppppppppppppppppppppppppppppgpplppjiplkmpkpjnppppoppoppklkpppppppppppppppipp"
-    "kikpinpmjjmpkpmppppnpppppppppppppppppppppppppmppjppopppppppppopppppppppppppppppppllonnkpmonnplkp"
-    "kppppppppppppppppppppppppppppppppmlmlnpkpoppomlpjppppppppppppppppppppppppppppppppponpnmpmlnnpllp"
-    "kpppppppppppppppppppppppppppppppppnpmplpomoolmkpkppppppppppppppppppppppppppppppppmlppplpmmnmpmlp"
-    "kppppppppppppppppppppppppppppppppnnlmnpppplppmmpmppppppppppppppppppppppppppppppppmlkmmpppppppopp"
-    "kppppppppppppppppppppppppppppppppnmnnnpooppppmnplpppppppppppppppppppppppppppppppppolmmopopooonnp"
-    "kppppppppppppppppppppppppppppppppnpnnnpppopppmoplppppppppppppppppppppppppppppppppmpmonpppponpnnp"
-    "mpppppppppppppppppppppppppppppppppmpponpmnpopolpbhhfglfgkgggggigffggpijhhijjjlhjjllomlnmnonnnbkp"
-    "ipppppplpoppppnpppppppoppppppppppknkkkommlpmmkkppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bffdejdeieeeeegeddeepghffghhhjfhhjjmkjlklmllldipdlofppegkffglfffhhjfpfihiiggihkjjppppppppppppgpp"
+    "dnmfpnffmgffkgfghgkhphghhhhghhjgkppppppppppppgppgedfeemhemhhgimpomflhkplipopijpljopppppppppppjnp"
+    "diifmpfgpighofghkhhipjgijiigiiljnppppppppppppgppdppfppgfnhggpihgiikjpjghigjjipjjlppppppppppppgpp"
+    "effgefkigigjhihljjklpkpikmhpmpmpnnppppppppppphnpgeeigehiffligpknopilfpplopmppkpnnppppppppppppjop"
+    "djkfppihoehhnhhgihkhpihjijikjllmkppppppppppppgppgeehffkhfmijgjkikoimlimllkjpiknplppppppppppppjop"
+    "ghhhghheglmhhphjgpglfpppjkppkkpomppppppppppppjppfefjgfjhifiogohmmoplpnppjpppmpippppppppppppppipp"
+    "dpkippggphhgpgghhjmjpililjipkioipppppppppppppgppgfgggfijfijigkhjilijjmpkmmipmoopoppppppppppppjpp"
+    "ifflgfpmgmpkimlpppgpfnppppppphppppppppppppppplppfffjfglogmkjgpjmioompppmmpppppppoppppppppppppinp"
+    "iehjghplgemnioipnppppppnkpppopppppppppppppppplppfifgiihmjiljhikijokjkkopppppnopppppppppppppppipp"
+    "eppippihplkfpijinjpppknjkknpnlnkppppppppppppphpphggjgholhhklfphloppppnppolppoloppppppppppppppkmp"
+    "fhphppkjpphfpppkppmlpnlpmpppimlppppppppppppppippiegkiioljhplimionpppppppppppnpppppppppppppppplpp"
+    "fhphppmipphkpjmkpppkpppolplpjppppppppppppppppippihghigplgppkiploppmppppkopppppppppppppppppppplpp"
+    "lpmnfjnkgppompppppiphppppppppjpppppppppppppppoppfhijijkillppjpkmpppppppppopppppppppppppppppppipp"
+    "hjihjhppgppkijjpppnkpoplnpnppppppppppppppppppkppfppgppjmppmppmnkplpppplppimjpppppppppppppppppipp"
+    "iiijihkjhnpjjpjoppppppppppppppppppppppppppppplppfppmppjhpkkmpinopmpkpppjmpnpplokpppppppppppppipp"
+    "nfkpkkpphpppmpppppppppppppppppppppppppppppppppppgpplppjiplkmpkpjnppppoppoppklkpppppppppppppppjpp"
+    "kikpinpmjjmpkpmppppnpppppppppppppppppppppppppnppjppopppppppppopppppppppppppppppppllonnkpmonnpmkp"
+    "kppppppppppppppppppppppppppppppppmlmlnpkpopponlpjppppppppppppppppppppppppppppppppponpnmpmlnnpmlp"
+    "kpppppppppppppppppppppppppppppppppnpmplpomoolnkpkppppppppppppppppppppppppppppppppmlppplpmmnmpnlp"
+    "kppppppppppppppppppppppppppppppppnnlmnpppplppnmpmppppppppppppppppppppppppppppppppmlkmmpppppppppp"
+    "kppppppppppppppppppppppppppppppppnmnnnpooppppnnplpppppppppppppppppppppppppppppppppolmmopopoooonp"
+    "kppppppppppppppppppppppppppppppppnpnnnpppopppnoplppppppppppppppppppppppppppppppppmpmonpppponponp"
+    "mpppppppppppppppppppppppppppppppppmpponpmnpopplpdiighmghlhhhhhjhgghhpjkiijkkkmikkmmpnmonopoooflp"
+    "ipppppplpoppppnpppppppoppppppppppknkkkommlpmmlkppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_bg_members[] = {
@@ -851,37 +851,37 @@ constexpr LetterClass k_bg_members[] = {
 constexpr std::uint8_t k_bg_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 45, 45, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 33, 45, 45, 40, 30, 42, 45, 39, 32, 45, 45, 38, 41, 35, 31,
-    43, 45, 36, 37, 34, 45, 45, 45, 45, 45, 45, 0, 0, 0, 0, 0,
-    0, 33, 45, 45, 40, 30, 42, 45, 39, 32, 45, 45, 38, 41, 35, 31,
-    43, 45, 36, 37, 34, 45, 45, 45, 45, 45, 45, 0, 0, 0, 0, 0,
+    45, 33, 45, 45, 40, 30, 42, 45, 39, 32, 45, 45, 38, 41, 35, 31,
+    43, 45, 36, 37, 34, 45, 45, 45, 45, 45, 45, 44, 45, 44, 45, 45,
+    45, 33, 45, 45, 40, 30, 42, 45, 39, 32, 45, 45, 38, 41, 35, 31,
+    43, 45, 36, 37, 34, 45, 45, 45, 45, 45, 45, 45, 45, 45, 45, 0,
 };
 constexpr char k_bg_costs[] =
-    "bfeededcdfdegedeinfffgghkhhjhklkjkjlmkllkkllbipbomikefgffgfffhfjphhhkhigiihkpppppppppppppppdppdl"
-    "lhhegffffhfghhhpgfhlihgjkjipppppppppppppppfppckjklfeghgfgfgigjphihohhhijhjpppppppppppppppeppciig"
-    "iefgghhgggjgfohkgoiijhjilpppppppppppppppeppeedefjhkggkijmmnihkjnhppppopnnppppppppppppppgnpfdeeeh"
-    "ihmmijlppmgkjnljpnpjnmkmpppppppppppppphlpffhefehnhimfgihpjflmmjpppmmmmnpppppppppppppphnpeefffjhg"
-    "phkiilmjiglpmkpppnnmpnppppppppppppppgppgefeehhhhpjjkiljhhikmhpjpkjkmnppppppppppppppippgefffpgihh"
-    "mkkkknjhmmnhpjpomopppppoppppppppppiopgeekfhjihhppilpophnppipppkpppnppppppppppppppippgfgffjgjlonh"
-    "pkojhjhknhpjpnpmmippppppppppppppinpfffffphkjkpkknjpiipllhpppopppnpppppppppppppphppjgehhkmkneplip"
-    "pplhppoipppnpppmpppppppppppppplppgeiigkhkhjijijiplkjimkpppnlnppppppppppppppppippeppopgijhkkhjhmk"
-    "ppkipplpmpipppppppppppppppppgppopkmphihhfhighiippjjkphilklpolppppppppppppppppphffihojpmhpphppppk"
-    "pppjppppppppppppppppppppppjppjhgggojjihoohopojhoppjipppmppmpppppppppppppplppkgjfhkhpjkphlppppnpp"
-    "pjppppppppppppppppppppppmpphknlliihihiiiiiknpiihpojnlkjopppppppppppppppjppjhhgimkpppppppppmppppk"
-    "pppppppppppppppppppppplppjhkghlipnphkopopplplplpppppppppppppppppppppplppgpkopiiimpkjlmpopoponppp"
-    "pmppppppppppppppppppippkhohgppnkppmppppjlpppnppppppppppppppppppppppmpphihljnjpkjppmlpppmpppjpppp"
-    "ppppppppppppppppppjpphikhipjplopkmopppnpppmppppppppppppppppppppppjppljiihmpopkpomppponpppkpppppp"
-    "poppppppppppppppnnplopppllmpmlnlnplppnkjppmpmppppppppppppppppppnppjppppppppppppppppppppppppppppp"
-    "nopmnmlmnpnpppllpkppppppppppppppppppppppppppppppmppnllnnoomlnmkpkpppppppppppppppppppppppppppppon"
-    "mmmknmnpoonomlpkpppppppppppppppppppppppppppppppopmllnmpnnpomlpkpppppppppppppppppppppppppppppmlnn"
-    "npoppkpppnmmpjppppppppppppppppppppppppppppplmnnnpppoplppplmplpppppppppppppppppppppppppppppllmnno"
-    "pnopopppnnpkpppppppppppppppppppppppppppppnnnomppopopppommplpppppppppppppppppppppppppppppmmmmpppp"
-    "mpopppnmpmpppppppppppppppppppppppppppppkmnnmoppppppppoppkpppppppppppppppppppppppppppppmmnnppoppp"
-    "ppppmnplpppppppppppppppppppppppppppppmonmpppopppoppnnplpppppppppppppppppppppppppppppnnnnopnppppp"
-    "opnpplpppppppppppppppppppppppppppppnnpoppnoooppponnpbhggfgfefhfgigfgkphhhiijmjjljmnmlmlnomnnmmnn"
-    "bkpipkpppppppppppppppppppppppppppkkllmmmllmonpnkkppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bfeededcdfdegedeinfffgghkhhjhklkjkjlmkllkklldipbomikefgffgfffhfjphhhkhigiihkpppppppppppppppeppdl"
+    "lhhegffffhfghhhpgfhlihgjkjipppppppppppppppgppckjklfeghgfgfgigjphihohhhijhjpppppppppppppppfppciig"
+    "iefgghhgggjgfohkgoiijhjilpppppppppppppppfppeedefjhkggkijmmnihkjnhppppopnnpppppppppppppphnpfdeeeh"
+    "ihmmijlppmgkjnljpnpjnmkmppppppppppppppilpffhefehnhimfgihpjflmmjpppmmmmnppppppppppppppinpeefffjhg"
+    "phkiilmjiglpmkpppnnmpnpppppppppppppphppgefeehhhhpjjkiljhhikmhpjpkjkmnppppppppppppppjppgefffpgihh"
+    "mkkkknjhmmnhpjpomopppppoppppppppppjopgeekfhjihhppilpophnppipppkpppnppppppppppppppjppgfgffjgjlonh"
+    "pkojhjhknhpjpnpmmippppppppppppppjnpfffffphkjkpkknjpiipllhpppopppnppppppppppppppippjgehhkmkneplip"
+    "pplhppoipppnpppmppppppppppppppmppgeiigkhkhjijijiplkjimkpppnlnppppppppppppppppjppeppopgijhkkhjhmk"
+    "ppkipplpmpippppppppppppppppphppopkmphihhfhighiippjjkphilklpolppppppppppppppppphffihojpmhpphppppk"
+    "pppjppppppppppppppppppppppkppjhgggojjihoohopojhoppjipppmppmppppppppppppppmppkgjfhkhpjkphlppppnpp"
+    "pjppppppppppppppppppppppnpphknlliihihiiiiiknpiihpojnlkjopppppppppppppppkppjhhgimkpppppppppmppppk"
+    "ppppppppppppppppppppppmppjhkghlipnphkopopplplplppppppppppppppppppppppmppgpkopiiimpkjlmpopoponppp"
+    "pmppppppppppppppppppjppkhohgppnkppmppppjlpppnppppppppppppppppppppppnpphihljnjpkjppmlpppmpppjpppp"
+    "ppppppppppppppppppkpphikhipjplopkmopppnpppmppppppppppppppppppppppkppljiihmpopkpomppponpppkpppppp"
+    "popppppppppppppponplopppllmpmlnlnplppnkjppmpmppppppppppppppppppoppjppppppppppppppppppppppppppppp"
+    "nopmnmlmnpnpppmlpkppppppppppppppppppppppppppppppmppnllnnoomlnnkpkpppppppppppppppppppppppppppppon"
+    "mmmknmnpoononlpkpppppppppppppppppppppppppppppppopmllnmpnnponlpkpppppppppppppppppppppppppppppmlnn"
+    "npoppkpppnnmpjppppppppppppppppppppppppppppplmnnnpppoplpppmmplpppppppppppppppppppppppppppppllmnno"
+    "pnopoppponpkpppppppppppppppppppppppppppppnnnomppopoppponmplpppppppppppppppppppppppppppppmmmmpppp"
+    "mpopppompmpppppppppppppppppppppppppppppkmnnmopppppppppppkpppppppppppppppppppppppppppppmmnnppoppp"
+    "ppppnnplpppppppppppppppppppppppppppppmonmpppopppopponplpppppppppppppppppppppppppppppnnnnopnppppp"
+    "opopplpppppppppppppppppppppppppppppnnpoppnooopppoonpdihhghgfgighjhghlpiiijjknkkmknonmnmopnoonnoo"
+    "flpipkpppppppppppppppppppppppppppkkllmmmllmonpnlkppppppppppppppppppppppppppppppppppppppppppppppp"
     "p"
     ;
 
@@ -904,30 +904,30 @@ constexpr LetterClass k_mk_members[] = {
 constexpr std::uint8_t k_mk_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 37, 37, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 33, 37, 37, 37, 29, 37, 37, 37, 34, 37, 37, 37, 37, 35, 30,
-    37, 37, 37, 37, 31, 37, 37, 37, 37, 37, 37, 0, 0, 0, 0, 0,
-    0, 33, 37, 37, 37, 29, 37, 37, 37, 34, 37, 37, 37, 37, 35, 30,
-    37, 37, 37, 37, 31, 37, 37, 37, 37, 37, 37, 0, 0, 0, 0, 0,
+    37, 33, 37, 37, 37, 29, 37, 37, 37, 34, 37, 37, 37, 37, 35, 30,
+    37, 37, 37, 37, 31, 37, 37, 37, 37, 37, 37, 36, 37, 36, 37, 37,
+    37, 33, 37, 37, 37, 29, 37, 37, 37, 34, 37, 37, 37, 37, 35, 30,
+    37, 37, 37, 37, 31, 37, 37, 37, 37, 37, 37, 37, 37, 37, 37, 0,
 };
 constexpr char k_mk_costs[] =
-    "bfeedceddfdeegdgegefghhhghmlimlkkklmbipbgkikfegffffffhkighhghhhjkgjmpppnpppdppcgkigfefeffggfhlgf"
-    "hgihihkjnllpppppppeppcijjlefgffhfffilhhhhgiijhjijkpppnpppeppckggifefghggggjlhfglhhhkmkkplpppoppp"
-    "eppfdeeephhimmjpmpijplnomiopkppopppnppphnpeeeefilipggimljhpopppopppmpplpppppppgpphgfegheonihfigh"
-    "hpnpnpmmpplppnpppppppjkpeefefgpjkgipkjmijpmjppoppppppppppoppgppgefefiiijphjiklgjoijjljipnpplpppn"
-    "pppippgeeffhijlgpjkimillopolnpppppppppppppippheehgjhjphipmipgppppppjpppppppppppppjppfffffhokpjkl"
-    "okjhpjpkpmnppppppppppppphppgfgffhjjnpohkpogklnkpmlkpnppppppppppippjgehhlkjpeplmipjpkppjnmppnppop"
-    "pppppplppfjplmiihihfihiiphlkihhljlopilpppnppphppigfjgjnoognpohphppppppppppppppppppppkppfeijkikji"
-    "oljklmjkpklmlkpjpppppppnppphppieihhhppikipjipkilpippppppppppppppppkppkggggkppnglppipjpkppppppppp"
-    "pppppppppmnpgikhiifpppnjomljppppppppppppppppppppippkijghhpppppipkpipnppppppppppppppppppmppkimhgl"
-    "pppjmnppplppppppppppppppppppppmpplhmhhjppnmpppopipmpkppppppppppppppppnppkjpfilnppppppppppppppppp"
-    "ppppppppppppmppliijipmopjpopmpkppppppppppppppppppppnppoipgoppppppppppmppppppppppppppppppppppppin"
-    "ioppppppppppjppppppppppppppppppppppplkjlllpppjppnppmppppppppppppppppppppnppjpppppppppppppppppppp"
-    "ppppppppopopopnllplpppppppppppppppppppppppppppppnopppmnkplppppppppppppppppppppppppppppnmmponpnkp"
-    "mmlkmppppppppppoppppppppppppppppppppopplppppppppppppppppppppppppppppppnpppmnkpmppppppppppppppppp"
-    "ppppppppppppnnponmolplppppppppppppppppppppppppppppmoopnopnlpbhggfegffhfggifigighijjjijonkonmmmno"
-    "bkpioppmpppppmppppkpppppppppppppjklpkkmkjpppppppppppppppppppppppppppppppppppppppp"
+    "bfeedceddfdeegdgegefghhhghmlimlkkklmdipbgkikfegffffffhkighhghhhjkgjmpppnpppeppcgkigfefeffggfhlgf"
+    "hgihihkjnllpppppppfppcijjlefgffhfffilhhhhgiijhjijkpppnpppfppckggifefghggggjlhfglhhhkmkkplpppoppp"
+    "fppfdeeephhimmjpmpijplnomiopkppopppnpppinpeeeefilipggimljhpopppopppmpplppppppphpphgfegheonihfigh"
+    "hpnpnpmmpplppnpppppppkkpeefefgpjkgipkjmijpmjppoppppppppppopphppgefefiiijphjiklgjoijjljipnpplpppn"
+    "pppjppgeeffhijlgpjkimillopolnpppppppppppppjppheehgjhjphipmipgppppppjpppppppppppppkppfffffhokpjkl"
+    "okjhpjpkpmnpppppppppppppippgfgffhjjnpohkpogklnkpmlkpnppppppppppjppjgehhlkjpeplmipjpkppjnmppnppop"
+    "ppppppmppfjplmiihihfihiiphlkihhljlopilpppnpppippigfjgjnoognpohphpppppppppppppppppppplppfeijkikji"
+    "oljklmjkpklmlkpjpppppppnpppippieihhhppikipjipkilpipppppppppppppppplppkggggkppnglppipjpkppppppppp"
+    "pppppppppnnpgikhiifpppnjomljppppppppppppppppppppjppkijghhpppppipkpipnppppppppppppppppppnppkimhgl"
+    "pppjmnppplppppppppppppppppppppnpplhmhhjppnmpppopipmpkppppppppppppppppoppkjpfilnppppppppppppppppp"
+    "ppppppppppppnppliijipmopjpopmpkppppppppppppppppppppoppoipgoppppppppppmppppppppppppppppppppppppin"
+    "ioppppppppppjppppppppppppppppppppppplkjlllpppjppnppmppppppppppppppppppppoppjpppppppppppppppppppp"
+    "ppppppppopopopnmlplpppppppppppppppppppppppppppppnopppmokplppppppppppppppppppppppppppppnmmponpokp"
+    "mmlkmppppppppppoppppppppppppppppppppppplppppppppppppppppppppppppppppppnpppmokpmppppppppppppppppp"
+    "ppppppppppppnnponmplplppppppppppppppppppppppppppppmoopnopolpdihhgfhggighhjgjhjhijkkkjkpolponnnop"
+    "flpioppmpppppmppppkpppppppppppppjklpkkmljpppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_el_members[] = {
@@ -950,38 +950,38 @@ constexpr LetterClass k_el_members[] = {
 constexpr std::uint8_t k_el_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 46, 46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 35, 46, 44, 43, 32, 46, 46, 42, 37, 46, 46, 41, 46, 38, 33,
-    46, 46, 39, 40, 36, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
-    0, 35, 46, 44, 43, 32, 46, 46, 42, 37, 46, 46, 41, 46, 38, 33,
-    46, 46, 39, 40, 36, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
+    46, 35, 46, 44, 43, 32, 46, 46, 42, 37, 46, 46, 41, 46, 38, 33,
+    46, 46, 39, 40, 36, 46, 46, 46, 46, 46, 46, 45, 46, 45, 46, 46,
+    46, 35, 46, 44, 43, 32, 46, 46, 42, 37, 46, 46, 41, 46, 38, 33,
+    46, 46, 39, 40, 36, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46, 0,
 };
 constexpr char k_el_costs[] =
-    "bdceheeddidfdjhgjgffeeiggfkgjgiikjjjjkkljkkkkbhpcofldkegffgohfgfhpmmgipnkhjhpjijppmppppppppppekp"
-    "jeldefpipgpdlnilhgghppghppjoippkpoppppppppppplopdmhmflfhhghkgfdghpolhiolikginjlmpplppppppppppflp"
-    "dehgoiggjielhfpipgjjjhkljjpkijkkppmppppppppppfppdkgkemfhgfhoighgeklohijpijijmjilpplppppppppppfnp"
-    "ddffgfjkponhpnlohhhhmihipikpippopppppppppppppfppngeghfpiinhfhpgmhkjkpmhjikijklpppppppppppppppppp"
-    "jfieggkpmfpipplhhgfipphipplpkpppppppppppppppplppjfiffgimmkihjpjmggghhkhihjkjhmlpppppppppppppplpp"
-    "iehghgnnkhkinpiiiggipkkgpmjmjppppppppppppppppkppdphppoegliipgfpippppimppljplpompppmppppppppppfpp"
-    "jfpfgekpgpphinkpihhgppjippljlippppopppppppppplppcppppppppppppppppppppppppppppppppppppppppppppepp"
-    "ekgknmghhhjnhgpinlmnikplijplpjklpplppppppppppgppjgkfggmnkpmgkojghgihnpihpmhljmppppppppppppppplpp"
-    "gfhhpifhijiliipippppjhjpikpopmkippnppppppppppippfphlljghihjoijpgppppihkpjipjpjjipplpppppppppphpp"
-    "fpgnnlghhikmhhphppppijppjlplpknnpplpppppppppphppjihjlkghigipihphppppijjpgkpjpjjmppkpppppppppplpp"
-    "khphfhjpphijipjkiijjjoiikpkpjpoppppppppppppppmppkhphffoppiphppipikjjppjippipjppppppppppppppppmpp"
-    "gnipmofhihoojgpmlmpokmpjnlpnpmoppppppppppppppippfphpppihkijphhpkppppjlppmjplpolpppnpppppppppphpp"
-    "lhjhigipphpjnplmjjljppiipklpjppppppppppppppppnpplgpikgjppipijpjkmkkhppljpplpjppppppppppppppppnpp"
-    "gnijpkhijiknijpjppppjllpkkpmpmmmpplppppppppppippmijhjinpokpkppjmjjjippijplkplppppppppppppppppopp"
-    "hninpohijhpmjipmpppppmnpokpppooppppppppppppppjppkhpijjpppiplppnikikjklnlppoplmpppppppppppppppmpp"
-    "ljnkjhpppppipplpklojppklppkppppppppppppppppppnpplkpikhpppppkppmpjlllppikppoplppppppppppppppppnpp"
-    "ipppppppppppppppppppppppppppppppmmplmplkllpmmkkpjpppopppppppppppppppppppppppppppplppmnkkmmonnljp"
-    "plplnjpppppjpplpolpmppmlppppppppppppppppppppppppkppppppppppppppppppppppppppppppppppplmkklkpmlmjp"
-    "jppopppppppppppppppppppppppppppplkplllpmnpkpplkplpppppppppppppppppppppppppppppppmlpmlokmlmpmlnkp"
-    "jpppppppppppppppppppppppppppppppkmpllmopnnplnllpkpppppppppppppppppppppppppppppppklplmmnonnpnnmlp"
-    "jppppppppppppppppppppppppppppppplmpmklppmpnpnllpkppppppppppppppppppppppppppppppplmplolppplpnpmlp"
-    "kpppppppppppppppppppppppppppppppklpmlmoppppppmopkppppppppppppppppppppppppppppppplmpmplonoppppmmp"
-    "lppppppppppppppppppppppppppppppplmpmnmpnpnlopnlpbfegjggffkfhfljilihhggkiihmilikkmllllmmnlmmmmbjp"
-    "hpppppopnpkpppppppmpppppppppppppjjpjljmkkklnnjjppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bdceheeddidfdjhgjgffeeiggfkgjgiikjjjjkkljkkkkdhpcofldkegffgohfgfhpmmgipnkhjhpjijppmppppppppppfkp"
+    "jeldefpipgpdlnilhgghppghppjoippkpopppppppppppmopdmhmflfhhghkgfdghpolhiolikginjlmpplppppppppppglp"
+    "dehgoiggjielhfpipgjjjhkljjpkijkkppmppppppppppgppdkgkemfhgfhoighgeklohijpijijmjilpplppppppppppgnp"
+    "ddffgfjkponhpnlohhhhmihipikpippopppppppppppppgppngeghfpiinhfhpgmhkjkpmhjikijklpppppppppppppppppp"
+    "jfieggkpmfpipplhhgfipphipplpkppppppppppppppppmppjfiffgimmkihjpjmggghhkhihjkjhmlppppppppppppppmpp"
+    "iehghgnnkhkinpiiiggipkkgpmjmjpppppppppppppppplppdphppoegliipgfpippppimppljplpompppmppppppppppgpp"
+    "jfpfgekpgpphinkpihhgppjippljlippppoppppppppppmppcppppppppppppppppppppppppppppppppppppppppppppfpp"
+    "ekgknmghhhjnhgpinlmnikplijplpjklpplpppppppppphppjgkfggmnkpmgkojghgihnpihpmhljmpppppppppppppppmpp"
+    "gfhhpifhijiliipippppjhjpikpopmkippnppppppppppjppfphlljghihjoijpgppppihkpjipjpjjipplppppppppppipp"
+    "fpgnnlghhikmhhphppppijppjlplpknnpplppppppppppippjihjlkghigipihphppppijjpgkpjpjjmppkppppppppppmpp"
+    "khphfhjpphijipjkiijjjoiikpkpjpoppppppppppppppnppkhphffoppiphppipikjjppjippipjppppppppppppppppnpp"
+    "gnipmofhihoojgpmlmpokmpjnlpnpmoppppppppppppppjppfphpppihkijphhpkppppjlppmjplpolpppnppppppppppipp"
+    "lhjhigipphpjnplmjjljppiipklpjppppppppppppppppopplgpikgjppipijpjkmkkhppljpplpjppppppppppppppppopp"
+    "gnijpkhijiknijpjppppjllpkkpmpmmmpplppppppppppjppmijhjinpokpkppjmjjjippijplkplppppppppppppppppppp"
+    "hninpohijhpmjipmpppppmnpokpppooppppppppppppppkppkhpijjpppiplppnikikjklnlppoplmpppppppppppppppnpp"
+    "ljnkjhpppppipplpklojppklppkppppppppppppppppppopplkpikhpppppkppmpjlllppikppoplppppppppppppppppopp"
+    "ipppppppppppppppppppppppppppppppmmplmplkllpmmlkpjpppopppppppppppppppppppppppppppplppmnkkmmonnmjp"
+    "plplnjpppppjpplpolpmppmlppppppppppppppppppppppppkppppppppppppppppppppppppppppppppppplmkklkpmlnjp"
+    "jppopppppppppppppppppppppppppppplkplllpmnpkppmkplpppppppppppppppppppppppppppppppmlpmlokmlmpmlokp"
+    "jpppppppppppppppppppppppppppppppkmpllmopnnplnmlpkpppppppppppppppppppppppppppppppklplmmnonnpnnnlp"
+    "jppppppppppppppppppppppppppppppplmpmklppmpnpnmlpkppppppppppppppppppppppppppppppplmplolppplpnpnlp"
+    "kpppppppppppppppppppppppppppppppklpmlmoppppppnopkppppppppppppppppppppppppppppppplmpmplonoppppnmp"
+    "lppppppppppppppppppppppppppppppplmpmnmpnpnlopolpdgfhkhhgglgigmkjmjiihhljjinjmjllnmmmmnnomnnnnfkp"
+    "hpppppopnpkpppppppmpppppppppppppjjpjljmkkklnnkjppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_tr_members[] = {
@@ -996,26 +996,26 @@ constexpr LetterClass k_tr_members[] = {
 constexpr std::uint8_t k_tr_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 32, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 15, 24, 8, 2, 28, 20, 22, 3, 29, 7, 6, 10, 4, 16,
-    26, 32, 5, 12, 11, 14, 21, 30, 32, 13, 18, 0, 0, 0, 0, 0,
-    0, 1, 15, 24, 8, 2, 28, 20, 22, 3, 29, 7, 6, 10, 4, 16,
-    26, 32, 5, 12, 11, 14, 21, 30, 32, 13, 18, 0, 0, 0, 0, 0,
+    32, 1, 15, 24, 8, 2, 28, 20, 22, 3, 29, 7, 6, 10, 4, 16,
+    26, 32, 5, 12, 11, 14, 21, 30, 32, 13, 18, 31, 32, 31, 32, 32,
+    32, 1, 15, 24, 8, 2, 28, 20, 22, 3, 29, 7, 6, 10, 4, 16,
+    26, 32, 5, 12, 11, 14, 21, 30, 32, 13, 18, 32, 32, 32, 32, 0,
 };
 constexpr char k_tr_costs[] =
-    "beeefhhedifeeehdeghgeeefhpgggjkbmpdjmiddeefpffffmgnpgflhghhhgphkofnpdllmedfffpfffgnikpihkgiihgip"
-    "imlfmpdklkeeefhpfgffphmpfgkjigihipimpfopdfffjhfiefiihigjjhlliopjgppnmopfppdeffjlgggfhghkgjhilijl"
-    "kijpllllpfppfdeekpghffgiijgkjhmpinnkkplpnpphmpdeffkjgimgjgimgoghpkoonjopmjnppfmpieeenjlojfppokgo"
-    "hgpppoppppoippokppeoppegggjmgkhhompphgpnpljhjpkppgppeeffmlhligkoimhkjhmnnpkpkpkppppgppffffnihjog"
-    "hhkmhlhgppokklnpmkkpnhpphffflliipfjgkjhpgippoolplpjimppjpphefgijgligkmkmhkfhoojlmpnpojlppjppekmn"
-    "fgghjpgihhokophijkjjjhiplppgppkffenklpkjnppnfmiimppppppppipppmpphnnnffegjpiiihlklpkjkmlnihipkkmj"
-    "opgpppfghhkphiihpmppgipkmijkkplppippfgghnohoihjomljnjjmpkpopkpppppphppghggpnhhphihmnilmjppmmnmpp"
-    "plpppippkifgpjmpokooopjpkgppppnppppgpppmppjgeipjjmkmmplojnmmookmpplpppppplppifgglkklmkjjlnjmjknn"
-    "plplpplppppkmphhhgppjnohjkoplkgippppppppplpppjppkgghpkllninopohokjppppkpoppppppmppkjigpiiplgkppp"
-    "hpokmppppppppppppmppggijpiilpijijnkpimpppplnppnppppippnpppghillplkjhpnpphnpmpnnjlpnpppppihiipkln"
-    "pipjnnkpjnpppppppppomppkppkkkjppnpomppppmplopppppppppppppmppllllopppppppnpppnpppppnppppppppnppbg"
-    "gghjjgfkhgggjfgijiggghjpiiilmbopkpppnompppoppnpppppppppppppppppmpppppppppppppppppppppppppppppppp"
+    "beeefhhedifeeehdeghgeeefhpgggjkdmpdjmiddeefpffffmgnpgflhghhhgphkognpdllmedfffpfffgnikpihkgiihgip"
+    "imlgmpdklkeeefhpfgffphmpfgkjigihipimpgopdfffjhfiefiihigjjhlliopjgppnmopgppdeffjlgggfhghkgjhilijl"
+    "kijpllllpgppfdeekpghffgiijgkjhmpinnkkplpnppimpdeffkjgimgjgimgoghpkoonjopmjnppgmpieeenjlojfppokgo"
+    "hgpppoppppoippolppeoppegggjmgkhhompphgpnpljhjpkpphppeeffmlhligkoimhkjhmnnpkpkpkpppphppffffnihjog"
+    "hhkmhlhgppokklnpmkkpnipphffflliipfjgkjhpgippoolplpjimppkpphefgijgligkmkmhkfhoojlmpnpojlppkppekmn"
+    "fgghjpgihhokophijkjjjhiplpphppkffenklpkjnppnfmiimppppppppipppnpphnnnffegjpiiihlklpkjkmlnihipkkmk"
+    "opgpppfghhkphiihpmppgipkmijkkplppjppfgghnohoihjomljnjjmpkpopkppppppippghggpnhhphihmnilmjppmmnmpp"
+    "plpppjppkifgpjmpokooopjpkgppppnppppgpppnppjgeipjjmkmmplojnmmookmpplppppppmppifgglkklmkjjlnjmjknn"
+    "plplpplpppplmphhhgppjnohjkoplkgippppppppplpppkppkgghpkllninopohokjppppkpoppppppnppkjigpiiplgkppp"
+    "hpokmppppppppppppnppggijpiilpijijnkpimpppplnppnppppjppnpppghillplkjhpnpphnpmpnnjlpnpppppihiipkln"
+    "pipjnnkpjnpppppppppompplppkkkjppnpomppppmplopppppppppppppnppllllopppppppnpppnpppppnppppppppoppdh"
+    "hhikkhglihhhkghjkjhhhikpjjjmnfppkpppnompppoppnpppppppppppppppppnpppppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -1033,26 +1033,26 @@ constexpr LetterClass k_he_members[] = {
 constexpr std::uint8_t k_he_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 32, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 32, 32, 32, 32, 28, 32, 32, 32, 32, 32, 32, 32, 32, 32, 30,
-    32, 32, 32, 32, 29, 32, 32, 32, 32, 32, 32, 0, 0, 0, 0, 0,
-    0, 32, 32, 32, 32, 28, 32, 32, 32, 32, 32, 32, 32, 32, 32, 30,
-    32, 32, 32, 32, 29, 32, 32, 32, 32, 32, 32, 0, 0, 0, 0, 0,
+    32, 32, 32, 32, 32, 28, 32, 32, 32, 32, 32, 32, 32, 32, 32, 30,
+    32, 32, 32, 32, 29, 32, 32, 32, 32, 32, 32, 31, 32, 31, 32, 32,
+    32, 32, 32, 32, 32, 28, 32, 32, 32, 32, 32, 32, 32, 32, 32, 30,
+    32, 32, 32, 32, 29, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 0,
 };
 constexpr char k_he_costs[] =
-    "beecdcffdddemfgefgfngffghoonnllbipdfeffgffgfhhdgghhghfhiihhhjkpppfppdghhffdffgggggfggggfhhihiiij"
-    "pppfppcefihgggggfgghhhghhihhhhjppppppeppdeffhehihhghhhhhhhhkjijjihlnpppfppefehfpehgggnhfijgliijj"
-    "hjljippppgppcfggjijgijijiiljhhiimjnmpjlppppeppdffgkfgkgiijjjihihjkihliihkjpppfppfefggggfihggmhhh"
-    "hiiiiijjilpnppphppffffeghfgkghhgkiiiilojjmjjnpppphppjfffhggghfhgkhghhhihhiihikpmppplppfgfhfohhhh"
-    "ipgihjpjmkjljhjpplppphppcppppppppppppppppppppppppppppppepplefflihikhiikkjiiiikiilkjnnopppnppefgh"
-    "jjihhiihikkmljlkmkpnonlppppgppjgghfhhihihlihikjpjhjlippimoppplppggfihmhghhipkigkpikkilikmpolpppi"
-    "ppfggiikjghhkkljipjnkkkppiiploppphppkgghikhgnhphphnlijpjijokilpnpppmppeppppppppppppppppppppppppp"
-    "pppppgpphggjjmiijpjjlljjkjhmmjppiljppppjpphghkilkiijjihjhpppnkomkpnpnppppjpphihfkiohlpimnmlipjpm"
-    "pnoopppppppjpplghiihjhipiilnjpjojnplpnkpnnpppnppghgjjlkijnmjpkoljllknmopnpnppppippfppppppppppppp"
-    "ppppppppppppppppphppgppppppppppppppppppppppppppppppipphppppppppppppppppppppppppppppppjppkppppppp"
-    "pppppppppppppppppppppopmlplppppppppppppppppppppppppppponmnlpmppppppppppppppppppppppppppppopokpbg"
-    "gefehhfffgohighihpihhijppppnnbkpipppppppppppppppppppppppppppklkkippppppppppppppppppppppppppppppp"
+    "beecdcffdddemfgefgfngffghoonnlldipdfeffgffgfhhdgghhghfhiihhhjkpppgppdghhffdffgggggfggggfhhihiiij"
+    "pppgppcefihgggggfgghhhghhihhhhjppppppfppdeffhehihhghhhhhhhhkjijjihlnpppgppefehfpehgggnhfijgliijj"
+    "hjljipppphppcfggjijgijijiiljhhiimjnmpjlppppfppdffgkfgkgiijjjihihjkihliihkjpppgppfefggggfihggmhhh"
+    "hiiiiijjilpnpppippffffeghfgkghhgkiiiilojjmjjnppppippjfffhggghfhgkhghhhihhiihikpmpppmppfgfhfohhhh"
+    "ipgihjpjmkjljhjpplpppippcppppppppppppppppppppppppppppppfpplefflihikhiikkjiiiikiilkjnnopppoppefgh"
+    "jjihhiihikkmljlkmkpnonlpppphppjgghfhhihihlihikjpjhjlippimopppmppggfihmhghhipkigkpikkilikmpolpppj"
+    "ppfggiikjghhkkljipjnkkkppiiplopppippkgghikhgnhphphnlijpjijokilpnpppnppeppppppppppppppppppppppppp"
+    "ppppphpphggjjmiijpjjlljjkjhmmjppiljppppkpphghkilkiijjihjhpppnkomkpnpnppppkpphihfkiohlpimnmlipjpm"
+    "pnoopppppppkpplghiihjhipiilnjpjojnplpnkpnnpppoppghgjjlkijnmjpkoljllknmopnpnppppjppfppppppppppppp"
+    "pppppppppppppppppippgppppppppppppppppppppppppppppppjpphppppppppppppppppppppppppppppppkppkppppppp"
+    "pppppppppppppppppppppopnlplppppppppppppppppppppppppppponmolpmppppppppppppppppppppppppppppoppkpdh"
+    "hfgfiiggghpijhijipjiijkppppooflpipppppppppppppppppppppppppppklklippppppppppppppppppppppppppppppp"
     "pppp"
     ;
 
@@ -1072,35 +1072,35 @@ constexpr LetterClass k_ar_members[] = {
 constexpr std::uint8_t k_ar_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 43, 43, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 39, 43, 43, 43, 38, 43, 43, 41, 43, 43, 43, 43, 43, 43, 40,
-    43, 43, 43, 43, 37, 43, 43, 43, 43, 43, 43, 0, 0, 0, 0, 0,
-    0, 39, 43, 43, 43, 38, 43, 43, 41, 43, 43, 43, 43, 43, 43, 40,
-    43, 43, 43, 43, 37, 43, 43, 43, 43, 43, 43, 0, 0, 0, 0, 0,
+    43, 39, 43, 43, 43, 38, 43, 43, 41, 43, 43, 43, 43, 43, 43, 40,
+    43, 43, 43, 43, 37, 43, 43, 43, 43, 43, 43, 42, 43, 42, 43, 43,
+    43, 39, 43, 43, 43, 38, 43, 43, 41, 43, 43, 43, 43, 43, 43, 40,
+    43, 43, 43, 43, 37, 43, 43, 43, 43, 43, 43, 43, 43, 43, 43, 0,
 };
 constexpr char k_ar_costs[] =
-    "bceedgdgeeegpeffdfffgphghghfiiiphpkipknkllbipdpbhfeiffgggihhhpghhhohjiiipiiiglgmpopppppfppdegeeg"
-    "ghffgggggffggggehhghhhijjpimlippppppfppdfgigfgfhghgehghlhgiiojikijpiiijljlplpppppfppeeggiegghgih"
-    "gjihngihhliiljjpikjpkmmpjpppppgppcfnfjjhkgjihhhgiohijjjjjjljpomjploipppppppeppfffhggkghhhhjhhiih"
-    "gihjilkljjkiikkpknpppppphppeflfjihkijgighihjhiihikkpmkpmilnjipllpppppgppehhggihhjhhilihijihgiiii"
-    "kiiplkkpjokpmpppppgppffehgghgiphghljlpkjpllkjmpkplikpppkppppppphppffhfihigigjhhmhiiiihlnkilljkll"
-    "mplopppppppphppegjfhjghjikigjikjkjpojpppjppjppmpmppppppppgppcppppppppppppppppppppppppppppppppppp"
-    "ppppppeppghiekjihiilnhnjjliiklilmmnmjpilpnmkpopppppippefihgigikpkikomlppopklpngppppnlppppplppppp"
-    "gppfgghhghhhoikilkokjpooopljppphpjppppppppppphppjpihgfgijiijkijhphjhimijmhjpjllpkpmpoppppplppggh"
-    "ghihigihkijjilklljlppplippppppmppkpppppippgghhjjhhhihghjkopklppkjmnpippjppppopppppppipphgighjihh"
-    "pigijmipihpknjmmplpkkkpppkpppppppjpphghihihijjjhjoipmkplpoppmpppnpjpnmppppppppjppepppppppppppppp"
-    "pppppppppppppppppppppppppppgpphhhikjhinkiiiimpppoipnlppompppppjpppppppppjppihlhjmkgkijklkiikolml"
-    "npppilpppppllppnpppppkppighhplllmplpmohjppppmlppppppppppppppppppppkppjhhikmjhipjimkoppmppppimkpi"
-    "pplmppppppppppplpphhiinjihnjipijmpmmjmpmppppmppppppmppppppppjppppgjkhpkmjlkpmnopilkkpklilkplkmpn"
-    "popppppppppphihiijkimplpjoopppkppoppppppopppppppppppppjpphhjijojjljlkknlppppkolpppmmppppplpppppp"
-    "pppjpphijhjljkmlkmjnmoppnoopppppppppokpnppppppppjppglopppppnppplpppppppppppppppppppppppppppppipp"
-    "kikhkllimpllkoppplpppppomplppllpppppppppppmppkkjhjmmjnklkjlnmpolmlpooopnppplpppppppppppmppkjkjjm"
-    "njopopkmjppppppoppppppppppppppppppppmppppkmljpnnpnnppoppmppppppojppmppppppppppppppppplkllpkplppl"
-    "ppompknppppnpmppmpppppppppppppppplppppppppppppppppppppppppppppppppppppmnpnlnlpkppppppppppppppppp"
-    "ppppppppppppppppppppppppmlplppppppppppppppppppppppppppppppppppppmppppnkpmppppppppppppppppppppppp"
-    "ppppppppppppppppopokpnppppppppppppppppppppppppppppppppppppmlooppnpbeggfifigggipghhfhhhipjijijhkk"
-    "kpjpmkpmpmnnbkpipppppppppppppppppppppppppppppppppppplkllnkjppppppppppppppppppppppppppppppppppppp"
+    "bceedgdgeeegpeffdfffgphghghfiiiphpkipknklldipdpbhfeiffgggihhhpghhhohjiiipiiiglgmpopppppgppdegeeg"
+    "ghffgggggffggggehhghhhijjpimlippppppgppdfgigfgfhghgehghlhgiiojikijpiiijljlplpppppgppeeggiegghgih"
+    "gjihngihhliiljjpikjpkmmpjppppphppcfnfjjhkgjihhhgiohijjjjjjljpomjploipppppppfppfffhggkghhhhjhhiih"
+    "gihjilkljjkiikkpknppppppippeflfjihkijgighihjhiihikkpmkpmilnjipllppppphppehhggihhjhhilihijihgiiii"
+    "kiiplkkpjokpmppppphppffehgghgiphghljlpkjpllkjmpkplikpppkpppppppippffhfihigigjhhmhiiiihlnkilljkll"
+    "mploppppppppippegjfhjghjikigjikjkjpojpppjppjppmpmpppppppphppcppppppppppppppppppppppppppppppppppp"
+    "ppppppfppghiekjihiilnhnjjliiklilmmnmjpilpnmkpopppppjppefihgigikpkikomlppopklpngppppnlppppplppppp"
+    "hppfgghhghhhoikilkokjpooopljppphpjpppppppppppippjpihgfgijiijkijhphjhimijmhjpjllpkpmpopppppmppggh"
+    "ghihigihkijjilklljlppplippppppmppkpppppjppgghhjjhhhihghjkopklppkjmnpippjppppopppppppjpphgighjihh"
+    "pigijmipihpknjmmplpkkkpppkpppppppkpphghihihijjjhjoipmkplpoppmpppnpjpnmppppppppkppepppppppppppppp"
+    "ppppppppppppppppppppppppppphpphhhikjhinkiiiimpppoipnlppompppppjpppppppppkppihlhjmkgkijklkiikolml"
+    "npppilpppppllppnppppplppighhplllmplpmohjppppmlpppppppppppppppppppplppjhhikmjhipjimkoppmppppimkpi"
+    "pplmpppppppppppmpphhiinjihnjipijmpmmjmpmppppmppppppmppppppppkppppgjkhpkmjlkpmnopilkkpklilkplkmpn"
+    "popppppppppphihiijkimplpjoopppkppoppppppopppppppppppppkpphhjijojjljlkknlppppkolpppmmppppplpppppp"
+    "pppkpphijhjljkmlkmjnmoppnoopppppppppokpnppppppppkppglopppppnppplpppppppppppppppppppppppppppppjpp"
+    "kikhkllimpllkoppplpppppomplppllpppppppppppnppkkjhjmmjnklkjlnmpolmlpooopnppplpppppppppppnppkjkjjm"
+    "njopopkmjppppppoppppppppppppppppppppnppppkmljpnnpnnppoppmppppppojppmppppppppppppppppplkllpkplppl"
+    "ppompknppppnpmppmpppppppppppppppplppppppppppppppppppppppppppppppppppppmnpnlolpkppppppppppppppppp"
+    "ppppppppppppppppppppppppnlplppppppppppppppppppppppppppppppppppppmppppokpmppppppppppppppppppppppp"
+    "ppppppppppppppppoppkpnppppppppppppppppppppppppppppppppppppmlooppnpdfhhgjgjhhhjphiigiiijpkjkjkill"
+    "lpkpnlpnpnooflpipppppppppppppppppppppppppppppppppppplkllnljppppppppppppppppppppppppppppppppppppp"
     "ppppppppp"
     ;
 
@@ -1120,38 +1120,38 @@ constexpr LetterClass k_fa_members[] = {
 constexpr std::uint8_t k_fa_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 46, 46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 39, 46, 46, 46, 37, 46, 46, 44, 42, 46, 46, 46, 46, 41, 40,
-    46, 46, 46, 43, 38, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
-    0, 39, 46, 46, 46, 37, 46, 46, 44, 42, 46, 46, 46, 46, 41, 40,
-    46, 46, 46, 43, 38, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
+    46, 39, 46, 46, 46, 37, 46, 46, 44, 42, 46, 46, 46, 46, 41, 40,
+    46, 46, 46, 43, 38, 46, 46, 46, 46, 46, 46, 45, 46, 45, 46, 46,
+    46, 39, 46, 46, 46, 37, 46, 46, 44, 42, 46, 46, 46, 46, 41, 40,
+    46, 46, 46, 43, 38, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46, 0,
 };
 constexpr char k_fa_costs[] =
-    "bcfeededdceedehgfeffgfffffhhkjikkjpikmkklllllbipdndedffgfggehffehhhhhihjpmihijkkmkjolppppppppflp"
-    "cfhfefghgighggghjihjijklpjkmpmlpnmmpkppppppppeopdefkhfgfghhghhkigihkjijlkklkkjlppnknkppppppppfnp"
-    "dffjhefggihhhhkjikgkihlnpljkkppioopnmppppppppfppdefegkfggkihjiimjjikkmonnmppkpnppmmopppppppppfpp"
-    "cfhghikifkihlikjjpoppmpoppppmopppppppppppppppeppdfgfffilhhihjhggjlkihijkokkkljkmmnlplppppppppfnp"
-    "deegfhggjjhhihhjljkhiihkpjjkjllnljmopppppppppflpfegfihegkjhijihiliiijmjmpjknkpmplpppppppppppphpp"
-    "dfgfhkgfgilkjiimiijiijinppoilmkkonmpnppppppppflpgfggikihiiemjmiojjljlmnjppjpkpppppkppppppppppinp"
-    "gghgfkfhilhiphhkmppopkpmppppopppplpppppppppppippfhhhhggghiglhklpljikjllnppoomplppppnppppppppphpp"
-    "effljkhhhiijjkkljmkkknjnopkokpmploopoppppppppgopehgihiijhjmmnilpollppnnppppplpppppmppppppppppgnp"
-    "hhhgjlijmogkjkkkpppjimlpppplnklkpppopppppppppjppihiikikfkihkpijnlpoppnpppnkjmpppoppppppppppppkpp"
-    "hhhgknhhkpllpkjjippppppppopplpppippppppppppppjpphhiiihijijinkkhklpppkkpppplkmkpmnkpppppppppppjpp"
-    "hhhiniijliikpkinlppimpppppikmlpppppppppppppppjppigjiiihhhkklmljkmppkppppppppppnplppppppppppppkpp"
-    "ihjililjikiikljmlpppjlpppppknkplllpppppppppppkppjhhhjkliopmiokkkplppppppppppmppplpppmpppppppplpp"
-    "npjjhjkjijlkokkjljlpkopmppppnplplmppnpppppppppppjjhiiphjmpnmkkoppplpkopmpplpnpppppppppppppppplpp"
-    "hjjhlpkiljppppjpkppkkplpppppopppppoppppppppppjppjijjkililjlpppipjppoppkpppmmnpnpppppppppppppplpp"
-    "hkpkjklnlnllmllmnnlnnnpppnopmpppppplpppppppppjppjijjpmmjlnopppmppppkppnpppopopppppppppppppppplpp"
-    "jjjkmnmlmooppoklopppppppppppnpppkpppppppppppplppkjlippkllompppopoppppppppppppppppppppppppppppmpp"
-    "mikkppknpmmpmkpplnpppppppppppppppppppppppppppoppjklkopmpnkppppjpppppppppppppppppppppppppppppplpp"
-    "pnjplnlkmpmppplpppppppppppppoppppppppppppppppppplmpklpjnnpnnpnnpppppppppppppnppppppppppppppppnpp"
-    "mkkploklppppppppppmpppppppppoppppppppppppppppoppkppppppppppppppppppppppppppppppppppppnonpnpnpmkp"
-    "lppppppppppppppppppppppppppppppppppppnlompnplnlplpppppppppppppppppppppppppppppppppppppnpplpopnkp"
-    "lpppppppppppppppppppppppppppppppppppppopompopnkplppppppppppppppppppppppppppppppppppppmonnpoppnlp"
-    "mppppppppppppppppppppppppppppppppppppomonmpnpolplppppppppppppppppppppppppppppppppppppnmpopnopnnp"
-    "nppppppppppppppppppppppppppppppppppppllonpopppopbehggfgffeggfgjihghhihhhhhjjmlkmmlpkmommnnnnnbkp"
-    "innpppppmpomnpoppppppppppppppppppmpppkmkkmllnkjppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bcfeededdceedehgfeffgfffffhhkjikkjpikmkkllllldipdndedffgfggehffehhhhhihjpmihijkkmkjolppppppppglp"
+    "cfhfefghgighggghjihjijklpjkmpmlpnmmpkppppppppfopdefkhfgfghhghhkigihkjijlkklkkjlppnknkppppppppgnp"
+    "dffjhefggihhhhkjikgkihlnpljkkppioopnmppppppppgppdefegkfggkihjiimjjikkmonnmppkpnppmmopppppppppgpp"
+    "cfhghikifkihlikjjpoppmpoppppmopppppppppppppppfppdfgfffilhhihjhggjlkihijkokkkljkmmnlplppppppppgnp"
+    "deegfhggjjhhihhjljkhiihkpjjkjllnljmopppppppppglpfegfihegkjhijihiliiijmjmpjknkpmplppppppppppppipp"
+    "dfgfhkgfgilkjiimiijiijinppoilmkkonmpnppppppppglpgfggikihiiemjmiojjljlmnjppjpkpppppkppppppppppjnp"
+    "gghgfkfhilhiphhkmppopkpmppppopppplpppppppppppjppfhhhhggghiglhklpljikjllnppoomplppppnpppppppppipp"
+    "effljkhhhiijjkkljmkkknjnopkokpmploopopppppppphopehgihiijhjmmnilpollppnnppppplpppppmpppppppppphnp"
+    "hhhgjlijmogkjkkkpppjimlpppplnklkpppopppppppppkppihiikikfkihkpijnlpoppnpppnkjmpppopppppppppppplpp"
+    "hhhgknhhkpllpkjjippppppppopplpppippppppppppppkpphhiiihijijinkkhklpppkkpppplkmkpmnkpppppppppppkpp"
+    "hhhiniijliikpkinlppimpppppikmlpppppppppppppppkppigjiiihhhkklmljkmppkppppppppppnplpppppppppppplpp"
+    "ihjililjikiikljmlpppjlpppppknkplllppppppppppplppjhhhjkliopmiokkkplppppppppppmppplpppmppppppppmpp"
+    "npjjhjkjijlkokkjljlpkopmppppnplplmppnpppppppppppjjhiiphjmpnmkkoppplpkopmpplpnppppppppppppppppmpp"
+    "hjjhlpkiljppppjpkppkkplpppppopppppoppppppppppkppjijjkililjlpppipjppoppkpppmmnpnppppppppppppppmpp"
+    "hkpkjklnlnllmllmnnlnnnpppnopmpppppplpppppppppkppjijjpmmjlnopppmppppkppnpppopoppppppppppppppppmpp"
+    "jjjkmnmlmooppoklopppppppppppnpppkppppppppppppmppkjlippkllompppopoppppppppppppppppppppppppppppnpp"
+    "mikkppknpmmpmkpplnppppppppppppppppppppppppppppppjklkopmpnkppppjppppppppppppppppppppppppppppppmpp"
+    "pnjplnlkmpmppplpppppppppppppoppppppppppppppppppplmpklpjnnpnnpnnpppppppppppppnppppppppppppppppopp"
+    "mkkploklppppppppppmpppppppppopppppppppppppppppppkppppppppppppppppppppppppppppppppppppnonpnpnpnkp"
+    "lppppppppppppppppppppppppppppppppppppnlompnplolplpppppppppppppppppppppppppppppppppppppnpplpopokp"
+    "lpppppppppppppppppppppppppppppppppppppopompopokplppppppppppppppppppppppppppppppppppppmonnpoppolp"
+    "mppppppppppppppppppppppppppppppppppppomonmpnpplplppppppppppppppppppppppppppppppppppppnmpopnoponp"
+    "nppppppppppppppppppppppppppppppppppppllonpopppopdfihhghggfhhghkjihiijiiiiikknmlnnmplnpnnoooooflp"
+    "innpppppmpomnpoppppppppppppppppppmpppkmkkmllnljppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_ur_members[] = {
@@ -1171,38 +1171,38 @@ constexpr LetterClass k_ur_members[] = {
 constexpr std::uint8_t k_ur_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 46, 46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 46, 46, 46, 46, 44, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46,
-    46, 46, 46, 46, 43, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
-    0, 46, 46, 46, 46, 44, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46,
-    46, 46, 46, 46, 43, 46, 46, 46, 46, 46, 46, 0, 0, 0, 0, 0,
+    46, 46, 46, 46, 46, 44, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46,
+    46, 46, 46, 46, 43, 46, 46, 46, 46, 46, 46, 45, 46, 45, 46, 46,
+    46, 46, 46, 46, 46, 44, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46,
+    46, 46, 46, 46, 43, 46, 46, 46, 46, 46, 46, 46, 46, 46, 46, 0,
 };
 constexpr char k_ur_costs[] =
-    "bcfcfedoedefeeneeelffnggffhfhggfhhpikiijpkolnbipdlfgeegjeffefghggipihfghihhijjipkljjjkmkjkpppfnp"
-    "ceofggghfhhggidhkjpjijiihjijhjjpmimlnlpkpppppempfeepfffehhhigjpolngpnjmpipkpiippppkppppkppppphop"
-    "dffhkgghhhgjiiphjipklnhjjijkikljlkpjpmpmpppppfmpefhjekglghhghifhjhphihjiikimijknkkjklkplnppppgnp"
-    "dgenhflehghhlkpipmppplmpkpkpmmoppooppplppppppfnpcopnpppppppnpppppppppppppppppppppppppppppppppepp"
-    "effhkhfekihkhjpgnikhkkjjjlkliijpoippionmpppppgopefejhhhlhjhghipikinjhmkiihjjlmkpjookllkknppppgmp"
-    "efgihgigihmikipkpjflhpkjkinjppjppppnkomppppppgppeffhkgggihihiipjllpikiiiljjmlmmoklkppmonppkppgjp"
-    "egghhhkfihgglipljkpnkljopnklilppkomppppppppppgppffgjhihjhmihkmpipkfnimpjmkllmjlpkpimpkopppppphpp"
-    "dppppppppppppppppppppppppppppppppppppppppppppfppfgfkhghiijjijkpkppijkmkmkppnpppppppppppmppppphop"
-    "hghkfhikgojkjnppppippoppkppmklppppjpppoppppppjpphfhnjghkhiljhipjpmikmnpponlpnpppppmpppmppppppjpp"
-    "ggflhhnhiljjonppmnpmpnppppppkpppppkppppppppppipphhgpgikijlkjlppnpmipphlpppkpmpppppmpppnppppppjpp"
-    "hhimiijljhignjphplppppmklpkppplplppljpmlpppppjppnpfpjnpgjkpjmlpkomppkpnmkplpkpppoppnpppppppppppp"
-    "ghhlhikmkpijkppmpopplpplomnnlpkpnppkkknppppppiophhhpiijknmijkipjppppjpmonpppppkplppppppppppppjpp"
-    "hhiihjimiiilmlpknnpnkpmmknpjoppppppppopppppppjpphhiiiklnlijjijpjplppppkinpnpppjppppjoppmpppppjpp"
-    "ghhmjkjmjjlkpkpknppnmopolpolpppppppppppppppppippjhjpjhopnliinjpjppppppnplpmpopjpjpppppopppppplpp"
-    "gjhkhjmkklolkpppppippppppppppppppnpppppppppppippihijljkkjmmjlpppmphpppppnpppooppppmppppppppppkpp"
-    "jijpiikllnohpkpippppppkppjppppppmppppnppppppplppkpknjlmpikklkjplhjpkpikoopkkmpmppoppplponppppmpp"
-    "jikpiilllmpjpkppppppnpmoplppppppppppppppppppplppiiinjlollnommmppnplnppppopmpnppppppppppppppppkpp"
-    "jjikplojlplpppppopjpppppppppppppppppppppppppplppjjkpiklmplpkpmpnppppnppppmppppppppppppppppppplpp"
-    "jjkpjlkppjmlppppppppppmpppppppppppppppppppppplppkjipklopnmokpopnppppppnpppmpppnppppoppmppppppmpp"
-    "lklkjmkpplpnplpppppppppppppnpppppppppppppppppnppjjkpjnnnnmompmpppppppppmppppppppppppppppppppplpp"
-    "kpppppppkpppmpkoppppppppppppnppppppppppppppppmppjpppppppppppppppppppppppppppppppppppppppppppplpp"
-    "jpppppppppppppppppppppppppppppppppppppppppppplpplppppppppppppppppppppppppppppppppppppppppppmnnkp"
-    "kppppppppppppppppppppppppppppppppppppppppppppmkpbehehgfpgfghggpgggnhhpiihhjhjiihjjpkmkklpmpnpbkp"
-    "imppooonmpppppmpppppppppppppppppppppppppppkkjkhppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "bcfcfedoedefeeneeelffnggffhfhggfhhpikiijpkolndipdlfgeegjeffefghggipihfghihhijjipkljjjkmkjkpppgnp"
+    "ceofggghfhhggidhkjpjijiihjijhjjpmimlnlpkpppppfmpfeepfffehhhigjpolngpnjmpipkpiippppkppppkpppppiop"
+    "dffhkgghhhgjiiphjipklnhjjijkikljlkpjpmpmpppppgmpefhjekglghhghifhjhphihjiikimijknkkjklkplnpppphnp"
+    "dgenhflehghhlkpipmppplmpkpkpmmoppooppplppppppgnpcopnpppppppnpppppppppppppppppppppppppppppppppfpp"
+    "effhkhfekihkhjpgnikhkkjjjlkliijpoippionmppppphopefejhhhlhjhghipikinjhmkiihjjlmkpjookllkknpppphmp"
+    "efgihgigihmikipkpjflhpkjkinjppjppppnkompppppphppeffhkgggihihiipjllpikiiiljjmlmmoklkppmonppkpphjp"
+    "egghhhkfihgglipljkpnkljopnklilppkompppppppppphppffgjhihjhmihkmpipkfnimpjmkllmjlpkpimpkoppppppipp"
+    "dppppppppppppppppppppppppppppppppppppppppppppgppfgfkhghiijjijkpkppijkmkmkppnpppppppppppmpppppiop"
+    "hghkfhikgojkjnppppippoppkppmklppppjpppoppppppkpphfhnjghkhiljhipjpmikmnpponlpnpppppmpppmppppppkpp"
+    "ggflhhnhiljjonppmnpmpnppppppkpppppkppppppppppjpphhgpgikijlkjlppnpmipphlpppkpmpppppmpppnppppppkpp"
+    "hhimiijljhignjphplppppmklpkppplplppljpmlpppppkppnpfpjnpgjkpjmlpkomppkpnmkplpkpppoppnpppppppppppp"
+    "ghhlhikmkpijkppmpopplpplomnnlpkpnppkkknppppppjophhhpiijknmijkipjppppjpmonpppppkplppppppppppppkpp"
+    "hhiihjimiiilmlpknnpnkpmmknpjoppppppppopppppppkpphhiiiklnlijjijpjplppppkinpnpppjppppjoppmpppppkpp"
+    "ghhmjkjmjjlkpkpknppnmopolpolpppppppppppppppppjppjhjpjhopnliinjpjppppppnplpmpopjpjpppppoppppppmpp"
+    "gjhkhjmkklolkpppppippppppppppppppnpppppppppppjppihijljkkjmmjlpppmphpppppnpppooppppmpppppppppplpp"
+    "jijpiikllnohpkpippppppkppjppppppmppppnpppppppmppkpknjlmpikklkjplhjpkpikoopkkmpmppoppplponppppnpp"
+    "jikpiilllmpjpkppppppnpmoplpppppppppppppppppppmppiiinjlollnommmppnplnppppopmpnpppppppppppppppplpp"
+    "jjikplojlplpppppopjppppppppppppppppppppppppppmppjjkpiklmplpkpmpnppppnppppmpppppppppppppppppppmpp"
+    "jjkpjlkppjmlppppppppppmppppppppppppppppppppppmppkjipklopnmokpopnppppppnpppmpppnppppoppmppppppnpp"
+    "lklkjmkpplpnplpppppppppppppnpppppppppppppppppoppjjkpjnnnnmompmpppppppppmpppppppppppppppppppppmpp"
+    "kpppppppkpppmpkoppppppppppppnppppppppppppppppnppjppppppppppppppppppppppppppppppppppppppppppppmpp"
+    "jppppppppppppppppppppppppppppppppppppppppppppmpplppppppppppppppppppppppppppppppppppppppppppmnokp"
+    "kppppppppppppppppppppppppppppppppppppppppppppnkpdfifihgphghihhphhhoiipjjiikikjjikkplnllmpnpopflp"
+    "imppooonmpppppmpppppppppppppppppppppppppppkkjlhppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr LetterClass k_lt_members[] = {
@@ -1218,28 +1218,28 @@ constexpr LetterClass k_lt_members[] = {
 constexpr std::uint8_t k_lt_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 2, 18, 27, 14, 6, 30, 17, 32, 1, 16, 9, 12, 11, 10, 4,
-    13, 35, 7, 3, 5, 8, 15, 35, 33, 20, 29, 0, 0, 0, 0, 0,
-    0, 2, 18, 27, 14, 6, 30, 17, 32, 1, 16, 9, 12, 11, 10, 4,
-    13, 35, 7, 3, 5, 8, 15, 35, 33, 20, 29, 0, 0, 0, 0, 0,
+    35, 2, 18, 27, 14, 6, 30, 17, 32, 1, 16, 9, 12, 11, 10, 4,
+    13, 35, 7, 3, 5, 8, 15, 35, 33, 20, 29, 34, 35, 34, 35, 35,
+    35, 2, 18, 27, 14, 6, 30, 17, 32, 1, 16, 9, 12, 11, 10, 4,
+    13, 35, 7, 3, 5, 8, 15, 35, 33, 20, 29, 35, 35, 35, 35, 0,
 };
 constexpr char k_lt_costs[] =
-    "beeegdgfhdeefdeeefelgnfglfkiilhpjkbkpdjeeffeegeefgggifhjmpfflipjiiilppnfppddmeofleegffegffjhgmnp"
-    "hhpppiijkpoofppcefmhfgjfgiiihliponijhppilklkpmlnpeppdnnemglglggggighfhipopkkpppjmkjpnofmpfeeifmf"
-    "gfllkjmpiplmhggnnhjipppnkkphppefjfkfmfjgeggihiihipophjplpjjjkppngnpeeehfgfogijhkiikmihhhjjjijjkl"
-    "pplppgppeikefgnfpghhhihghgjoppkhppplkjnpppgppgeehfghhfpjjgpkjpmphhiipikikoppkppiophefifffkggpppp"
-    "gmpgoghipnijnjjnkjppjppgffhfifpholllinpnojhjipkhpippoplppippgefihhglikijmlijniihhjnnjjlpnpmkppip"
-    "pggejgihfhlmpiolllnpjkllnlnnnoppmopippgfengphhhonkpppipppghjphjlmppnpmppippjefpfpgpjpppnpnpppphh"
-    "kopkolpolpkpplppkgfpfpfpgppppppppppknhppijipppplppmpphgfkhihhhplmkmmlppnjhjnljnlppmpmopjppkhfnhk"
-    "gjgpppipmplpphlkppkohopppkppmppfppfphpjpjjjhmjkgjppppmkppppmnpppphppkpphmgpgphiijjjhiigpppllpppp"
-    "klppppmppeppmppppppppppppjpppppppppppppppppgppgghkjhjlkhmkkmniollkjlopmkmpjppnppippigikjkimjkjio"
-    "nkkppnkjmppmmnppponppkppfppkppplpoonlppnjpppppplpppppppppphppfppjpkojplpkomljnlpoppokpppppppppph"
-    "ppmpphphphpjillljnpmoppplpppppllppppoppkglploionmplopoppppppppppplpppppjpmpplgnppplppppppppppppp"
-    "ppppppppppppppnpplijpkpmnkpplopjppoplpnppopoppppnppnpplikpimjllpppmpppppppppppppppppopppnpphppip"
-    "pppppppppppppppppppppppppppppjpplkkpkmkonpkoppppppppnpppppppppppppnppkmpppppppppppppmppppppppppp"
-    "ppppppnmppbgggifihjfgghfggghgniphinhmkknjplmbmplnnonpnpppppppppppppppppppppppppopnoppppppppppppp"
+    "beeegdgfhdeefdeeefelgnfglfkiilhpjkdkpdjeeffeegeefgggifhjmpfflipjiiilppngppddmeofleegffegffjhgmnp"
+    "hhpppiijkpoogppcefmhfgjfgiiihliponijhppilklkpmlnpfppdnnemglglggggighfhipopkkpppjmkjpnogmpfeeifmf"
+    "gfllkjmpiplmhggnnhjipppnkkpippefjfkfmfjgeggihiihipophjplpjjjkppnhnpeeehfgfogijhkiikmihhhjjjijjkl"
+    "pplpphppeikefgnfpghhhihghgjoppkhppplkjnppphppgeehfghhfpjjgpkjpmphhiipikikoppkppjophefifffkggpppp"
+    "gmpgoghipnijnjjnkjppkppgffhfifpholllinpnojhjipkhpippoplppjppgefihhglikijmlijniihhjnnjjlpnpmkppjp"
+    "pggejgihfhlmpiolllnpjkllnlnnnoppmopjppgfengphhhonkpppipppghjphjlmppnpmppjppjefpfpgpjpppnpnpppphh"
+    "kopkolpolpkppmppkgfpfpfpgppppppppppknhppijipppplppnpphgfkhihhhplmkmmlppnjhjnljnlppmpmopkppkhfnhk"
+    "gjgpppipmplpphlkppkohopppkppnppfppfphpjpjjjhmjkgjppppmkppppmnppppippkpphmgpgphiijjjhiigpppllpppp"
+    "klppppnppeppmppppppppppppjppppppppppppppppphppgghkjhjlkhmkkmniollkjlopmkmpjppnppjppigikjkimjkjio"
+    "nkkppnkjmppmmnppponpplppfppkppplpoonlppnjpppppplppppppppppippfppjpkojplpkomljnlpoppokppppppppppi"
+    "ppmpphphphpjillljnpmoppplpppppllpppppppkglploionmplopoppppppppppplpppppjpnpplgnppplppppppppppppp"
+    "ppppppppppppppopplijpkpmnkpplopjppoplpnppopoppppnppopplikpimjllpppmpppppppppppppppppopppopphppip"
+    "pppppppppppppppppppppppppppppkpplkkpkmkonpkoppppppppnpppppppppppppoppkmpppppppppppppmppppppppppp"
+    "ppppppnnppdhhhjgjikghhighhhihojpijoinllokpmnfnplnnonpnpppppppppppppppppppppppppopooppppppppppppp"
     "ppppppppppppppppppppppppp"
     ;
 
@@ -1256,28 +1256,28 @@ constexpr LetterClass k_lv_members[] = {
 constexpr std::uint8_t k_lv_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 1, 20, 23, 15, 5, 28, 22, 32, 2, 17, 9, 13, 11, 8, 14,
-    16, 35, 7, 3, 4, 6, 12, 35, 35, 35, 19, 0, 0, 0, 0, 0,
-    0, 1, 20, 23, 15, 5, 28, 22, 32, 2, 17, 9, 13, 11, 8, 14,
-    16, 35, 7, 3, 4, 6, 12, 35, 35, 35, 19, 0, 0, 0, 0, 0,
+    35, 1, 20, 23, 15, 5, 28, 22, 32, 2, 17, 9, 13, 11, 8, 14,
+    16, 35, 7, 3, 4, 6, 12, 35, 35, 35, 19, 34, 35, 34, 35, 35,
+    35, 1, 20, 23, 15, 5, 28, 22, 32, 2, 17, 9, 13, 11, 8, 14,
+    16, 35, 7, 3, 4, 6, 12, 35, 35, 35, 19, 35, 35, 35, 35, 0,
 };
 constexpr char k_lv_costs[] =
-    "beeedgefediedehedfigejfggklihkkkjjbkpdmedeledfgpfffofghphgohihpjililmnjfmpdkmegdpeffjhigigjfpfio"
-    "ihkpgklllmmnfopcfgieghmjghhihikgpiomimmpkppmpppnpeopeeegiffgiielhkfkkmglihkklimloppplpgnpfjfefjm"
-    "gffkfggkghiphioihhpjikimkknhmpdmkghnpfehkfihphjjogjphjjpllpmnlppfppdffggggniighjkgiimfjhhjlijmpn"
-    "nllmpfopeffhgfgllifkkmfhophmnijjllppkoppomgppgehggkfhllfkkhfmmpppponkimoippppnpiopemlfgpogifpgih"
-    "pgigpkkpmhkplllmpppngppeeggjggnkngjnnimjlipjgmplipppmppppgnpgeejpghnlphpnoilllippgopppppppppppip"
-    "phefghhhlijgjhkhhjkglkhjlmjppmpppppjopenngfnlgghpgihmhhhpjipijiplmjmolmmgmpgffhpgghlohllpgppphfo"
-    "hnpplpppkppppippiefjjihglkgklihmmlkmnglmllmnpppnopkppjehjpjfpnpfpophoppmpokppnhpppppppplppgpphgp"
-    "pjiipihjphjhpjgpgjkpllpmopppippfigijhijjliiijjjknglkijknnjppppppphppjfgjnghhllhonjinmljppippogpo"
-    "pppppplophpphgppgjhphlgpimgplnpkhjpojpmmkppjppjfhijmhhlphonijpoppmoppplkplpnppoplppgifmngjnpmjmp"
-    "okonphppjpppnppppppnpipphghknkhllpinlmhnnpipplpppnmpppjpppjpplppggppiljpnllpilmpkppmmlpppplopppn"
-    "ppohippiipppkpppkopppppjppipppppnnpppppjhjppmipppjppoippppppnppmkmnppmopplpplkinmjlkpopppmippppp"
-    "pnppppppopppppnppmjjnpljnpnjpppkpppmppkppponppppnppopppmippklpppopppppppkpplppppppppppppppppnipp"
-    "lnpppppppppppnppmppppppppppppppplklpmknplonopnkpppoppoppppppppppppnppplmppkjpppnpppopoppppppppop"
-    "ppppppppppbgggfighgfkgfgjgfhkiglhiimnkjmmmllbmpjomnpmppppppppmpopppppppppppppppoploppppppppppppp"
+    "beeedgefediedehedfigejfggklihkkkjjdkpdmedeledfgpfffofghphgohihpjililmnjgmpdkmegdpeffjhigigjfpfio"
+    "ihkpgklllmmngopcfgieghmjghhihikgpiomimmpkppmpppnpfopeeegiffgiielhkfkkmglihkklimloppplphnpfjfefjm"
+    "gffkfggkghiphioihhpjikimkknimpdmkghnpfehkfihphjjogjphjjpllpmnlppgppdffggggniighjkgiimfjhhjlijmpn"
+    "nllmpgopeffhgfgllifkkmfhophmnijjllppkoppomhppgehggkfhllfkkhfmmpppponkimoippppnpjopemlfgpogifpgih"
+    "pgigpkkpmhkplllmpppnhppeeggjggnkngjnnimjlipjgmplipppmpppphnpgeejpghnlphpnoilllippgopppppppppppjp"
+    "phefghhhlijgjhkhhjkglkhjlmjppmpppppkopenngfnlgghpgihmhhhpjipijiplmjmolmmhmpgffhpgghlohllpgppphfo"
+    "hnpplpppkppppjppiefjjihglkgklihmmlkmnglmllmnpppnoplppjehjpjfpnpfpophoppmpokppnhppppppppmppgpphgp"
+    "pjiipihjphjhpjgpgjkpllpmopppjppfigijhijjliiijjjknglkijknnjpppppppippjfgjnghhllhonjinmljppippogpo"
+    "ppppppmophpphgppgjhphlgpimgplnpkhjpojpmmkppkppjfhijmhhlphonijpoppmoppplkplpnppopmppgifmngjnpmjmp"
+    "okonphppjpppnppppppnpjpphghknkhllpinlmhnnpipplpppnmpppjpppkpplppggppiljpnllpilmpkppmmlpppplopppo"
+    "ppohippiipppkpppkopppppjppipppppnnpppppjhjppmipppjppoippppppnppmkmnppmoppmpplkinmjlkpopppmippppp"
+    "pnppppppopppppoppmjjnpljnpnjpppkpppmppkppponppppnppppppmippklpppopppppppkpplppppppppppppppppnipp"
+    "lnpppppppppppnppmppppppppppppppplklpmknplonopnkpppoppoppppppppppppoppplmppkjpppnpppopoppppppppop"
+    "ppppppppppdhhhgjhihglhghkhgiljhmijjnolknnnmmfnpjomnpmppppppppmpopppppppppppppppopmoppppppppppppp"
     "ppppppppppppppppppppppppp"
     ;
 
@@ -1297,38 +1297,38 @@ constexpr LetterClass k_vi_members[] = {
 constexpr std::uint8_t k_vi_ascii[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 46, 46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 7, 28, 5, 36, 33, 46, 6, 2, 3, 46, 32, 21, 17, 1, 11,
-    29, 40, 24, 31, 4, 8, 23, 46, 41, 25, 46, 0, 0, 0, 0, 0,
-    0, 7, 28, 5, 36, 33, 46, 6, 2, 3, 46, 32, 21, 17, 1, 11,
-    29, 40, 24, 31, 4, 8, 23, 46, 41, 25, 46, 0, 0, 0, 0, 0,
+    46, 7, 28, 5, 36, 33, 46, 6, 2, 3, 46, 32, 21, 17, 1, 11,
+    29, 40, 24, 31, 4, 8, 23, 46, 41, 25, 46, 45, 46, 45, 46, 46,
+    46, 7, 28, 5, 36, 33, 46, 6, 2, 3, 46, 32, 21, 17, 1, 11,
+    29, 40, 24, 31, 4, 8, 23, 46, 41, 25, 46, 46, 46, 46, 46, 0,
 };
 constexpr char k_vi_costs[] =
-    "bdeiccfgippjjppndenhhdpdfhiiefpeeiopfpjpfgkmpbhpcldjklchlppkhpphpogjjnppnmlnppplmjhkjphlpoplpelp"
-    "elpemopffppeeppgppggfpppnlfgppppphiipihhpphhpgipdgpmjklgnphkjffepjlikkpllpkiomikmknpkfpmpnpjpfmp"
-    "dndglnpghppigppipojjgmpnejiipmpmpjlkpmjjppilpflpdodlmopgfpphhppppnkihmppmohfpopplkgkopkjppplpfjp"
-    "cohfoppiipphgppppphkimpplpjkpppopklnppkkpppppeppefmhkklohpfhpfppphpppjpligppmlgkmmppkppppmpppglp"
-    "ehpklmnhppfppgpkpmmoglppkghjmmhknkpinnpipppppgnpffpfffpkhppppppppipppppppippphppopppppppppppphpp"
-    "efpgpppfippippppphpppppppjppppppplpppppppppppgppeflklmmgkphlpghppkhppkpmjnpjlljlmmpplpnjpnpppgkp"
-    "gipppppijghppggppppeppppppppppgppppppppppppppippffpfifpikppipppppkpppppppkpppippppppppppppppphpp"
-    "fepfpppigpppppppphpppppppkppppppppppppppppppphppjfppppppiefpppfppippppppppppppipppppppppppppplpp"
-    "nppgpopgjppifppgppjihpppppgipppppjhhpmkippmkpplpepphpophippijpplpmhiippppjjjnmpnpilgplkipppnpgkp"
-    "egphppppjpphppppphpppppppgpppppppppppppppppppgppigpipppppfgppffppnppppppppppppkppppppppppppppkpp"
-    "hfphpppppfhpppgppkppppppppppppippppppppppppppjppjophmppgipphhppipofijkpnpiikmopmnjnklkkjppljplmp"
-    "gfphfhppippppppppipppppppjppphpppppppppppppppippkppgpppjippjipphppfgjpppppimpppppjpopkjippmopmkp"
-    "ilphkmmghppghppipmkiilpomlijnnpllioklpikppkkpklpempppppmnhklpnjgpnpppnppopppppjnpnppoipppppppgpp"
-    "pgppppppifipppfppippppppphppppippppppppppppppppphgphhfppkppipppppjpppppppjpppipppppppppppppppjpp"
-    "kppgpopgjppjkppjppijimpplnjioppmpkkipkilpplnpmjpfpflnppknpplpppppppppmpplppppmpnplppppppppppphpp"
-    "ffpipppijpplppppplpppppppjppppppppppppppppppphppiolhjmphjppjhppopnlihnppomkiomplnhlpnpjpppplpknp"
-    "jpfhppnmnpplpppipnpppoppoipppppnpkpppnppppkpplkphipmkmnknpjipipppipppjpmilpplnhjolpplpppplpppjlp"
-    "fipimkpjpppppppppkpppppppppppmppppppppppppppphppppppppppppppppppppppppfppppppppppppppppppppppppp"
-    "iophpooihppiippkppjnmopommimpppnpkpoopolppnppkjpppppppppppppppppppppppfppppppppppppppppppppppppp"
+    "bdeiccfgippjjppndenhhdpdfhiiefpeeiopfpjpfgkmpdhpcldjklchlppkhpphpogjjnppnmlnppplmjhkjphlpoplpflp"
+    "elpemopffppeeppgppggfpppnlfgppppphiipihhpphhphipdgpmjklgnphkjffepjlikkpllpkiomikmknpkfpmpnpjpgmp"
+    "dndglnpghppigppipojjgmpnejiipmpmpjlkpmjjppilpglpdodlmopgfpphhppppnkihmppmohfpopplkgkopkjppplpgjp"
+    "cohfoppiipphgppppphkimpplpjkpppopklnppkkpppppfppefmhkklohpfhpfppphpppjpligppmlgkmmppkppppmppphlp"
+    "ehpklmnhppfppgpkpmmoglppkghjmmhknkpinnpippppphnpffpfffpkhppppppppipppppppippphppoppppppppppppipp"
+    "efpgpppfippippppphpppppppjppppppplppppppppppphppeflklmmgkphlpghppkhppkpmjnpjlljlmmpplpnjpnppphkp"
+    "gipppppijghppggppppeppppppppppgppppppppppppppjppffpfifpikppipppppkpppppppkpppipppppppppppppppipp"
+    "fepfpppigpppppppphpppppppkpppppppppppppppppppippjfppppppiefpppfppippppppppppppippppppppppppppmpp"
+    "nppgpopgjppifppgppjihpppppgipppppjhhpmkippmkpplpepphpophippijpplpmhiippppjjjnmpnpilgplkipppnphkp"
+    "egphppppjpphppppphpppppppgppppppppppppppppppphppigpipppppfgppffppnppppppppppppkpppppppppppppplpp"
+    "hfphpppppfhpppgppkppppppppppppippppppppppppppkppjophmppgipphhppipofijkpnpiikmopmnjnklkkjppljpmmp"
+    "gfphfhppippppppppipppppppjppphpppppppppppppppjppkppgpppjippjipphppfgjpppppimpppppjpopkjippmopnkp"
+    "ilphkmmghppghppipmkiilpomlijnnpllioklpikppkkpllpempppppmnhklpnjgpnpppnppopppppjnpnppoippppppphpp"
+    "pgppppppifipppfppippppppphppppippppppppppppppppphgphhfppkppipppppjpppppppjpppipppppppppppppppkpp"
+    "kppgpopgjppjkppjppijimpplnjioppmpkkipkilpplnpnjpfpflnppknpplpppppppppmpplppppmpnplpppppppppppipp"
+    "ffpipppijpplppppplpppppppjpppppppppppppppppppippiolhjmphjppjhppopnlihnppomkiomplnhlpnpjpppplplnp"
+    "jpfhppnmnpplpppipnpppoppoipppppnpkpppnppppkppmkphipmkmnknpjipipppipppjpmilpplnhjolpplpppplpppklp"
+    "fipimkpjpppppppppkpppppppppppmpppppppppppppppippppppppppppppppppppppppfppppppppppppppppppppppppp"
+    "iophpooihppiippkppjnmopommimpppnpkpoopolppnppljpppppppppppppppppppppppfppppppppppppppppppppppppp"
     "phpppppppgjppphpphpppppppppppplpppppppppppppppppppppppppppppppppppppppfppppppppppppppppppppphppp"
-    "npppppppfpppppppppppppppppppppppppppppppppppppppkppjoppiippljpplppnpmppppnkkpopppimpppnpppmmpmlp"
-    "ihppkipkpppppppppnpppppppppppppppppppppppppppkppjipljipkpppppppppppppppppmpppjppppppppppppppplpp"
-    "pkppiipppppppppppnpppppppppppkppppppppppppppppppbfgkeehikppllpppfgpjjfpfhjkkghpggkpphplphimopbjp"
-    "ihmjkopjlppjppppplpppnpplmpppkpmpkpppppppppppkmppppppppppppppppppppppppppppppppppppppppppppppppp"
+    "npppppppfpppppppppppppppppppppppppppppppppppppppkppjoppiippljpplppnpmppppnkkpopppimpppnpppmmpnlp"
+    "ihppkipkpppppppppnppppppppppppppppppppppppppplppjipljipkpppppppppppppppppmpppjpppppppppppppppmpp"
+    "pkppiipppppppppppnpppppppppppkppppppppppppppppppdghlffijlppmmpppghpkkgpgikllhiphhlppipmpijnppfkp"
+    "ihmjkopjlppjppppplpppnpplmpppkpmpkppppppppppplmppppppppppppppppppppppppppppppppppppppppppppppppp"
     ;
 
 constexpr CharacterCost k_ja_characters[] = {
@@ -2236,27 +2236,27 @@ const SingleByteCandidate kSingleByteCandidates[] = {
     {13, 7, false, 0x00000000C0000000ull},  // baltic
     {72, 7, false, 0x00000000C0000000ull},  // baltic
     {38, 8, false, 0x0000000100000000ull},  // vietnamese
-    {90, 9, true, 0x0000000000000061ull},  // EBCDIC
-    {123, 9, true, 0x0000000000000061ull},  // EBCDIC
-    {122, 9, true, 0x0000000000000001ull},  // EBCDIC
-    {98, 9, true, 0x0000000000000007ull},  // EBCDIC
-    {131, 9, true, 0x0000000000000006ull},  // EBCDIC
-    {91, 9, true, 0x0000000000000004ull},  // EBCDIC
-    {124, 9, true, 0x0000000000000004ull},  // EBCDIC
-    {92, 9, true, 0x0000000000000300ull},  // EBCDIC
-    {125, 9, true, 0x0000000000000300ull},  // EBCDIC
-    {93, 9, true, 0x0000000000000480ull},  // EBCDIC
-    {126, 9, true, 0x0000000000000480ull},  // EBCDIC
-    {94, 9, true, 0x0000000000000010ull},  // EBCDIC
-    {127, 9, true, 0x0000000000000010ull},  // EBCDIC
-    {95, 9, true, 0x0000000000000008ull},  // EBCDIC
-    {128, 9, true, 0x0000000000000008ull},  // EBCDIC
-    {96, 9, true, 0x0000000000000001ull},  // EBCDIC
-    {129, 9, true, 0x0000000000000001ull},  // EBCDIC
-    {97, 9, true, 0x0000000000000002ull},  // EBCDIC
-    {130, 9, true, 0x0000000000000002ull},  // EBCDIC
-    {99, 9, true, 0x0000000000001000ull},  // EBCDIC
-    {132, 9, true, 0x0000000000001000ull},  // EBCDIC
+    {90, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {123, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {122, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {98, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {131, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {91, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {124, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {92, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {125, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {93, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {126, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {94, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {127, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {95, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {128, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {96, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {129, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {97, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {130, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {99, 9, true, 0x0000000000001FFFull},  // EBCDIC
+    {132, 9, true, 0x0000000000001FFFull},  // EBCDIC
     {120, 9, true, 0x0000000001000000ull},  // EBCDIC
     {121, 9, true, 0x0000000002000000ull},  // EBCDIC
     {133, 9, true, 0x0000000004000000ull},  // EBCDIC

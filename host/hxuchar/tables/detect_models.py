@@ -52,13 +52,14 @@ FAMILIES = [
     ('baltic', [37, 22, 13, 72], ['lt', 'lv']),
     ('vietnamese', [38], ['vi']),
 ]
-# EBCDIC pages and the languages whose letters tell them apart.
+# EBCDIC pages: the Latin ones serve every Western language (the national
+# pages differ from the international ones in a few letters only).
+WESTERN = FAMILIES[0][2]
 EBCDIC = [
-    (90, ['en', 'nl', 'pt']), (123, ['en', 'nl', 'pt']), (122, ['en']), (98, ['fr', 'de', 'en']),
-    (131, ['fr', 'de']), (91, ['de']), (124, ['de']), (92, ['da', 'nb']), (125, ['da', 'nb']),
-    (93, ['fi', 'sv']), (126, ['fi', 'sv']), (94, ['it']), (127, ['it']), (95, ['es']), (128, ['es']),
-    (96, ['en']), (129, ['en']), (97, ['fr']), (130, ['fr']), (99, ['is']), (132, ['is']),
-    (120, ['el']), (121, ['tr']), (133, ['he']),
+    (90, WESTERN), (123, WESTERN), (122, WESTERN), (98, WESTERN), (131, WESTERN), (91, WESTERN),
+    (124, WESTERN), (92, WESTERN), (125, WESTERN), (93, WESTERN), (126, WESTERN), (94, WESTERN),
+    (127, WESTERN), (95, WESTERN), (128, WESTERN), (96, WESTERN), (129, WESTERN), (97, WESTERN),
+    (130, WESTERN), (99, WESTERN), (132, WESTERN), (120, ['el']), (121, ['tr']), (133, ['he']),
 ]
 # Multi-byte sets and the list that judges each.
 CJK = [
@@ -71,6 +72,14 @@ CJK = [
 # punctuation, not as a letter the alphabet lacks.
 BOUNDARY_MARKS = ('\u00a0\u00ab\u00bb\u201c\u201d\u201e\u2018\u2019\u201a\u2013\u2014\u2026\u2022'
                   '\u00b0\u00a7\u00a9\u00ae\u2122\u20ac\u00b7\u00a1\u00bf\u2039\u203a\u00a3\u00a5')
+
+
+# ASCII that text holds between words; other symbols ({, @, ...) inside a
+# word are as unlikely as a letter the alphabet lacks (an EBCDIC page read
+# as its neighbour shows them where letters belong).
+PLAIN_ASCII = ' .,;:!?\'"()*%&+=<>-/0123456789\x7f'
+# Brackets are text's too, but the national pages put letters where they are.
+BRACKETS = '[]'
 
 
 def vietnamese_form(word):
@@ -151,8 +160,8 @@ def alphabet_model(wordfreq, language):
         if x == odd:
             continue
         beside_space = x in (boundary, punctuation)
-        costs[punctuation * classes + x] = min(15, costs[boundary * classes + x] + (0 if beside_space else 2))
-        costs[x * classes + punctuation] = min(15, costs[x * classes + boundary] + (0 if beside_space else 2))
+        costs[punctuation * classes + x] = min(15, costs[boundary * classes + x] + (2 if beside_space else 3))
+        costs[x * classes + punctuation] = min(15, costs[x * classes + boundary] + (2 if beside_space else 3))
     # Both cases of a letter share its class.
     members = {}
     for ch in alphabet:
@@ -165,7 +174,11 @@ def alphabet_model(wordfreq, language):
     for byte in range(0x80):
         ch = chr(byte)
         lower = ch.lower()
-        ascii_classes.append(index.get(lower, index.get(ch, other if ch.isalpha() else boundary)))
+        if ch.isalpha():
+            ascii_classes.append(index.get(lower, index.get(ch, other)))
+        else:
+            ascii_classes.append(boundary if ch in PLAIN_ASCII or byte < 0x20 else
+                                 punctuation if ch in BRACKETS else other)
     return {'classes': classes, 'members': sorted(members.items()), 'ascii': ascii_classes, 'costs': costs}
 
 
