@@ -108,6 +108,18 @@ bool looksLikeEbcdic(Bytes s, int length) {
     return spaces * 25 >= length && (spaces + alphanumeric) * 10 >= length * 7 && asciiLetters * 10 < length;
 }
 
+// Control bytes other than the line ends and tab (in EBCDIC: below 0x40
+// apart from its line ends and tab).
+int countControls(Bytes s, int length, bool ebcdic) {
+    int controls = 0;
+    for (int i = 0; i < length; ++i) {
+        const unsigned b = s[i];
+        if (ebcdic) controls += b < 0x40 && b != 0x05 && b != 0x0D && b != 0x15 && b != 0x25;
+        else controls += (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0C && b != 0x0D) || b == 0x7F;
+    }
+    return controls;
+}
+
 int letterClass(const LanguageModel& model, int cp) {
     const int odd = model.classes - 1;
     if (cp < 0 || (cp >= 0x80 && cp < 0xA0)) return odd;
@@ -184,7 +196,7 @@ private:
 };
 
 // Rules 5 and 6 for single-byte sets: the set and language of least cost.
-Choice chooseSingleByte(Bytes s, int length, bool ebcdic, BytePairCounts* pairs, std::uint64_t* bestCostOut) {
+Choice chooseSingleByte(Bytes s, int length, bool ebcdic, BytePairCounts* pairs) {
     pairs->count(s, length, !ebcdic);
     std::uint64_t asciiCost[64] = {};
     if (!ebcdic) {
@@ -193,38 +205,45 @@ Choice chooseSingleByte(Bytes s, int length, bool ebcdic, BytePairCounts* pairs,
         for (int m = 0; m < kLanguageModelCount && m < 64; ++m) asciiCost[m] = ascii.cost(kLanguageModels[m]);
     }
     Choice best{ebcdic ? HX_ENC_IBM037 : HX_ENC_WINDOWS1252, 10};
-    std::uint64_t bestCost = ~0ull, runnerUp = ~0ull;
+    std::uint64_t bestCost = ~0ull, runnerUp = ~0ull, bestHighCost = 0;
     int bestFamily = -1;
     for (int c = 0; c < kSingleByteCandidateCount; ++c) {
         const SingleByteCandidate& candidate = kSingleByteCandidates[c];
         if (candidate.ebcdic != ebcdic) continue;
         const EncodingRow* row = findEncoding(candidate.encoding);
         if (!row || !row->singleByte) continue;
-        std::uint64_t cost = ~0ull;
+        std::uint64_t cost = ~0ull, highCost = 0;
         for (int m = 0; m < kLanguageModelCount; ++m) {
             if (!((candidate.languages >> m) & 1u)) continue;
-            const std::uint64_t languageCost =
-                pairCost(*pairs, *row->singleByte, kLanguageModels[m], ebcdic) + asciiCost[m];
-            if (languageCost < cost) cost = languageCost;
+            const std::uint64_t languageHighCost = pairCost(*pairs, *row->singleByte, kLanguageModels[m], ebcdic);
+            if (languageHighCost + asciiCost[m] < cost) {
+                cost = languageHighCost + asciiCost[m];
+                highCost = languageHighCost;
+            }
         }
         if (cost < bestCost) {
             if (candidate.family != bestFamily) runnerUp = bestCost;
             bestCost = cost;
+            bestHighCost = highCost;
             best.encoding = candidate.encoding;
             bestFamily = candidate.family;
         } else if (candidate.family != bestFamily && cost < runnerUp) {
             runnerUp = cost;
         }
     }
-    *bestCostOut = bestCost;
-    if (pairs->total() == 0 || bestCost == ~0ull) return best;
-    // Certainty grows with the evidence and with the lead over the next family.
-    const double perPair = static_cast<double>(bestCost) / pairs->total();
-    const double lead = runnerUp == ~0ull ? 8.0 : static_cast<double>(runnerUp - bestCost) / pairs->total();
-    double confidence = 40.0 + lead * 12.0 - (perPair - 8.0) * 4.0 + (pairs->total() > 200 ? 10.0 : pairs->total() / 20.0);
-    if (confidence < 5.0) confidence = 5.0;
-    if (confidence > 99.0) confidence = 99.0;
-    best.confidence = static_cast<int>(confidence);
+    const double events = pairs->total();
+    if (events == 0 || bestCost == ~0ull) return best;
+    // Certainty grows with how text-like the reading is (a pair of likely
+    // letters costs about 8), with the evidence and with the lead over the
+    // next family.
+    const double perPair = static_cast<double>(bestHighCost) / events;
+    const double lead = runnerUp == ~0ull ? 4.0 : static_cast<double>(runnerUp - bestCost) / events;
+    double quality = (15.0 - perPair) * 10.0;
+    quality = quality < 0.0 ? 0.0 : quality > 50.0 ? 50.0 : quality;
+    const double evidence = events / 8.0 > 25.0 ? 25.0 : events / 8.0;
+    const double ahead = lead * 10.0 > 20.0 ? 20.0 : lead * 10.0;
+    double confidence = 4.0 + quality + evidence + ahead;
+    best.confidence = static_cast<int>(confidence > 99.0 ? 99.0 : confidence);
     return best;
 }
 
@@ -333,10 +352,14 @@ Choice detect(Bytes s, int length, int requested, int* markLength) {
         break;
     }
     BytePairCounts pairs;
-    std::uint64_t cost = 0;
-    if (looksLikeEbcdic(s, length)) return chooseSingleByte(s, length, true, &pairs, &cost);
-    if (chooseMultiByte(s, length, &choice)) return choice;
-    return chooseSingleByte(s, length, false, &pairs, &cost);
+    const bool ebcdic = looksLikeEbcdic(s, length);
+    if (ebcdic) choice = chooseSingleByte(s, length, true, &pairs);
+    else if (!chooseMultiByte(s, length, &choice)) choice = chooseSingleByte(s, length, false, &pairs);
+    // Text holds few control characters; binary data many.
+    const int controls = countControls(s, length, ebcdic);
+    choice.confidence -= controls * 1000 / length;
+    if (choice.confidence < 1) choice.confidence = 1;
+    return choice;
 }
 
 }  // namespace

@@ -112,6 +112,9 @@ TEST(EncodingDetection, EdgeCases) {
         EXPECT_LE(confidence, 100) << c.what;
     }
     EXPECT_EQ(hx_uchar_detect(nullptr, 10, HX_ENC_USASCII, nullptr, nullptr), HX_ENC_USASCII);
+    int binaryConfidence = 100;
+    hx_uchar_detect(binary.data(), static_cast<int>(binary.size()), HX_ENC_USASCII, &binaryConfidence, nullptr);
+    EXPECT_LE(binaryConfidence, 10) << "random bytes are no text";
 }
 
 }  // namespace
