@@ -160,8 +160,8 @@ def alphabet_model(wordfreq, language):
         if x == odd:
             continue
         beside_space = x in (boundary, punctuation)
-        costs[punctuation * classes + x] = min(15, costs[boundary * classes + x] + (2 if beside_space else 3))
-        costs[x * classes + punctuation] = min(15, costs[x * classes + boundary] + (2 if beside_space else 3))
+        costs[punctuation * classes + x] = min(15, costs[boundary * classes + x] + (2 if beside_space else 9))
+        costs[x * classes + punctuation] = min(15, costs[x * classes + boundary] + (2 if beside_space else 9))
     # Both cases of a letter share its class.
     members = {}
     for ch in alphabet:

@@ -57,8 +57,8 @@ TEST(EncodingDetection, CorpusAccuracy) {
     EXPECT_GE(encodings.size(), 30u);
     // The floors stand where the detector is now, so that a change that
     // loses ground fails.
-    EXPECT_GE(total.right * 100, total.all * 96) << "accuracy floor";
-    EXPECT_GE(large.right * 100, large.all * 95) << "accuracy floor from 4 KiB";
+    EXPECT_GE(total.right * 100, total.all * 98) << "accuracy floor";
+    EXPECT_GE(large.right * 100, large.all * 97) << "accuracy floor from 4 KiB";
 }
 
 struct EdgeCase {
