@@ -78,8 +78,9 @@ BOUNDARY_MARKS = ('\u00a0\u00ab\u00bb\u201c\u201d\u201e\u2018\u2019\u201a\u2013\
 # word are as unlikely as a letter the alphabet lacks (an EBCDIC page read
 # as its neighbour shows them where letters belong).
 PLAIN_ASCII = ' .,;:!?\'"()*%&+=<>-/0123456789\x7f'
-# Brackets are text's too, but the national pages put letters where they are.
-BRACKETS = '[]'
+# Brackets, # and | are text's too, but the national pages put letters where
+# they are.
+BRACKETS = '[]#|'
 
 
 def vietnamese_form(word):
