@@ -11,6 +11,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev python3)
 # uconv (ICU): the second reference the character-set tests compare with.
 packages+=(icu-devtools)
+# The locale sources localedef compiles: the vrbio tests make their own locales.
+packages+=(locales)
 # The Hadoop access library, and the local HDFS cluster its tests run against
 # (Debian 12's default JDK is 17, which the cluster needs at least).
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)

@@ -22,4 +22,8 @@ int storeCharsetName(const char* found, char* name, int size) {
     return -1;
 }
 
+bool isPosixLocaleName(const char* locale) {
+    return !locale || !*locale || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0;
+}
+
 }  // namespace hxlcinfo

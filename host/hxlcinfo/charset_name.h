@@ -13,4 +13,12 @@ inline constexpr const char* kPosixCharset = "ANSI_X3.4-1968";
 // ("ISO-8859-15" cut to "ISO-8859-1"). Returns 0 when `found` was stored.
 int storeCharsetName(const char* found, char* name, int size);
 
+// The set a text file takes in the POSIX locale: its ASCII would make
+// U+FFFD of every other byte, where UTF-8 reads ASCII alike.
+inline constexpr const char* kPosixTextCharset = "UTF-8";
+
+// True for the names of the POSIX locale: null or empty (nothing chosen),
+// "C" and "POSIX".
+bool isPosixLocaleName(const char* locale);
+
 }  // namespace hxlcinfo

@@ -73,6 +73,22 @@ enum : unsigned {
     // location, the byte offset it would have had and the encoding. skipText
     // and seek keep their contracts.
     VRB_TXT_STRICT = 0x01000000u,
+    // Reading: choose the encoding from the file's first bytes before the
+    // first read; encoding() reports the choice, and the requested encoding
+    // counts only for text that is pure ASCII (kept when it reads ASCII as
+    // ASCII, else UTF-8). The sample is the stream's first chunk, at most
+    // 64 KiB: the stream is asked for a 64 KiB buffer and delivers at least
+    // that much, or the whole file when it is shorter; nothing past the
+    // sample is read before the first read asks for more, and the sample is
+    // the first data read. The rules, first match wins: a byte-order mark
+    // (UTF-8, UTF-32BE/LE, UTF-16BE/LE; the mark is not text and tell()
+    // counts it); the zero bytes of UTF-16 or UTF-32 text without a mark;
+    // valid UTF-8 with a non-ASCII character; pure ASCII; EBCDIC; otherwise
+    // the legacy set whose reading looks most like text in one of the
+    // languages it serves (hx_uchar_detect in hx/hx_uchar_detect.h). A
+    // failing read of the sample fails the open like mark detection does.
+    // Takes the place of VRB_TXT_DETECT_BOM when both are given.
+    VRB_TXT_DETECT_ENCODING = 0x02000000u,
     // The newline writeln writes; the highest bit set wins. Without any,
     // NEL for encodings whose convention it is (EBCDIC), CR LF otherwise.
     VRB_TXT_NEWLINE_NEL = 0x10000000u,

@@ -120,7 +120,7 @@ bool VrbIORawText::open(int openMode, int flags, int* bufferSizeInOut, int* enco
 
 int VrbIORawText::defaultEncoding() {
     char charset[64] = {};
-    hx_lcinfo_charset(charset, static_cast<int>(sizeof charset));
+    hx_lcinfo_text_charset(charset, static_cast<int>(sizeof charset));
     charset[sizeof charset - 1] = '\0';
     return hx_uchar_getenc(charset);
 }

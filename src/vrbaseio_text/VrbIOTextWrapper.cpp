@@ -8,6 +8,7 @@
 #include <new>
 
 #include "hx/hx_uchar.h"
+#include "hx/hx_uchar_detect.h"
 #include "vrbaseio/VrbIO.h"
 #include "vrbaseio_core/source_labels.h"
 #include "vrbclass/vrb_message.h"
@@ -42,6 +43,8 @@ constexpr ByteOrderMark kWideMarks[] = {
 };
 
 constexpr int kNextLine = 0x85;   // NEL
+// The most bytes encoding detection looks at.
+constexpr int kDetectionSample = 64 * 1024;
 
 bool leadsChunk(vrb::text::InputCursor& input, const ByteOrderMark& mark) {
     return input.chunkSizeHeld() >= mark.length &&
@@ -73,7 +76,7 @@ bool VrbIOTextWrapper::open() {
     if (encodingId < 0) encodingId = raw->defaultEncoding();
     const bool writes = openMode != VrbTxtFileRead && !(flags & VRB_TXT_CHECK_ONLY);
     if (writes && (!takeEncoding() || !prepareNewlineAndPad())) return false;
-    if (!openRaw() || !detectByteOrderMark()) return false;
+    if (!openRaw() || !detectByteOrderMark() || !detectEncoding()) return false;
     if (!writes) return takeEncoding();
     // Appending to a file that holds text: a mark there would be text.
     const std::int64_t existing = openMode == VrbTxtFileAppend ? raw->size() : 0;
@@ -83,6 +86,7 @@ bool VrbIOTextWrapper::open() {
 }
 
 bool VrbIOTextWrapper::openRaw() {
+    if (detects() && bufferSize < kDetectionSample) bufferSize = kDetectionSample;
     if (!raw->open(openMode, static_cast<int>(flags), &bufferSize, &encodingId)) {
         lastError = raw->errorText();
         return false;
@@ -94,7 +98,7 @@ bool VrbIOTextWrapper::openRaw() {
 // Reading with detection: the first chunk, of at least the longest mark,
 // decides; it stays in place for reading, the mark dropped.
 bool VrbIOTextWrapper::detectByteOrderMark() {
-    if (openMode != VrbTxtFileRead || !(flags & VRB_TXT_DETECT_BOM)) return true;
+    if (openMode != VrbTxtFileRead || !(flags & VRB_TXT_DETECT_BOM) || detects()) return true;
     const ByteOrderMark* wide = nullptr;
     for (const ByteOrderMark& mark : kWideMarks) {
         if (mark.encoding == encodingId) wide = &mark;
@@ -112,6 +116,29 @@ bool VrbIOTextWrapper::detectByteOrderMark() {
         encodingId = found->encoding;
         bomLength = found->length;
         input.dropMark(found->length);
+    }
+    return true;
+}
+
+bool VrbIOTextWrapper::detects() const {
+    return openMode == VrbTxtFileRead && (flags & VRB_TXT_DETECT_ENCODING) != 0;
+}
+
+// Reading with encoding detection: the first chunk is the sample; it stays
+// in place for reading, a mark dropped.
+bool VrbIOTextWrapper::detectEncoding() {
+    if (!detects()) return true;
+    int failure = 0;
+    if (!input.fetch(std::min(bufferSize, kDetectionSample), 0, &failure)) {
+        lastError = VRB_MESSAGE(kLabelText, 472, raw->path().asCstr(), raw->errorText().asCstr());
+        return false;
+    }
+    const int sample = std::min(input.chunkSizeHeld(), kDetectionSample);
+    int mark = 0;
+    encodingId = hx_uchar_detect(reinterpret_cast<const char*>(input.chunkBytes()), sample, encodingId, nullptr, &mark);
+    if (mark > 0) {
+        bomLength = mark;
+        input.dropMark(mark);
     }
     return true;
 }

@@ -59,6 +59,8 @@ private:
     // The steps of open, in order.
     bool openRaw();
     bool detectByteOrderMark();
+    bool detectEncoding();
+    bool detects() const;
     bool takeEncoding();
     bool prepareNewlineAndPad();
     bool encodeNewline(const int* newline, int count, char* bytes, int* length);

@@ -111,12 +111,12 @@ TEST(RawOpen, BufferSizeIsChosenWrittenBackOrKept) {
     EXPECT_EQ(size, 8192);
 }
 
-TEST(RawOpen, NegativeEncodingBecomesTheLocalesCharacterSet) {
+TEST(RawOpen, NegativeEncodingBecomesTheLocalesTextCharacterSet) {
     TempDir dir;
     std::string file = dir.file("a.txt");
     writeFile(file, "x");
     char charset[64] = {};
-    hx_lcinfo_charset(charset, 64);
+    hx_lcinfo_text_charset(charset, 64);
     const int localeEncoding = hx_uchar_getenc(charset);
 
     for (int given : {-1, 0, 7}) {

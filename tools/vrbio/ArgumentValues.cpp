@@ -38,6 +38,16 @@ bool resolveEncoding(const char* text, int* id) {
     return true;
 }
 
+bool resolveReadEncoding(const char* text, int* id, int* flags) {
+    static constexpr char kAuto[] = "auto";
+    bool isAuto = std::strlen(text) == sizeof kAuto - 1;
+    for (std::size_t i = 0; isAuto && i < sizeof kAuto - 1; ++i) isAuto = (text[i] | 0x20) == kAuto[i];
+    if (!isAuto) return resolveEncoding(text, id);
+    *id = -1;
+    *flags |= static_cast<int>(VRB_TXT_DETECT_ENCODING);
+    return true;
+}
+
 bool newlineFlag(const char* name, int* flag) {
     static constexpr struct {
         const char* name;

@@ -4,6 +4,7 @@
 #include "ArgumentValues.h"
 #include "BufferedOutput.h"
 #include "CommandLine.h"
+#include "EachLocation.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "LocationPattern.h"
@@ -89,7 +90,7 @@ int runCat(int count, char* const* arguments) {
     if (line.wantsHelp()) return printCommandHelp("cat");
     if (line.operands().empty()) return usageError("cat", "missing LOCATION");
     CatOptions options;
-    if (const char* name = line.value("-e"); name != nullptr && !resolveEncoding(name, &options.encoding))
+    if (const char* name = line.value("-e"); name != nullptr && !resolveReadEncoding(name, &options.encoding, &options.flags))
         return usageError("cat", "unknown encoding '" + std::string(name) + "'");
     if (line.has("--bom")) options.flags |= VRB_TXT_DETECT_BOM;
     if (line.has("--nul-as-fffd")) options.flags |= VRB_TXT_NUL_AS_FFFD;
@@ -100,20 +101,9 @@ int runCat(int count, char* const* arguments) {
     std::string loadError;
     if (!module.load(&loadError)) return failure(loadError);
     BufferedOutput out(1);
-    bool allDone = true;
-    for (const char* operand : line.operands()) {
-        std::vector<std::string> locations;
-        if (!operandLocations(module.service(), operand, &locations)) {
-            allDone = false;
-            continue;
-        }
-        for (const std::string& location : locations) {
-            allDone = catOne(module.service(), location.c_str(), options, &out) && allDone;
-            // Standard output failing ends every location that follows as well.
-            if (!out.error().empty()) return failure("cannot write to standard output: " + out.error());
-        }
-    }
-    return allDone ? kExitSuccess : kExitFailure;
+    return forEachLocation(module.service(), line.operands(), &out, [&](const char* location) {
+        return catOne(module.service(), location, options, &out);
+    });
 }
 
 }  // namespace vrbio

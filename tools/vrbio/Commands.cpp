@@ -10,6 +10,17 @@ constexpr Command kCommands[] = {
      "Lists the encodings the character-set layer knows, tab-separated under a\n"
      "header line: id, name, aliases, byte-order mark (\"-\" for none) and the\n"
      "newline that writing uses when none is chosen.\n"},
+    {"detect", runDetect, "vrbio detect LOCATION...",
+     "Names the encoding of each text file: one line per LOCATION, tab-separated:\n"
+     "the encoding's name as vrbio encodings prints it, how sure the choice is\n"
+     "(0-100) and the location. The choice looks at the first 64 KiB: a\n"
+     "byte-order mark, the zero bytes of UTF-16 and UTF-32, valid UTF-8, pure\n"
+     "ASCII (the locale's set, UTF-8 where that is not ASCII-compatible),\n"
+     "EBCDIC, else the legacy set whose reading looks most like text in a\n"
+     "language it serves. A location that cannot be read is reported and the\n"
+     "others are still named (exit status 1). cat -e auto and convert -f auto\n"
+     "read with the same choice.\n"
+     "Example: vrbio detect 'exports/*.txt'\n"},
     {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] [--strict] LOCATION...",
      "Writes text files to standard output in UTF-8, each LOCATION in turn; one\n"
      "that fails is reported and the others are still written (exit status 1).\n"
@@ -17,7 +28,8 @@ constexpr Command kCommands[] = {
      "By default it reads line by line and ends every line with LF, whatever\n"
      "line end the file has (LF, CR, CR LF, runs of CR, FF, NEL, LS, PS).\n"
      "  -e ENC          the file's encoding (default: the stream's choice, which\n"
-     "                  for a local file is the locale's character set)\n"
+     "                  for a local file is the locale's character set; UTF-8 in\n"
+     "                  the POSIX locale); auto: chosen as vrbio detect does\n"
      "  --bom           take the encoding from a byte-order mark when there is one\n"
      "  --text          copy the text as it is, line ends included, so the output\n"
      "                  is the exact transcoding of the file\n"
@@ -31,7 +43,8 @@ constexpr Command kCommands[] = {
      "Copies the text of SRC into DST in another encoding, line by line.\n"
      "Line ends are normalised: every line of SRC, the last one included even\n"
      "when it has no line end, is written with DST's newline.\n"
-     "  -f ENC          SRC's encoding (default: the stream's choice)\n"
+     "  -f ENC          SRC's encoding (default: the stream's choice; auto: chosen\n"
+     "                  as vrbio detect does)\n"
      "  -t ENC          DST's encoding (default: the stream's choice)\n"
      "  --bom           take SRC's encoding from its byte-order mark, if any\n"
      "  --write-bom     start DST with the byte-order mark of its encoding\n"

@@ -27,6 +27,7 @@ int runEncodings(int count, char* const* arguments);
 int runCat(int count, char* const* arguments);
 int runConvert(int count, char* const* arguments);
 int runList(int count, char* const* arguments);
+int runDetect(int count, char* const* arguments);
 // vrbio --version: the release, and the module that loads with its path.
 int runVersion(int count, char* const* arguments);
 // vrbio help [COMMAND].

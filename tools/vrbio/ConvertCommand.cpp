@@ -53,7 +53,8 @@ struct ConvertOptions {
 };
 
 int parseOptions(const CommandLine& line, ConvertOptions* options) {
-    if (const char* name = line.value("-f"); name != nullptr && !resolveEncoding(name, &options->sourceEncoding))
+    if (const char* name = line.value("-f");
+        name != nullptr && !resolveReadEncoding(name, &options->sourceEncoding, &options->sourceFlags))
         return usageError("convert", "unknown encoding '" + std::string(name) + "'");
     if (const char* name = line.value("-t"); name != nullptr && !resolveEncoding(name, &options->targetEncoding))
         return usageError("convert", "unknown encoding '" + std::string(name) + "'");

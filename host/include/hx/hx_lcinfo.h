@@ -14,6 +14,15 @@ extern "C" {
 // set. A null buffer or a size below 1 gives -1 and writes nothing.
 int hx_lcinfo_charset(char* name, int size);
 
+// The character set a local text file takes when its caller names none: the
+// environment's locale's, as hx_lcinfo_charset gives it, except in the POSIX
+// locale (no LC_ALL, LC_CTYPE or LANG set, one naming "C" or "POSIX", or one
+// that is not installed), whose ASCII would turn every other byte into U+FFFD:
+// there it is "UTF-8". A locale chosen by any other name keeps its set, ASCII
+// included. Results and buffer rules as for hx_lcinfo_charset; -1 also when
+// "UTF-8" was stored for a locale that is not installed.
+int hx_lcinfo_text_charset(char* name, int size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -53,10 +53,10 @@ protected:
         int result;
         std::string name;
     };
-    static Answer charset(int size = 64) {
+    static Answer charset(int size = 64, int (*ask)(char*, int) = hx_lcinfo_charset) {
         char name[64];
         std::fill(std::begin(name), std::end(name), 'x');
-        int result = hx_lcinfo_charset(name, size);
+        int result = ask(name, size);
         return {result, std::string(name, strnlen(name, sizeof name))};
     }
 
@@ -90,6 +90,43 @@ TEST_F(LocaleEnvironment, AMissingLocaleFallsBackToThePosixSet) {
     EXPECT_EQ(answer.result, -1);
     EXPECT_EQ(answer.name, "ANSI_X3.4-1968");
     EXPECT_EQ(hx_uchar_getenc(answer.name.c_str()), HX_ENC_USASCII);
+}
+
+// A text file's default: the POSIX locale's ASCII becomes UTF-8, however the
+// POSIX locale came about. (An ASCII locale chosen by another name keeps
+// ASCII; that needs a generated locale, which the vrbio tests make.)
+TEST_F(LocaleEnvironment, TextFilesTakeUtf8InThePosixLocale) {
+    struct Case {
+        const char* lcAll;
+        const char* lcCtype;
+        const char* lang;
+        int result;
+        const char* name;
+    } const cases[] = {
+        {nullptr, nullptr, nullptr, 0, "UTF-8"},
+        {"C", nullptr, "C.UTF-8", 0, "UTF-8"},
+        {"", "POSIX", nullptr, 0, "UTF-8"},
+        {nullptr, nullptr, "C", 0, "UTF-8"},
+        {nullptr, "C", "xx_XX.ISO-8859-15", 0, "UTF-8"},
+        {"xx_XX.ISO-8859-15", nullptr, nullptr, -1, "UTF-8"},
+        {"C.UTF-8", nullptr, nullptr, 0, "UTF-8"},
+    };
+    for (const Case& c : cases) {
+        const char* values[] = {c.lcAll, c.lcCtype, c.lang};
+        for (int i = 0; i < 3; ++i) {
+            if (values[i]) setenv(kLocaleVariables[i], values[i], 1);
+            else unsetenv(kLocaleVariables[i]);
+        }
+        Answer answer = charset(64, hx_lcinfo_text_charset);
+        EXPECT_EQ(answer.result, c.result) << (c.lcAll ? c.lcAll : "-") << (c.lcCtype ? c.lcCtype : "-");
+        EXPECT_EQ(answer.name, c.name) << (c.lcAll ? c.lcAll : "-") << (c.lcCtype ? c.lcCtype : "-");
+    }
+    // The locale's own set is still there for those who ask for it.
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    unsetenv("LANG");
+    EXPECT_EQ(charset().name, "ANSI_X3.4-1968");
+    EXPECT_EQ(charset(5, hx_lcinfo_text_charset).name, "");
 }
 
 TEST_F(LocaleEnvironment, NeverStoresACutName) {

@@ -378,6 +378,32 @@ class CatTests(VrbioCase):
         # A file that is only a mark has no lines.
         self.assertEqual(self.cat(b"\xff\xfe", "--bom"), b"")
 
+    def test_default_encoding_follows_the_locale_but_posix_reads_utf8(self):
+        if WINDOWS:
+            self.skipTest("the locale layer reports the ANSI code page on Windows")
+        # Locales made for the test, so that none need be installed.
+        locales = self.path("locales")
+        os.mkdir(locales)
+        for charmap in ("ISO-8859-1", "ANSI_X3.4-1968"):
+            made = subprocess.run(["localedef", "-i", "en_US", "-f", charmap, os.path.join(locales, "en_US." + charmap)],
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            self.assertTrue(os.path.isdir(os.path.join(locales, "en_US." + charmap)), made.stdout)
+        text = "café €\nnaïve\n"
+        path = self.write("notes.txt", text.encode("utf-8"))
+        unset = {"LC_ALL": "", "LC_CTYPE": "", "LANG": "", "LOCPATH": locales}
+        cases = [
+            ({}, text),
+            ({"LC_ALL": "C"}, text),
+            ({"LANG": "POSIX"}, text),
+            ({"LC_ALL": "en_US.ISO-8859-1"}, text.encode("utf-8").decode("latin-1")),
+            # ASCII chosen by name keeps its meaning.
+            ({"LC_ALL": "en_US.ANSI_X3.4-1968"}, "caf\ufffd\ufffd \ufffd\ufffd\ufffd\nna\ufffd\ufffdve\n"),
+        ]
+        for env, expected in cases:
+            with self.subTest(env=env):
+                result = run("cat", path, env=dict(unset, **env))
+                self.assertEqual(self.assertSucceeds(result), expected.encode())
+
     def test_empty_file(self):
         self.assertEqual(self.cat(b"", "-e", "UTF-8"), b"")
         self.assertEqual(self.cat(b"", "--text", "-e", "UTF-8"), b"")
@@ -596,6 +622,49 @@ class ConvertTests(VrbioCase):
                 with self.subTest(destination=destination, mode=mode):
                     self.assertFails(run("convert", *mode, source, destination))
                     self.assertEqual(self.read(source), b"keep me\n")
+
+
+class DetectTests(VrbioCase):
+    GERMAN = "Grüße aus Köln: Größe, Übermaß und Äpfel für die Straße, während Jürgen schläft.\n"
+    RUSSIAN = "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний.\n"
+    CASES = [
+        ("utf8.txt", RUSSIAN, RUSSIAN.encode("utf-8"), "UTF-8"),
+        ("cp1252.txt", GERMAN, GERMAN.encode("cp1252"), "windows-1252"),
+        ("koi8r.txt", RUSSIAN, RUSSIAN.encode("koi8-r"), "KOI8-R"),
+        ("utf16le.txt", GERMAN, GERMAN.encode("utf-16-le"), "UTF-16LE"),
+        ("utf32be-mark.txt", GERMAN, b"\x00\x00\xfe\xff" + GERMAN.encode("utf-32-be"), "UTF-32BE"),
+        ("utf8-mark.txt", GERMAN, b"\xef\xbb\xbf" + GERMAN.encode("utf-8"), "UTF-8"),
+    ]
+
+    def test_one_line_per_location_and_reading_with_the_choice(self):
+        paths = [self.write(name, data) for name, _, data, _ in self.CASES]
+        missing = self.path("missing.txt")
+        result = run("detect", *paths[:3], missing, *paths[3:])
+        stderr = self.assertFails(result)
+        self.assertIn("missing.txt", stderr)
+        rows = [line.split("\t") for line in result.stdout.decode().splitlines()]
+        self.assertEqual([(row[0], row[2]) for row in rows],
+                         [(encoding, path) for (_, _, _, encoding), path in zip(self.CASES, paths)])
+        for row in rows:
+            self.assertTrue(0 <= int(row[1]) <= 100, row)
+        for (name, text, _, _), path in zip(self.CASES, paths):
+            with self.subTest(file=name):
+                self.assertEqual(self.assertSucceeds(run("cat", "-e", "auto", path)), text.encode())
+                out = self.path("out-" + name)
+                self.assertSucceeds(run("convert", "-f", "Auto", "-t", "UTF-8", "--newline", "lf", path, out))
+                self.assertEqual(self.read(out), text.encode())
+
+    def test_ascii_and_empty_files_take_the_default(self):
+        ascii_file = self.write("ascii.txt", b"plain\n")
+        empty = self.write("empty.txt", b"")
+        result = run("detect", ascii_file, empty, env={"LC_ALL": "", "LC_CTYPE": "", "LANG": ""})
+        # The POSIX locale's default is UTF-8; Windows has its ANSI code page.
+        default = self.assertSucceeds(result).decode().split("\t")[0] if WINDOWS else "UTF-8"
+        expected = "%s\t100\t%s\n%s\t100\t%s\n" % (default, ascii_file, default, empty)
+        self.assertEqual(self.assertSucceeds(result).decode(), expected)
+
+    def test_usage(self):
+        self.assertUsageError(run("detect"), "missing LOCATION")
 
 
 class ListTests(VrbioCase):
