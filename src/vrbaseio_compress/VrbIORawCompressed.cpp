@@ -14,6 +14,8 @@ using vrb::compress::Format;
 namespace {
 
 constexpr int kReadMode = 1;
+// The most a read asks at least: the text layer asks for a byte-order mark.
+constexpr int kLargestMinimum = 16;
 
 }  // namespace
 
@@ -31,8 +33,8 @@ VrbIORaw* addCompressionLayer(VrbIORaw* raw, const VrbString& name, int openMode
     return layer;
 }
 
-VrbIORawCompressed::VrbIORawCompressed(VrbIORaw* inner, Format nameFormat) noexcept
-    : inner(inner), nameFormat(nameFormat) {}
+VrbIORawCompressed::VrbIORawCompressed(VrbIORaw* inner, Format nameFormat, int chunkSize) noexcept
+    : inner(inner), nameFormat(nameFormat), chunkSize(chunkSize) {}
 
 VrbIORawCompressed::~VrbIORawCompressed() {
     delete decoder;
@@ -62,7 +64,7 @@ bool VrbIORawCompressed::open(int openMode, int flags, int* bufferSize, int* enc
     if (chosen == Format::None) return true;
 
     format = chosen;
-    chunk = new (std::nothrow) unsigned char[kChunkSize + kRawReadPadding]();
+    chunk = new (std::nothrow) unsigned char[chunkSize + kLargestMinimum + kRawReadPadding]();
     if (openMode == kReadMode) {
         decoder = vrb::compress::newDecoder(format);
         input = reinterpret_cast<unsigned char*>(held);
@@ -97,7 +99,8 @@ int VrbIORawCompressed::read(char** data, int minBytes, int maxBytes) {
         return heldLength - heldOffset;
     }
     if (!decoder) return -1;
-    const int count = failed ? 0 : decodeInto(chunk, kChunkSize);
+    const int wanted = std::max(chunkSize, std::min(minBytes, kLargestMinimum));
+    const int count = failed ? 0 : decodeInto(chunk, wanted);
     if (count == 0 && failed) {
         lastError = failure;
         return -1;
@@ -123,7 +126,7 @@ std::int64_t VrbIORawCompressed::skip(std::int64_t count) {
     }
     if (!decoder) return -1;
     for (std::int64_t left = count; left > 0;) {
-        const int taken = failed ? 0 : decodeInto(chunk, static_cast<int>(std::min<std::int64_t>(left, kChunkSize)));
+        const int taken = failed ? 0 : decodeInto(chunk, static_cast<int>(std::min<std::int64_t>(left, chunkSize)));
         if (failed) {
             lastError = failure;
             return -1;
@@ -183,7 +186,7 @@ int VrbIORawCompressed::write(const char* data, int length) {
     for (int done = 0; done < length;) {
         const vrb::compress::Step step = encoder->encode(bytes + done, static_cast<std::size_t>(length - done), false,
                                                          chunk + chunkLength,
-                                                         static_cast<std::size_t>(kChunkSize - chunkLength));
+                                                         static_cast<std::size_t>(chunkSize - chunkLength));
         done += static_cast<int>(step.consumed);
         chunkLength += static_cast<int>(step.produced);
         if (step.fault) {
@@ -191,7 +194,7 @@ int VrbIORawCompressed::write(const char* data, int length) {
                                     step.fault);
             return -1;
         }
-        if (chunkLength == kChunkSize || (step.consumed == 0 && step.produced == 0)) {
+        if (chunkLength == chunkSize || (step.consumed == 0 && step.produced == 0)) {
             const int drained = drainChunk();
             if (drained <= 0) return drained;
         }
@@ -220,7 +223,7 @@ bool VrbIORawCompressed::finishMember() {
     finished = true;
     for (;;) {
         const vrb::compress::Step step = encoder->encode(nullptr, 0, true, chunk + chunkLength,
-                                                         static_cast<std::size_t>(kChunkSize - chunkLength));
+                                                         static_cast<std::size_t>(chunkSize - chunkLength));
         chunkLength += static_cast<int>(step.produced);
         if (step.fault) {
             lastError = VRB_MESSAGE(kLabelCompress, 1531, inner->path().asCstr(), vrb::compress::formatName(format),

@@ -16,8 +16,8 @@ public:
     static constexpr int kChunkSize = 128 * 1024;
 
     // Takes `inner` (closed) over. `nameFormat`: what a write or append
-    // compresses to.
-    VrbIORawCompressed(VrbIORaw* inner, vrb::compress::Format nameFormat) noexcept;
+    // compresses to. `chunkSize`: the most bytes one read hands out.
+    VrbIORawCompressed(VrbIORaw* inner, vrb::compress::Format nameFormat, int chunkSize = kChunkSize) noexcept;
 
     bool close() override;
     int read(char** data, int minBytes, int maxBytes) override;
@@ -44,6 +44,7 @@ private:
 
     VrbIORaw* inner;
     const vrb::compress::Format nameFormat;
+    const int chunkSize;
     // None until open finds a format: then bytes pass through unchanged.
     vrb::compress::Format format = vrb::compress::Format::None;
     int innerBufferSize = 0;
@@ -75,7 +76,7 @@ private:
     bool finished = false;
     int chunkLength = 0;
 
-    // kChunkSize bytes and kRawReadPadding zero bytes after them.
+    // Room for a chunk, a larger read's minimum and kRawReadPadding zero bytes.
     unsigned char* chunk = nullptr;
     VrbString lastError;
 };
