@@ -72,7 +72,10 @@ protected:
         backend = kind == "fakehdfs" ? makeFakeHdfsBackend() : kind == "hdfs" ? makeHdfsBackend() : makeLocalBackend();
         if (!backend) GTEST_SKIP() << "no " << kind << " backend in this build or run";
         codec = &kCodecs[std::get<1>(GetParam())];
-        if (runTool(std::string(codec->compressCommand), "x") == "<failed>") GTEST_SKIP() << "no " << codec->suffix << " tool";
+        // Where the tool cannot be run as a command (Windows), the library's
+        // own round trips are left to the chunk tests.
+        if (runTool(codec->decompressCommand, runTool(codec->compressCommand, "x\n")) != "x\n")
+            GTEST_SKIP() << "no " << codec->format << " tool to compare with";
     }
 
     std::string name(const std::string& stem) const { return stem + "." + codec->suffix; }
