@@ -34,7 +34,7 @@ mkdir -p "$work/fetch/src" "$prefix/lib" "$prefix/include"
   done
 } > "$work/fetch/Cargo.toml"
 echo 'fn main() {}' > "$work/fetch/src/main.rs"
-(cd "$work/fetch" && "$cargo" fetch --quiet)
+(cd "$work/fetch" && CARGO_REGISTRIES_CRATES_IO_PROTOCOL=sparse "$cargo" fetch --quiet)
 registry=$(dirname "$(ls -d "${CARGO_HOME:-$HOME/.cargo}"/registry/src/*/bzip2-sys-0.1.13+1.0.8 | head -1)")
 
 # Compiles C files (two at a time) into one static library.
