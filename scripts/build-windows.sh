@@ -14,7 +14,8 @@ case "$build" in /*) ;; *) build="$root/$build" ;; esac
 # the 64-bit loader and wineserver, wine the `wine` launcher that CMake and
 # the test scripts start programs with), the GoogleTest sources and
 # nlohmann/json (header-only).
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest nlohmann-json3-dev
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine googletest nlohmann-json3-dev \
+  libz-mingw-w64-dev
 
 toolchain="$root/cmake/mingw-w64.cmake"
 gtest_prefix="$build/gtest-prefix"
@@ -33,6 +34,10 @@ if [ ! -f "$gtest_prefix/share/cmake/nlohmann_json/nlohmann_jsonConfig.cmake" ];
   cp -r /usr/include/nlohmann "$gtest_prefix/include/"
   cp -r /usr/share/cmake/nlohmann_json "$gtest_prefix/share/cmake/"
 fi
+
+# bzip2, liblzma and zstd, built once from their sources into the same
+# prefix (zlib is Debian's); all four are linked into the DLL statically.
+scripts/windows-codecs.sh "$gtest_prefix"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON -DVRB_HADOOP=ON

@@ -22,6 +22,9 @@ packages+=(libkrb5-dev krb5-user openssl)
 # The host SDK's checks: pkg-config, and for cpack's Debian package
 # dpkg-shlibdeps (dpkg-dev) and the file program it runs on every binary.
 packages+=(pkg-config dpkg-dev file)
+# Compressed text files: the codec libraries, and their tools, which the
+# tests compare with.
+packages+=(zlib1g-dev libbz2-dev liblzma-dev libzstd-dev gzip bzip2 xz-utils zstd)
 packages+=("$@")
 
 installed() {

@@ -48,6 +48,9 @@ constexpr CatalogueEntry kCatalogue[] = {
      "written",
      nullptr},
     {1513, "A line is too long: the line buffer would grow beyond 2147483647 bytes", nullptr},
+    // Added for compressed files; the offset counts decompressed bytes.
+    {1530, "Cannot read compressed file %s (%s): %s, at byte %s of the decompressed text", nullptr},
+    {1531, "Cannot write compressed file %s (%s): %s", nullptr},
     {1663, "No raw stream: the text file has no %s stream underneath", nullptr},
 };
 

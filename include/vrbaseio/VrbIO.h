@@ -89,6 +89,18 @@ enum : unsigned {
     // failing read of the sample fails the open like mark detection does.
     // Takes the place of VRB_TXT_DETECT_BOM when both are given.
     VRB_TXT_DETECT_ENCODING = 0x02000000u,
+    // The bytes as they are on disk. Without it, reading decompresses a file
+    // whose first bytes are a gzip, bzip2, xz or zstd signature, whatever
+    // its name (a name alone never does), reading concatenated members,
+    // streams and frames through; writing and appending compress when the
+    // location's name ends in .gz, .bz2, .xz or .zst (any case), an append
+    // adding a member, stream or frame. Positions (tell, seek, skipText)
+    // count decompressed bytes; size() stays the size on disk. Damaged data
+    // (cut, corrupt, a wrong checksum, bytes after the last member) is an
+    // error: the read that meets it delivers the text before it, the next
+    // read fails, and errorText() names the location, the format, what is
+    // wrong and the decompressed byte offset.
+    VRB_TXT_RAW_BYTES = 0x04000000u,
     // The newline writeln writes; the highest bit set wins. Without any,
     // NEL for encodings whose convention it is (EBCDIC), CR LF otherwise.
     VRB_TXT_NEWLINE_NEL = 0x10000000u,

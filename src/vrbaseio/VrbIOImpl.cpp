@@ -3,6 +3,7 @@
 #include <new>
 
 #include "ResolvedLocation.h"
+#include "vrbaseio_compress/VrbIORawCompressed.h"
 #include "vrbaseio_core/source_labels.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
 #include "vrbclass/vrb_message.h"
@@ -30,6 +31,7 @@ VrbTxtFile* VrbIOImpl::openTextFile(const VrbString& location, int openMode, int
             return nullptr;
         }
         raw = resolved.row()->createRawStream(this, resolved.target(), error);
+        raw = addCompressionLayer(raw, resolved.target().path, openMode, flags, error);
     }
     if (!raw) return nullptr;
 

@@ -237,6 +237,9 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
     int failure = -1;
     const InputCursor::Take taken = input.peek(request.maxBytes, &next, &failure);
     if (taken == InputCursor::Take::Failed) {
+        // The text before a failed stream read is handed out; the next read
+        // asks the stream again and meets the failure first.
+        if (*consumed > 0) return 0;
         lastError = raw->errorText();
         return failure;
     }

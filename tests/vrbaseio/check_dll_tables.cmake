@@ -1,6 +1,7 @@
 # Reads the DLL's export and import tables with the MinGW objdump:
 # VrbIOInitialize is its one export, under its plain name, and it imports
-# from the system alone (no MinGW runtime DLLs beside it).
+# from the system alone: no MinGW runtime DLLs beside it, and no codec DLL
+# (zlib, bzip2, liblzma, zstd: compressed files' libraries are linked in).
 #   cmake -DOBJDUMP=... -DMODULE=... -P check_dll_tables.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE tables RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -33,6 +34,7 @@ list(REMOVE_ITEM foreign ${system_dlls})
 list(FIND imports KERNEL32.DLL kernel32_at)
 list(FIND imports MSVCRT.DLL msvcrt_at)
 if(foreign OR kernel32_at EQUAL -1 OR msvcrt_at EQUAL -1)
-  message(FATAL_ERROR "imports: '${imports}'; expected KERNEL32.dll, msvcrt.dll and no DLL but ${system_dlls}")
+  message(FATAL_ERROR "imports: '${imports}'; expected KERNEL32.dll, msvcrt.dll and no DLL but ${system_dlls} "
+                      "(the MinGW runtime and the codec libraries are linked statically)")
 endif()
 message(STATUS "exports: ${exports}; imports: ${imports}")

@@ -84,7 +84,7 @@ int runCat(int count, char* const* arguments) {
     CommandLine line;
     std::string problem;
     if (!line.parse(count, arguments, {{"-e", true}, {"--bom", false}, {"--text", false}, {"--nul-as-fffd", false},
-                                         {"--strict", false}},
+                                         {"--strict", false}, {"--raw-bytes", false}},
                     &problem))
         return usageError("cat", problem);
     if (line.wantsHelp()) return printCommandHelp("cat");
@@ -96,6 +96,7 @@ int runCat(int count, char* const* arguments) {
     if (line.has("--nul-as-fffd")) options.flags |= VRB_TXT_NUL_AS_FFFD;
     options.text = line.has("--text");
     if (line.has("--strict")) options.flags |= VRB_TXT_STRICT;
+    if (line.has("--raw-bytes")) options.flags |= VRB_TXT_RAW_BYTES;
 
     ServiceModule module;
     std::string loadError;

@@ -21,7 +21,7 @@ constexpr Command kCommands[] = {
      "others are still named (exit status 1). cat -e auto and convert -f auto\n"
      "read with the same choice.\n"
      "Example: vrbio detect 'exports/*.txt'\n"},
-    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] [--strict] LOCATION...",
+    {"cat", runCat, "vrbio cat [-e ENC] [--bom] [--text] [--nul-as-fffd] [--strict] [--raw-bytes] LOCATION...",
      "Writes text files to standard output in UTF-8, each LOCATION in turn; one\n"
      "that fails is reported and the others are still written (exit status 1).\n"
      "\"-\" reads standard input, so that vrbio cat works in a pipeline.\n"
@@ -37,9 +37,11 @@ constexpr Command kCommands[] = {
      "  --strict        fail at the first byte sequence that is malformed in the\n"
      "                  encoding, naming its byte offset and line, instead of\n"
      "                  reading it as U+FFFD; the text before it is written\n"
+     "  --raw-bytes     read a gzip, bzip2, xz or zstd file's bytes as they are\n"
+     "                  instead of decompressing it\n"
      "Example: zcat log.gz | vrbio cat -e windows-1252 - 'hadoop://nn/logs/2026-12-*/part-*'\n"},
     {"convert", runConvert,
-     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] [--strict] SRC DST",
+     "vrbio convert [-f ENC] [-t ENC] [--bom] [--write-bom] [--newline lf|crlf|cr|nel] [--append] [--strict] [--raw-bytes] SRC DST",
      "Copies the text of SRC into DST in another encoding, line by line.\n"
      "Line ends are normalised: every line of SRC, the last one included even\n"
      "when it has no line end, is written with DST's newline.\n"
@@ -56,6 +58,9 @@ constexpr Command kCommands[] = {
      "  --strict        stop at the first byte SRC's encoding cannot read or\n"
      "                  character DST's cannot write, instead of replacing it;\n"
      "                  DST keeps every line before the faulty one\n"
+     "  --raw-bytes     neither decompress SRC nor compress DST (by default a\n"
+     "                  compressed SRC is read as its text, and a DST named\n"
+     "                  *.gz, *.bz2, *.xz or *.zst is written compressed)\n"
      "SRC and DST must not be the same file. A progress bar appears on a\n"
      "terminal for large files. \"-\" as SRC reads standard input, as DST writes\n"
      "standard output; a pattern as SRC writes every match into DST in turn.\n"

@@ -67,6 +67,10 @@ int parseOptions(const CommandLine& line, ConvertOptions* options) {
     if (line.has("--bom")) options->sourceFlags |= VRB_TXT_DETECT_BOM;
     if (line.has("--write-bom")) options->targetFlags |= VRB_TXT_WRITE_BOM;
     if (line.has("--append")) options->targetMode = VrbTxtFileAppend;
+    if (line.has("--raw-bytes")) {
+        options->sourceFlags |= VRB_TXT_RAW_BYTES;
+        options->targetFlags |= VRB_TXT_RAW_BYTES;
+    }
     if (line.has("--strict")) {
         options->strict = true;
         options->sourceFlags |= VRB_TXT_STRICT;
@@ -133,7 +137,8 @@ int runConvert(int count, char* const* arguments) {
                      {"--write-bom", false},
                      {"--newline", true},
                      {"--append", false},
-                     {"--strict", false}},
+                     {"--strict", false},
+                     {"--raw-bytes", false}},
                     &problem))
         return usageError("convert", problem);
     if (line.wantsHelp()) return printCommandHelp("convert");
