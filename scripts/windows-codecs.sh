@@ -7,35 +7,31 @@
 #   scripts/windows-codecs.sh PREFIX
 set -euo pipefail
 prefix=$1
-# crate version: the upstream release inside it
-crates=("bzip2-sys 0.1.13+1.0.8" "lzma-sys 0.1.20" "zstd-sys 2.2.0+zstd.1.6.0")
+# crate version (the upstream release inside it) and the crate file's SHA-256
+crates=("bzip2-sys 0.1.13+1.0.8 225bff33b2141874fe80d71e07d6eec4f85c5c216453dd96388240f96e1acc14"
+  "lzma-sys 0.1.20 5fda04ab3764e6cde78b9974eec4f779acaba7c4e84b36eca3cf77c581b85d27"
+  "zstd-sys 2.2.0+zstd.1.6.0 c3f4089cda6dda4dc43c43dd9f8964140064fd2f752f3da46c3a483c3c175160")
 stamp="$prefix/codec-versions.txt"
-wanted=$(printf '%s\n' "${crates[@]}")
+wanted=$(printf '%s\n' "${crates[@]}" | cut -d' ' -f1,2)
 [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ] && exit 0
 
-cargo=$(command -v cargo || echo "$HOME/.cargo/bin/cargo")
-if [ ! -x "$cargo" ]; then
-  scripts/install-deps.sh cargo
-  cargo=$(command -v cargo)
-fi
+command -v curl >/dev/null || scripts/install-deps.sh curl ca-certificates
 cc=x86_64-w64-mingw32-gcc-posix
 ar=x86_64-w64-mingw32-ar
 work="$prefix/codec-build"
 rm -rf "$work"
-mkdir -p "$work/fetch/src" "$prefix/lib" "$prefix/include"
+mkdir -p "$work/crates" "$prefix/lib" "$prefix/include"
 
-# A throw-away package whose only purpose is to make cargo fetch the exact
-# crates; their sources land unpacked in cargo's registry.
-{
-  printf '[package]\nname = "codec-sources"\nversion = "0.0.0"\nedition = "2021"\n\n[dependencies]\n'
-  for crate in "${crates[@]}"; do
-    set -- $crate
-    printf '%s = "=%s"\n' "$1" "$2"
-  done
-} > "$work/fetch/Cargo.toml"
-echo 'fn main() {}' > "$work/fetch/src/main.rs"
-(cd "$work/fetch" && CARGO_REGISTRIES_CRATES_IO_PROTOCOL=sparse "$cargo" fetch --quiet)
-registry=$(dirname "$(ls -d "${CARGO_HOME:-$HOME/.cargo}"/registry/src/*/bzip2-sys-0.1.13+1.0.8 | head -1)")
+# A crate is a gzip'd tar of its sources at the registry's download address;
+# no Rust toolchain is needed to take the C sources out of it.
+registry=$work/crates
+for crate in "${crates[@]}"; do
+  set -- $crate
+  file="$work/$1-$2.crate"
+  curl -sSfL --retry 3 -o "$file" "https://static.crates.io/crates/$1/$1-$2.crate"
+  echo "$3  $file" | sha256sum -c --quiet - || { echo "windows-codecs: $1 $2 is not the recorded file" >&2; exit 1; }
+  tar -xzf "$file" -C "$registry"
+done
 
 # Compiles C files (two at a time) into one static library.
 archive() {
