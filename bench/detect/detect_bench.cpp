@@ -41,6 +41,7 @@ const char* family(int id) {
         case 36: case 15: return "Arabic";
         case 37: case 22: return "Baltic";
         case 38: return "Vietnamese";
+        case 54: case 65: case 20: return "Thai";
         case 100: case 101: case 102: return "Japanese";
         case 103: case 104: case 105: case 106: case 107: return "Chinese";
         case 108: case 109: return "Korean";

@@ -8,6 +8,9 @@ word weighs as much as its frequency:
 - for alphabetic languages, a table of character-pair costs over the
   language's commonest letters (upper and lower case share a class), word
   boundaries and two classes for what the alphabet lacks;
+- for Thai and Estonian, which the package lacks, the same table from the
+  word lists of Debian's spelling dictionaries (hunspell-th, myspell-et),
+  each listed word weighing the same;
 - for Chinese, Japanese and Korean, the commonest characters with a cost
   each. Traditional Chinese frequencies come from the simplified ones
   through the package's own traditional-to-simplified mapping.
@@ -16,7 +19,7 @@ Costs are -log2 of a probability, quantized to 0-15 (0 the likeliest).
 
 Usage: detect_models.py [--output FILE]   writes the C++ source
        detect_models.py --check FILE      compares; exit 1 on any difference,
-                                          77 when wordfreq is not installed
+                                          77 when a source is not installed
 """
 import argparse
 import math
@@ -31,6 +34,8 @@ OUTPUT = os.path.join(HERE, '..', 'generated', 'detect_models.cpp')
 WORDS = 25000
 # Letters per alphabet, and characters per CJK list.
 ALPHABET = 44
+# Thai writes vowels and tones as letters and marks of their own.
+THAI_ALPHABET = 80
 CJK_CHARACTERS = 1200
 # The least share of a language's letters that puts a letter in its alphabet.
 LETTER_SHARE = 2e-4
@@ -49,9 +54,17 @@ FAMILIES = [
     ('turkish', [34, 18, 76, 61], ['tr']),
     ('hebrew', [35, 17, 80, 87], ['he']),
     ('arabic', [36, 15, 82, 86], ['ar', 'fa', 'ur']),
-    ('baltic', [37, 22, 13, 72], ['lt', 'lv']),
+    ('baltic', [37, 22, 13, 72], ['lt', 'lv', 'et']),
     ('vietnamese', [38], ['vi']),
+    ('thai', [54, 20, 65], ['th']),
 ]
+# Languages the word frequencies lack: Debian's spelling dictionaries
+# (package, word list; the list's character set is in the affix file).
+DICTIONARIES = {
+    'th': ('hunspell-th', '/usr/share/hunspell/th_TH'),
+    'et': ('myspell-et', '/usr/share/hunspell/et_EE'),
+}
+DICTIONARY_LICENCES = {'hunspell-th': 'LGPL', 'myspell-et': 'LGPL-2.1+, word list of the Institute of the Estonian Language'}
 # EBCDIC pages: the Latin ones serve every Western language (the national
 # pages differ from the international ones in a few letters only).
 WESTERN = FAMILIES[0][2]
@@ -103,7 +116,24 @@ def greek_form(word):
     return word[:-1] + '\u03c2' if word.endswith('\u03c3') else word
 
 
+def dictionary_words(language):
+    """Every listed word once, its affix flags dropped."""
+    _, base = DICTIONARIES[language]
+    charset = 'utf-8'
+    with open(base + '.aff', 'rb') as f:
+        for line in f:
+            if line.startswith(b'SET '):
+                charset = line.split()[1].decode('ascii')
+                break
+    with open(base + '.dic', encoding=charset) as f:
+        lines = f.read().splitlines()[1:]
+    words = sorted({line.split('/')[0].strip() for line in lines} - {''})
+    return [(word.lower(), 1.0) for word in words]
+
+
 def words_of(wordfreq, language):
+    if language in DICTIONARIES:
+        return dictionary_words(language)
     table = wordfreq.get_frequency_dict(language, wordlist='small')
     ranked = sorted(table.items(), key=lambda item: (-item[1], item[0]))[:WORDS]
     if language == 'vi':
@@ -128,7 +158,7 @@ def alphabet_model(wordfreq, language):
     # Letters of loan words and names stay out: they would only be noise.
     mass = sum(letters.values())
     alphabet = [ch for ch, weight in sorted(letters.items(), key=lambda item: (-item[1], item[0]))
-                if weight >= mass * LETTER_SHARE][:ALPHABET]
+                if weight >= mass * LETTER_SHARE][:THAI_ALPHABET if language == 'th' else ALPHABET]
     index = {ch: i + 1 for i, ch in enumerate(alphabet)}
     boundary, punctuation, other, odd = 0, len(alphabet) + 1, len(alphabet) + 2, len(alphabet) + 3
     classes = len(alphabet) + 4
@@ -231,7 +261,27 @@ def cost_text(costs, per_line=96):
     return ['    "' + text[i:i + per_line] + '"' for i in range(0, len(text), per_line)]
 
 
-def generate(wordfreq, version):
+def dictionary_versions():
+    """Installed package versions, or None when one is missing."""
+    import subprocess
+    versions = {}
+    for package, base in DICTIONARIES.values():
+        if not os.path.exists(base + '.dic'):
+            return None
+        result = subprocess.run(['dpkg-query', '-W', '-f', '${Version}', package], capture_output=True, text=True)
+        versions[package] = result.stdout.strip() if result.returncode == 0 else 'unknown'
+    return versions
+
+
+def source_lines(version, dictionaries):
+    lines = [f'// Source: wordfreq {version} (PyPI), word frequencies; data licence CC BY-SA 4.0, code Apache-2.0.']
+    for package, package_version in dictionaries.items():
+        lines.append(f'// Source: {package} {package_version} (Debian), spelling word list; licence '
+                     f'{DICTIONARY_LICENCES[package]}.')
+    return lines
+
+
+def generate(wordfreq, version, dictionaries):
     languages = []
     for _, _, tags in FAMILIES:
         languages += [t for t in tags if t not in languages]
@@ -240,8 +290,9 @@ def generate(wordfreq, version):
     models = {tag: alphabet_model(wordfreq, tag) for tag in languages}
     out = [
         '// Generated by host/hxuchar/tables/detect_models.py. Do not edit: change the script and run it again.',
-        f'// Source: wordfreq {version} (PyPI), word frequencies; data licence CC BY-SA 4.0, code Apache-2.0.',
-        f'// {WORDS} words per language, {ALPHABET} letters per alphabet, {CJK_CHARACTERS} characters per CJK list.',
+        *source_lines(version, dictionaries),
+        f'// {WORDS} words per frequency list, {ALPHABET} letters per alphabet ({THAI_ALPHABET} for Thai), '
+        f'{CJK_CHARACTERS} characters per CJK list.',
         '#include "../detect_models.h"',
         '',
         'namespace hxuchar {',
@@ -320,13 +371,19 @@ def main():
     except ImportError:
         print('wordfreq is not installed (pip install wordfreq==3.1.1): nothing to compare')
         return SKIPPED if args.check else 1
-    text = generate(wordfreq, version('wordfreq'))
+    dictionaries = dictionary_versions()
+    if dictionaries is None:
+        print('a spelling dictionary is missing (apt-get install ' +
+              ' '.join(package for package, _ in DICTIONARIES.values()) + '): nothing to compare')
+        return SKIPPED if args.check else 1
+    text = generate(wordfreq, version('wordfreq'), dictionaries)
     if args.check:
         with open(args.check, encoding='utf-8') as f:
             committed = f.read()
-        # Another release of the source gives other numbers: only the same one compares.
-        if committed.splitlines()[1] != text.splitlines()[1]:
-            print('the committed models come from another wordfreq release: nothing to compare')
+        # Another release of a source gives other numbers: only the same ones compare.
+        sources = 1 + len(DICTIONARIES)
+        if committed.splitlines()[1:1 + sources] != text.splitlines()[1:1 + sources]:
+            print('the committed models come from other releases of their sources: nothing to compare')
             return SKIPPED
         if committed != text:
             print('the generated models differ from the committed ones')
