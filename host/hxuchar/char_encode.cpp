@@ -70,8 +70,40 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
         out[0] = '?';
         return 1;
     }
+    case CodecKind::Iso2022:
+        break;   // hx_uchar_decode writes these with a state
     }
     return 0;
+}
+
+// A stateful set's text from the initial state back to it, so that the
+// bytes stand alone wherever the caller puts them. Stops before a
+// character that does not fit together with that return.
+int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest, int room) noexcept {
+    const Iso2022Map& map = *row.iso2022;
+    hx_uchar_state state{};
+    int written = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    while (*s != 0) {
+        int consumed = 1;
+        int cp = scanUtf8(s, &consumed);
+        if (cp < 0) cp = kReplacementCharacter;
+        hx_uchar_state after = state;
+        unsigned char bytes[2 * kMaxEncodedChar];
+        int size = map.encode(cp, &after, bytes);
+        if (size == 0) size = map.encode('?', &after, bytes);
+        hx_uchar_state closed = after;
+        const int back = map.reset(&closed, bytes + size);
+        if (written + size + back > room) break;
+        std::memcpy(dest + written, bytes, static_cast<std::size_t>(size));
+        written += size;
+        state = after;
+        s += consumed;
+    }
+    unsigned char back[kMaxEncodedChar];
+    const int backLength = map.reset(&state, back);
+    std::memcpy(dest + written, back, static_cast<std::size_t>(backLength));
+    return written + backLength;
 }
 
 }  // namespace
@@ -93,6 +125,7 @@ extern "C" int hx_uchar_decode(int id, const char* text, char* dest, int room) {
     using namespace hxuchar;
     const EncodingRow* row = findEncoding(id);
     if (!row || !text || !dest) return 0;
+    if (row->kind == CodecKind::Iso2022) return encodeFromInitialState(*row, text, dest, room);
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     int written = 0;
     while (*s != 0) {

@@ -74,6 +74,12 @@ extern "C" int hx_uchar_chscan(int id, const char* bytes, int* length) {
         return row->singleByte->decode(s[0]);
     case CodecKind::MultiByte:
         return row->multiByte->scan(s, length);
+    case CodecKind::Iso2022: {
+        // One step from the initial state; an escape is no character.
+        hx_uchar_state initial{};
+        int codes[HX_UCHAR_MAX_CODES];
+        return row->iso2022->scan(s, &initial, codes, length) == 1 ? codes[0] : -1;
+    }
     }
     *length = 1;
     return -1;

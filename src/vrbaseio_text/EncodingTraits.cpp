@@ -16,6 +16,7 @@ EncodingTraits EncodingTraits::of(int encodingId) noexcept {
     else if (traits.codeUnit > 1) traits.bulkUnit = traits.codeUnit;
     traits.utf8 = (properties & HX_PROP_UTF8) != 0;
     traits.tableDriven = (properties & HX_PROP_BULK) != 0;
+    traits.stateful = (properties & HX_PROP_STATEFUL) != 0;
     traits.nelNewline = (properties & HX_PROP_NEL_NEWLINE) != 0;
     traits.maxCharSize = std::clamp(hx_uchar_chsize_max(encodingId), 1, 15);
     traits.maxInternalSize = hx_uchar_xcsize_max(encodingId);

@@ -20,6 +20,9 @@ struct EncodingTraits {
     bool tableDriven = false;
     // UTF-16: BMP characters beyond ASCII are taken in bulk too.
     bool wideBmp = false;
+    // Escapes or shifts change what the bytes after them mean: the
+    // character-set layer reads and writes with a state.
+    bool stateful = false;
     // The encoding's own newline is NEL.
     bool nelNewline = false;
     // Bytes of the longest character in the file (1 to 15: the input's join

@@ -252,6 +252,11 @@ bool VrbIOTextWrapper::outputFailed() {
 
 bool VrbIOTextWrapper::close() {
     if (!raw) return true;
+    // A stateful set's file ends in the initial state.
+    if (traits.stateful && output.isOpen() && !returnToInitialState()) {
+        raw->close();
+        return false;
+    }
     if (!output.finish()) {
         outputFailed();
         raw->close();

@@ -41,6 +41,7 @@ def read_line_ends():
 LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
+STATEFUL_KINDS = ('iso2022',)
 CODE_KINDS = {
     'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
     'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
@@ -91,7 +92,7 @@ def read_catalogue():
         if e.id in ids or not 0 <= e.id < 256:
             raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
         ids.add(e.id)
-        if e.kind not in TABLE_KINDS and e.kind not in CODE_KINDS:
+        if e.kind not in TABLE_KINDS and e.kind not in CODE_KINDS and e.kind not in STATEFUL_KINDS:
             raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
         for n in [e.name] + e.aliases:
             if n.lower() in names:
@@ -371,16 +372,7 @@ class MultiByteTable:
         return compress_ranges(mapped)
 
     def build_pages(self):
-        pages = [tuple([0] * BLOCK)]
-        index_of = {pages[0]: 0}
-        page_of_block = []
-        for block in range(0x10000 // BLOCK):
-            page = tuple(self.page_values.get(block * BLOCK + i, 0) for i in range(BLOCK))
-            if page not in index_of:
-                index_of[page] = len(pages)
-                pages.append(page)
-            page_of_block.append(index_of[page])
-        return pages, page_of_block
+        return build_pages(self.page_values)
 
     def check_supplementary(self, source):
         """The supplementary planes of GB18030 are arithmetic; the source
@@ -391,6 +383,97 @@ class MultiByteTable:
             seq = four_byte_sequence(FOUR_BYTE_SUPPLEMENTARY + cp - 0x10000)
             if source.encode(cp) != seq or source.decode(seq) != cp:
                 raise SystemExit(f'four-byte arithmetic disagrees with the source at U+{cp:X}')
+
+
+ESC = 0x1B
+ISO2022_CONFIG = {'noshift': 'Iso2022Map::kNoShift', 'jisx0208ext': 'Iso2022Map::kJisX0208Ext'}
+# The longest step: an escape runs to its final byte, 15 bytes at most.
+ISO2022_LONGEST_STEP = 15
+
+
+class Iso2022Set:
+    """A set an escape designates, written in the catalogue as its escape
+    without the ESC: "(J" one-byte into G0, "$B" or "$(D" two-byte into G0,
+    "$)C" two-byte into G1."""
+
+    def __init__(self, spec):
+        self.width = 2 if spec.startswith('$') else 1
+        self.plane = 1 if ')' in spec else 0
+        self.final = ord(spec[-1])
+        self.mark = self.final | (0x80 if self.width == 2 else 0)
+        inter = '$' if self.width == 2 else ''
+        self.designation = bytes([ESC]) + (inter + ('()'[self.plane]) + spec[-1]).encode()
+        self.invoke = b'\x0e' if self.plane == 1 else b''
+
+
+class Iso2022Table:
+    """Decoding: every character of each set, read by the source after the
+    escape that designates it. Encoding: the source's incremental encoder
+    from its initial state, one code point at a time; the escape it writes
+    names the set, the bytes after it the character."""
+
+    def __init__(self, entry):
+        if not entry.source.startswith('python:'):
+            raise SystemExit(f'{entry.name}: ISO-2022 tables come from CPython')
+        self.codec = codecs.lookup(entry.source.partition(':')[2]).name
+        self.sets = [Iso2022Set(spec) for spec in entry.flag_value('sets').split(',')]
+        self.config = [ISO2022_CONFIG[c] for c in entry.flags if c in ISO2022_CONFIG]
+        header = entry.flag_value('header')
+        self.header = bytes.fromhex(header) if header else None
+        self.decoded = []
+        for st in self.sets:
+            cells = [bytes([b]) for b in range(0x20, 0x80)] if st.width == 1 else \
+                [bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+            table = []
+            for cell in cells:
+                try:
+                    text = ((self.header or b'') + st.designation + st.invoke + cell).decode(self.codec)
+                except UnicodeDecodeError:
+                    text = ''
+                table.append(ord(text) if len(text) == 1 and ord(text) < 0xFFFF else UNMAPPED)
+            self.decoded.append(table)
+        self.page_values = {}
+        index_of = {(st.mark, st.plane): i for i, st in enumerate(self.sets)}
+        for cp in range(0x80, 0x10000):
+            if 0xD800 <= cp <= 0xDFFF:
+                continue
+            try:
+                encoded = codecs.getincrementalencoder(self.codec)().encode(chr(cp))
+            except UnicodeEncodeError:
+                continue
+            if self.header and encoded.startswith(self.header):
+                encoded = encoded[len(self.header):]
+            if not encoded or encoded[0] != ESC:
+                raise SystemExit(f'{entry.name}: U+{cp:04X} encodes as {encoded.hex()}, with no escape')
+            end = next(i for i in range(1, len(encoded)) if chr(encoded[i]).isupper() or encoded[i] == 0x40)
+            escape, code = encoded[:end + 1], encoded[end + 1:]
+            width = 2 if b'$' in escape else 1
+            plane = 1 if b')' in escape else 0
+            if code.startswith(b'\x0e'):
+                code = code[1:]
+            key = (escape[-1] | (0x80 if width == 2 else 0), plane)
+            if key not in index_of or len(code) != width:
+                raise SystemExit(f'{entry.name}: U+{cp:04X} encodes as {encoded.hex()}, in no set of the catalogue')
+            self.page_values[cp] = (index_of[key] + 1) << 16 | int.from_bytes(code, 'big')
+        self.pages, self.page_of_block = build_pages(self.page_values)
+        self.max_char = ISO2022_LONGEST_STEP
+        self.max_internal = max(utf8_length(cp) for table in self.decoded for cp in table if cp != UNMAPPED)
+        self.properties = ['HX_PROP_STATEFUL']
+
+
+def build_pages(page_values):
+    """A reverse table as pages of BLOCK values (0: none) and the page of
+    each block of the BMP."""
+    pages = [tuple([0] * BLOCK)]
+    index_of = {pages[0]: 0}
+    page_of_block = []
+    for block in range(0x10000 // BLOCK):
+        page = tuple(page_values.get(block * BLOCK + i, 0) for i in range(BLOCK))
+        if page not in index_of:
+            index_of[page] = len(pages)
+            pages.append(page)
+        page_of_block.append(index_of[page])
+    return pages, page_of_block
 
 
 # GB18030 four-byte sequences: b1 81-FE, b2 30-39, b3 81-FE, b4 30-39,
@@ -514,6 +597,42 @@ def generate_multi(entries, tables, versions):
     return '\n'.join(out)
 
 
+def generate_iso2022(entries, tables, versions):
+    out = [header(versions), '#include "../iso2022_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    for e in entries:
+        if e.kind != 'iso2022':
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        out.append(f'// {e.name}, from {e.source}')
+        # Sets the source reads alike (JIS X 0208 of 1978 and 1983) share a table.
+        names = []
+        for i, table in enumerate(t.decoded):
+            same = next((j for j in range(i) if t.decoded[j] == table), None)
+            if same is None:
+                out.append(c_array('char16_t', f'{p}Set{i}', table))
+            names.append(f'{p}Set{i if same is None else same}')
+        sets = ', '.join(f'{{0x{st.mark:02X}, {st.width}, {st.plane}, {names[i]}}}' for i, st in enumerate(t.sets))
+        out.append(f'constexpr Iso2022Set {p}Sets[] = {{{sets}}};')
+        out.append(c_array('std::uint16_t', f'{p}PageOfBlock', t.page_of_block, per_line=16, fmt='{}'))
+        out.append(c_array('std::uint32_t', f'{p}Pages', [v for page in t.pages for v in page], per_line=8,
+                           fmt='0x{:06X}'))
+        out.append('')
+    out.append('}  // namespace')
+    out.append('')
+    for e in entries:
+        if e.kind != 'iso2022':
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        config = ' | '.join(t.config) if t.config else '0'
+        escape = '"' + ''.join(f'\\x{b:02X}' for b in t.header) + '"' if t.header else 'nullptr'
+        out.append(f'extern const Iso2022Map {p}Iso2022{{{p}Sets, {len(t.sets)}, {config}, {p}PageOfBlock, '
+                   f'{p}Pages, {escape}}};')
+    out += ['', '}  // namespace hxuchar', '']
+    return '\n'.join(out)
+
+
 def generate_catalogue(entries, tables, versions):
     """The rows, included by encoding_catalog.cpp inside namespace hxuchar so
     that its compile-time checks see them."""
@@ -523,6 +642,8 @@ def generate_catalogue(entries, tables, versions):
             out.append(f'extern const SingleByteMap k{e.ident}SingleByte;')
         elif e.kind == 'multi':
             out.append(f'extern const MultiByteMap k{e.ident}MultiByte;')
+        elif e.kind == 'iso2022':
+            out.append(f'extern const Iso2022Map k{e.ident}Iso2022;')
     out += ['', 'namespace {', '']
     for e in entries:
         names = ', '.join(f'"{n}"' for n in [e.name] + e.aliases)
@@ -533,6 +654,12 @@ def generate_catalogue(entries, tables, versions):
             kind = CODE_KINDS[e.kind]
             props = list(CODE_KIND_PROPERTIES[e.kind])
             max_char, max_internal = CODE_KIND_SIZES[e.kind]
+            single, multi = 'nullptr', 'nullptr'
+        elif e.kind == 'iso2022':
+            t = tables[e.id]
+            kind = 'Iso2022'
+            props = list(t.properties)
+            max_char, max_internal = t.max_char, t.max_internal
             single, multi = 'nullptr', 'nullptr'
         else:
             t = tables[e.id]
@@ -547,8 +674,9 @@ def generate_catalogue(entries, tables, versions):
         if 'nel' in e.flags:
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'
+        iso2022 = f'&k{e.ident}Iso2022' if e.kind == 'iso2022' else 'nullptr'
         out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
-                   f'k{e.ident}Names}},')
+                   f'{iso2022}, k{e.ident}Names}},')
     out += ['};', '']
     return '\n'.join(out)
 
@@ -560,11 +688,14 @@ def generate(entries):
             tables[e.id] = SingleByteTable(e)
         elif e.kind == 'multi':
             tables[e.id] = MultiByteTable(e)
+        elif e.kind == 'iso2022':
+            tables[e.id] = Iso2022Table(e)
     versions = source_versions()
     return {
         'catalog_rows.inc': generate_catalogue(entries, tables, versions),
         'single_byte_tables.cpp': generate_single(entries, tables, versions),
         'multi_byte_tables.cpp': generate_multi(entries, tables, versions),
+        'iso2022_tables.cpp': generate_iso2022(entries, tables, versions),
     }
 
 

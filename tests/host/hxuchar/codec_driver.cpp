@@ -5,6 +5,7 @@
 //   hxuchar_codec_driver list          id, chsize_max and name per line
 //   hxuchar_codec_driver decode ID     file bytes -> internal form
 //   hxuchar_codec_driver encode ID     internal form -> file bytes
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -93,9 +94,40 @@ bool decodeRecord(int id, const std::string& data, std::string& out) {
     return true;
 }
 
+// A stateful set, step by step with one state: an escape or shift adds
+// nothing, a malformed step one U+FFFD, a step beyond the data one U+FFFD
+// for the rest.
+bool decodeRecordWithState(int id, const std::string& data, std::string& out) {
+    std::unique_ptr<char[]> buffer(new char[data.size() + kPaddingBytes]());
+    std::memcpy(buffer.get(), data.data(), data.size());
+    hx_uchar_state state{};
+    std::size_t position = 0;
+    while (position < data.size()) {
+        int codes[HX_UCHAR_MAX_CODES];
+        int length = 0;
+        const int count = hx_uchar_scan_state(id, buffer.get() + position, &state, codes, &length);
+        if (length < 1 || length > hx_uchar_chsize_max(id)) {
+            std::fprintf(stderr, "encoding %d: step of %d bytes at offset %zu\n", id, length, position);
+            return false;
+        }
+        const std::size_t left = data.size() - position;
+        if (static_cast<std::size_t>(length) > left || count < 0) {
+            appendInternal(0xFFFD, out);
+            length = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), left));
+        } else {
+            for (int i = 0; i < count; ++i) appendInternal(codes[i], out);
+        }
+        position += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
 // The writing engine's view: one character at a time through the scratch
-// areas. U+0000 cannot pass (the scratch text is zero-terminated).
-void encodeRecord(int id, const std::string& text, std::string& out) {
+// areas. U+0000 cannot pass (the scratch text is zero-terminated). A
+// stateful set carries one state through the record and returns to the
+// initial state at its end.
+void encodeRecord(int id, bool stateful, const std::string& text, std::string& out) {
+    hx_uchar_state state{};
     std::size_t position = 0;
     while (position < text.size()) {
         int length = 0;
@@ -104,11 +136,16 @@ void encodeRecord(int id, const std::string& text, std::string& out) {
         char internal[16];
         int internalLength = hx_uchar_intcopy(code, internal, 16);
         internal[internalLength] = '\0';
-        char encoded[16];
-        int encodedLength = hx_uchar_decode(id, internal, encoded, 16);
+        char encoded[32];
+        int taken = 0;
+        int encodedLength = stateful ? hx_uchar_encode_run_state(id, internal, internalLength, encoded,
+                                                                 sizeof encoded, &taken, &state)
+                                     : hx_uchar_decode(id, internal, encoded, 16);
         out.append(encoded, static_cast<std::size_t>(encodedLength));
         position += static_cast<std::size_t>(length);
     }
+    char back[16];
+    if (stateful) out.append(back, static_cast<std::size_t>(hx_uchar_reset_state(id, &state, back, sizeof back)));
 }
 
 }  // namespace
@@ -133,12 +170,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     int id = std::atoi(argv[2]);
+    const bool stateful = (hx_uchar_encprop(id) & HX_PROP_STATEFUL) != 0;
     std::string record;
     while (readRecord(record)) {
         std::string out;
         if (command == "encode") {
-            encodeRecord(id, record, out);
-        } else if (!decodeRecord(id, record, out)) {
+            encodeRecord(id, stateful, record, out);
+        } else if (!(stateful ? decodeRecordWithState(id, record, out) : decodeRecord(id, record, out))) {
             return 1;
         }
         writeRecord(out);

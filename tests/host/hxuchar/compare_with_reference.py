@@ -117,6 +117,16 @@ class MultiByteCodec(PythonCodec):
         return text + '\ufffd'
 
 
+class StatefulCodec(PythonCodec):
+    """A CPython codec with a state (ISO-2022). A zero byte, which no
+    escape or character holds, ends what is cut before it as the end of the
+    data does (one U+FFFD); the state carries on past it."""
+
+    def decode(self, data):
+        decoder = codecs.getincrementaldecoder(self.codec)(self.errors)
+        return '\x00'.join(decoder.decode(segment, True) for segment in data.split(b'\x00'))
+
+
 class EucKr(MultiByteCodec):
     """EUC-KR from CPython's table of pairs, with A4 D4 read as HANGUL
     FILLER and no make-up sequences read or written (CPython composes
@@ -186,6 +196,8 @@ def reference_for(name, catalogue):
         return PythonCodec(name)
     if name == 'EUC-KR':
         return EucKr(codec)
+    if 'sets' in ' '.join(flags):
+        return StatefulCodec(codec)
     if codecs.lookup(codec)._is_text_encoding and is_multi_byte(codec):
         return MultiByteCodec(codec)
     return PythonCodec(codec, keep_c1='c1' in flags)
@@ -270,6 +282,8 @@ def decode_corpus(name, chsize, reference, rng, random_count):
         return [bytes([b]) for b in range(256)] + [bytes(range(256))]
     if isinstance(reference, MultiByteCodec):
         return multi_byte_corpus(reference, rng, random_count)
+    if isinstance(reference, StatefulCodec):
+        return stateful_corpus(reference, rng, random_count)
     pieces = pieces_for(name, reference)
     corpus = [b'']
     corpus += pieces
@@ -322,6 +336,32 @@ def multi_byte_corpus(reference, rng, random_count):
         lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
         text = ''.join(line + rng.choice(ends) for line in lines)
         data = bytearray(reference.encode(text))
+        corpus.append(bytes(data))
+        for _ in range(rng.randint(1, 3)):
+            mutate(data, rng)
+        corpus.append(bytes(data))
+    return corpus
+
+
+ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b'\x1b$@', b'\x1b$B',
+                 b'\x1b$A', b'\x1b$(C', b'\x1b$(D', b'\x1b$)C', b'\x1b)B', b'\x1b.A', b'\x1bN', b'\x1b&@\x1b$B',
+                 b'\x1b&@', b'\x1bx', b'\x1b(\x80', b'\x1b' + b'(' * 15 + b'B', b'\x0e', b'\x0f', b'\n', b'\r\n',
+                 b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\']
+
+
+def stateful_corpus(reference, rng, random_count):
+    """Every escape and shift followed by each other one and by text; every
+    byte pair after each escape; random lines of the set's repertoire with
+    every line end it can write, whole and mutated."""
+    corpus = [a + b for a in ESCAPE_PIECES for b in ESCAPE_PIECES]
+    corpus += [a + b + c for a in ESCAPE_PIECES[:18] for b in ESCAPE_PIECES for c in (b'!', b'$"', b'\n')]
+    for escape in (b'\x1b$B', b'\x1b(J', b'\x1b$(D', b'\x1b$)C\x0e', b'\x1b$A'):
+        corpus += [escape + bytes([a, b]) + b'\n' for a in range(0x20, 0x81) for b in range(0x1F, 0x81)]
+    chars = repertoire(reference)
+    ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
+    for _ in range(random_count):
+        lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
+        data = bytearray(reference.encode(''.join(line + rng.choice(ends) for line in lines)))
         corpus.append(bytes(data))
         for _ in range(rng.randint(1, 3)):
             mutate(data, rng)

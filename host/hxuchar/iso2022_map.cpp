@@ -1,0 +1,282 @@
+#include "iso2022_map.h"
+
+#include <cstring>
+
+#include "hx/hx_line_ends.h"
+#include "utf8.h"
+
+namespace hxuchar {
+namespace {
+
+constexpr unsigned char kEscape = 0x1B;
+constexpr unsigned char kShiftOut = 0x0E;
+constexpr unsigned char kShiftIn = 0x0F;
+// The longest escape the scan follows: the join area of the text layer
+// holds 15 bytes.
+constexpr int kLongestEscape = 15;
+constexpr std::uint16_t kUnmapped = 0xFFFF;
+
+// The state word: G0's mark (0 = ASCII), G1's mark, and flags.
+constexpr unsigned kShifted = 1u << 16;
+constexpr unsigned kPassThrough = 1u << 17;   // after an ESC that starts no escape
+constexpr unsigned kHeaderWritten = 1u << 18;
+
+inline unsigned g0(const hx_uchar_state* st) noexcept { return st->mode & 0xFF; }
+inline unsigned g1(const hx_uchar_state* st) noexcept { return (st->mode >> 8) & 0xFF; }
+inline void setG(hx_uchar_state* st, int plane, unsigned mark) noexcept {
+    const int shift = plane == 0 ? 0 : 8;
+    st->mode = (st->mode & ~(0xFFu << shift)) | (mark << shift);
+}
+
+inline bool isFinal(unsigned char c) noexcept { return (c >= 'A' && c <= 'Z') || c == '@'; }
+inline bool isIntermediate(unsigned char c) noexcept {
+    return c == '(' || c == ')' || c == '$' || c == '.' || c == '&';
+}
+// The reference names ASCII 'B'; the state keeps it as 0, the initial value.
+inline unsigned stateMark(unsigned mark) noexcept { return mark == 'B' ? 0 : mark; }
+
+}  // namespace
+
+const Iso2022Set* Iso2022Map::setOfMark(unsigned mark) const noexcept {
+    for (int i = 0; i < setCount; ++i) {
+        if (sets[i].mark == mark) return &sets[i];
+    }
+    return nullptr;
+}
+
+// An escape at `s`: 0 with the state changed, or -1 (one replacement).
+int Iso2022Map::escape(const unsigned char* s, hx_uchar_state* state, int* length) const noexcept {
+    int end = 0;
+    for (int i = 1; i < kLongestEscape; ++i) {
+        if (s[i] == 0) {
+            // Cut by the end of the data (or a zero byte): one replacement
+            // for the bytes before it.
+            *length = i;
+            return -1;
+        }
+        if (isFinal(s[i])) {
+            end = i + 1;
+            break;
+        }
+        if ((config & kJisX0208Ext) && s[i] == '&' && s[i + 1] == '@') {
+            // The byte after "&@" is passed over unexamined, as the reference does.
+            if (s[i + 2] == 0) {
+                *length = i + 2;
+                return -1;
+            }
+            i += 2;
+        }
+    }
+    if (end == 0) {
+        *length = 1;
+        return -1;
+    }
+    *length = end;
+    unsigned mark = 0;
+    int plane = 0;
+    if (end == 3) {
+        if (s[1] == '$') {
+            mark = s[2] | kDoubleByteMark;
+        } else {
+            mark = s[2];
+            if (s[1] == ')') plane = 1;
+            else if (s[1] != '(') return -1;
+        }
+    } else if (end == 4) {
+        if (s[1] != '$') return -1;
+        mark = s[3] | kDoubleByteMark;
+        if (s[2] == ')') plane = 1;
+        else if (s[2] != '(') return -1;
+    } else if (end == 6 && (config & kJisX0208Ext) && s[3] == kEscape && s[4] == '$' && s[5] == 'B') {
+        mark = 'B' | kDoubleByteMark;
+    } else {
+        return -1;
+    }
+    if (mark != 'B' && !setOfMark(mark)) return -1;
+    setG(state, plane, stateMark(mark));
+    return 0;
+}
+
+int Iso2022Map::scan(const unsigned char* s, hx_uchar_state* state, int* codes, int* length) const noexcept {
+    const unsigned char c = s[0];
+    *length = 1;
+    if (state->mode & kPassThrough) {
+        if (isFinal(c)) state->mode &= ~kPassThrough;
+        codes[0] = c;
+        return 1;
+    }
+    if (c == kEscape) {
+        if (s[1] == 0) return -1;
+        if (isIntermediate(s[1])) {
+            const int result = escape(s, state, length);
+            return result < 0 ? -1 : 0;
+        }
+        state->mode |= kPassThrough;
+        codes[0] = c;
+        return 1;
+    }
+    if ((c == kShiftOut || c == kShiftIn) && !(config & kNoShift)) {
+        if (c == kShiftOut) state->mode |= kShifted;
+        else state->mode &= ~kShifted;
+        return 0;
+    }
+    if (c == kLineFeed) state->mode &= ~kShifted;
+    if (c < 0x20) {
+        codes[0] = c;
+        return 1;
+    }
+    if (c >= 0x80) return -1;
+    const unsigned mark = (state->mode & kShifted) ? g1(state) : g0(state);
+    const Iso2022Set* set = mark == 0 ? nullptr : setOfMark(mark);
+    if (!set) {
+        codes[0] = c;
+        return 1;
+    }
+    if (set->width == 1) {
+        const std::uint16_t code = set->toCode[c - 0x20];
+        if (code == kUnmapped) return -1;
+        codes[0] = code;
+        return 1;
+    }
+    const unsigned char trail = s[1];
+    *length = 2;
+    if (trail == 0) {
+        *length = 1;
+        return -1;
+    }
+    if (c < 0x21 || c > 0x7E || trail < 0x21 || trail > 0x7E) return -1;
+    const std::uint16_t code = set->toCode[(c - 0x21) * 94 + (trail - 0x21)];
+    if (code == kUnmapped) return -1;
+    codes[0] = code;
+    return 1;
+}
+
+int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsigned char* out, int room, int* taken,
+                          hx_uchar_state* state) const noexcept {
+    int in = 0, written = 0;
+    while (in < count) {
+        const unsigned mark = (state->mode & kShifted) ? g1(state) : g0(state);
+        if (!(state->mode & kPassThrough)) {
+            if (mark == 0) {
+                // ASCII: every byte 20-7F stands for itself.
+                const int limit = in + (count - in < room - written ? count - in : room - written);
+                const int start = in;
+                while (in < limit && s[in] >= 0x20 && s[in] < 0x80) ++in;
+                std::memcpy(out + written, s + start, static_cast<std::size_t>(in - start));
+                written += in - start;
+            } else if (const Iso2022Set* set = setOfMark(mark); set && set->width == 2) {
+                while (in + 1 < count && room - written >= 3) {
+                    const unsigned lead = s[in], trail = s[in + 1];
+                    if (lead - 0x21u >= 94u || trail - 0x21u >= 94u) break;
+                    const std::uint16_t code = set->toCode[(lead - 0x21) * 94 + (trail - 0x21)];
+                    if (code == kUnmapped) break;
+                    written += writeUtf8(code, out + written);
+                    in += 2;
+                }
+            }
+            if (in >= count) break;
+        }
+        // Anything else, one step at a time.
+        hx_uchar_state next = *state;
+        int codes[HX_UCHAR_MAX_CODES];
+        int length = 1;
+        const int yielded = scan(s + in, &next, codes, &length);
+        if (yielded < 0 || length > count - in) break;
+        if (yielded == 1) {
+            const int code = codes[0];
+            if (code == 0 || (lineEnds && isLineEndCharacter(static_cast<std::uint32_t>(code)))) break;
+            unsigned char encoded[4];
+            const int size = writeUtf8(code, encoded);
+            if (size > room - written) break;
+            std::memcpy(out + written, encoded, static_cast<std::size_t>(size));
+            written += size;
+        }
+        in += length;
+        *state = next;
+    }
+    *taken = in;
+    return written;
+}
+
+int Iso2022Map::encode(int cp, hx_uchar_state* state, unsigned char* out) const noexcept {
+    int n = 0;
+    if (cp < 0x80) {
+        if (g0(state) != 0) {
+            out[n++] = kEscape;
+            out[n++] = '(';
+            out[n++] = 'B';
+            setG(state, 0, 0);
+        }
+        if (state->mode & kShifted) {
+            out[n++] = kShiftIn;
+            state->mode &= ~kShifted;
+        }
+        out[n++] = static_cast<unsigned char>(cp);
+        return n;
+    }
+    if (cp >= 0x10000) return 0;
+    const std::uint32_t entry = pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
+    if (entry == 0) return 0;
+    const Iso2022Set& set = sets[(entry >> 16) - 1];
+    if (set.plane == 0) {
+        if (state->mode & kShifted) {
+            out[n++] = kShiftIn;
+            state->mode &= ~kShifted;
+        }
+        if (g0(state) != set.mark) {
+            out[n++] = kEscape;
+            if (set.width == 1) {
+                out[n++] = '(';
+            } else {
+                out[n++] = '$';
+                if (set.mark != ('B' | kDoubleByteMark)) out[n++] = '(';
+            }
+            out[n++] = set.mark & 0x7F;
+            setG(state, 0, set.mark);
+        }
+    } else {
+        if (headerEscape && !(state->mode & kHeaderWritten)) {
+            // Designated once, at the start; the reference never designates again.
+            const auto escapeLength = static_cast<int>(std::strlen(headerEscape));
+            std::memcpy(out + n, headerEscape, static_cast<std::size_t>(escapeLength));
+            n += escapeLength;
+            state->mode |= kHeaderWritten;
+            setG(state, 1, set.mark);
+        }
+        if (g1(state) != set.mark) {
+            out[n++] = kEscape;
+            if (set.width == 1) {
+                out[n++] = ')';
+            } else {
+                out[n++] = '$';
+                out[n++] = ')';
+            }
+            out[n++] = set.mark & 0x7F;
+            setG(state, 1, set.mark);
+        }
+        if (!(state->mode & kShifted)) {
+            out[n++] = kShiftOut;
+            state->mode |= kShifted;
+        }
+    }
+    if (set.width == 2) out[n++] = static_cast<unsigned char>(entry >> 8);
+    out[n++] = static_cast<unsigned char>(entry & 0xFF);
+    return n;
+}
+
+int Iso2022Map::reset(hx_uchar_state* state, unsigned char* out) const noexcept {
+    int n = 0;
+    if (state->mode & kShifted) {
+        out[n++] = kShiftIn;
+        state->mode &= ~kShifted;
+    }
+    if (g0(state) != 0) {
+        out[n++] = kEscape;
+        out[n++] = '(';
+        out[n++] = 'B';
+        setG(state, 0, 0);
+    }
+    return n;
+}
+
+}  // namespace hxuchar
