@@ -88,10 +88,14 @@ int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest,
         int consumed = 1;
         int cp = scanUtf8(s, &consumed);
         if (cp < 0) cp = kReplacementCharacter;
+        int nextConsumed = 0;
+        const int next = s[consumed] != 0 ? scanUtf8(s + consumed, &nextConsumed) : 0;
         hx_uchar_state after = state;
         unsigned char bytes[2 * kMaxEncodedChar];
-        int size = map.encode(cp, &after, bytes);
-        if (size == 0) size = map.encode('?', &after, bytes);
+        bool both = false;
+        int size = map.encode(cp, next > 0 ? next : 0, &after, bytes, &both);
+        if (size == 0) size = map.encode('?', 0, &after, bytes, &both);
+        if (both) consumed += nextConsumed;
         hx_uchar_state closed = after;
         const int back = map.reset(&closed, bytes + size);
         if (written + size + back > room) break;

@@ -21,15 +21,29 @@ int scanStep(const EncodingRow& row, const unsigned char* s, hx_uchar_state* sta
     return 1;
 }
 
-// One scalar value in the file's encoding, with the set's substitute.
-int encodeStep(const EncodingRow& row, int cp, hx_uchar_state* state, unsigned char* out) {
+// One scalar value in the file's encoding, with the set's substitute; or
+// two, when the set writes `cp` and `next` (0: none) as one code (*both).
+int encodeStep(const EncodingRow& row, int cp, int next, hx_uchar_state* state, unsigned char* out, bool* both) {
+    *both = false;
     if (row.kind == CodecKind::Iso2022) {
-        const int length = row.iso2022->encode(cp, state, out);
-        return length > 0 ? length : row.iso2022->encode(kQuestionMark, state, out);
+        const int length = row.iso2022->encode(cp, next, state, out, both);
+        return length > 0 ? length : row.iso2022->encode(kQuestionMark, 0, state, out, both);
     }
     unsigned char text[5] = {};
     writeUtf8(cp, text);
     return hx_uchar_decode(row.id, reinterpret_cast<const char*>(text), reinterpret_cast<char*>(out), 16);
+}
+
+// The character at the start of `left` bytes of internal-form text: its
+// code point, 0 at the end, negative when invalid or cut.
+int scanText(const unsigned char* text, int left, int* consumed) {
+    *consumed = 0;
+    if (left <= 0) return 0;
+    // A sequence cut by the end of the text is scanned from a padded copy.
+    unsigned char padded[8] = {};
+    std::memcpy(padded, text, static_cast<std::size_t>(left < 4 ? left : 4));
+    const int cp = scanUtf8(padded, consumed);
+    return *consumed > left ? -1 : cp;
 }
 
 }  // namespace
@@ -95,22 +109,29 @@ extern "C" int hx_uchar_encode_run_state(int id, const char* text, int length, c
     if (!row || !text || !out || !state || length <= 0 || room <= 0) return 0;
     const auto* t = reinterpret_cast<const unsigned char*>(text);
     int in = 0, written = 0;
-    while (in < length) {
-        // A sequence cut by the end of the text is scanned from a padded copy.
-        unsigned char padded[8] = {};
-        const int left = length - in;
-        std::memcpy(padded, t + in, static_cast<std::size_t>(left < 4 ? left : 4));
-        int consumed = 1;
-        const int cp = scanUtf8(padded, &consumed);
-        if (cp <= 0 || consumed > left) break;
-        hx_uchar_state next = *state;
+    int consumed = 0;
+    int cp = scanText(t, length, &consumed);
+    while (cp > 0) {
+        // The character after it decides whether the two are one code; at
+        // the end of the text it stands alone.
+        int nextConsumed = 0;
+        const int next = scanText(t + in + consumed, length - in - consumed, &nextConsumed);
+        hx_uchar_state after = *state;
         unsigned char encoded[16];
-        const int size = encodeStep(*row, cp, &next, encoded);
+        bool both = false;
+        const int size = encodeStep(*row, cp, next > 0 ? next : 0, &after, encoded, &both);
         if (size > room - written) break;
         std::memcpy(out + written, encoded, static_cast<std::size_t>(size));
         written += size;
         in += consumed;
-        *state = next;
+        *state = after;
+        if (both) {
+            in += nextConsumed;
+            cp = scanText(t + in, length - in, &consumed);
+        } else {
+            cp = next;
+            consumed = nextConsumed;
+        }
     }
     *taken = in;
     return written;

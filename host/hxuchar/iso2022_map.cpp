@@ -14,17 +14,17 @@ constexpr unsigned char kShiftIn = 0x0F;
 // The longest escape the scan follows: the join area of the text layer
 // holds 15 bytes.
 constexpr int kLongestEscape = 15;
-constexpr std::uint16_t kUnmapped = 0xFFFF;
 
-// The state word: G0's mark (0 = ASCII), G1's mark, and flags.
-constexpr unsigned kShifted = 1u << 16;
-constexpr unsigned kPassThrough = 1u << 17;   // after an ESC that starts no escape
-constexpr unsigned kHeaderWritten = 1u << 18;
+// The state word: the marks of G0, G1 and G2 (0 = ASCII) in its low three
+// bytes, and flags above them.
+constexpr unsigned kShifted = 1u << 24;
+constexpr unsigned kPassThrough = 1u << 25;   // after an ESC that starts no escape
 
-inline unsigned g0(const hx_uchar_state* st) noexcept { return st->mode & 0xFF; }
-inline unsigned g1(const hx_uchar_state* st) noexcept { return (st->mode >> 8) & 0xFF; }
+inline unsigned markOf(const hx_uchar_state* st, int plane) noexcept { return (st->mode >> (8 * plane)) & 0xFF; }
+inline unsigned g0(const hx_uchar_state* st) noexcept { return markOf(st, 0); }
+inline unsigned g1(const hx_uchar_state* st) noexcept { return markOf(st, 1); }
 inline void setG(hx_uchar_state* st, int plane, unsigned mark) noexcept {
-    const int shift = plane == 0 ? 0 : 8;
+    const int shift = 8 * plane;
     st->mode = (st->mode & ~(0xFFu << shift)) | (mark << shift);
 }
 
@@ -80,6 +80,7 @@ int Iso2022Map::escape(const unsigned char* s, hx_uchar_state* state, int* lengt
         } else {
             mark = s[2];
             if (s[1] == ')') plane = 1;
+            else if (s[1] == '.' && (config & kUseG2)) plane = 2;
             else if (s[1] != '(') return -1;
         }
     } else if (end == 4) {
@@ -111,6 +112,7 @@ int Iso2022Map::scan(const unsigned char* s, hx_uchar_state* state, int* codes, 
             const int result = escape(s, state, length);
             return result < 0 ? -1 : 0;
         }
+        if (s[1] == 'N' && (config & kUseG2)) return singleShift(s, state, codes, length);
         state->mode |= kPassThrough;
         codes[0] = c;
         return 1;
@@ -132,12 +134,8 @@ int Iso2022Map::scan(const unsigned char* s, hx_uchar_state* state, int* codes, 
         codes[0] = c;
         return 1;
     }
-    if (set->width == 1) {
-        const std::uint16_t code = set->toCode[c - 0x20];
-        if (code == kUnmapped) return -1;
-        codes[0] = code;
-        return 1;
-    }
+    if (set->plane == 2) return -1;   // a G2 set invoked as G0 or G1 has no characters there
+    if (set->width == 1) return yield(set->toCode[c - 0x20], codes);
     const unsigned char trail = s[1];
     *length = 2;
     if (trail == 0) {
@@ -145,9 +143,35 @@ int Iso2022Map::scan(const unsigned char* s, hx_uchar_state* state, int* codes, 
         return -1;
     }
     if (c < 0x21 || c > 0x7E || trail < 0x21 || trail > 0x7E) return -1;
-    const std::uint16_t code = set->toCode[(c - 0x21) * 94 + (trail - 0x21)];
-    if (code == kUnmapped) return -1;
-    codes[0] = code;
+    return yield(set->toCode[(c - 0x21) * 94 + (trail - 0x21)], codes);
+}
+
+// ESC N and one byte, from the set in G2 (ASCII until one is designated).
+int Iso2022Map::singleShift(const unsigned char* s, const hx_uchar_state* state, int* codes, int* length) const noexcept {
+    if (s[2] == 0) {
+        *length = 2;
+        return -1;
+    }
+    *length = 3;
+    const unsigned mark = markOf(state, 2);
+    if (mark == 0) {
+        if (s[2] >= 0x80) return -1;
+        codes[0] = s[2];
+        return 1;
+    }
+    const Iso2022Set* set = setOfMark(mark);
+    if (!set || set->plane != 2) return -1;
+    return yield(set->toCode[s[2]], codes);
+}
+
+int Iso2022Map::yield(std::uint32_t value, int* codes) const noexcept {
+    if (value == kUnmappedCode) return -1;
+    if (value & kPairBit) {
+        codes[0] = pairs[value & ~kPairBit].first;
+        codes[1] = pairs[value & ~kPairBit].second;
+        return 2;
+    }
+    codes[0] = static_cast<int>(value);
     return 1;
 }
 
@@ -164,13 +188,13 @@ int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsi
                 while (in < limit && s[in] >= 0x20 && s[in] < 0x80) ++in;
                 std::memcpy(out + written, s + start, static_cast<std::size_t>(in - start));
                 written += in - start;
-            } else if (const Iso2022Set* set = setOfMark(mark); set && set->width == 2) {
+            } else if (const Iso2022Set* set = setOfMark(mark); set && set->width == 2 && set->plane != 2) {
                 while (in + 1 < count && room - written >= 3) {
                     const unsigned lead = s[in], trail = s[in + 1];
                     if (lead - 0x21u >= 94u || trail - 0x21u >= 94u) break;
-                    const std::uint16_t code = set->toCode[(lead - 0x21) * 94 + (trail - 0x21)];
-                    if (code == kUnmapped) break;
-                    written += writeUtf8(code, out + written);
+                    const std::uint32_t code = set->toCode[(lead - 0x21) * 94 + (trail - 0x21)];
+                    if (code >= 0x10000) break;   // unmapped, a pair or beyond the BMP: a step
+                    written += writeUtf8(static_cast<int>(code), out + written);
                     in += 2;
                 }
             }
@@ -182,15 +206,16 @@ int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsi
         int length = 1;
         const int yielded = scan(s + in, &next, codes, &length);
         if (yielded < 0 || length > count - in) break;
-        if (yielded == 1) {
-            const int code = codes[0];
-            if (code == 0 || (lineEnds && isLineEndCharacter(static_cast<std::uint32_t>(code)))) break;
-            unsigned char encoded[4];
-            const int size = writeUtf8(code, encoded);
-            if (size > room - written) break;
-            std::memcpy(out + written, encoded, static_cast<std::size_t>(size));
-            written += size;
+        unsigned char encoded[4 * HX_UCHAR_MAX_CODES];
+        int size = 0;
+        bool stop = false;
+        for (int i = 0; i < yielded; ++i) {
+            stop = stop || codes[i] == 0 || (lineEnds && isLineEndCharacter(static_cast<std::uint32_t>(codes[i])));
+            size += writeUtf8(codes[i], encoded + size);
         }
+        if (stop || size > room - written) break;
+        std::memcpy(out + written, encoded, static_cast<std::size_t>(size));
+        written += size;
         in += length;
         *state = next;
     }
@@ -198,9 +223,31 @@ int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsi
     return written;
 }
 
-int Iso2022Map::encode(int cp, hx_uchar_state* state, unsigned char* out) const noexcept {
-    int n = 0;
+bool Iso2022Map::startsPair(int cp) const noexcept {
+    int low = 0, high = pairCount;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (pairCodes[middle].first < cp) low = middle + 1;
+        else high = middle;
+    }
+    return low < pairCount && pairCodes[low].first == cp;
+}
+
+std::uint32_t Iso2022Map::entryOf(int cp) const noexcept {
+    if (cp < 0x10000) return pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
+    int low = 0, high = wideCount;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (wide[middle].code < static_cast<std::uint32_t>(cp)) low = middle + 1;
+        else high = middle;
+    }
+    return low < wideCount && wide[low].code == static_cast<std::uint32_t>(cp) ? wide[low].entry : 0;
+}
+
+int Iso2022Map::encode(int cp, int next, hx_uchar_state* state, unsigned char* out, bool* both) const noexcept {
+    *both = false;
     if (cp < 0x80) {
+        int n = 0;
         if (g0(state) != 0) {
             out[n++] = kEscape;
             out[n++] = '(';
@@ -214,9 +261,21 @@ int Iso2022Map::encode(int cp, hx_uchar_state* state, unsigned char* out) const 
         out[n++] = static_cast<unsigned char>(cp);
         return n;
     }
-    if (cp >= 0x10000) return 0;
-    const std::uint32_t entry = pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
-    if (entry == 0) return 0;
+    if (next > 0 && pairCount > 0 && startsPair(cp)) {
+        for (int i = 0; i < pairCount; ++i) {
+            if (pairCodes[i].first == cp && pairCodes[i].second == next) {
+                *both = true;
+                return writeEntry(pairCodes[i].entry, state, out);
+            }
+        }
+    }
+    const std::uint32_t entry = entryOf(cp);
+    return entry == 0 ? 0 : writeEntry(entry, state, out);
+}
+
+// The escape and shift the entry's set needs from `state`, then its bytes.
+int Iso2022Map::writeEntry(std::uint32_t entry, hx_uchar_state* state, unsigned char* out) const noexcept {
+    int n = 0;
     const Iso2022Set& set = sets[(entry >> 16) - 1];
     if (set.plane == 0) {
         if (state->mode & kShifted) {
@@ -235,22 +294,10 @@ int Iso2022Map::encode(int cp, hx_uchar_state* state, unsigned char* out) const 
             setG(state, 0, set.mark);
         }
     } else {
-        if (headerEscape && !(state->mode & kHeaderWritten)) {
-            // Designated once, at the start; the reference never designates again.
-            const auto escapeLength = static_cast<int>(std::strlen(headerEscape));
-            std::memcpy(out + n, headerEscape, static_cast<std::size_t>(escapeLength));
-            n += escapeLength;
-            state->mode |= kHeaderWritten;
-            setG(state, 1, set.mark);
-        }
         if (g1(state) != set.mark) {
             out[n++] = kEscape;
-            if (set.width == 1) {
-                out[n++] = ')';
-            } else {
-                out[n++] = '$';
-                out[n++] = ')';
-            }
+            if (set.width == 2) out[n++] = '$';
+            out[n++] = ')';
             out[n++] = set.mark & 0x7F;
             setG(state, 1, set.mark);
         }

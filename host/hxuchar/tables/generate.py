@@ -386,79 +386,115 @@ class MultiByteTable:
 
 
 ESC = 0x1B
-ISO2022_CONFIG = {'noshift': 'Iso2022Map::kNoShift', 'jisx0208ext': 'Iso2022Map::kJisX0208Ext'}
+ISO2022_CONFIG = {'noshift': 'Iso2022Map::kNoShift', 'jisx0208ext': 'Iso2022Map::kJisX0208Ext',
+                  'g2': 'Iso2022Map::kUseG2'}
 # The longest step: an escape runs to its final byte, 15 bytes at most.
 ISO2022_LONGEST_STEP = 15
+UNMAPPED32 = 0xFFFFFFFF
+PAIR_BIT = 0x80000000
 
 
 class Iso2022Set:
     """A set an escape designates, written in the catalogue as its escape
     without the ESC: "(J" one-byte into G0, "$B" or "$(D" two-byte into G0,
-    "$)C" two-byte into G1."""
+    "$)C" two-byte into G1, ".A" into G2 (one byte after ESC N)."""
 
     def __init__(self, spec):
         self.width = 2 if spec.startswith('$') else 1
-        self.plane = 1 if ')' in spec else 0
+        self.plane = 2 if spec.startswith('.') else 1 if ')' in spec else 0
         self.final = ord(spec[-1])
         self.mark = self.final | (0x80 if self.width == 2 else 0)
-        inter = '$' if self.width == 2 else ''
-        self.designation = bytes([ESC]) + (inter + ('()'[self.plane]) + spec[-1]).encode()
-        self.invoke = b'\x0e' if self.plane == 1 else b''
+        inter = ('$' if self.width == 2 else '') + '().'[self.plane]
+        self.designation = bytes([ESC]) + (inter + spec[-1]).encode()
+
+    def cells(self):
+        """Each code of the set, as the bytes that reach it from the initial state."""
+        if self.plane == 2:
+            return [self.designation + bytes([ESC, ord('N'), b]) for b in range(256)]
+        invoke = b'\x0e' if self.plane == 1 else b''
+        if self.width == 1:
+            return [self.designation + invoke + bytes([b]) for b in range(0x20, 0x80)]
+        return [self.designation + invoke + bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
 
 
 class Iso2022Table:
-    """Decoding: every character of each set, read by the source after the
-    escape that designates it. Encoding: the source's incremental encoder
-    from its initial state, one code point at a time; the escape it writes
-    names the set, the bytes after it the character."""
+    """Decoding: every code of each set, read by the source after the
+    escape that designates it; a code read as two characters is a pair.
+    Encoding: the source's encoder from its initial state, one code point
+    at a time (every BMP code point and every decoded one beyond it) and
+    each pair as two; the escape it writes names the set, the bytes after
+    it the code."""
 
     def __init__(self, entry):
         if not entry.source.startswith('python:'):
             raise SystemExit(f'{entry.name}: ISO-2022 tables come from CPython')
+        self.name = entry.name
         self.codec = codecs.lookup(entry.source.partition(':')[2]).name
         self.sets = [Iso2022Set(spec) for spec in entry.flag_value('sets').split(',')]
         self.config = [ISO2022_CONFIG[c] for c in entry.flags if c in ISO2022_CONFIG]
-        header = entry.flag_value('header')
-        self.header = bytes.fromhex(header) if header else None
-        self.decoded = []
-        for st in self.sets:
-            cells = [bytes([b]) for b in range(0x20, 0x80)] if st.width == 1 else \
-                [bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
-            table = []
-            for cell in cells:
-                try:
-                    text = ((self.header or b'') + st.designation + st.invoke + cell).decode(self.codec)
-                except UnicodeDecodeError:
-                    text = ''
-                table.append(ord(text) if len(text) == 1 and ord(text) < 0xFFFF else UNMAPPED)
-            self.decoded.append(table)
-        self.page_values = {}
-        index_of = {(st.mark, st.plane): i for i, st in enumerate(self.sets)}
-        for cp in range(0x80, 0x10000):
-            if 0xD800 <= cp <= 0xDFFF:
+        self.pairs = []
+        self.decoded = [[self.decode_cell(cell) for cell in st.cells()] for st in self.sets]
+        self.index_of = {(st.mark, st.plane): i for i, st in enumerate(self.sets)}
+        self.page_values, wide = {}, {}
+        candidates = [cp for cp in range(0x80, 0x10000) if not 0xD800 <= cp <= 0xDFFF]
+        candidates += sorted({v for table in self.decoded for v in table if 0x10000 <= v < PAIR_BIT})
+        for cp in candidates:
+            entry_value = self.encode_entry(chr(cp))
+            if entry_value is None:
                 continue
-            try:
-                encoded = codecs.getincrementalencoder(self.codec)().encode(chr(cp))
-            except UnicodeEncodeError:
-                continue
-            if self.header and encoded.startswith(self.header):
-                encoded = encoded[len(self.header):]
-            if not encoded or encoded[0] != ESC:
-                raise SystemExit(f'{entry.name}: U+{cp:04X} encodes as {encoded.hex()}, with no escape')
-            end = next(i for i in range(1, len(encoded)) if chr(encoded[i]).isupper() or encoded[i] == 0x40)
-            escape, code = encoded[:end + 1], encoded[end + 1:]
-            width = 2 if b'$' in escape else 1
-            plane = 1 if b')' in escape else 0
-            if code.startswith(b'\x0e'):
-                code = code[1:]
-            key = (escape[-1] | (0x80 if width == 2 else 0), plane)
-            if key not in index_of or len(code) != width:
-                raise SystemExit(f'{entry.name}: U+{cp:04X} encodes as {encoded.hex()}, in no set of the catalogue')
-            self.page_values[cp] = (index_of[key] + 1) << 16 | int.from_bytes(code, 'big')
+            if cp < 0x10000:
+                self.page_values[cp] = entry_value
+            else:
+                wide[cp] = entry_value
+        self.wide = sorted(wide.items())
+        self.pair_codes = []
+        for first, second in self.pairs:
+            entry_value = self.encode_entry(chr(first) + chr(second))
+            if entry_value is None:
+                raise SystemExit(f'{entry.name}: the pair U+{first:04X} U+{second:04X} is not written as one code')
+            self.pair_codes.append((first, second, entry_value))
+        self.pair_codes.sort()
         self.pages, self.page_of_block = build_pages(self.page_values)
         self.max_char = ISO2022_LONGEST_STEP
-        self.max_internal = max(utf8_length(cp) for table in self.decoded for cp in table if cp != UNMAPPED)
+        self.max_internal = max(utf8_length(v) for table in self.decoded for v in table if v < PAIR_BIT)
         self.properties = ['HX_PROP_STATEFUL']
+
+    def decode_cell(self, data):
+        try:
+            text = data.decode(self.codec)
+        except UnicodeDecodeError:
+            return UNMAPPED32
+        if len(text) == 1:
+            return ord(text)
+        if len(text) == 2 and max(map(ord, text)) < 0x10000:
+            pair = (ord(text[0]), ord(text[1]))
+            if pair not in self.pairs:
+                self.pairs.append(pair)
+            return PAIR_BIT | self.pairs.index(pair)
+        raise SystemExit(f'{self.name}: {data.hex()} reads as {text!r}')
+
+    def encode_entry(self, text):
+        """The set index + 1 and the code the source writes for `text`
+        from the initial state, as a page entry; None when it cannot."""
+        try:
+            encoded = text.encode(self.codec)
+        except UnicodeEncodeError:
+            return None
+        for back in (b'\x1b(B', b'\x0f'):
+            if encoded.endswith(back):
+                encoded = encoded[:-len(back)]
+        if not encoded or encoded[0] != ESC:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, with no escape')
+        end = next(i for i in range(1, len(encoded)) if chr(encoded[i]).isupper() or encoded[i] == 0x40)
+        escape, code = encoded[:end + 1], encoded[end + 1:]
+        width = 2 if b'$' in escape else 1
+        plane = 1 if b')' in escape else 0
+        if code.startswith(b'\x0e'):
+            code = code[1:]
+        key = (escape[-1] | (0x80 if width == 2 else 0), plane)
+        if key not in self.index_of or len(code) != width:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, in no set of the catalogue')
+        return (self.index_of[key] + 1) << 16 | int.from_bytes(code, 'big')
 
 
 def build_pages(page_values):
@@ -599,21 +635,30 @@ def generate_multi(entries, tables, versions):
 
 def generate_iso2022(entries, tables, versions):
     out = [header(versions), '#include "../iso2022_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    # A set the source reads alike in several encodings, or under two
+    # escapes (JIS X 0208 of 1978 and 1983), has one table.
+    names_of = {}
     for e in entries:
         if e.kind != 'iso2022':
             continue
         t = tables[e.id]
         p = f'k{e.ident}'
         out.append(f'// {e.name}, from {e.source}')
-        # Sets the source reads alike (JIS X 0208 of 1978 and 1983) share a table.
         names = []
         for i, table in enumerate(t.decoded):
-            same = next((j for j in range(i) if t.decoded[j] == table), None)
-            if same is None:
-                out.append(c_array('char16_t', f'{p}Set{i}', table))
-            names.append(f'{p}Set{i if same is None else same}')
+            key = tuple(table) if not any(v & PAIR_BIT and v != UNMAPPED32 for v in table) else (e.id, i)
+            if key not in names_of:
+                names_of[key] = f'{p}Set{i}'
+                out.append(c_array('std::uint32_t', f'{p}Set{i}', table, per_line=8, fmt='0x{:06X}'))
+            names.append(names_of[key])
         sets = ', '.join(f'{{0x{st.mark:02X}, {st.width}, {st.plane}, {names[i]}}}' for i, st in enumerate(t.sets))
         out.append(f'constexpr Iso2022Set {p}Sets[] = {{{sets}}};')
+        if t.pairs:
+            out.append(c_array('Iso2022Characters', f'{p}Pairs', t.pairs, per_line=6, fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}}}'))
+            out.append(c_array('Iso2022Pair', f'{p}PairCodes', t.pair_codes, per_line=4,
+                               fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}, 0x{0[2]:06X}}}'))
+        if t.wide:
+            out.append(c_array('Iso2022Wide', f'{p}Wide', t.wide, per_line=4, fmt='{{0x{0[0]:05X}, 0x{0[1]:06X}}}'))
         out.append(c_array('std::uint16_t', f'{p}PageOfBlock', t.page_of_block, per_line=16, fmt='{}'))
         out.append(c_array('std::uint32_t', f'{p}Pages', [v for page in t.pages for v in page], per_line=8,
                            fmt='0x{:06X}'))
@@ -626,9 +671,11 @@ def generate_iso2022(entries, tables, versions):
         t = tables[e.id]
         p = f'k{e.ident}'
         config = ' | '.join(t.config) if t.config else '0'
-        escape = '"' + ''.join(f'\\x{b:02X}' for b in t.header) + '"' if t.header else 'nullptr'
-        out.append(f'extern const Iso2022Map {p}Iso2022{{{p}Sets, {len(t.sets)}, {config}, {p}PageOfBlock, '
-                   f'{p}Pages, {escape}}};')
+        pairs = f'{p}Pairs' if t.pairs else 'nullptr'
+        wide = f'{p}Wide, {len(t.wide)}' if t.wide else 'nullptr, 0'
+        pair_codes = f'{p}PairCodes, {len(t.pair_codes)}' if t.pairs else 'nullptr, 0'
+        out.append(f'extern const Iso2022Map {p}Iso2022{{{p}Sets, {len(t.sets)}, {config}, {pairs}, '
+                   f'{p}PageOfBlock, {p}Pages, {wide}, {pair_codes}}};')
     out += ['', '}  // namespace hxuchar', '']
     return '\n'.join(out)
 

@@ -123,11 +123,8 @@ bool decodeRecordWithState(int id, const std::string& data, std::string& out) {
 }
 
 // The writing engine's view: one character at a time through the scratch
-// areas. U+0000 cannot pass (the scratch text is zero-terminated). A
-// stateful set carries one state through the record and returns to the
-// initial state at its end.
-void encodeRecord(int id, bool stateful, const std::string& text, std::string& out) {
-    hx_uchar_state state{};
+// areas. U+0000 cannot pass (the scratch text is zero-terminated).
+void encodeRecord(int id, const std::string& text, std::string& out) {
     std::size_t position = 0;
     while (position < text.size()) {
         int length = 0;
@@ -136,16 +133,34 @@ void encodeRecord(int id, bool stateful, const std::string& text, std::string& o
         char internal[16];
         int internalLength = hx_uchar_intcopy(code, internal, 16);
         internal[internalLength] = '\0';
-        char encoded[32];
-        int taken = 0;
-        int encodedLength = stateful ? hx_uchar_encode_run_state(id, internal, internalLength, encoded,
-                                                                 sizeof encoded, &taken, &state)
-                                     : hx_uchar_decode(id, internal, encoded, 16);
+        char encoded[16];
+        int encodedLength = hx_uchar_decode(id, internal, encoded, 16);
         out.append(encoded, static_cast<std::size_t>(encodedLength));
         position += static_cast<std::size_t>(length);
     }
+}
+
+// A stateful set as the writing engine runs it: whole runs with one state,
+// which see the character after each (two may be one code), an invalid
+// sequence as U+FFFD, and the initial state again at the end.
+void encodeRecordWithState(int id, const std::string& text, std::string& out) {
+    hx_uchar_state state{};
+    std::string buffer(16 * text.size() + 16, '\0');
+    std::size_t position = 0;
+    while (position < text.size()) {
+        int taken = 0;
+        const int length = static_cast<int>(text.size() - position);
+        int written = hx_uchar_encode_run_state(id, text.data() + position, length, buffer.data(),
+                                                static_cast<int>(buffer.size()), &taken, &state);
+        if (taken == 0) {
+            hx_uchar_toint(text.c_str() + position, &taken);
+            written = hx_uchar_encode_run_state(id, "\xEF\xBF\xBD", 3, buffer.data(), 16, nullptr, &state);
+        }
+        out.append(buffer.data(), static_cast<std::size_t>(written));
+        position += static_cast<std::size_t>(taken);
+    }
     char back[16];
-    if (stateful) out.append(back, static_cast<std::size_t>(hx_uchar_reset_state(id, &state, back, sizeof back)));
+    out.append(back, static_cast<std::size_t>(hx_uchar_reset_state(id, &state, back, sizeof back)));
 }
 
 }  // namespace
@@ -175,7 +190,8 @@ int main(int argc, char** argv) {
     while (readRecord(record)) {
         std::string out;
         if (command == "encode") {
-            encodeRecord(id, stateful, record, out);
+            if (stateful) encodeRecordWithState(id, record, out);
+            else encodeRecord(id, record, out);
         } else if (!(stateful ? decodeRecordWithState(id, record, out) : decodeRecord(id, record, out))) {
             return 1;
         }

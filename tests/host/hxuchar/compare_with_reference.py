@@ -346,7 +346,8 @@ def multi_byte_corpus(reference, rng, random_count):
 ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b'\x1b$@', b'\x1b$B',
                  b'\x1b$A', b'\x1b$(C', b'\x1b$(D', b'\x1b$)C', b'\x1b)B', b'\x1b.A', b'\x1bN', b'\x1b&@\x1b$B',
                  b'\x1b&@', b'\x1bx', b'\x1b(\x80', b'\x1b' + b'(' * 15 + b'B', b'\x0e', b'\x0f', b'\n', b'\r\n',
-                 b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\']
+                 b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\', b'\x1b$(Q', b'\x1b$(P', b'\x1b$(O',
+                 b'\x1b(I', b'\x1b.A\x1bN', b'\x1b.F\x1bN', b'\x1bN', b'\x1b.B']
 
 
 def stateful_corpus(reference, rng, random_count):
@@ -355,7 +356,8 @@ def stateful_corpus(reference, rng, random_count):
     every line end it can write, whole and mutated."""
     corpus = [a + b for a in ESCAPE_PIECES for b in ESCAPE_PIECES]
     corpus += [a + b + c for a in ESCAPE_PIECES[:18] for b in ESCAPE_PIECES for c in (b'!', b'$"', b'\n')]
-    for escape in (b'\x1b$B', b'\x1b(J', b'\x1b$(D', b'\x1b$)C\x0e', b'\x1b$A'):
+    for escape in (b'\x1b$B', b'\x1b(J', b'\x1b$(D', b'\x1b$)C\x0e', b'\x1b$A', b'\x1b$(Q', b'\x1b$(P',
+                   b'\x1b$(O', b'\x1b(I'):
         corpus += [escape + bytes([a, b]) + b'\n' for a in range(0x20, 0x81) for b in range(0x1F, 0x81)]
     chars = repertoire(reference)
     ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
@@ -366,6 +368,25 @@ def stateful_corpus(reference, rng, random_count):
         for _ in range(rng.randint(1, 3)):
             mutate(data, rng)
         corpus.append(bytes(data))
+    return corpus
+
+
+def pair_corpus(reference, rng, random_count):
+    """Text around the character pairs a set writes as one code (JIS X
+    0213): each pair, its first character alone, before another or at the
+    end of the text."""
+    pairs = set()
+    for escape in (b'\x1b$(Q', b'\x1b$(O'):
+        for a in range(0x21, 0x7F):
+            for b in range(0x21, 0x7F):
+                text = (escape + bytes([a, b])).decode(reference.codec, 'replace')
+                if len(text) == 2 and '\ufffd' not in text:
+                    pairs.add(text)
+    if not pairs:
+        return []
+    pieces = sorted({c for pair in pairs for c in pair} | pairs | {'a', '\u3042', '\n'})
+    corpus = [pair.encode() for pair in sorted(pairs)]
+    corpus += [''.join(rng.choice(pieces) for _ in range(rng.randint(1, 8))).encode() for _ in range(random_count)]
     return corpus
 
 
@@ -439,6 +460,8 @@ def main():
                           f'expected {show(expected.decode("utf-8", "replace"))}')
 
         corpus = encode_corpus(rng, args.random // 3)
+        if isinstance(reference, StatefulCodec):
+            corpus += pair_corpus(reference, rng, args.random // 3)
         for text, got in zip(corpus, run_driver(args.driver, 'encode', enc_id, corpus)):
             expected = reference.encode(text.decode('utf-8', 'replace'))
             checked += 1
