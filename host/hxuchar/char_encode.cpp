@@ -5,6 +5,7 @@
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
+#include "stateful_codecs.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -71,6 +72,7 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
         return 1;
     }
     case CodecKind::Iso2022:
+    case CodecKind::Hz:
         break;   // hx_uchar_decode writes these with a state
     }
     return 0;
@@ -80,7 +82,6 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
 // bytes stand alone wherever the caller puts them. Stops before a
 // character that does not fit together with that return.
 int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest, int room) noexcept {
-    const Iso2022Map& map = *row.iso2022;
     hx_uchar_state state{};
     int written = 0;
     const auto* s = reinterpret_cast<const unsigned char*>(text);
@@ -93,11 +94,11 @@ int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest,
         hx_uchar_state after = state;
         unsigned char bytes[2 * kMaxEncodedChar];
         bool both = false;
-        int size = map.encode(cp, next > 0 ? next : 0, &after, bytes, &both);
-        if (size == 0) size = map.encode('?', 0, &after, bytes, &both);
+        int size = encodeStateful(row, cp, next > 0 ? next : 0, &after, bytes, &both);
+        if (size == 0) size = encodeStateful(row, '?', 0, &after, bytes, &both);
         if (both) consumed += nextConsumed;
         hx_uchar_state closed = after;
-        const int back = map.reset(&closed, bytes + size);
+        const int back = resetStateful(row, &closed, bytes + size);
         if (written + size + back > room) break;
         std::memcpy(dest + written, bytes, static_cast<std::size_t>(size));
         written += size;
@@ -105,7 +106,7 @@ int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest,
         s += consumed;
     }
     unsigned char back[kMaxEncodedChar];
-    const int backLength = map.reset(&state, back);
+    const int backLength = resetStateful(row, &state, back);
     std::memcpy(dest + written, back, static_cast<std::size_t>(backLength));
     return written + backLength;
 }
@@ -129,7 +130,7 @@ extern "C" int hx_uchar_decode(int id, const char* text, char* dest, int room) {
     using namespace hxuchar;
     const EncodingRow* row = findEncoding(id);
     if (!row || !text || !dest) return 0;
-    if (row->kind == CodecKind::Iso2022) return encodeFromInitialState(*row, text, dest, room);
+    if (isStateful(*row)) return encodeFromInitialState(*row, text, dest, room);
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     int written = 0;
     while (*s != 0) {

@@ -2,6 +2,7 @@
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
+#include "stateful_codecs.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -74,11 +75,12 @@ extern "C" int hx_uchar_chscan(int id, const char* bytes, int* length) {
         return row->singleByte->decode(s[0]);
     case CodecKind::MultiByte:
         return row->multiByte->scan(s, length);
-    case CodecKind::Iso2022: {
+    case CodecKind::Iso2022:
+    case CodecKind::Hz: {
         // One step from the initial state; an escape is no character.
         hx_uchar_state initial{};
         int codes[HX_UCHAR_MAX_CODES];
-        return row->iso2022->scan(s, &initial, codes, length) == 1 ? codes[0] : -1;
+        return scanStateful(*row, s, &initial, codes, length) == 1 ? codes[0] : -1;
     }
     }
     *length = 1;

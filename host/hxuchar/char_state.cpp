@@ -6,6 +6,8 @@
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
+#include "hz_codec.h"
+#include "stateful_codecs.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -14,7 +16,7 @@ namespace {
 constexpr int kQuestionMark = '?';
 
 int scanStep(const EncodingRow& row, const unsigned char* s, hx_uchar_state* state, int* codes, int* length) {
-    if (row.kind == CodecKind::Iso2022) return row.iso2022->scan(s, state, codes, length);
+    if (isStateful(row)) return scanStateful(row, s, state, codes, length);
     const int code = hx_uchar_chscan(row.id, reinterpret_cast<const char*>(s), length);
     if (code < 0) return -1;
     codes[0] = code;
@@ -25,9 +27,9 @@ int scanStep(const EncodingRow& row, const unsigned char* s, hx_uchar_state* sta
 // two, when the set writes `cp` and `next` (0: none) as one code (*both).
 int encodeStep(const EncodingRow& row, int cp, int next, hx_uchar_state* state, unsigned char* out, bool* both) {
     *both = false;
-    if (row.kind == CodecKind::Iso2022) {
-        const int length = row.iso2022->encode(cp, next, state, out, both);
-        return length > 0 ? length : row.iso2022->encode(kQuestionMark, 0, state, out, both);
+    if (isStateful(row)) {
+        const int length = encodeStateful(row, cp, next, state, out, both);
+        return length > 0 ? length : encodeStateful(row, kQuestionMark, 0, state, out, both);
     }
     unsigned char text[5] = {};
     writeUtf8(cp, text);
@@ -47,6 +49,25 @@ int scanText(const unsigned char* text, int left, int* consumed) {
 }
 
 }  // namespace
+
+int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state* state, int* codes,
+                 int* length) noexcept {
+    if (row.kind == CodecKind::Hz) return scanHz(*row.iso2022, s, state, codes, length);
+    return row.iso2022->scan(s, state, codes, length);
+}
+
+int encodeStateful(const EncodingRow& row, int cp, int next, hx_uchar_state* state, unsigned char* out,
+                   bool* both) noexcept {
+    *both = false;
+    if (row.kind == CodecKind::Hz) return encodeHz(*row.iso2022, cp, state, out);
+    return row.iso2022->encode(cp, next, state, out, both);
+}
+
+int resetStateful(const EncodingRow& row, hx_uchar_state* state, unsigned char* out) noexcept {
+    if (row.kind == CodecKind::Hz) return resetHz(state, out);
+    return row.iso2022->reset(state, out);
+}
+
 }  // namespace hxuchar
 
 extern "C" int hx_uchar_scan_state(int id, const char* bytes, hx_uchar_state* state, int* codes, int* length) {
@@ -140,10 +161,10 @@ extern "C" int hx_uchar_encode_run_state(int id, const char* text, int length, c
 extern "C" int hx_uchar_reset_state(int id, hx_uchar_state* state, char* out, int room) {
     using namespace hxuchar;
     const EncodingRow* row = findEncoding(id);
-    if (!row || !state || !out || row->kind != CodecKind::Iso2022) return 0;
+    if (!row || !state || !out || !isStateful(*row)) return 0;
     hx_uchar_state next = *state;
     unsigned char bytes[16];
-    const int length = row->iso2022->reset(&next, bytes);
+    const int length = resetStateful(*row, &next, bytes);
     if (length > room) return 0;
     std::memcpy(out, bytes, static_cast<std::size_t>(length));
     *state = next;

@@ -24,6 +24,7 @@ enum class CodecKind : std::uint8_t {
     SingleByte,
     MultiByte,
     Iso2022,
+    Hz,
 };
 
 struct EncodingRow {
@@ -34,7 +35,7 @@ struct EncodingRow {
     int maxInternalSize;   // bytes of one decoded character in the internal form
     const SingleByteMap* singleByte;   // the mapping of a SingleByte row
     const MultiByteMap* multiByte;     // the mapping of a MultiByte row
-    const Iso2022Map* iso2022;         // the sets and escapes of an Iso2022 row
+    const Iso2022Map* iso2022;         // the sets and escapes of an Iso2022 row, the set of an Hz row
     const char* const* names;          // canonical name first; null-terminated
 };
 

@@ -41,7 +41,7 @@ def read_line_ends():
 LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
-STATEFUL_KINDS = ('iso2022',)
+STATEFUL_KINDS = ('iso2022', 'hz')
 CODE_KINDS = {
     'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
     'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
@@ -433,7 +433,7 @@ class Iso2022Table:
         self.sets = [Iso2022Set(spec) for spec in entry.flag_value('sets').split(',')]
         self.config = [ISO2022_CONFIG[c] for c in entry.flags if c in ISO2022_CONFIG]
         self.pairs = []
-        self.decoded = [[self.decode_cell(cell) for cell in st.cells()] for st in self.sets]
+        self.decoded = [[self.decode_cell(cell) for cell in self.set_cells(st)] for st in self.sets]
         self.index_of = {(st.mark, st.plane): i for i, st in enumerate(self.sets)}
         self.page_values, wide = {}, {}
         candidates = [cp for cp in range(0x80, 0x10000) if not 0xD800 <= cp <= 0xDFFF]
@@ -459,11 +459,16 @@ class Iso2022Table:
         self.max_internal = max(utf8_length(v) for table in self.decoded for v in table if v < PAIR_BIT)
         self.properties = ['HX_PROP_STATEFUL']
 
+    def set_cells(self, st):
+        return st.cells()
+
     def decode_cell(self, data):
         try:
             text = data.decode(self.codec)
         except UnicodeDecodeError:
             return UNMAPPED32
+        if not text:
+            return UNMAPPED32   # HZ's "~}": an escape, never a code
         if len(text) == 1:
             return ord(text)
         if len(text) == 2 and max(map(ord, text)) < 0x10000:
@@ -480,6 +485,9 @@ class Iso2022Table:
             encoded = text.encode(self.codec)
         except UnicodeEncodeError:
             return None
+        return self.parse_encoded(text, encoded)
+
+    def parse_encoded(self, text, encoded):
         for back in (b'\x1b(B', b'\x0f'):
             if encoded.endswith(back):
                 encoded = encoded[:-len(back)]
@@ -495,6 +503,24 @@ class Iso2022Table:
         if key not in self.index_of or len(code) != width:
             raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, in no set of the catalogue')
         return (self.index_of[key] + 1) << 16 | int.from_bytes(code, 'big')
+
+
+class HzTable(Iso2022Table):
+    """HZ: one GB 2312 set between "~{" and "~}"."""
+
+    def __init__(self, entry):
+        entry.flags = entry.flags + ['sets=$A']
+        super().__init__(entry)
+
+    def set_cells(self, st):
+        return [b'~{' + bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+
+    def parse_encoded(self, text, encoded):
+        if encoded.endswith(b'~}'):
+            encoded = encoded[:-2]
+        if not encoded.startswith(b'~{') or len(encoded) != 4:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, outside GB 2312')
+        return 1 << 16 | int.from_bytes(encoded[2:], 'big')
 
 
 def build_pages(page_values):
@@ -639,7 +665,7 @@ def generate_iso2022(entries, tables, versions):
     # escapes (JIS X 0208 of 1978 and 1983), has one table.
     names_of = {}
     for e in entries:
-        if e.kind != 'iso2022':
+        if e.kind not in STATEFUL_KINDS:
             continue
         t = tables[e.id]
         p = f'k{e.ident}'
@@ -666,7 +692,7 @@ def generate_iso2022(entries, tables, versions):
     out.append('}  // namespace')
     out.append('')
     for e in entries:
-        if e.kind != 'iso2022':
+        if e.kind not in STATEFUL_KINDS:
             continue
         t = tables[e.id]
         p = f'k{e.ident}'
@@ -689,7 +715,7 @@ def generate_catalogue(entries, tables, versions):
             out.append(f'extern const SingleByteMap k{e.ident}SingleByte;')
         elif e.kind == 'multi':
             out.append(f'extern const MultiByteMap k{e.ident}MultiByte;')
-        elif e.kind == 'iso2022':
+        elif e.kind in STATEFUL_KINDS:
             out.append(f'extern const Iso2022Map k{e.ident}Iso2022;')
     out += ['', 'namespace {', '']
     for e in entries:
@@ -702,9 +728,9 @@ def generate_catalogue(entries, tables, versions):
             props = list(CODE_KIND_PROPERTIES[e.kind])
             max_char, max_internal = CODE_KIND_SIZES[e.kind]
             single, multi = 'nullptr', 'nullptr'
-        elif e.kind == 'iso2022':
+        elif e.kind in STATEFUL_KINDS:
             t = tables[e.id]
-            kind = 'Iso2022'
+            kind = 'Iso2022' if e.kind == 'iso2022' else 'Hz'
             props = list(t.properties)
             max_char, max_internal = t.max_char, t.max_internal
             single, multi = 'nullptr', 'nullptr'
@@ -721,7 +747,7 @@ def generate_catalogue(entries, tables, versions):
         if 'nel' in e.flags:
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'
-        iso2022 = f'&k{e.ident}Iso2022' if e.kind == 'iso2022' else 'nullptr'
+        iso2022 = f'&k{e.ident}Iso2022' if e.kind in STATEFUL_KINDS else 'nullptr'
         out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
                    f'{iso2022}, k{e.ident}Names}},')
     out += ['};', '']
@@ -737,6 +763,8 @@ def generate(entries):
             tables[e.id] = MultiByteTable(e)
         elif e.kind == 'iso2022':
             tables[e.id] = Iso2022Table(e)
+        elif e.kind == 'hz':
+            tables[e.id] = HzTable(e)
     versions = source_versions()
     return {
         'catalog_rows.inc': generate_catalogue(entries, tables, versions),

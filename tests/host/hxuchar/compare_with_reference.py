@@ -118,11 +118,14 @@ class MultiByteCodec(PythonCodec):
 
 
 class StatefulCodec(PythonCodec):
-    """A CPython codec with a state (ISO-2022). A zero byte, which no
-    escape or character holds, ends what is cut before it as the end of the
-    data does (one U+FFFD); the state carries on past it."""
+    """A CPython codec with a state (ISO-2022, HZ). In ISO-2022 a zero
+    byte, which no escape or character holds, ends what is cut before it as
+    the end of the data does (one U+FFFD); the state carries on past it.
+    HZ reads a zero byte as CPython does."""
 
     def decode(self, data):
+        if self.codec == 'hz':
+            return data.decode(self.codec, self.errors)
         decoder = codecs.getincrementaldecoder(self.codec)(self.errors)
         return '\x00'.join(decoder.decode(segment, True) for segment in data.split(b'\x00'))
 
@@ -196,7 +199,7 @@ def reference_for(name, catalogue):
         return PythonCodec(name)
     if name == 'EUC-KR':
         return EucKr(codec)
-    if 'sets' in ' '.join(flags):
+    if 'sets' in ' '.join(flags) or codec == 'hz':
         return StatefulCodec(codec)
     if codecs.lookup(codec)._is_text_encoding and is_multi_byte(codec):
         return MultiByteCodec(codec)
@@ -347,7 +350,8 @@ ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b
                  b'\x1b$A', b'\x1b$(C', b'\x1b$(D', b'\x1b$)C', b'\x1b)B', b'\x1b.A', b'\x1bN', b'\x1b&@\x1b$B',
                  b'\x1b&@', b'\x1bx', b'\x1b(\x80', b'\x1b' + b'(' * 15 + b'B', b'\x0e', b'\x0f', b'\n', b'\r\n',
                  b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\', b'\x1b$(Q', b'\x1b$(P', b'\x1b$(O',
-                 b'\x1b(I', b'\x1b.A\x1bN', b'\x1b.F\x1bN', b'\x1bN', b'\x1b.B']
+                 b'\x1b(I', b'\x1b.A\x1bN', b'\x1b.F\x1bN', b'\x1bN', b'\x1b.B', b'~{', b'~}', b'~~', b'~\n', b'~x',
+                 b'~']
 
 
 def stateful_corpus(reference, rng, random_count):
@@ -357,7 +361,7 @@ def stateful_corpus(reference, rng, random_count):
     corpus = [a + b for a in ESCAPE_PIECES for b in ESCAPE_PIECES]
     corpus += [a + b + c for a in ESCAPE_PIECES[:18] for b in ESCAPE_PIECES for c in (b'!', b'$"', b'\n')]
     for escape in (b'\x1b$B', b'\x1b(J', b'\x1b$(D', b'\x1b$)C\x0e', b'\x1b$A', b'\x1b$(Q', b'\x1b$(P',
-                   b'\x1b$(O', b'\x1b(I'):
+                   b'\x1b$(O', b'\x1b(I', b'~{'):
         corpus += [escape + bytes([a, b]) + b'\n' for a in range(0x20, 0x81) for b in range(0x1F, 0x81)]
     chars = repertoire(reference)
     ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
