@@ -13,7 +13,7 @@ root=$(pwd)
 seconds=${1:-60}
 shift || true
 build=${VRB_FUZZ_BUILD_DIR:-build-fuzz}
-all_targets=(charset_scan_fuzz charset_encode_fuzz text_read_fuzz text_write_fuzz uri_fuzz webhdfs_answer_fuzz
+all_targets=(charset_scan_fuzz charset_encode_fuzz charset_state_fuzz text_read_fuzz text_write_fuzz uri_fuzz webhdfs_answer_fuzz
   message_fuzz glob_fuzz)
 targets=("${@:-${all_targets[@]}}")
 

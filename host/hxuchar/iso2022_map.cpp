@@ -313,16 +313,15 @@ int Iso2022Map::writeEntry(std::uint32_t entry, hx_uchar_state* state, unsigned 
 
 int Iso2022Map::reset(hx_uchar_state* state, unsigned char* out) const noexcept {
     int n = 0;
-    if (state->mode & kShifted) {
-        out[n++] = kShiftIn;
-        state->mode &= ~kShifted;
-    }
+    if (state->mode & kShifted) out[n++] = kShiftIn;
     if (g0(state) != 0) {
         out[n++] = kEscape;
         out[n++] = '(';
         out[n++] = 'B';
-        setG(state, 0, 0);
     }
+    // G1 and G2 lose their designations too, so that what follows
+    // designates again and reads from the initial state.
+    *state = hx_uchar_state{};
     return n;
 }
 

@@ -6,6 +6,20 @@
 
 namespace vrb::text {
 
+namespace {
+
+// Whether the set writes each ASCII character (but U+0000) as its own byte.
+bool writesAsciiAsItself(int encodingId) {
+    char ascii[127];
+    for (int i = 0; i < 127; ++i) ascii[i] = static_cast<char>(i + 1);
+    char written[16 * 127];
+    int taken = 0;
+    const int length = hx_uchar_encode_run(encodingId, ascii, 127, written, sizeof written, &taken);
+    return taken == 127 && length == 127 && std::equal(ascii, ascii + 127, written);
+}
+
+}  // namespace
+
 EncodingTraits EncodingTraits::of(int encodingId) noexcept {
     const int properties = hx_uchar_encprop(encodingId);
     EncodingTraits traits;
@@ -22,6 +36,7 @@ EncodingTraits EncodingTraits::of(int encodingId) noexcept {
     traits.maxInternalSize = hx_uchar_xcsize_max(encodingId);
     // Surrogates pair up only in UTF-16, whose characters take up to four bytes.
     traits.wideBmp = traits.bulkUnit == 2 && traits.maxCharSize >= 4;
+    traits.plainWrites = traits.bulkUnit > 1 || (traits.bulkUnit == 1 && (!traits.tableDriven || writesAsciiAsItself(encodingId)));
     return traits;
 }
 

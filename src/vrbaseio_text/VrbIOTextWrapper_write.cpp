@@ -185,7 +185,7 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
     if (traits.stateful) return writeWithState(text, length);
-    const bool plainRuns = fastPaths && traits.bulkUnit != 0 && traits.bulkUnit <= 2;
+    const bool plainRuns = fastPaths && traits.plainWrites && traits.bulkUnit <= 2;
     const bool tableRuns = fastPaths && traits.tableDriven;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
     while (length > 0) {

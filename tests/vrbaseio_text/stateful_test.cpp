@@ -55,6 +55,16 @@ TEST(StatefulWriting, LinesAndFieldsEndInTheInitialState) {
               file.record()->written);
 }
 
+TEST(StatefulWriting, EachLineDesignatesWhatItUses) {
+    // A line may be read alone, so the G1 designation of ISO-2022-KR is
+    // written again on every line that shifts to it.
+    ScriptedFile file("", kWrite, hx_uchar_getenc("ISO-2022-KR"), static_cast<int>(VRB_TXT_NEWLINE_LF));
+    ASSERT_TRUE(file->writeln("\xED\x95\x9C", 3));   // 한
+    ASSERT_TRUE(file->writeln("a\xED\x95\x9C", 4));
+    ASSERT_TRUE(file->close());
+    EXPECT_EQ("\x1B$)C\x0EGQ\x0F\n" "a\x1B$)C\x0EGQ\x0F\n", file.record()->written);
+}
+
 TEST(StatefulReading, EscapesAreNoTextAndStateOutlivesALineEnd) {
     // JIS X 0208 stays designated past the LF, as the reference decoder
     // keeps it; a bad escape is one U+FFFD and reading resumes.

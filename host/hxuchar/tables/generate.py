@@ -80,6 +80,35 @@ class Entry:
         return None
 
 
+# The CPython codec of each kind written in code, whose names those rows take too.
+CODE_KIND_CODECS = {'utf8': ['utf_8'], 'utf16be': ['utf_16_be', 'utf_16'], 'utf16le': ['utf_16_le'],
+                    'utf32be': ['utf_32_be', 'utf_32'], 'utf32le': ['utf_32_le']}
+
+
+def loose_name(name):
+    """A name as CPython compares it: lower case, each run of characters
+    other than letters, digits and "." inside it one "_"."""
+    return re.sub(r'(?<=[0-9a-z.])[^0-9a-z.]+(?=[0-9a-z.])', '_', name.lower())
+
+
+def python_names(entry):
+    """Every name CPython's codecs.lookup knows the row's codec by: the
+    codec's own names and the aliases of the encodings package, but no bare
+    number (hosts read a number as an id)."""
+    import encodings.aliases
+    if entry.kind in CODE_KIND_CODECS:
+        modules = CODE_KIND_CODECS[entry.kind]
+    elif entry.source.startswith('python:'):
+        modules = [entry.source.partition(':')[2]]
+    else:
+        return []
+    targets = set()
+    for module in modules:
+        targets |= {module, codecs.lookup(module).name.replace('-', '_')}
+    names = sorted(targets | {alias for alias, target in encodings.aliases.aliases.items() if target in targets})
+    return [n for n in names if not n.isdigit()]
+
+
 def read_catalogue():
     entries = []
     with open(CATALOGUE, encoding='utf-8') as f:
@@ -98,6 +127,14 @@ def read_catalogue():
             if n.lower() in names:
                 raise SystemExit(f'encodings.txt: name {n} given twice')
             names.add(n.lower())
+    # CPython's names after the catalogue's own: a name the catalogue gives
+    # another encoding keeps it (IANA's MS_Kanji is Shift_JIS, CPython's cp932).
+    taken = {loose_name(n) for e in entries for n in [e.name] + e.aliases}
+    for e in entries:
+        for extra in python_names(e):
+            if loose_name(extra) not in taken:
+                taken.add(loose_name(extra))
+                e.aliases.append(extra)
     return entries
 
 

@@ -3,6 +3,7 @@
 // 4-byte little-endian length followed by that many bytes.
 //
 //   hxuchar_codec_driver list          id, chsize_max and name per line
+//   hxuchar_codec_driver lookup        the id of each name on stdin, a line each
 //   hxuchar_codec_driver decode ID     file bytes -> internal form
 //   hxuchar_codec_driver encode ID     internal form -> file bytes
 #include <algorithm>
@@ -180,8 +181,13 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (command == "lookup") {
+        std::string name;
+        while (std::getline(std::cin, name)) std::cout << hx_uchar_getenc(name.c_str()) << '\n';
+        return 0;
+    }
     if ((command != "decode" && command != "encode") || argc != 3) {
-        std::fprintf(stderr, "usage: %s list | decode ID | encode ID\n", argv[0]);
+        std::fprintf(stderr, "usage: %s list | lookup | decode ID | encode ID\n", argv[0]);
         return 2;
     }
     int id = std::atoi(argv[2]);

@@ -432,6 +432,42 @@ def show(data):
     return data.hex(' ') if isinstance(data, bytes) else ascii(data)
 
 
+def check_names(driver, listing):
+    """Every name CPython's codecs.lookup knows a codec of the catalogue by
+    (its own names and the encodings package's aliases, in CPython's other
+    spellings too) finds the row made from that codec. A bare number is an
+    id, never a name; IANA's MS_Kanji stays Shift_JIS (CPython: cp932)."""
+    import encodings.aliases
+    code_kinds = {'UTF-8': ['utf_8'], 'UTF-16BE': ['utf_16_be', 'utf_16'], 'UTF-16LE': ['utf_16_le'],
+                  'UTF-32BE': ['utf_32_be', 'utf_32'], 'UTF-32LE': ['utf_32_le']}
+    catalogue = read_catalogue()
+    wanted = []
+    for enc_id, name in listing:
+        source = catalogue.get(name, ('-', []))[0]
+        modules = code_kinds.get(name, [source.partition(':')[2]] if source.startswith('python:') else [])
+        targets = set()
+        for module in modules:
+            targets |= {module, codecs.lookup(module).name.replace('-', '_')}
+        names = targets | {a for a, t in encodings.aliases.aliases.items() if t in targets}
+        for n in sorted(names):
+            if n.isdigit() or n in ('ms_kanji', 'mskanji'):
+                continue
+            for spelling in (n, n.upper(), n.replace('_', '-'), n.replace('_', ' ').title()):
+                try:
+                    codecs.lookup(spelling)
+                except LookupError:
+                    continue   # an alias CPython itself cannot reach (csHPRoman8)
+                wanted.append((spelling, int(enc_id)))
+    done = subprocess.run([driver, 'lookup'], input=''.join(s + '\n' for s, _ in wanted), capture_output=True,
+                          text=True, check=True)
+    failures = 0
+    for (spelling, enc_id), got in zip(wanted, done.stdout.split()):
+        if int(got) != enc_id:
+            failures += 1
+            print(f'name {spelling!r}: id {got}, expected {enc_id}')
+    return len(wanted), failures
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('driver')
@@ -443,6 +479,9 @@ def main():
 
     listing = subprocess.run([args.driver, 'list'], capture_output=True, text=True, check=True)
     failures, checked, skipped = 0, 0, []
+    if not args.only:
+        rows = [(line.split('\t')[0], line.split('\t')[2]) for line in listing.stdout.splitlines()]
+        checked, failures = check_names(args.driver, rows)
     for line in listing.stdout.splitlines():
         enc_id, chsize, name = line.split('\t')
         if args.only and name != args.only:
