@@ -8,6 +8,7 @@
 #include "encoding_catalog.h"
 #include "hz_codec.h"
 #include "stateful_codecs.h"
+#include "utf7_codec.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -53,6 +54,7 @@ int scanText(const unsigned char* text, int left, int* consumed) {
 int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state* state, int* codes,
                  int* length) noexcept {
     if (row.kind == CodecKind::Hz) return scanHz(*row.iso2022, s, state, codes, length);
+    if (row.kind == CodecKind::Utf7) return scanUtf7(s, state, codes, length);
     return row.iso2022->scan(s, state, codes, length);
 }
 
@@ -60,12 +62,18 @@ int encodeStateful(const EncodingRow& row, int cp, int next, hx_uchar_state* sta
                    bool* both) noexcept {
     *both = false;
     if (row.kind == CodecKind::Hz) return encodeHz(*row.iso2022, cp, state, out);
+    if (row.kind == CodecKind::Utf7) return encodeUtf7(cp, state, out);
     return row.iso2022->encode(cp, next, state, out, both);
 }
 
 int resetStateful(const EncodingRow& row, hx_uchar_state* state, unsigned char* out) noexcept {
     if (row.kind == CodecKind::Hz) return resetHz(state, out);
+    if (row.kind == CodecKind::Utf7) return resetUtf7(state, out);
     return row.iso2022->reset(state, out);
+}
+
+bool owesReplacement(const EncodingRow& row, const hx_uchar_state& state) noexcept {
+    return row.kind == CodecKind::Utf7 && owesReplacementUtf7(state);
 }
 
 }  // namespace hxuchar
@@ -156,6 +164,14 @@ extern "C" int hx_uchar_encode_run_state(int id, const char* text, int length, c
     }
     *taken = in;
     return written;
+}
+
+extern "C" int hx_uchar_finish_state(int id, hx_uchar_state* state) {
+    using namespace hxuchar;
+    const EncodingRow* row = findEncoding(id);
+    if (!row || !state || !isStateful(*row) || !owesReplacement(*row, *state)) return 0;
+    *state = hx_uchar_state{};
+    return 1;
 }
 
 extern "C" int hx_uchar_reset_state(int id, hx_uchar_state* state, char* out, int room) {

@@ -25,6 +25,7 @@ enum class CodecKind : std::uint8_t {
     MultiByte,
     Iso2022,
     Hz,
+    Utf7,
 };
 
 struct EncodingRow {

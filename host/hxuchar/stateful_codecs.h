@@ -7,7 +7,7 @@
 namespace hxuchar {
 
 inline bool isStateful(const EncodingRow& row) noexcept {
-    return row.kind == CodecKind::Iso2022 || row.kind == CodecKind::Hz;
+    return row.kind == CodecKind::Iso2022 || row.kind == CodecKind::Hz || row.kind == CodecKind::Utf7;
 }
 // As Iso2022Map::scan.
 int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state* state, int* codes,
@@ -17,5 +17,7 @@ int encodeStateful(const EncodingRow& row, int cp, int next, hx_uchar_state* sta
                    bool* both) noexcept;
 // The bytes back to the initial state (16 at most).
 int resetStateful(const EncodingRow& row, hx_uchar_state* state, unsigned char* out) noexcept;
+// Whether data that ends in `state` owes one replacement.
+bool owesReplacement(const EncodingRow& row, const hx_uchar_state& state) noexcept;
 
 }  // namespace hxuchar

@@ -42,7 +42,7 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
         int length = 0;
         int available;
         if (pendingLength == 0) {
-            if (endOfFile) return Take::EndOfFile;
+            if (endOfFile) return stateful && owesReplacement(next) ? Take::Character : Take::EndOfFile;
             available = chunkLength - chunkOffset;
             code = scan(chunk + chunkOffset, &length, next);
         } else {
@@ -56,7 +56,10 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
         }
         if (length < 1) length = 1;
 
-        const bool complete = code >= 0 && length <= available;
+        // At the end a stateful step that wanted the byte after the data
+        // stands as it is: that byte would only have decided between waiting
+        // and going on.
+        const bool complete = code >= 0 && (length <= available || (stateful && endOfFile));
         // A scan that failed on fewer bytes than the longest character may
         // have looked at the zero padding, so only more data can decide it.
         if (complete || endOfFile || available >= maxCharSize) {
@@ -94,6 +97,19 @@ int InputCursor::scan(const char* bytes, int* length, Character* next) const noe
     next->count = count < 0 ? 1 : count;
     next->second = codes[1];
     return count < 0 ? -1 : codes[0];
+}
+
+// A stateful set's data that ends inside a sequence owes one U+FFFD, which
+// takes no bytes and leaves the initial state.
+bool InputCursor::owesReplacement(Character* next) const noexcept {
+    hx_uchar_state end = decoderState;
+    if (!hx_uchar_finish_state(encoding, &end)) return false;
+    next->code = kReplacement;
+    next->length = 0;
+    next->malformed = true;
+    next->count = 1;
+    next->after = end;
+    return true;
 }
 
 void InputCursor::consumeWithPending(int length) {

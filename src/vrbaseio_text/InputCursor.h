@@ -96,6 +96,7 @@ public:
 private:
     void consumeWithPending(int length);
     int scan(const char* bytes, int* length, Character* next) const noexcept;
+    bool owesReplacement(Character* next) const noexcept;
 
     VrbIORaw* raw = nullptr;
     int chunkSize = 0;

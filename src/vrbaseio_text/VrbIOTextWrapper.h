@@ -119,6 +119,7 @@ private:
     int encodeRunWithState(const char* text, int length);
     bool returnToInitialState();
     bool writeNewline();
+    bool writeNewlineWithState();
 
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();
@@ -147,6 +148,10 @@ private:
     int lineBufferSize = 0;
     int lineLength = 0;
     VrbString lastError;
+    // The newline in the internal form: a stateful set writes it through
+    // its encoder, which ends a run as the set would before it.
+    char newlineText[16] = {};
+    int newlineTextLength = 0;
     bool fastPaths = true;
     const vrb::ascii::Kernels* kernels = &vrb::ascii::bestKernels();
     // What a read hands out before any line buffer exists.

@@ -38,6 +38,14 @@ bool VrbIOTextWrapper::returnToInitialState() {
     return length == 0 || output.append(bytes, length) || outputFailed();
 }
 
+// The newline through the encoder, then back to the initial state (where
+// the newline has not already brought it there), so the next line reads
+// from the initial state.
+bool VrbIOTextWrapper::writeNewlineWithState() {
+    if (encodeRunWithState(newlineText, newlineTextLength) < 0) return outputFailed();
+    return returnToInitialState();
+}
+
 // What the layer's run takes of the text, flushing as the buffer fills: it
 // stops before U+0000 and before invalid text. Returns the text bytes
 // taken, -1 when a flush failed.

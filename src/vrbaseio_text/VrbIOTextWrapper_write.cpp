@@ -236,6 +236,6 @@ bool VrbIOTextWrapper::writeln(const char* text, int length) {
 }
 
 bool VrbIOTextWrapper::writeNewline() {
-    if (traits.stateful && !returnToInitialState()) return false;
+    if (traits.stateful) return writeNewlineWithState();
     return output.newline() || outputFailed();
 }

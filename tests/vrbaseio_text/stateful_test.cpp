@@ -65,6 +65,25 @@ TEST(StatefulWriting, EachLineDesignatesWhatItUses) {
     EXPECT_EQ("\x1B$)C\x0EGQ\x0F\n" "a\x1B$)C\x0EGQ\x0F\n", file.record()->written);
 }
 
+TEST(StatefulWriting, Utf7EndsItsRunsAtLineEndsAndTheEnd) {
+    ScriptedFile file("", kWrite, hx_uchar_getenc("UTF-7"), static_cast<int>(VRB_TXT_NEWLINE_LF));
+    ASSERT_TRUE(file->writeln("\xC3\xA9", 2));       // é: the run ends before the line end
+    ASSERT_TRUE(file->write("a+\xC3\xA9" "b", 5));  // "b" is base64: "-" ends the run
+    ASSERT_TRUE(file->write("\xC3\xA9", 2));
+    ASSERT_TRUE(file->close());
+    EXPECT_EQ("+AOk\na+-+AOk-b+AOk-", file.record()->written);
+}
+
+TEST(StatefulReading, Utf7RunCutByTheEndIsOneReplacement) {
+    const int utf7 = hx_uchar_getenc("UTF-7");
+    for (int piece : {1, 2, 64}) {
+        const std::vector<Line> lines = readLines("+AOk-\n+AGF", utf7, {piece});
+        ASSERT_EQ(2u, lines.size());
+        EXPECT_EQ("\xC3\xA9", lines[0].text);
+        EXPECT_EQ("a\xEF\xBF\xBD", lines[1].text) << piece;
+    }
+}
+
 TEST(StatefulReading, EscapesAreNoTextAndStateOutlivesALineEnd) {
     // JIS X 0208 stays designated past the LF, as the reference decoder
     // keeps it; a bad escape is one U+FFFD and reading resumes.

@@ -42,6 +42,8 @@ LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
 STATEFUL_KINDS = ('iso2022', 'hz')
+# UTF-7: no sets, only which characters CPython writes directly.
+UTF7_KINDS = ('utf7',)
 CODE_KINDS = {
     'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
     'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
@@ -81,7 +83,7 @@ class Entry:
 
 
 # The CPython codec of each kind written in code, whose names those rows take too.
-CODE_KIND_CODECS = {'utf8': ['utf_8'], 'utf16be': ['utf_16_be', 'utf_16'], 'utf16le': ['utf_16_le'],
+CODE_KIND_CODECS = {'utf7': ['utf_7'], 'utf8': ['utf_8'], 'utf16be': ['utf_16_be', 'utf_16'], 'utf16le': ['utf_16_le'],
                     'utf32be': ['utf_32_be', 'utf_32'], 'utf32le': ['utf_32_le']}
 
 
@@ -121,7 +123,7 @@ def read_catalogue():
         if e.id in ids or not 0 <= e.id < 256:
             raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
         ids.add(e.id)
-        if e.kind not in TABLE_KINDS and e.kind not in CODE_KINDS and e.kind not in STATEFUL_KINDS:
+        if e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS and e.kind not in CODE_KINDS:
             raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
         for n in [e.name] + e.aliases:
             if n.lower() in names:
@@ -696,8 +698,19 @@ def generate_multi(entries, tables, versions):
     return '\n'.join(out)
 
 
+def utf7_direct():
+    """The ASCII characters CPython's UTF-7 encoder writes as themselves."""
+    return [1 if chr(c).encode('utf-7') == bytes([c]) else 0 for c in range(128)]
+
+
 def generate_iso2022(entries, tables, versions):
-    out = [header(versions), '#include "../iso2022_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    out = [header(versions), '#include "../iso2022_map.h"', '#include "../utf7_codec.h"', '', 'namespace hxuchar {', '']
+    if any(e.kind in UTF7_KINDS for e in entries):
+        out.append('// UTF-7: the characters written directly, from CPython\'s utf_7')
+        out.append(c_array('std::uint8_t', 'kUtf7Direct', utf7_direct(), per_line=32, fmt='{}').replace(
+            'constexpr', 'extern const', 1))
+        out.append('')
+    out += ['namespace {', '']
     # A set the source reads alike in several encodings, or under two
     # escapes (JIS X 0208 of 1978 and 1983), has one table.
     names_of = {}
@@ -764,6 +777,11 @@ def generate_catalogue(entries, tables, versions):
             kind = CODE_KINDS[e.kind]
             props = list(CODE_KIND_PROPERTIES[e.kind])
             max_char, max_internal = CODE_KIND_SIZES[e.kind]
+            single, multi = 'nullptr', 'nullptr'
+        elif e.kind in UTF7_KINDS:
+            kind = 'Utf7'
+            props = ['HX_PROP_STATEFUL']
+            max_char, max_internal = 2, 4
             single, multi = 'nullptr', 'nullptr'
         elif e.kind in STATEFUL_KINDS:
             t = tables[e.id]

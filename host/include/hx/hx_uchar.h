@@ -165,7 +165,10 @@ enum { HX_UCHAR_MAX_CODES = 2 };
 // 0 for an escape or shift, which is not text, 1, or 2 for a code that
 // stands for two characters; negative when the bytes are one malformed
 // sequence (one U+FFFD). *length = bytes taken, at least 1. *state becomes
-// the state after the step, whatever the result.
+// the state after the step, whatever the result. A step that needs the
+// byte after the data to decide counts it in *length, so that a caller
+// holding no more data waits for more; at the end of the data a step that
+// yields text or no text stands as it is, its length cut to the data.
 int hx_uchar_scan_state(int id, const char* bytes, hx_uchar_state* state, int* codes, int* length);
 // hx_uchar_decode_run with a state: whole steps, escapes included, up to
 // the first one the caller decides (as there); *state follows what was taken.
@@ -177,6 +180,9 @@ int hx_uchar_decode_run_state(int id, const char* bytes, int count, int stopAtLi
 // line.
 int hx_uchar_encode_run_state(int id, const char* text, int length, char* out, int room, int* taken,
                               hx_uchar_state* state);
+// At the end of the data: 1 when the data ended inside a sequence that is
+// one U+FFFD (a UTF-7 run cut short), *state then the initial state; else 0.
+int hx_uchar_finish_state(int id, hx_uchar_state* state);
 // The bytes that return *state to the initial state (written at the end of
 // a file); 0 when it is there. `room` of 16 always suffices.
 int hx_uchar_reset_state(int id, hx_uchar_state* state, char* out, int room);

@@ -112,14 +112,16 @@ bool decodeRecordWithState(int id, const std::string& data, std::string& out) {
             return false;
         }
         const std::size_t left = data.size() - position;
-        if (static_cast<std::size_t>(length) > left || count < 0) {
+        // A step that wanted the byte after the data stands as it is.
+        if (count < 0) {
             appendInternal(0xFFFD, out);
-            length = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), left));
         } else {
             for (int i = 0; i < count; ++i) appendInternal(codes[i], out);
         }
+        length = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), left));
         position += static_cast<std::size_t>(length);
     }
+    if (hx_uchar_finish_state(id, &state)) appendInternal(0xFFFD, out);
     return true;
 }
 

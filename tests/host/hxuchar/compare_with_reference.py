@@ -121,9 +121,14 @@ class StatefulCodec(PythonCodec):
     """A CPython codec with a state (ISO-2022, HZ). In ISO-2022 a zero
     byte, which no escape or character holds, ends what is cut before it as
     the end of the data does (one U+FFFD); the state carries on past it.
-    HZ reads a zero byte as CPython does."""
+    HZ reads a zero byte as CPython does. UTF-7 hands out a lone surrogate
+    where the internal form has U+FFFD, and a zero after "+" is taken with
+    it as the end of the data would be (CPython: one U+FFFD for both)."""
 
     def decode(self, data):
+        if self.codec == 'utf-7':
+            text = data.replace(b'+\x00', b'+').decode(self.codec, self.errors)
+            return ''.join('\ufffd' if 0xD800 <= ord(c) <= 0xDFFF else c for c in text)
         if self.codec == 'hz':
             return data.decode(self.codec, self.errors)
         decoder = codecs.getincrementaldecoder(self.codec)(self.errors)
@@ -187,6 +192,8 @@ class IcuSingleByte:
 
 
 def reference_for(name, catalogue):
+    if name == 'UTF-7':
+        return StatefulCodec('utf_7')
     if name.upper() in ('UCS-2BE', 'UCS-2LE'):
         return Ucs2(name.upper().endswith('BE'))
     source, flags = catalogue.get(name, ('-', []))
@@ -351,7 +358,7 @@ ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b
                  b'\x1b&@', b'\x1bx', b'\x1b(\x80', b'\x1b' + b'(' * 15 + b'B', b'\x0e', b'\x0f', b'\n', b'\r\n',
                  b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\', b'\x1b$(Q', b'\x1b$(P', b'\x1b$(O',
                  b'\x1b(I', b'\x1b.A\x1bN', b'\x1b.F\x1bN', b'\x1bN', b'\x1b.B', b'~{', b'~}', b'~~', b'~\n', b'~x',
-                 b'~']
+                 b'~', b'+', b'+-', b'+AGE', b'+AGF', b'+AG', b'+2D3', b'+2D3cAA', b'-', b'+/v8', b'+ZeVnLIqe-', b'A']
 
 
 def stateful_corpus(reference, rng, random_count):
