@@ -189,14 +189,26 @@ int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsi
                 std::memcpy(out + written, s + start, static_cast<std::size_t>(in - start));
                 written += in - start;
             } else if (const Iso2022Set* set = setOfMark(mark); set && set->width == 2 && set->plane != 2) {
-                while (in + 1 < count && room - written >= 3) {
-                    const unsigned lead = s[in], trail = s[in + 1];
-                    if (lead - 0x21u >= 94u || trail - 0x21u >= 94u) break;
-                    const std::uint32_t code = set->toCode[(lead - 0x21) * 94 + (trail - 0x21)];
+                // Pairs that fit whatever they decode to, checked once.
+                const int pairs = (count - in) / 2 < (room - written) / 3 ? (count - in) / 2 : (room - written) / 3;
+                const unsigned char* p = s + in;
+                unsigned char* o = out + written;
+                for (int i = 0; i < pairs; ++i, p += 2) {
+                    const unsigned lead = p[0] - 0x21u, trail = p[1] - 0x21u;
+                    if (lead >= 94u || trail >= 94u) break;
+                    const std::uint32_t code = set->toCode[lead * 94 + trail];
                     if (code >= 0x10000) break;   // unmapped, a pair or beyond the BMP: a step
-                    written += writeUtf8(static_cast<int>(code), out + written);
-                    in += 2;
+                    if (code >= 0x800) {
+                        o[0] = static_cast<unsigned char>(0xE0 | code >> 12);
+                        o[1] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
+                        o[2] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+                        o += 3;
+                    } else {
+                        o += writeUtf8(static_cast<int>(code), o);
+                    }
                 }
+                in = static_cast<int>(p - s);
+                written = static_cast<int>(o - out);
             }
             if (in >= count) break;
         }
