@@ -59,7 +59,9 @@ int Iso2022Map::escape(const unsigned char* s, hx_uchar_state* state, int* lengt
             break;
         }
         if ((config & kJisX0208Ext) && s[i] == '&' && s[i + 1] == '@') {
-            // The byte after "&@" is passed over unexamined, as the reference does.
+            // The byte after "&@" is passed over unexamined, as the reference
+            // does; a skip past the longest escape leaves it unterminated.
+            if (i + 2 >= kLongestEscape) break;
             if (s[i + 2] == 0) {
                 *length = i + 2;
                 return -1;

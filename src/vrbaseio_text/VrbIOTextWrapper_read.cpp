@@ -265,8 +265,9 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
     }
     if (store && refuses(next)) {
         // The text before the refused character is handed out; the next
-        // read meets it first and fails, consuming nothing.
-        if (*consumed > 0) return 0;
+        // read meets it first and fails, consuming nothing. Escapes before
+        // it are no text: a text read that holds nothing else fails now.
+        if (lineLength > 0 || (*consumed > 0 && request.minBytes != 0)) return 0;
         lastError = refusal(next);
         return -1;
     }

@@ -33,7 +33,8 @@ std::vector<int> statefulIds() {
 
 bool sameState(const hx_uchar_state& a, const hx_uchar_state& b) { return a.mode == b.mode && a.bits == b.bits; }
 
-// The text of the steps from `state` over data[0, count), U+FFFD for a bad one.
+// The text of the steps from `state` over data[0, count), U+FFFD for a bad
+// one; the steps look at the bytes after `count` as the data has them.
 std::string decodeBySteps(int id, const char* data, int count, hx_uchar_state* state) {
     std::string text;
     for (int at = 0; at < count;) {
@@ -63,7 +64,9 @@ std::string encodeText(int id, const std::string& text) {
                                              out.data() + written, static_cast<int>(out.size()) - written, &taken,
                                              &state);
         if (taken == 0) {
-            // U+0000 stops the run; the text has no invalid sequences.
+            // U+0000 stops the run (the text has no invalid sequences): the
+            // text file writes it as a zero byte from the initial state.
+            written += hx_uchar_reset_state(id, &state, out.data() + written, 16);
             out[static_cast<std::size_t>(written++)] = 0;
             taken = 1;
         }
@@ -99,14 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int written = hx_uchar_decode_run_state(id, block.get(), count, lineEnds, out.get(), room, &taken, &run);
     FUZZ_CHECK(taken >= 0 && taken <= count && written >= 0 && written <= room, "enc %d taken %d written %d", id,
                taken, written);
-    std::unique_ptr<char[]> prefix = padded(bytes.substr(0, static_cast<std::size_t>(taken)));
+    // A step may look at the byte after it, so the steps run over the whole
+    // data and the run must end where one ends.
     hx_uchar_state reference{};
-    const std::string prefixText = decodeBySteps(id, prefix.get(), taken, &reference);
+    const std::string prefixText = decodeBySteps(id, block.get(), taken, &reference);
     FUZZ_CHECK(prefixText == std::string(out.get(), static_cast<std::size_t>(written)) && sameState(run, reference),
                "enc %d: the run's %d bytes disagree with the steps", id, taken);
     FUZZ_CHECK(prefixText.find('\0') == std::string::npos, "enc %d: the run took U+0000", id);
 
-    // Writing the text read, reading it back and writing it again is stable.
+    // Writing the text read, reading it back and writing it again is stable,
+    // unless the text holds ESC, SO or SI, which the ISO-2022 sets write as
+    // themselves (as the reference does) and which then change what the
+    // bytes after them mean.
+    if (text.find_first_of("\x1B\x0E\x0F") != std::string::npos) return 0;
     const std::string once = encodeText(id, text);
     std::unique_ptr<char[]> back = padded(once);
     hx_uchar_state again{};
