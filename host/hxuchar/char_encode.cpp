@@ -5,6 +5,7 @@
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
+#include "stateful_codecs.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -70,8 +71,45 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
         out[0] = '?';
         return 1;
     }
+    case CodecKind::Iso2022:
+    case CodecKind::Hz:
+    case CodecKind::Utf7:
+        break;   // hx_uchar_decode writes these with a state
     }
     return 0;
+}
+
+// A stateful set's text from the initial state back to it, so that the
+// bytes stand alone wherever the caller puts them. Stops before a
+// character that does not fit together with that return.
+int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest, int room) noexcept {
+    hx_uchar_state state{};
+    int written = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    while (*s != 0) {
+        int consumed = 1;
+        int cp = scanUtf8(s, &consumed);
+        if (cp < 0) cp = kReplacementCharacter;
+        int nextConsumed = 0;
+        const int next = s[consumed] != 0 ? scanUtf8(s + consumed, &nextConsumed) : 0;
+        hx_uchar_state after = state;
+        unsigned char bytes[2 * kMaxEncodedChar];
+        bool both = false;
+        int size = encodeStateful(row, cp, next > 0 ? next : 0, &after, bytes, &both);
+        if (size == 0) size = encodeStateful(row, '?', 0, &after, bytes, &both);
+        if (both) consumed += nextConsumed;
+        hx_uchar_state closed = after;
+        const int back = resetStateful(row, &closed, bytes + size);
+        if (written + size + back > room) break;
+        std::memcpy(dest + written, bytes, static_cast<std::size_t>(size));
+        written += size;
+        state = after;
+        s += consumed;
+    }
+    unsigned char back[kMaxEncodedChar];
+    const int backLength = resetStateful(row, &state, back);
+    std::memcpy(dest + written, back, static_cast<std::size_t>(backLength));
+    return written + backLength;
 }
 
 }  // namespace
@@ -93,6 +131,7 @@ extern "C" int hx_uchar_decode(int id, const char* text, char* dest, int room) {
     using namespace hxuchar;
     const EncodingRow* row = findEncoding(id);
     if (!row || !text || !dest) return 0;
+    if (isStateful(*row)) return encodeFromInitialState(*row, text, dest, room);
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     int written = 0;
     while (*s != 0) {

@@ -2,6 +2,7 @@
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
+#include "stateful_codecs.h"
 #include "utf8.h"
 
 namespace hxuchar {
@@ -74,6 +75,14 @@ extern "C" int hx_uchar_chscan(int id, const char* bytes, int* length) {
         return row->singleByte->decode(s[0]);
     case CodecKind::MultiByte:
         return row->multiByte->scan(s, length);
+    case CodecKind::Iso2022:
+    case CodecKind::Hz:
+    case CodecKind::Utf7: {
+        // One step from the initial state; an escape is no character.
+        hx_uchar_state initial{};
+        int codes[HX_UCHAR_MAX_CODES];
+        return scanStateful(*row, s, &initial, codes, length) == 1 ? codes[0] : -1;
+    }
     }
     *length = 1;
     return -1;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "iso2022_map.h"
 #include "multi_byte_map.h"
 #include "single_byte_map.h"
 
@@ -22,6 +23,9 @@ enum class CodecKind : std::uint8_t {
     Utf32LE,
     SingleByte,
     MultiByte,
+    Iso2022,
+    Hz,
+    Utf7,
 };
 
 struct EncodingRow {
@@ -32,6 +36,7 @@ struct EncodingRow {
     int maxInternalSize;   // bytes of one decoded character in the internal form
     const SingleByteMap* singleByte;   // the mapping of a SingleByte row
     const MultiByteMap* multiByte;     // the mapping of a MultiByte row
+    const Iso2022Map* iso2022;         // the sets and escapes of an Iso2022 row, the set of an Hz row
     const char* const* names;          // canonical name first; null-terminated
 };
 

@@ -1,19 +1,43 @@
 // Names, properties and sizes of the encodings, and their enumeration.
+#include <cstring>
+
 #include "hx/hx_uchar.h"
 
 #include "encoding_catalog.h"
 
 namespace {
 
-bool sameNameIgnoringCase(const char* a, const char* b) noexcept {
-    for (;; ++a, ++b) {
-        unsigned char ca = static_cast<unsigned char>(*a);
-        unsigned char cb = static_cast<unsigned char>(*b);
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb) return false;
-        if (ca == 0) return true;
+constexpr std::size_t kLongestName = 96;
+
+bool isNameCharacter(unsigned char c) noexcept {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.';
+}
+
+// A name as CPython compares names: lower case, and each run of other
+// characters between letters, digits and "." one "_", so that "latin-1",
+// "Latin_1" and "LATIN 1" are one name. Punctuation at either end stays as
+// it is: " UTF-8" is no name. False for a name too long to be one.
+bool looseForm(const char* name, char* out) noexcept {
+    std::size_t length = 0;
+    const char* end = name + std::strlen(name);
+    const char* first = name;
+    while (first < end && !isNameCharacter(static_cast<unsigned char>(*first))) ++first;
+    const char* last = end;
+    while (last > first && !isNameCharacter(static_cast<unsigned char>(last[-1]))) --last;
+    for (const char* p = name; p < end; ++p) {
+        auto c = static_cast<unsigned char>(*p);
+        const bool inside = p >= first && p < last;
+        if (inside && !isNameCharacter(c)) {
+            while (p + 1 < last && !isNameCharacter(static_cast<unsigned char>(p[1]))) ++p;
+            c = '_';
+        } else if (c >= 'A' && c <= 'Z') {
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        }
+        if (length + 1 >= kLongestName) return false;
+        out[length++] = static_cast<char>(c);
     }
+    out[length] = '\0';
+    return true;
 }
 
 }  // namespace
@@ -39,11 +63,13 @@ extern "C" int hx_uchar_xcsize_max(int id) {
 }
 
 extern "C" int hx_uchar_getenc(const char* name) {
-    if (!name) return -1;
+    char wanted[kLongestName];
+    if (!name || !looseForm(name, wanted)) return -1;
     for (int i = 0; i < hxuchar::kEncodingCount; ++i) {
         const hxuchar::EncodingRow& row = hxuchar::kEncodingRows[i];
         for (const char* const* alias = row.names; *alias; ++alias) {
-            if (sameNameIgnoringCase(name, *alias)) return row.id;
+            char known[kLongestName];
+            if (looseForm(*alias, known) && std::strcmp(wanted, known) == 0) return row.id;
         }
     }
     return -1;

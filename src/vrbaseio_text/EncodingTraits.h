@@ -14,12 +14,19 @@ struct EncodingTraits {
     // many bytes; 0 when they are not (byte-wise sets where bytes 00-7F are
     // not ASCII).
     int bulkUnit = 0;
+    // Writing copies runs of ASCII characters as bulkUnit units each: the
+    // set writes every ASCII character as it reads it (Mac Arabic, which
+    // reads 20 and A0 as a space, writes A0).
+    bool plainWrites = false;
     // The encoding is the internal form (UTF-8).
     bool utf8 = false;
     // The character-set layer converts runs itself (the table-driven sets).
     bool tableDriven = false;
     // UTF-16: BMP characters beyond ASCII are taken in bulk too.
     bool wideBmp = false;
+    // Escapes or shifts change what the bytes after them mean: the
+    // character-set layer reads and writes with a state.
+    bool stateful = false;
     // The encoding's own newline is NEL.
     bool nelNewline = false;
     // Bytes of the longest character in the file (1 to 15: the input's join

@@ -42,9 +42,9 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
         int length = 0;
         int available;
         if (pendingLength == 0) {
-            if (endOfFile) return Take::EndOfFile;
+            if (endOfFile) return stateful && owesReplacement(next) ? Take::Character : Take::EndOfFile;
             available = chunkLength - chunkOffset;
-            code = hx_uchar_chscan(encoding, chunk + chunkOffset, &length);
+            code = scan(chunk + chunkOffset, &length, next);
         } else {
             const int fromChunk = endOfFile ? 0 : std::min(kJoinCapacity - pendingLength, chunkLength - chunkOffset);
             char join[kJoinCapacity + kRawReadPadding] = {};
@@ -52,16 +52,20 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
             // At the end some streams hold no chunk at all, and memcpy takes no null source.
             if (fromChunk > 0) std::memcpy(join + pendingLength, chunk + chunkOffset, static_cast<std::size_t>(fromChunk));
             available = pendingLength + fromChunk;
-            code = hx_uchar_chscan(encoding, join, &length);
+            code = scan(join, &length, next);
         }
         if (length < 1) length = 1;
 
-        const bool complete = code >= 0 && length <= available;
+        // At the end a stateful step that wanted the byte after the data
+        // stands as it is: that byte would only have decided between waiting
+        // and going on.
+        const bool complete = code >= 0 && (length <= available || (stateful && endOfFile));
         // A scan that failed on fewer bytes than the longest character may
         // have looked at the zero padding, so only more data can decide it.
         if (complete || endOfFile || available >= maxCharSize) {
             next->malformed = !complete;
             next->code = complete ? code : kReplacement;
+            if (!complete) next->count = 1;
             next->length = std::min(length, available);
             // At the end of the data, a UTF-16 high surrogate followed by
             // half a unit is one cut pair, as every other cut sequence is
@@ -81,6 +85,31 @@ InputCursor::Take InputCursor::peek(int rawMaximum, Character* next, int* failur
         chunkOffset = chunkLength;
         chunk = nullptr;
     }
+}
+
+// The character at `bytes`: its code point (the first of two, or 0 for an
+// escape, as `next` says in a stateful set), negative when malformed.
+int InputCursor::scan(const char* bytes, int* length, Character* next) const noexcept {
+    if (!stateful) return hx_uchar_chscan(encoding, bytes, length);
+    next->after = decoderState;
+    int codes[HX_UCHAR_MAX_CODES] = {};
+    const int count = hx_uchar_scan_state(encoding, bytes, &next->after, codes, length);
+    next->count = count < 0 ? 1 : count;
+    next->second = codes[1];
+    return count < 0 ? -1 : codes[0];
+}
+
+// A stateful set's data that ends inside a sequence owes one U+FFFD, which
+// takes no bytes and leaves the initial state.
+bool InputCursor::owesReplacement(Character* next) const noexcept {
+    hx_uchar_state end = decoderState;
+    if (!hx_uchar_finish_state(encoding, &end)) return false;
+    next->code = kReplacement;
+    next->length = 0;
+    next->malformed = true;
+    next->count = 1;
+    next->after = end;
+    return true;
 }
 
 void InputCursor::consumeWithPending(int length) {
@@ -111,6 +140,7 @@ bool InputCursor::skip(std::int64_t count) {
     if (count >= held) {
         if (raw->skip(count - held) < 0) return false;
         if (count > 0) lineCounter.lose();
+        decoderState = hx_uchar_state{};
         pendingLength = 0;
         chunk = nullptr;
         chunkOffset = 0;
@@ -120,6 +150,7 @@ bool InputCursor::skip(std::int64_t count) {
     }
     if (count > 0) lineCounter.lose();
     consume(static_cast<int>(count));
+    decoderState = hx_uchar_state{};
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "hx/hx_uchar.h"
 #include "vrbaseio_core/VrbIORaw.h"
 #include "vrbaseio_text/EncodingTraits.h"
 #include "vrbaseio_text/LineCounter.h"
@@ -17,6 +18,12 @@ public:
         int code = 0;          // code point; U+FFFD for bytes that do not scan
         int length = 0;        // bytes it takes in the file
         bool malformed = false;
+        // Stateful sets: code points the bytes stand for (0 for an escape
+        // or shift, which is no text; 2 when `second` follows `code`), and
+        // the decoder's state after them.
+        int count = 1;
+        int second = 0;
+        hx_uchar_state after{};
     };
     enum class Take { Character, EndOfFile, Failed };
 
@@ -32,6 +39,7 @@ public:
         maxCharSize = traits.maxCharSize;
         unitSize = traits.codeUnit;
         bigEndianUnits = traits.bigEndian;
+        stateful = traits.stateful;
     }
 
     // Replaces the chunk with the stream's next one, of at least `minimum`
@@ -48,11 +56,21 @@ public:
         chunkOffset += length;
         if (chunkOffset >= chunkLength) chunk = nullptr;
     }
+    // Consumes a character a peek returned, and with it the decoder's
+    // state after it.
+    void take(const Character& taken) {
+        consume(taken.length);
+        if (stateful) decoderState = taken.after;
+    }
+    // Stateful sets: the decoder's state at the first unconsumed byte. The
+    // bulk path moves it along with what it consumes.
+    hx_uchar_state& decoder() noexcept { return decoderState; }
     // Copies the first `length` unconsumed bytes (at most those a peek has
     // just looked at) to `out`.
     void copyAhead(int length, unsigned char* out) const noexcept;
     // Drops `count` unconsumed bytes, asking the stream to skip what it has
     // not delivered. Nothing changes when that fails; else the line is lost.
+    // In a stateful set the decoder starts afresh there.
     bool skip(std::int64_t count);
     // Drops a byte-order mark at the start of the first chunk: it is not
     // text and not counted in the position.
@@ -77,6 +95,8 @@ public:
 
 private:
     void consumeWithPending(int length);
+    int scan(const char* bytes, int* length, Character* next) const noexcept;
+    bool owesReplacement(Character* next) const noexcept;
 
     VrbIORaw* raw = nullptr;
     int chunkSize = 0;
@@ -84,6 +104,7 @@ private:
     int maxCharSize = 1;
     int unitSize = 1;
     bool bigEndianUnits = false;
+    bool stateful = false;
 
     // Invariant: the unconsumed input is pendingBytes[0, pendingLength),
     // then chunk[chunkOffset, chunkLength) when chunk is set, then whatever
@@ -94,6 +115,7 @@ private:
     // copied out of the chunk because the next raw read overwrites it.
     // lineCounter holds the line ends before filePosition between reads
     // (a read tells it what it consumed as it ends); a skip loses them.
+    // decoderState is the state of a stateful set's decoder at filePosition.
     char* chunk = nullptr;
     int chunkLength = 0;
     int chunkOffset = 0;
@@ -101,6 +123,7 @@ private:
     int pendingLength = 0;
     std::int64_t filePosition = 0;
     LineCounter lineCounter;
+    hx_uchar_state decoderState{};
 };
 
 }  // namespace vrb::text

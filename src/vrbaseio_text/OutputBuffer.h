@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "hx/hx_uchar.h"
+
 class VrbIORaw;
 
 namespace vrb::text {
@@ -62,6 +64,9 @@ public:
         written += length;
     }
 
+    // A stateful set's encoder, in the state after the bytes appended.
+    hx_uchar_state& encoder() noexcept { return encoderState; }
+
     // Bytes of text written so far, the byte-order mark not counted.
     std::int64_t position() const noexcept { return written; }
 
@@ -99,6 +104,7 @@ private:
     int newlineLength = 0;
     char padBytes[16] = {};
     int padLength = 0;
+    hx_uchar_state encoderState{};
 };
 
 }  // namespace vrb::text

@@ -192,6 +192,8 @@ bool VrbIOTextWrapper::encodeNewline(const int* newline, int count, char* bytes,
     int used = 0;
     for (int i = 0; i < count; ++i) used += hx_uchar_intcopy(newline[i], text + used, 15 - used);
     text[used] = 0;
+    std::memcpy(newlineText, text, static_cast<std::size_t>(used));
+    newlineTextLength = used;
     if (encodingId == HX_ENC_UTF8) {
         std::memcpy(bytes, text, static_cast<std::size_t>(used));
         *length = used;
@@ -277,6 +279,11 @@ bool VrbIOTextWrapper::outputFailed() {
 
 bool VrbIOTextWrapper::close() {
     if (!raw) return true;
+    // A stateful set's file ends in the initial state.
+    if (traits.stateful && output.isOpen() && !returnToInitialState()) {
+        raw->close();
+        return false;
+    }
     if (!output.finish()) {
         outputFailed();
         raw->close();

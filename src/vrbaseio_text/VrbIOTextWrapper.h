@@ -30,6 +30,12 @@ public:
     int readBytes(int count, char** text) override;
     int readBytesInLine(int count, char** text, bool* endOfLine) override;
     int readLine(int count, char** text, bool* endOfLine) override;
+    // Forward only. In a stateful encoding (escapes, shifts) the bytes
+    // passed over are scanned for them without being decoded: at a position
+    // tell() reported, in this file or an earlier opening of it, reading
+    // goes on in the state the reader had there; a position inside a
+    // character or escape starts in the initial state. Memory stays one
+    // chunk, however far the seek goes.
     bool seek(int units, int unitSize) override;
     void destroy() override;
     std::int64_t size() override;
@@ -82,6 +88,9 @@ private:
                     bool* endOfLine);
     int skipLineText(int count, bool* endOfLine);
     bool skipBytes(std::int64_t count);
+    bool skipStatefulBytes(std::int64_t count);
+    int takeShift(const ReadRequest& request, const vrb::text::InputCursor::Character& shift, std::int64_t* consumed,
+                  vrb::text::LineState lineState);
     int storeCharacter(int code);
     int bulkRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int byteRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
@@ -105,6 +114,14 @@ private:
     // True, with the message in lastError, when the text holds such a
     // character. Kept out of the write paths, which it would slow when inlined.
     [[gnu::cold, gnu::noinline]] bool refuseUnwritable(const char* text, int length);
+
+    // Writing a stateful set (the encoder's state is the output's).
+    bool writeWithState(const char* text, int length);
+    bool writeFieldWithState(const char* text, int length, int width);
+    int encodeRunWithState(const char* text, int length);
+    bool returnToInitialState();
+    bool writeNewline();
+    bool writeNewlineWithState();
 
     // Sets lastError for the output's failed flush; returns false.
     bool outputFailed();
@@ -133,6 +150,10 @@ private:
     int lineBufferSize = 0;
     int lineLength = 0;
     VrbString lastError;
+    // The newline in the internal form: a stateful set writes it through
+    // its encoder, which ends a run as the set would before it.
+    char newlineText[16] = {};
+    int newlineTextLength = 0;
     bool fastPaths = true;
     const vrb::ascii::Kernels* kernels = &vrb::ascii::bestKernels();
     // What a read hands out before any line buffer exists.

@@ -83,6 +83,7 @@ int VrbIOTextWrapper::bulkRun(int maxBytes, std::int64_t consumed, bool lineEnds
     if (traits.tableDriven) return tableRun(maxBytes, consumed, lineEnds, lineState);
     if (traits.bulkUnit == 1) return byteRun(maxBytes, consumed, lineEnds, lineState);
     if (traits.bulkUnit > 1) return unitRun(maxBytes, consumed, lineEnds, lineState);
+    if (traits.stateful) return tableRun(maxBytes, consumed, lineEnds, lineState);
     return 0;
 }
 
@@ -177,6 +178,14 @@ int VrbIOTextWrapper::tableRun(int maxBytes, std::int64_t consumed, bool lineEnd
         maxBytes >= 0 ? static_cast<int>(std::min<std::int64_t>(maxBytes - consumed, available)) : available;
     const char* start = input.run();
     int moved = 0;
+    if (traits.stateful) {
+        // Line ends, like everything else the run leaves, take the
+        // per-character way, which keeps the decoder's state.
+        lineLength += hx_uchar_decode_run_state(encodingId, start, limit, lineEnds, lineBuffer + lineLength,
+                                                lineBufferSize - lineLength - 1, &moved, &input.decoder());
+        if (moved > 0) input.consume(moved);
+        return moved;
+    }
     lineLength += hx_uchar_decode_run(encodingId, start, limit, lineEnds, lineBuffer + lineLength,
                                       lineBufferSize - lineLength - 1, &moved);
     if (lineEnds && moved < available) {
@@ -247,6 +256,7 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
         if (request.lineEnds && lineLength > 0) *lineState = LineState::Ended;
         return 0;
     }
+    if (next.count == 0) return takeShift(request, next, consumed, *lineState);
 
     bool store = true;
     if (request.lineEnds) {
@@ -258,8 +268,9 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
     }
     if (store && refuses(next)) {
         // The text before the refused character is handed out; the next
-        // read meets it first and fails, consuming nothing.
-        if (*consumed > 0) return 0;
+        // read meets it first and fails, consuming nothing. Escapes before
+        // it are no text: a text read that holds nothing else fails now.
+        if (lineLength > 0 || (*consumed > 0 && request.minBytes != 0)) return 0;
         lastError = refusal(next);
         return -1;
     }
@@ -267,11 +278,23 @@ int VrbIOTextWrapper::fillCharacter(const ReadRequest& request, std::int64_t* co
     if (store) {
         if (request.maxBytes >= 0 && *consumed + next.length > request.maxBytes) return 0;
         if (storeCharacter(next.code) < 0) return -1;
+        if (next.count == 2 && storeCharacter(next.second) < 0) return -1;
     }
-    input.consume(next.length);
+    input.take(next);
     *consumed += next.length;
     if (request.minBytes != 0 && store && *consumed >= request.minBytes) return 0;
     return *lineState == LineState::Ended ? 0 : 1;
+}
+
+// An escape or shift of a stateful set: no text, but bytes of the file.
+// After a line-ending CR it belongs to the next line.
+int VrbIOTextWrapper::takeShift(const ReadRequest& request, const InputCursor::Character& shift,
+                                std::int64_t* consumed, LineState lineState) {
+    if (request.lineEnds && lineState == LineState::AfterCR) return 0;
+    if (request.maxBytes >= 0 && *consumed + shift.length > request.maxBytes) return 0;
+    input.take(shift);
+    *consumed += shift.length;
+    return request.minBytes != 0 && *consumed >= request.minBytes ? 0 : 1;
 }
 
 // The line, zero-terminated, and the read's result: the file bytes
@@ -340,7 +363,35 @@ int VrbIOTextWrapper::readLine(int count, char** text, bool* endOfLine) {
 }
 
 bool VrbIOTextWrapper::skipBytes(std::int64_t count) {
+    if (traits.stateful) return skipStatefulBytes(count);
     if (!input.skip(count)) {
+        lastError = raw->errorText();
+        return false;
+    }
+    return true;
+}
+
+// The bytes passed over are scanned for escapes and shifts, so that a
+// target at a character boundary (every position tell() reports) reads on
+// in the state a reader from the start has there; a target inside a
+// character starts in the initial state.
+bool VrbIOTextWrapper::skipStatefulBytes(std::int64_t count) {
+    const std::int64_t target = input.position() + count;
+    for (;;) {
+        const std::int64_t left = target - input.position();
+        if (left == 0) return true;
+        InputCursor::Character next;
+        int failure = -1;
+        const InputCursor::Take taken = input.peek(-1, &next, &failure);
+        if (taken == InputCursor::Take::Failed) {
+            lastError = raw->errorText();
+            return false;
+        }
+        if (taken == InputCursor::Take::EndOfFile || next.length > left) break;
+        input.take(next);
+        input.lines().lose();
+    }
+    if (!input.skip(target - input.position())) {
         lastError = raw->errorText();
         return false;
     }
@@ -373,6 +424,14 @@ int VrbIOTextWrapper::skipLineText(int count, bool* endOfLine) {
             *endOfLine = passed > 0 || lineState != LineState::Text;
             return static_cast<int>(passed);
         }
+        if (next.count == 0) {
+            if (lineState == LineState::AfterCR) {
+                *endOfLine = true;
+                return static_cast<int>(passed);
+            }
+            input.take(next);
+            continue;
+        }
         if (next.code == 0 && !next.malformed && !(flags & VRB_TXT_NUL_AS_FFFD)) {
             lastError = refusal(next);
             return -1;
@@ -383,7 +442,7 @@ int VrbIOTextWrapper::skipLineText(int count, bool* endOfLine) {
             *endOfLine = true;
             return static_cast<int>(passed);
         }
-        input.consume(next.length);
+        input.take(next);
         input.lines().character(next.code);
         if (step.text) passed += next.length;
         if ((count >= 0 && passed >= count) || lineState == LineState::Ended) {

@@ -122,6 +122,23 @@ bool writesAsItself(int encoding, int code, const Encoded& encoded) {
     return encoded.length > 0 && hx_uchar_chscan(encoding, padded, &scanned) == code && scanned == encoded.length;
 }
 
+// The same for a stateful set, whose bytes carry escapes around the
+// character: they must read back as that one character and nothing else.
+bool writesAsItselfWithState(int encoding, int code, const Encoded& encoded) {
+    char padded[32] = {};
+    std::memcpy(padded, encoded.bytes, static_cast<std::size_t>(encoded.length));
+    hx_uchar_state state{};
+    int characters = 0;
+    for (int at = 0; at < encoded.length;) {
+        int codes[HX_UCHAR_MAX_CODES];
+        int length = 0;
+        const int count = hx_uchar_scan_state(encoding, padded + at, &state, codes, &length);
+        if (count < 0 || count > 1 || (count == 1 && (codes[0] != code || ++characters > 1))) return false;
+        at += length;
+    }
+    return characters == 1;
+}
+
 }  // namespace
 
 // Strict writing is all or nothing per call: the whole text is checked
@@ -139,7 +156,9 @@ bool VrbIOTextWrapper::findUnwritable(const char* text, int length, Unwritable* 
         }
         Encoded encoded;
         encodeCharacter(encodingId, traits.zeroLength(), text, length, &encoded);
-        if (!writesAsItself(encodingId, encoded.code, encoded)) {
+        const bool asItself = traits.stateful ? writesAsItselfWithState(encodingId, encoded.code, encoded)
+                                              : writesAsItself(encodingId, encoded.code, encoded);
+        if (!asItself) {
             found->code = encoded.code;
             found->offset = offset;
             return true;
@@ -165,7 +184,8 @@ bool VrbIOTextWrapper::refuseUnwritable(const char* text, int length) {
 bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
-    const bool plainRuns = fastPaths && traits.bulkUnit != 0 && traits.bulkUnit <= 2;
+    if (traits.stateful) return writeWithState(text, length);
+    const bool plainRuns = fastPaths && traits.plainWrites && traits.bulkUnit <= 2;
     const bool tableRuns = fastPaths && traits.tableDriven;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
     while (length > 0) {
@@ -190,6 +210,7 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
     if (refuseUnlessWriting()) return false;
     if (width <= 0) return true;
     if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
+    if (traits.stateful) return writeFieldWithState(text, length, width);
     const char* cursor = text;
     while (length > 0) {
         Encoded encoded;
@@ -206,10 +227,15 @@ bool VrbIOTextWrapper::write(const char* text, int length, int width) {
 
 bool VrbIOTextWrapper::writeln(const char* text, int length, int width) {
     if (!write(text, length, width)) return false;
-    return output.newline() || outputFailed();
+    return writeNewline();
 }
 
 bool VrbIOTextWrapper::writeln(const char* text, int length) {
     if (!write(text, length)) return false;
+    return writeNewline();
+}
+
+bool VrbIOTextWrapper::writeNewline() {
+    if (traits.stateful) return writeNewlineWithState();
     return output.newline() || outputFailed();
 }

@@ -41,6 +41,9 @@ def read_line_ends():
 LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
+STATEFUL_KINDS = ('iso2022', 'hz')
+# UTF-7: no sets, only which characters CPython writes directly.
+UTF7_KINDS = ('utf7',)
 CODE_KINDS = {
     'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
     'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
@@ -79,6 +82,35 @@ class Entry:
         return None
 
 
+# The CPython codec of each kind written in code, whose names those rows take too.
+CODE_KIND_CODECS = {'utf7': ['utf_7'], 'utf8': ['utf_8'], 'utf16be': ['utf_16_be', 'utf_16'], 'utf16le': ['utf_16_le'],
+                    'utf32be': ['utf_32_be', 'utf_32'], 'utf32le': ['utf_32_le']}
+
+
+def loose_name(name):
+    """A name as CPython compares it: lower case, each run of characters
+    other than letters, digits and "." inside it one "_"."""
+    return re.sub(r'(?<=[0-9a-z.])[^0-9a-z.]+(?=[0-9a-z.])', '_', name.lower())
+
+
+def python_names(entry):
+    """Every name CPython's codecs.lookup knows the row's codec by: the
+    codec's own names and the aliases of the encodings package, but no bare
+    number (hosts read a number as an id)."""
+    import encodings.aliases
+    if entry.kind in CODE_KIND_CODECS:
+        modules = CODE_KIND_CODECS[entry.kind]
+    elif entry.source.startswith('python:'):
+        modules = [entry.source.partition(':')[2]]
+    else:
+        return []
+    targets = set()
+    for module in modules:
+        targets |= {module, codecs.lookup(module).name.replace('-', '_')}
+    names = sorted(targets | {alias for alias, target in encodings.aliases.aliases.items() if target in targets})
+    return [n for n in names if not n.isdigit()]
+
+
 def read_catalogue():
     entries = []
     with open(CATALOGUE, encoding='utf-8') as f:
@@ -91,12 +123,20 @@ def read_catalogue():
         if e.id in ids or not 0 <= e.id < 256:
             raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
         ids.add(e.id)
-        if e.kind not in TABLE_KINDS and e.kind not in CODE_KINDS:
+        if e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS and e.kind not in CODE_KINDS:
             raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
         for n in [e.name] + e.aliases:
             if n.lower() in names:
                 raise SystemExit(f'encodings.txt: name {n} given twice')
             names.add(n.lower())
+    # CPython's names after the catalogue's own: a name the catalogue gives
+    # another encoding keeps it (IANA's MS_Kanji is Shift_JIS, CPython's cp932).
+    taken = {loose_name(n) for e in entries for n in [e.name] + e.aliases}
+    for e in entries:
+        for extra in python_names(e):
+            if loose_name(extra) not in taken:
+                taken.add(loose_name(extra))
+                e.aliases.append(extra)
     return entries
 
 
@@ -371,16 +411,7 @@ class MultiByteTable:
         return compress_ranges(mapped)
 
     def build_pages(self):
-        pages = [tuple([0] * BLOCK)]
-        index_of = {pages[0]: 0}
-        page_of_block = []
-        for block in range(0x10000 // BLOCK):
-            page = tuple(self.page_values.get(block * BLOCK + i, 0) for i in range(BLOCK))
-            if page not in index_of:
-                index_of[page] = len(pages)
-                pages.append(page)
-            page_of_block.append(index_of[page])
-        return pages, page_of_block
+        return build_pages(self.page_values)
 
     def check_supplementary(self, source):
         """The supplementary planes of GB18030 are arithmetic; the source
@@ -391,6 +422,159 @@ class MultiByteTable:
             seq = four_byte_sequence(FOUR_BYTE_SUPPLEMENTARY + cp - 0x10000)
             if source.encode(cp) != seq or source.decode(seq) != cp:
                 raise SystemExit(f'four-byte arithmetic disagrees with the source at U+{cp:X}')
+
+
+ESC = 0x1B
+ISO2022_CONFIG = {'noshift': 'Iso2022Map::kNoShift', 'jisx0208ext': 'Iso2022Map::kJisX0208Ext',
+                  'g2': 'Iso2022Map::kUseG2'}
+# The longest step: an escape runs to its final byte, 15 bytes at most.
+ISO2022_LONGEST_STEP = 15
+UNMAPPED32 = 0xFFFFFFFF
+PAIR_BIT = 0x80000000
+
+
+class Iso2022Set:
+    """A set an escape designates, written in the catalogue as its escape
+    without the ESC: "(J" one-byte into G0, "$B" or "$(D" two-byte into G0,
+    "$)C" two-byte into G1, ".A" into G2 (one byte after ESC N)."""
+
+    def __init__(self, spec):
+        self.width = 2 if spec.startswith('$') else 1
+        self.plane = 2 if spec.startswith('.') else 1 if ')' in spec else 0
+        self.final = ord(spec[-1])
+        self.mark = self.final | (0x80 if self.width == 2 else 0)
+        inter = ('$' if self.width == 2 else '') + '().'[self.plane]
+        self.designation = bytes([ESC]) + (inter + spec[-1]).encode()
+
+    def cells(self):
+        """Each code of the set, as the bytes that reach it from the initial state."""
+        if self.plane == 2:
+            return [self.designation + bytes([ESC, ord('N'), b]) for b in range(256)]
+        invoke = b'\x0e' if self.plane == 1 else b''
+        if self.width == 1:
+            return [self.designation + invoke + bytes([b]) for b in range(0x20, 0x80)]
+        return [self.designation + invoke + bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+
+
+class Iso2022Table:
+    """Decoding: every code of each set, read by the source after the
+    escape that designates it; a code read as two characters is a pair.
+    Encoding: the source's encoder from its initial state, one code point
+    at a time (every BMP code point and every decoded one beyond it) and
+    each pair as two; the escape it writes names the set, the bytes after
+    it the code."""
+
+    def __init__(self, entry):
+        if not entry.source.startswith('python:'):
+            raise SystemExit(f'{entry.name}: ISO-2022 tables come from CPython')
+        self.name = entry.name
+        self.codec = codecs.lookup(entry.source.partition(':')[2]).name
+        self.sets = [Iso2022Set(spec) for spec in entry.flag_value('sets').split(',')]
+        self.config = [ISO2022_CONFIG[c] for c in entry.flags if c in ISO2022_CONFIG]
+        self.pairs = []
+        self.decoded = [[self.decode_cell(cell) for cell in self.set_cells(st)] for st in self.sets]
+        self.index_of = {(st.mark, st.plane): i for i, st in enumerate(self.sets)}
+        self.page_values, wide = {}, {}
+        candidates = [cp for cp in range(0x80, 0x10000) if not 0xD800 <= cp <= 0xDFFF]
+        candidates += sorted({v for table in self.decoded for v in table if 0x10000 <= v < PAIR_BIT})
+        for cp in candidates:
+            entry_value = self.encode_entry(chr(cp))
+            if entry_value is None:
+                continue
+            if cp < 0x10000:
+                self.page_values[cp] = entry_value
+            else:
+                wide[cp] = entry_value
+        self.wide = sorted(wide.items())
+        self.pair_codes = []
+        for first, second in self.pairs:
+            entry_value = self.encode_entry(chr(first) + chr(second))
+            if entry_value is None:
+                raise SystemExit(f'{entry.name}: the pair U+{first:04X} U+{second:04X} is not written as one code')
+            self.pair_codes.append((first, second, entry_value))
+        self.pair_codes.sort()
+        self.pages, self.page_of_block = build_pages(self.page_values)
+        self.max_char = ISO2022_LONGEST_STEP
+        self.max_internal = max(utf8_length(v) for table in self.decoded for v in table if v < PAIR_BIT)
+        self.properties = ['HX_PROP_STATEFUL']
+
+    def set_cells(self, st):
+        return st.cells()
+
+    def decode_cell(self, data):
+        try:
+            text = data.decode(self.codec)
+        except UnicodeDecodeError:
+            return UNMAPPED32
+        if not text:
+            return UNMAPPED32   # HZ's "~}": an escape, never a code
+        if len(text) == 1:
+            return ord(text)
+        if len(text) == 2 and max(map(ord, text)) < 0x10000:
+            pair = (ord(text[0]), ord(text[1]))
+            if pair not in self.pairs:
+                self.pairs.append(pair)
+            return PAIR_BIT | self.pairs.index(pair)
+        raise SystemExit(f'{self.name}: {data.hex()} reads as {text!r}')
+
+    def encode_entry(self, text):
+        """The set index + 1 and the code the source writes for `text`
+        from the initial state, as a page entry; None when it cannot."""
+        try:
+            encoded = text.encode(self.codec)
+        except UnicodeEncodeError:
+            return None
+        return self.parse_encoded(text, encoded)
+
+    def parse_encoded(self, text, encoded):
+        for back in (b'\x1b(B', b'\x0f'):
+            if encoded.endswith(back):
+                encoded = encoded[:-len(back)]
+        if not encoded or encoded[0] != ESC:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, with no escape')
+        end = next(i for i in range(1, len(encoded)) if chr(encoded[i]).isupper() or encoded[i] == 0x40)
+        escape, code = encoded[:end + 1], encoded[end + 1:]
+        width = 2 if b'$' in escape else 1
+        plane = 1 if b')' in escape else 0
+        if code.startswith(b'\x0e'):
+            code = code[1:]
+        key = (escape[-1] | (0x80 if width == 2 else 0), plane)
+        if key not in self.index_of or len(code) != width:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, in no set of the catalogue')
+        return (self.index_of[key] + 1) << 16 | int.from_bytes(code, 'big')
+
+
+class HzTable(Iso2022Table):
+    """HZ: one GB 2312 set between "~{" and "~}"."""
+
+    def __init__(self, entry):
+        entry.flags = entry.flags + ['sets=$A']
+        super().__init__(entry)
+
+    def set_cells(self, st):
+        return [b'~{' + bytes([a, b]) for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+
+    def parse_encoded(self, text, encoded):
+        if encoded.endswith(b'~}'):
+            encoded = encoded[:-2]
+        if not encoded.startswith(b'~{') or len(encoded) != 4:
+            raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex()}, outside GB 2312')
+        return 1 << 16 | int.from_bytes(encoded[2:], 'big')
+
+
+def build_pages(page_values):
+    """A reverse table as pages of BLOCK values (0: none) and the page of
+    each block of the BMP."""
+    pages = [tuple([0] * BLOCK)]
+    index_of = {pages[0]: 0}
+    page_of_block = []
+    for block in range(0x10000 // BLOCK):
+        page = tuple(page_values.get(block * BLOCK + i, 0) for i in range(BLOCK))
+        if page not in index_of:
+            index_of[page] = len(pages)
+            pages.append(page)
+        page_of_block.append(index_of[page])
+    return pages, page_of_block
 
 
 # GB18030 four-byte sequences: b1 81-FE, b2 30-39, b3 81-FE, b4 30-39,
@@ -514,6 +698,64 @@ def generate_multi(entries, tables, versions):
     return '\n'.join(out)
 
 
+def utf7_direct():
+    """The ASCII characters CPython's UTF-7 encoder writes as themselves."""
+    return [1 if chr(c).encode('utf-7') == bytes([c]) else 0 for c in range(128)]
+
+
+def generate_iso2022(entries, tables, versions):
+    out = [header(versions), '#include "../iso2022_map.h"', '#include "../utf7_codec.h"', '', 'namespace hxuchar {', '']
+    if any(e.kind in UTF7_KINDS for e in entries):
+        out.append('// UTF-7: the characters written directly, from CPython\'s utf_7')
+        out.append(c_array('std::uint8_t', 'kUtf7Direct', utf7_direct(), per_line=32, fmt='{}').replace(
+            'constexpr', 'extern const', 1))
+        out.append('')
+    out += ['namespace {', '']
+    # A set the source reads alike in several encodings, or under two
+    # escapes (JIS X 0208 of 1978 and 1983), has one table.
+    names_of = {}
+    for e in entries:
+        if e.kind not in STATEFUL_KINDS:
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        out.append(f'// {e.name}, from {e.source}')
+        names = []
+        for i, table in enumerate(t.decoded):
+            key = tuple(table) if not any(v & PAIR_BIT and v != UNMAPPED32 for v in table) else (e.id, i)
+            if key not in names_of:
+                names_of[key] = f'{p}Set{i}'
+                out.append(c_array('std::uint32_t', f'{p}Set{i}', table, per_line=8, fmt='0x{:06X}'))
+            names.append(names_of[key])
+        sets = ', '.join(f'{{0x{st.mark:02X}, {st.width}, {st.plane}, {names[i]}}}' for i, st in enumerate(t.sets))
+        out.append(f'constexpr Iso2022Set {p}Sets[] = {{{sets}}};')
+        if t.pairs:
+            out.append(c_array('Iso2022Characters', f'{p}Pairs', t.pairs, per_line=6, fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}}}'))
+            out.append(c_array('Iso2022Pair', f'{p}PairCodes', t.pair_codes, per_line=4,
+                               fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}, 0x{0[2]:06X}}}'))
+        if t.wide:
+            out.append(c_array('Iso2022Wide', f'{p}Wide', t.wide, per_line=4, fmt='{{0x{0[0]:05X}, 0x{0[1]:06X}}}'))
+        out.append(c_array('std::uint16_t', f'{p}PageOfBlock', t.page_of_block, per_line=16, fmt='{}'))
+        out.append(c_array('std::uint32_t', f'{p}Pages', [v for page in t.pages for v in page], per_line=8,
+                           fmt='0x{:06X}'))
+        out.append('')
+    out.append('}  // namespace')
+    out.append('')
+    for e in entries:
+        if e.kind not in STATEFUL_KINDS:
+            continue
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        config = ' | '.join(t.config) if t.config else '0'
+        pairs = f'{p}Pairs' if t.pairs else 'nullptr'
+        wide = f'{p}Wide, {len(t.wide)}' if t.wide else 'nullptr, 0'
+        pair_codes = f'{p}PairCodes, {len(t.pair_codes)}' if t.pairs else 'nullptr, 0'
+        out.append(f'extern const Iso2022Map {p}Iso2022{{{p}Sets, {len(t.sets)}, {config}, {pairs}, '
+                   f'{p}PageOfBlock, {p}Pages, {wide}, {pair_codes}}};')
+    out += ['', '}  // namespace hxuchar', '']
+    return '\n'.join(out)
+
+
 def generate_catalogue(entries, tables, versions):
     """The rows, included by encoding_catalog.cpp inside namespace hxuchar so
     that its compile-time checks see them."""
@@ -523,6 +765,8 @@ def generate_catalogue(entries, tables, versions):
             out.append(f'extern const SingleByteMap k{e.ident}SingleByte;')
         elif e.kind == 'multi':
             out.append(f'extern const MultiByteMap k{e.ident}MultiByte;')
+        elif e.kind in STATEFUL_KINDS:
+            out.append(f'extern const Iso2022Map k{e.ident}Iso2022;')
     out += ['', 'namespace {', '']
     for e in entries:
         names = ', '.join(f'"{n}"' for n in [e.name] + e.aliases)
@@ -533,6 +777,17 @@ def generate_catalogue(entries, tables, versions):
             kind = CODE_KINDS[e.kind]
             props = list(CODE_KIND_PROPERTIES[e.kind])
             max_char, max_internal = CODE_KIND_SIZES[e.kind]
+            single, multi = 'nullptr', 'nullptr'
+        elif e.kind in UTF7_KINDS:
+            kind = 'Utf7'
+            props = ['HX_PROP_STATEFUL']
+            max_char, max_internal = 2, 4
+            single, multi = 'nullptr', 'nullptr'
+        elif e.kind in STATEFUL_KINDS:
+            t = tables[e.id]
+            kind = 'Iso2022' if e.kind == 'iso2022' else 'Hz'
+            props = list(t.properties)
+            max_char, max_internal = t.max_char, t.max_internal
             single, multi = 'nullptr', 'nullptr'
         else:
             t = tables[e.id]
@@ -547,8 +802,9 @@ def generate_catalogue(entries, tables, versions):
         if 'nel' in e.flags:
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'
+        iso2022 = f'&k{e.ident}Iso2022' if e.kind in STATEFUL_KINDS else 'nullptr'
         out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
-                   f'k{e.ident}Names}},')
+                   f'{iso2022}, k{e.ident}Names}},')
     out += ['};', '']
     return '\n'.join(out)
 
@@ -560,11 +816,16 @@ def generate(entries):
             tables[e.id] = SingleByteTable(e)
         elif e.kind == 'multi':
             tables[e.id] = MultiByteTable(e)
+        elif e.kind == 'iso2022':
+            tables[e.id] = Iso2022Table(e)
+        elif e.kind == 'hz':
+            tables[e.id] = HzTable(e)
     versions = source_versions()
     return {
         'catalog_rows.inc': generate_catalogue(entries, tables, versions),
         'single_byte_tables.cpp': generate_single(entries, tables, versions),
         'multi_byte_tables.cpp': generate_multi(entries, tables, versions),
+        'iso2022_tables.cpp': generate_iso2022(entries, tables, versions),
     }
 
 

@@ -72,6 +72,8 @@ enum {
                                   // occur inside longer characters: Shift_JIS, GBK)
     HX_PROP_BULK = 0x100,         // hx_uchar_decode_run and hx_uchar_encode_run serve
                                   // the encoding (the table-driven sets)
+    HX_PROP_STATEFUL = 0x200,     // what bytes mean depends on escapes or shifts before
+                                  // them: read and write with the *_state functions
 };
 
 // The encoding's canonical name, or null when the id is unknown.
@@ -142,6 +144,48 @@ int hx_uchar_decode_run(int id, const char* bytes, int count, int stopAtLineEnds
 // U+0000 and before an invalid sequence. Returns the bytes written and
 // stores the text bytes taken in *taken.
 int hx_uchar_encode_run(int id, const char* text, int length, char* out, int room, int* taken);
+
+// Stateful encodings (HX_PROP_STATEFUL), where escape sequences or shifts
+// change what the bytes after them mean. The caller owns the state: all
+// zero is the initial state, and it carries from call to call, across
+// chunks, as a plain value that may be copied and restored. The functions
+// below serve every id; for a set without state they keep no state and
+// behave as the per-character functions above.
+typedef struct hx_uchar_state {
+    unsigned int mode;
+    unsigned int bits;
+} hx_uchar_state;
+
+// Most code points one step of a decoder yields.
+enum { HX_UCHAR_MAX_CODES = 2 };
+
+// One step of decoding at `bytes` in `*state` (zero padding follows the
+// data as for hx_uchar_chscan; hx_uchar_chsize_max is the longest step).
+// Returns how many code points it stored in codes[0, HX_UCHAR_MAX_CODES):
+// 0 for an escape or shift, which is not text, 1, or 2 for a code that
+// stands for two characters; negative when the bytes are one malformed
+// sequence (one U+FFFD). *length = bytes taken, at least 1. *state becomes
+// the state after the step, whatever the result. A step that needs the
+// byte after the data to decide counts it in *length, so that a caller
+// holding no more data waits for more; at the end of the data a step that
+// yields text or no text stands as it is, its length cut to the data.
+int hx_uchar_scan_state(int id, const char* bytes, hx_uchar_state* state, int* codes, int* length);
+// hx_uchar_decode_run with a state: whole steps, escapes included, up to
+// the first one the caller decides (as there); *state follows what was taken.
+int hx_uchar_decode_run_state(int id, const char* bytes, int count, int stopAtLineEnds, char* out, int room,
+                              int* taken, hx_uchar_state* state);
+// hx_uchar_encode_run with a state: escapes and shifts are written where
+// the text needs them, and *state follows what was written. A line end
+// leaves the state in which a reader starting after it decodes the next
+// line.
+int hx_uchar_encode_run_state(int id, const char* text, int length, char* out, int room, int* taken,
+                              hx_uchar_state* state);
+// At the end of the data: 1 when the data ended inside a sequence that is
+// one U+FFFD (a UTF-7 run cut short), *state then the initial state; else 0.
+int hx_uchar_finish_state(int id, hx_uchar_state* state);
+// The bytes that return *state to the initial state (written at the end of
+// a file); 0 when it is there. `room` of 16 always suffices.
+int hx_uchar_reset_state(int id, hx_uchar_state* state, char* out, int room);
 
 // The id for a character-set name, compared without regard to case, with
 // the usual aliases (among them the names nl_langinfo(CODESET) reports and

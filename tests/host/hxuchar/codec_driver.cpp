@@ -3,8 +3,10 @@
 // 4-byte little-endian length followed by that many bytes.
 //
 //   hxuchar_codec_driver list          id, chsize_max and name per line
+//   hxuchar_codec_driver lookup        the id of each name on stdin, a line each
 //   hxuchar_codec_driver decode ID     file bytes -> internal form
 //   hxuchar_codec_driver encode ID     internal form -> file bytes
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +95,36 @@ bool decodeRecord(int id, const std::string& data, std::string& out) {
     return true;
 }
 
+// A stateful set, step by step with one state: an escape or shift adds
+// nothing, a malformed step one U+FFFD, a step beyond the data one U+FFFD
+// for the rest.
+bool decodeRecordWithState(int id, const std::string& data, std::string& out) {
+    std::unique_ptr<char[]> buffer(new char[data.size() + kPaddingBytes]());
+    std::memcpy(buffer.get(), data.data(), data.size());
+    hx_uchar_state state{};
+    std::size_t position = 0;
+    while (position < data.size()) {
+        int codes[HX_UCHAR_MAX_CODES];
+        int length = 0;
+        const int count = hx_uchar_scan_state(id, buffer.get() + position, &state, codes, &length);
+        if (length < 1 || length > hx_uchar_chsize_max(id)) {
+            std::fprintf(stderr, "encoding %d: step of %d bytes at offset %zu\n", id, length, position);
+            return false;
+        }
+        const std::size_t left = data.size() - position;
+        // A step that wanted the byte after the data stands as it is.
+        if (count < 0) {
+            appendInternal(0xFFFD, out);
+        } else {
+            for (int i = 0; i < count; ++i) appendInternal(codes[i], out);
+        }
+        length = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(length), left));
+        position += static_cast<std::size_t>(length);
+    }
+    if (hx_uchar_finish_state(id, &state)) appendInternal(0xFFFD, out);
+    return true;
+}
+
 // The writing engine's view: one character at a time through the scratch
 // areas. U+0000 cannot pass (the scratch text is zero-terminated).
 void encodeRecord(int id, const std::string& text, std::string& out) {
@@ -109,6 +141,29 @@ void encodeRecord(int id, const std::string& text, std::string& out) {
         out.append(encoded, static_cast<std::size_t>(encodedLength));
         position += static_cast<std::size_t>(length);
     }
+}
+
+// A stateful set as the writing engine runs it: whole runs with one state,
+// which see the character after each (two may be one code), an invalid
+// sequence as U+FFFD, and the initial state again at the end.
+void encodeRecordWithState(int id, const std::string& text, std::string& out) {
+    hx_uchar_state state{};
+    std::string buffer(16 * text.size() + 16, '\0');
+    std::size_t position = 0;
+    while (position < text.size()) {
+        int taken = 0;
+        const int length = static_cast<int>(text.size() - position);
+        int written = hx_uchar_encode_run_state(id, text.data() + position, length, buffer.data(),
+                                                static_cast<int>(buffer.size()), &taken, &state);
+        if (taken == 0) {
+            hx_uchar_toint(text.c_str() + position, &taken);
+            written = hx_uchar_encode_run_state(id, "\xEF\xBF\xBD", 3, buffer.data(), 16, nullptr, &state);
+        }
+        out.append(buffer.data(), static_cast<std::size_t>(written));
+        position += static_cast<std::size_t>(taken);
+    }
+    char back[16];
+    out.append(back, static_cast<std::size_t>(hx_uchar_reset_state(id, &state, back, sizeof back)));
 }
 
 }  // namespace
@@ -128,17 +183,24 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (command == "lookup") {
+        std::string name;
+        while (std::getline(std::cin, name)) std::cout << hx_uchar_getenc(name.c_str()) << '\n';
+        return 0;
+    }
     if ((command != "decode" && command != "encode") || argc != 3) {
-        std::fprintf(stderr, "usage: %s list | decode ID | encode ID\n", argv[0]);
+        std::fprintf(stderr, "usage: %s list | lookup | decode ID | encode ID\n", argv[0]);
         return 2;
     }
     int id = std::atoi(argv[2]);
+    const bool stateful = (hx_uchar_encprop(id) & HX_PROP_STATEFUL) != 0;
     std::string record;
     while (readRecord(record)) {
         std::string out;
         if (command == "encode") {
-            encodeRecord(id, record, out);
-        } else if (!decodeRecord(id, record, out)) {
+            if (stateful) encodeRecordWithState(id, record, out);
+            else encodeRecord(id, record, out);
+        } else if (!(stateful ? decodeRecordWithState(id, record, out) : decodeRecord(id, record, out))) {
             return 1;
         }
         writeRecord(out);

@@ -117,6 +117,24 @@ class MultiByteCodec(PythonCodec):
         return text + '\ufffd'
 
 
+class StatefulCodec(PythonCodec):
+    """A CPython codec with a state (ISO-2022, HZ). In ISO-2022 a zero
+    byte, which no escape or character holds, ends what is cut before it as
+    the end of the data does (one U+FFFD); the state carries on past it.
+    HZ reads a zero byte as CPython does. UTF-7 hands out a lone surrogate
+    where the internal form has U+FFFD, and a zero after "+" is taken with
+    it as the end of the data would be (CPython: one U+FFFD for both)."""
+
+    def decode(self, data):
+        if self.codec == 'utf-7':
+            text = data.replace(b'+\x00', b'+').decode(self.codec, self.errors)
+            return ''.join('\ufffd' if 0xD800 <= ord(c) <= 0xDFFF else c for c in text)
+        if self.codec == 'hz':
+            return data.decode(self.codec, self.errors)
+        decoder = codecs.getincrementaldecoder(self.codec)(self.errors)
+        return '\x00'.join(decoder.decode(segment, True) for segment in data.split(b'\x00'))
+
+
 class EucKr(MultiByteCodec):
     """EUC-KR from CPython's table of pairs, with A4 D4 read as HANGUL
     FILLER and no make-up sequences read or written (CPython composes
@@ -174,6 +192,8 @@ class IcuSingleByte:
 
 
 def reference_for(name, catalogue):
+    if name == 'UTF-7':
+        return StatefulCodec('utf_7')
     if name.upper() in ('UCS-2BE', 'UCS-2LE'):
         return Ucs2(name.upper().endswith('BE'))
     source, flags = catalogue.get(name, ('-', []))
@@ -186,6 +206,8 @@ def reference_for(name, catalogue):
         return PythonCodec(name)
     if name == 'EUC-KR':
         return EucKr(codec)
+    if 'sets' in ' '.join(flags) or codec == 'hz':
+        return StatefulCodec(codec)
     if codecs.lookup(codec)._is_text_encoding and is_multi_byte(codec):
         return MultiByteCodec(codec)
     return PythonCodec(codec, keep_c1='c1' in flags)
@@ -270,6 +292,8 @@ def decode_corpus(name, chsize, reference, rng, random_count):
         return [bytes([b]) for b in range(256)] + [bytes(range(256))]
     if isinstance(reference, MultiByteCodec):
         return multi_byte_corpus(reference, rng, random_count)
+    if isinstance(reference, StatefulCodec):
+        return stateful_corpus(reference, rng, random_count)
     pieces = pieces_for(name, reference)
     corpus = [b'']
     corpus += pieces
@@ -329,6 +353,54 @@ def multi_byte_corpus(reference, rng, random_count):
     return corpus
 
 
+ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b'\x1b$@', b'\x1b$B',
+                 b'\x1b$A', b'\x1b$(C', b'\x1b$(D', b'\x1b$)C', b'\x1b)B', b'\x1b.A', b'\x1bN', b'\x1b&@\x1b$B',
+                 b'\x1b&@', b'\x1bx', b'\x1b(\x80', b'\x1b' + b'(' * 15 + b'B', b'\x0e', b'\x0f', b'\n', b'\r\n',
+                 b'\x80', b'\xff', b'\x00', b'!', b'$"', b'!!', b'~', b'\\', b'\x1b$(Q', b'\x1b$(P', b'\x1b$(O',
+                 b'\x1b(I', b'\x1b.A\x1bN', b'\x1b.F\x1bN', b'\x1bN', b'\x1b.B', b'~{', b'~}', b'~~', b'~\n', b'~x',
+                 b'~', b'+', b'+-', b'+AGE', b'+AGF', b'+AG', b'+2D3', b'+2D3cAA', b'-', b'+/v8', b'+ZeVnLIqe-', b'A']
+
+
+def stateful_corpus(reference, rng, random_count):
+    """Every escape and shift followed by each other one and by text; every
+    byte pair after each escape; random lines of the set's repertoire with
+    every line end it can write, whole and mutated."""
+    corpus = [a + b for a in ESCAPE_PIECES for b in ESCAPE_PIECES]
+    corpus += [a + b + c for a in ESCAPE_PIECES[:18] for b in ESCAPE_PIECES for c in (b'!', b'$"', b'\n')]
+    for escape in (b'\x1b$B', b'\x1b(J', b'\x1b$(D', b'\x1b$)C\x0e', b'\x1b$A', b'\x1b$(Q', b'\x1b$(P',
+                   b'\x1b$(O', b'\x1b(I', b'~{'):
+        corpus += [escape + bytes([a, b]) + b'\n' for a in range(0x20, 0x81) for b in range(0x1F, 0x81)]
+    chars = repertoire(reference)
+    ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
+    for _ in range(random_count):
+        lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
+        data = bytearray(reference.encode(''.join(line + rng.choice(ends) for line in lines)))
+        corpus.append(bytes(data))
+        for _ in range(rng.randint(1, 3)):
+            mutate(data, rng)
+        corpus.append(bytes(data))
+    return corpus
+
+
+def pair_corpus(reference, rng, random_count):
+    """Text around the character pairs a set writes as one code (JIS X
+    0213): each pair, its first character alone, before another or at the
+    end of the text."""
+    pairs = set()
+    for escape in (b'\x1b$(Q', b'\x1b$(O'):
+        for a in range(0x21, 0x7F):
+            for b in range(0x21, 0x7F):
+                text = (escape + bytes([a, b])).decode(reference.codec, 'replace')
+                if len(text) == 2 and '\ufffd' not in text:
+                    pairs.add(text)
+    if not pairs:
+        return []
+    pieces = sorted({c for pair in pairs for c in pair} | pairs | {'a', '\u3042', '\n'})
+    corpus = [pair.encode() for pair in sorted(pairs)]
+    corpus += [''.join(rng.choice(pieces) for _ in range(rng.randint(1, 8))).encode() for _ in range(random_count)]
+    return corpus
+
+
 def mutate(data, rng):
     at = rng.randrange(len(data)) if data else 0
     action = rng.randrange(4)
@@ -367,6 +439,42 @@ def show(data):
     return data.hex(' ') if isinstance(data, bytes) else ascii(data)
 
 
+def check_names(driver, listing):
+    """Every name CPython's codecs.lookup knows a codec of the catalogue by
+    (its own names and the encodings package's aliases, in CPython's other
+    spellings too) finds the row made from that codec. A bare number is an
+    id, never a name; IANA's MS_Kanji stays Shift_JIS (CPython: cp932)."""
+    import encodings.aliases
+    code_kinds = {'UTF-8': ['utf_8'], 'UTF-16BE': ['utf_16_be', 'utf_16'], 'UTF-16LE': ['utf_16_le'],
+                  'UTF-32BE': ['utf_32_be', 'utf_32'], 'UTF-32LE': ['utf_32_le']}
+    catalogue = read_catalogue()
+    wanted = []
+    for enc_id, name in listing:
+        source = catalogue.get(name, ('-', []))[0]
+        modules = code_kinds.get(name, [source.partition(':')[2]] if source.startswith('python:') else [])
+        targets = set()
+        for module in modules:
+            targets |= {module, codecs.lookup(module).name.replace('-', '_')}
+        names = targets | {a for a, t in encodings.aliases.aliases.items() if t in targets}
+        for n in sorted(names):
+            if n.isdigit() or n in ('ms_kanji', 'mskanji'):
+                continue
+            for spelling in (n, n.upper(), n.replace('_', '-'), n.replace('_', ' ').title()):
+                try:
+                    codecs.lookup(spelling)
+                except LookupError:
+                    continue   # an alias CPython itself cannot reach (csHPRoman8)
+                wanted.append((spelling, int(enc_id)))
+    done = subprocess.run([driver, 'lookup'], input=''.join(s + '\n' for s, _ in wanted), capture_output=True,
+                          text=True, check=True)
+    failures = 0
+    for (spelling, enc_id), got in zip(wanted, done.stdout.split()):
+        if int(got) != enc_id:
+            failures += 1
+            print(f'name {spelling!r}: id {got}, expected {enc_id}')
+    return len(wanted), failures
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('driver')
@@ -378,6 +486,9 @@ def main():
 
     listing = subprocess.run([args.driver, 'list'], capture_output=True, text=True, check=True)
     failures, checked, skipped = 0, 0, []
+    if not args.only:
+        rows = [(line.split('\t')[0], line.split('\t')[2]) for line in listing.stdout.splitlines()]
+        checked, failures = check_names(args.driver, rows)
     for line in listing.stdout.splitlines():
         enc_id, chsize, name = line.split('\t')
         if args.only and name != args.only:
@@ -399,6 +510,8 @@ def main():
                           f'expected {show(expected.decode("utf-8", "replace"))}')
 
         corpus = encode_corpus(rng, args.random // 3)
+        if isinstance(reference, StatefulCodec):
+            corpus += pair_corpus(reference, rng, args.random // 3)
         for text, got in zip(corpus, run_driver(args.driver, 'encode', enc_id, corpus)):
             expected = reference.encode(text.decode('utf-8', 'replace'))
             checked += 1
