@@ -52,8 +52,9 @@ const char* family(int id) {
            (id >= 90 && id <= 99) || id >= 120 ? "EBCDIC" : "Western";
 }
 
-// The byte-order mark at the start of `bytes` that `id` would have.
-int markOf(int id, const std::string& bytes) {
+// The byte-order mark at the start of `bytes` that `id` would have (the
+// peer's answer needs it; without the peer nothing calls it).
+[[maybe_unused]] int markOf(int id, const std::string& bytes) {
     int confidence = 0, mark = 0;
     const int marked = hx_uchar_detect(bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), 4)), -1,
                                        &confidence, &mark);
