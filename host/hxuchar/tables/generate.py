@@ -490,7 +490,8 @@ class Iso2022Table:
         for first, second in self.pairs:
             entry_value = self.encode_entry(chr(first) + chr(second))
             if entry_value is None:
-                raise SystemExit(f'{entry.name}: the pair U+{first:04X} U+{second:04X} is not written as one code')
+                raise OlderCPython(f'{entry.name}: this CPython ({platform.python_version()}) does not write the pair '
+                                   f'U+{first:04X} U+{second:04X} as one code; the tables need a release that does')
             self.pair_codes.append((first, second, entry_value))
         self.pair_codes.sort()
         self.pages, self.page_of_block = build_pages(self.page_values)
@@ -829,12 +830,20 @@ def generate(entries):
     }
 
 
+class OlderCPython(Exception):
+    """This CPython's codecs lack what the tables are made from."""
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--output', default=os.path.join(HERE, '..', 'generated'))
     parser.add_argument('--check', metavar='DIR')
     args = parser.parse_args()
-    files = generate(read_catalogue())
+    try:
+        files = generate(read_catalogue())
+    except OlderCPython as error:
+        print(error)
+        return 77 if args.check else 1
     if args.check:
         differ = []
         for name, text in files.items():

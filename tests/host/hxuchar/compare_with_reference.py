@@ -16,6 +16,11 @@ adjusted to expect exactly that and nothing else:
 - EBCDIC sets from ICU: a character the set lacks is written as "?" (6F),
   where ICU writes its substitution control 3F.
 
+Older CPython releases (3.11.2 among them) write the JIS X 0213 character
+pairs of ISO-2022-JP-2004 and -JP-3 as two codes, or the second as "?";
+with such a reference, encode records holding a pair's second character are
+left out and counted, since the layer writes the pair as one code.
+
 Usage: compare_with_reference.py DRIVER [--seed N] [--random N] [--only NAME]
 """
 import argparse
@@ -382,6 +387,15 @@ def stateful_corpus(reference, rng, random_count):
     return corpus
 
 
+PAIR_SECONDS = frozenset('\u0300\u0301\u02e5\u02e9\u309a')
+
+
+def writes_pairs_as_one_code():
+    """Whether this CPython writes a JIS X 0213 pair in ISO-2022-JP-2004 as
+    the one code its table gives it."""
+    return '\u304b\u309a'.encode('iso2022_jp_2004', 'replace') == b'\x1b$(Q$w\x1b(B'
+
+
 def pair_corpus(reference, rng, random_count):
     """Text around the character pairs a set writes as one code (JIS X
     0213): each pair, its first character alone, before another or at the
@@ -486,6 +500,7 @@ def main():
 
     listing = subprocess.run([args.driver, 'list'], capture_output=True, text=True, check=True)
     failures, checked, skipped = 0, 0, []
+    pairs_trusted, pair_records_left_out = writes_pairs_as_one_code(), 0
     if not args.only:
         rows = [(line.split('\t')[0], line.split('\t')[2]) for line in listing.stdout.splitlines()]
         checked, failures = check_names(args.driver, rows)
@@ -512,8 +527,13 @@ def main():
         corpus = encode_corpus(rng, args.random // 3)
         if isinstance(reference, StatefulCodec):
             corpus += pair_corpus(reference, rng, args.random // 3)
+        pairs_written = isinstance(reference, StatefulCodec) and reference.codec in ('iso2022_jp_2004', 'iso2022_jp_3')
         for text, got in zip(corpus, run_driver(args.driver, 'encode', enc_id, corpus)):
-            expected = reference.encode(text.decode('utf-8', 'replace'))
+            unicode_text = text.decode('utf-8', 'replace')
+            if pairs_written and not pairs_trusted and not PAIR_SECONDS.isdisjoint(unicode_text):
+                pair_records_left_out += 1
+                continue
+            expected = reference.encode(unicode_text)
             checked += 1
             if got != expected:
                 failures += 1
@@ -522,6 +542,9 @@ def main():
 
     if skipped:
         print('no reference for: ' + ', '.join(skipped) + ' (is uconv installed?)')
+    if pair_records_left_out:
+        print(f'{pair_records_left_out} encode records with JIS X 0213 pairs left out: this CPython '
+              f'({sys.version.split()[0]}) does not write such a pair as one code')
     print(f'{checked} records compared, {failures} differ')
     return 1 if failures or skipped else 0
 
