@@ -393,7 +393,7 @@ class CatTests(VrbioCase):
         # The C library's newlocale keeps the list it makes of LOCPATH's
         # directories (frame argz_add_sep): not a leak of vrbio's.
         suppressions = self.write("lsan.supp", b"leak:argz_add_sep\n")
-        lsan = {"LSAN_OPTIONS": ":".join(filter(None, ["suppressions=" + suppressions, os.environ.get("LSAN_OPTIONS")]))}
+        lsan = {"LSAN_OPTIONS": ":".join(filter(None, ["suppressions=" + suppressions, "print_suppressions=0", os.environ.get("LSAN_OPTIONS")]))}
         unset = dict({"LC_ALL": "", "LC_CTYPE": "", "LANG": "", "LOCPATH": locales}, **lsan)
         cases = [
             ({}, text),
