@@ -83,7 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(written >= 0 && written <= room, "enc %d room %d written %d", id, room, written);
     std::unique_ptr<char[]> wide = exact(end * 16 + 16);
     int whole = hx_uchar_decode(id, terminated.get(), wide.get(), static_cast<int>(end * 16 + 16));
-    FUZZ_CHECK(whole >= written && std::memcmp(wide.get(), dest.get(), static_cast<std::size_t>(written)) == 0,
+    // A stateful set ends what fits in the room in its initial state (a
+    // UTF-7 run closed, a shift undone), so the cut output is a whole
+    // encoding of its own and no prefix; charset_state_fuzz checks those sets.
+    const bool stateful = (hx_uchar_encprop(id) & HX_PROP_STATEFUL) != 0;
+    FUZZ_CHECK(whole >= written &&
+                   (stateful || std::memcmp(wide.get(), dest.get(), static_cast<std::size_t>(written)) == 0),
                "enc %d: %d bytes in room %d are no prefix of the whole %d", id, written, room, whole);
 
     if (hx_uchar_encprop(id) & HX_PROP_BULK) checkEncodeRun(id, text, room == 0 ? 1 : room);
