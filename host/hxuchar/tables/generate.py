@@ -438,13 +438,13 @@ class Iso2022Set:
     without the ESC: "(J" one-byte into G0, "$B" or "$(D" two-byte into G0,
     "$)C" two-byte into G1, ".A" into G2 (one byte after ESC N)."""
 
-    def __init__(self, spec):
-        self.width = 2 if spec.startswith('$') else 1
-        self.plane = 2 if spec.startswith('.') else 1 if ')' in spec else 0
-        self.final = ord(spec[-1])
+    def __init__(self, escape):
+        self.width = 2 if escape.startswith('$') else 1
+        self.plane = 2 if escape.startswith('.') else 1 if ')' in escape else 0
+        self.final = ord(escape[-1])
         self.mark = self.final | (0x80 if self.width == 2 else 0)
         inter = ('$' if self.width == 2 else '') + '().'[self.plane]
-        self.designation = bytes([ESC]) + (inter + spec[-1]).encode()
+        self.designation = bytes([ESC]) + (inter + escape[-1]).encode()
 
     def cells(self):
         """Each code of the set, as the bytes that reach it from the initial state."""
@@ -469,7 +469,7 @@ class Iso2022Table:
             raise SystemExit(f'{entry.name}: ISO-2022 tables come from CPython')
         self.name = entry.name
         self.codec = codecs.lookup(entry.source.partition(':')[2]).name
-        self.sets = [Iso2022Set(spec) for spec in entry.flag_value('sets').split(',')]
+        self.sets = [Iso2022Set(escape) for escape in entry.flag_value('sets').split(',')]
         self.config = [ISO2022_CONFIG[c] for c in entry.flags if c in ISO2022_CONFIG]
         self.pairs = []
         self.decoded = [[self.decode_cell(cell) for cell in self.set_cells(st)] for st in self.sets]
