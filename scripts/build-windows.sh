@@ -38,6 +38,8 @@ fi
 # bzip2, liblzma and zstd, built once from their sources into the same
 # prefix (zlib is Debian's); all four are linked into the DLL statically.
 scripts/windows-codecs.sh "$gtest_prefix"
+# libexpat for the Hadoop client configuration, likewise linked statically.
+scripts/windows-expat.sh "$gtest_prefix"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DVRB_MINGW_PREFIX="$gtest_prefix" -DVRB_WERROR=ON -DVRB_HADOOP=ON

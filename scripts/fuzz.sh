@@ -14,7 +14,7 @@ seconds=${1:-60}
 shift || true
 build=${VRB_FUZZ_BUILD_DIR:-build-fuzz}
 all_targets=(charset_scan_fuzz charset_encode_fuzz charset_state_fuzz encoding_detect_fuzz text_read_fuzz text_write_fuzz
-  uri_fuzz webhdfs_answer_fuzz message_fuzz glob_fuzz compressed_read_fuzz)
+  uri_fuzz webhdfs_answer_fuzz message_fuzz glob_fuzz compressed_read_fuzz cluster_configuration_fuzz)
 targets=("${@:-${all_targets[@]}}")
 
 # Debian's clang and its runtimes: libFuzzer and the sanitizers come with

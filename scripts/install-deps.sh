@@ -16,6 +16,8 @@ packages+=(locales)
 # The Hadoop access library, and the local HDFS cluster its tests run against
 # (Debian 12's default JDK is 17, which the cluster needs at least).
 packages+=(libcurl4-openssl-dev nlohmann-json3-dev default-jdk-headless maven curl)
+# The cluster's client configuration (core-site.xml, hdfs-site.xml) is XML.
+packages+=(libexpat1-dev)
 # Kerberos: GSS-API for the access library's reasons when a ticket is
 # missing; kinit and openssl for the tests against the secured cluster.
 packages+=(libkrb5-dev krb5-user openssl)
