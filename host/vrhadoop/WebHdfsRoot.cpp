@@ -7,6 +7,7 @@
 
 #include "WebHdfsConnection.h"
 #include "WebHdfsFileSystem.h"
+#include "process_configuration.h"
 #include "vrbclass/VrHadoopURI.h"
 
 namespace vrhadoop {
@@ -50,7 +51,14 @@ std::vector<std::string> nameNodeList(const std::string& list, bool ssl) {
 HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
     return guarded<HadoopConnection*>(error, nullptr, [&]() -> HadoopConnection* {
         // The URI's text is not quoted: it may carry a delegation token.
-        std::unique_ptr<VrHadoopURI, ReleaseUri> hadoopUri(uri ? getHadoopURIFromURIString(uri->text()) : nullptr);
+        std::string text = uri ? copyOf(uri->text()) : std::string();
+        std::string configurationError;
+        if (!resolveWithProcessConfiguration(&text, &configurationError)) {
+            setError(error, configurationError);
+            return nullptr;
+        }
+        std::unique_ptr<VrHadoopURI, ReleaseUri> hadoopUri(
+            uri ? getHadoopURIFromURIString(VrbString(text.data(), text.size())) : nullptr);
         if (!hadoopUri) {
             setError(error, "Cannot connect to a Hadoop file system: the location is no hadoop URI "
                             "(hadoop://HOST:PORT/path)");

@@ -32,6 +32,9 @@
 #   VRB_HDFS_CONTROL     FIFO that takes command lines
 #   VRB_HDFS_REPLY       file that the replies are appended to
 #   VRB_HDFS_LOG         the cluster's log
+#   VRB_HDFS_CONF_DIR    a client configuration (core-site.xml, hdfs-site.xml)
+#                        naming the NameNodes as nameservice "vrbtest", the
+#                        default file system, for HADOOP_CONF_DIR
 # and with --secure (VRB_HDFS_HTTP is then localhost:PORT, over https):
 #   VRB_HDFS_SECURE      1
 #   VRB_HDFS_KRB5_CONF   krb5.conf naming the cluster's KDC and realm
@@ -179,6 +182,43 @@ show_log_tail() {
   echo "---------------------------------------" >&2
 }
 
+# write_client_configuration DIR HOST SECURE ADDRESS...: core-site.xml and
+# hdfs-site.xml in DIR as a cluster's users have them: the nameservice
+# "vrbtest" over the NameNodes at ADDRESS (PORT, or HOST:PORT) in order, the
+# default file system, and with SECURE Kerberos and HTTPS only. The host
+# goes through a ${...} variable, as configurations often write it.
+write_client_configuration() {
+  local dir=$1 host=$2 secure=$3 ids= id=0 address
+  shift 3
+  mkdir -p "$dir"
+  local kind=http policy=HTTP_ONLY authentication=simple
+  if [ -n "$secure" ]; then
+    kind=https policy=HTTPS_ONLY authentication=kerberos
+  fi
+  property() { printf '  <property>\n    <name>%s</name>\n    <value>%s</value>\n  </property>\n' "$1" "$2"; }
+  {
+    echo '<?xml version="1.0"?>'
+    echo '<configuration>'
+    property fs.defaultFS hdfs://vrbtest
+    property hadoop.security.authentication "$authentication"
+    echo '</configuration>'
+  } >"$dir/core-site.xml"
+  {
+    echo '<?xml version="1.0"?>'
+    echo '<configuration>'
+    property vrbtest.host "$host"
+    property dfs.nameservices vrbtest
+    property dfs.http.policy "$policy"
+    for address in "$@"; do
+      ids="$ids${ids:+,}nn$id"
+      property "dfs.namenode.$kind-address.vrbtest.nn$id" "\${vrbtest.host}:${address##*:}"
+      id=$((id + 1))
+    done
+    property dfs.ha.namenodes.vrbtest "$ids"
+    echo '</configuration>'
+  } >"$dir/hdfs-site.xml"
+}
+
 # reply_value KEY: the value of the first KEY=VALUE line of the reply file.
 reply_value() {
   sed -n "s/^$1=//p" "$workdir/reply" | head -n 1
@@ -270,6 +310,9 @@ run() {
   fi
   namenodes=$(sed -n 's/^HDFS_NAMENODE_HTTP_PORTS=\([0-9,]*\)$/\1/p' "$reply" | sed 's/\([0-9][0-9]*\)/127.0.0.1:\1/g')
   echo "cluster.sh: HDFS ready on $host:$port after $((SECONDS - started)) s${ha:+ (NameNodes $namenodes)}" >&2
+  local addresses
+  IFS=, read -r -a addresses <<<"${namenodes:-$port}"
+  write_client_configuration "$workdir/client-conf" "$host" "$secure" "${addresses[@]}"
 
   local status=0
   # COMMAND runs in the background so that a signal to this script is acted
@@ -282,7 +325,8 @@ run() {
     trap - INT QUIT
     export VRB_HDFS_HTTP=$host:$port VRB_HDFS_SUPERUSER="$superuser" "${secure_env[@]}" \
       VRB_HDFS_BLOCK_SIZE=$block_size VRB_HDFS_LS_LIMIT=$ls_limit VRB_HDFS_DATANODES=$datanodes \
-      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log VRB_HDFS_NAMENODES=$namenodes
+      VRB_HDFS_CONTROL=$control VRB_HDFS_REPLY=$reply VRB_HDFS_LOG=$log VRB_HDFS_NAMENODES=$namenodes \
+      VRB_HDFS_CONF_DIR=$workdir/client-conf
     exec setsid "$@"
   ) <&0 {control_fd}>&- &
   command_pid=$!

@@ -81,6 +81,12 @@ constexpr Command kCommands[] = {
      "A pattern lists its matches, named below the pattern's fixed part (with\n"
      "-R each directory's tree follows its row).\n"
      "Example: vrbio ls -R --files 'hadoop://nn/data/2026-*?user=etl'\n"},
+    {"config", runConfig, "vrbio config",
+     "Shows the Hadoop client configuration that hadoop: URIs go by: the\n"
+     "directory read (HADOOP_CONF_DIR, else /etc/hadoop/conf; on Windows only\n"
+     "HADOOP_CONF_DIR), then each property that is honoured and set, as\n"
+     "NAME=VALUE (variables expanded), a tab, and the file and line that set\n"
+     "it. A file that cannot be read or parsed is an error.\n"},
     {"help", runHelp, "vrbio help", "Shows this help (also vrbio --help, vrbio -h).\n"},
     {"--help", runHelpOption, nullptr, nullptr},
     {"-h", runHelpOption, nullptr, nullptr},

@@ -28,6 +28,8 @@ int runCat(int count, char* const* arguments);
 int runConvert(int count, char* const* arguments);
 int runList(int count, char* const* arguments);
 int runDetect(int count, char* const* arguments);
+// vrbio config: the Hadoop client configuration that hadoop: URIs go by.
+int runConfig(int count, char* const* arguments);
 // vrbio --version: the release, and the module that loads with its path.
 int runVersion(int count, char* const* arguments);
 // vrbio help [COMMAND].

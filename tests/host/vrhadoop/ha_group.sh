@@ -6,7 +6,7 @@
 # "namenodes" over. The resume test is left out (vrhadoop_cluster_resume runs
 # it): it stops the DataNode that the HighAvailability read test needs.
 #
-#   ha_group.sh CLUSTER_SH CLUSTER_TESTS [CONFORMANCE_TESTS]
+#   ha_group.sh CLUSTER_SH CLUSTER_TESTS [CONFORMANCE_TESTS [NAMESERVICE_TESTS]]
 #
 # Like the other HDFS tests it counts as skipped (77) when no cluster runs
 # the suite, unless CI=true.
@@ -21,4 +21,7 @@ shift
 "$1" --gtest_filter='HighAvailability.*:HdfsCluster.*-*ResumesOnTheOtherReplica*'
 if [ -n "${2:-}" ] && [ -x "$2" ]; then
   "$2" --gtest_filter='*/hdfs'
+fi
+if [ -n "${3:-}" ] && [ -x "$3" ]; then
+  "$3"
 fi

@@ -194,6 +194,24 @@ class UsageTests(VrbioCase):
             self.assertIn(missing, self.assertFails(result))
         self.assertRegex(result.stdout.decode(), r"^vrbio \d+\.\d+\.\d+\n$")
 
+    def test_config_shows_the_directory_and_what_it_sets_or_why_it_cannot(self):
+        conf = self.path("conf")
+        os.mkdir(conf)
+        self.write("conf/core-site.xml", b"<configuration>\n<property><name>fs.defaultFS</name>"
+                                         b"<value>hdfs://${ns}</value></property>\n"
+                                         b"<property><name>ns</name><value>prod</value></property>\n"
+                                         b"<property><name>unrelated</name><value>x</value></property>\n"
+                                         b"</configuration>\n")
+        lines = self.assertSucceeds(run("config", env={"HADOOP_CONF_DIR": conf})).decode().splitlines()
+        self.assertEqual(lines[0], "Hadoop configuration: %s (HADOOP_CONF_DIR)" % conf)
+        self.assertEqual(len(lines), 2, lines)
+        self.assertTrue(lines[1].startswith("fs.defaultFS=hdfs://prod\t") and lines[1].endswith("core-site.xml:2"), lines)
+        self.write("conf/hdfs-site.xml", b"<configuration>\n<property>\n</configuration>\n")
+        stderr = self.assertFails(run("config", env={"HADOOP_CONF_DIR": conf}))
+        self.assertIn("hdfs-site.xml:3: mismatched tag", stderr)
+        stderr = self.assertFails(run("ls", "hadoop://prod/x", env={"HADOOP_CONF_DIR": conf}))
+        self.assertIn("hdfs-site.xml:3: mismatched tag", stderr)
+
     def test_double_dash_ends_the_options(self):
         self.write("--text", b"x\r\n")
         self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", "--", "--text", cwd=self.dir)), b"x\n")
