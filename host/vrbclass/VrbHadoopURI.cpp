@@ -111,6 +111,20 @@ const char* nameNodeListFault(std::string_view list) noexcept {
     }
 }
 
+// Why the keytab login parameters do not go together, or null.
+const char* keytabFault(const VrHadoopURI& uri, const VrbString& auth) noexcept {
+    VrbString keytab;
+    VrbString principal;
+    bool hasKeytab = uri.queryValue("keytab", &keytab);
+    bool hasPrincipal = uri.queryValue("principal", &principal);
+    if (!hasKeytab && !hasPrincipal) return nullptr;
+    if (hasKeytab && keytab.empty()) return "keytab must name a keytab file";
+    if (!hasKeytab) return "principal names whom a keytab logs in: add keytab=PATH";
+    if (!hasPrincipal || principal.empty()) return "keytab logs in a principal: add principal=NAME";
+    if (auth.isNull() || auth.compare("kerberos", false) != 0) return "keytab logs in with Kerberos: add auth=kerberos";
+    return nullptr;
+}
+
 VrbString uriMessage(const VrbString& maskedUri, const char* reason) noexcept {
     VrbString message("Invalid hadoop URI ", true);
     bool failed = false;
@@ -291,6 +305,8 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         reason = nameNodeListFault(view(nameNodes));
     } else if (queryValue("doas", &doAs) && doAs.empty()) {
         reason = "doas must name a user";
+    } else if (const char* login = keytabFault(*this, auth)) {
+        reason = login;
     }
     if (!reason) return true;
     if (error) *error = uriMessage(maskedText(), reason);

@@ -30,7 +30,10 @@ struct WebHdfsEndpoint {
     std::string doAs;              // doas: the user to act as through a proxy-user grant; empty: none
     TransferLimits limits;         // how long requests and retries may take
 
-    TransportSettings transport() const { return {proxy, caFile, caPath, limits}; }
+    std::string keytab{};          // keytab that Kerberos logins take their tickets from; empty: the default cache
+    std::string principal{};       // whom the keytab logs in
+
+    TransportSettings transport() const { return {proxy, caFile, caPath, limits, keytab, principal}; }
     // The user whose rights apply: doAs when given, else user.
     const std::string& effectiveUser() const { return doAs.empty() ? user : doAs; }
 };

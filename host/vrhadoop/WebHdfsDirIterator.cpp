@@ -33,13 +33,15 @@ std::string cannotList(const std::string& path, const std::string& reason) {
 }  // namespace
 
 // Rights are judged for the doas user when there is one; under Kerberos
-// without user=, the ticket names the user.
+// without user=, the ticket (or the keytab's principal) names the user.
 WebHdfsDirIterator::WebHdfsDirIterator(const WebHdfsEndpoint& endpoint, std::string path)
     : client_(endpoint),
       path_(std::move(path)),
       user_(!endpoint.doAs.empty()                        ? endpoint.doAs
-            : endpoint.user.empty() && endpoint.kerberos ? kerberosUserName()
-                                                          : endpoint.user) {}
+            : endpoint.user.empty() && endpoint.kerberos
+                ? (endpoint.keytab.empty() ? kerberosUserName()
+                                           : endpoint.principal.substr(0, endpoint.principal.find_first_of("/@")))
+                : endpoint.user) {}
 
 WebHdfsDirIterator* WebHdfsDirIterator::open(const WebHdfsEndpoint& endpoint, const std::string& path,
                                              std::string* message) {

@@ -7,6 +7,7 @@
 
 #include "WebHdfsConnection.h"
 #include "WebHdfsFileSystem.h"
+#include "keytab_login.h"
 #include "process_configuration.h"
 #include "vrbclass/VrHadoopURI.h"
 
@@ -78,6 +79,13 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
             endpoint.otherNameNodes = nameNodeList(copyOf(nameNodes), hadoopUri->useSsl());
         }
         endpoint.doAs = parameter(*hadoopUri, "doas");
+        endpoint.keytab = parameter(*hadoopUri, "keytab");
+        endpoint.principal = parameter(*hadoopUri, "principal");
+        if (!endpoint.keytab.empty() && !keytabLoginUnsupported().empty()) {
+            setError(error, "Cannot log in as " + endpoint.principal + " from keytab " + endpoint.keytab + ": " +
+                                keytabLoginUnsupported());
+            return nullptr;
+        }
         endpoint.limits = limits_;
         auto* connection = new (std::nothrow) WebHdfsConnection(std::move(endpoint));
         if (!connection) setError(error, kOutOfMemoryText);

@@ -15,6 +15,8 @@ struct TransportSettings {
     std::string caFile;   // PEM file of the CAs that verify https servers; empty: the system's
     std::string caPath;   // directory of hashed CA certificates; empty: the system's
     TransferLimits limits;
+    std::string keytab{};      // Kerberos logins take their tickets from this keytab; empty: the default cache
+    std::string principal{};   // whom the keytab logs in
 };
 
 // Whether a URL's scheme is https, in any case.

@@ -159,6 +159,11 @@ TEST(HadoopUri, FurtherNameNodesAndDoAsAreCheckedAndPassToEntries) {
              Case{"hadoop://nn/f?namenodes=a:1234567", "a port in namenodes must be a number from 1 to 65535"},
              Case{"hadoop://nn/f?namenodes=a,a,a,a,a,a,a,a,a,a,a,a,a,a,a,a,a", "more than 16 NameNodes"},
              Case{"hadoop://nn/f?doas=&delegation=SECRET", "doas must name a user"},
+             Case{"hadoop://nn/f?auth=kerberos&keytab=&principal=p", "keytab must name a keytab file"},
+             Case{"hadoop://nn/f?auth=kerberos&principal=p", "principal names whom a keytab logs in"},
+             Case{"hadoop://nn/f?auth=kerberos&keytab=/k", "keytab logs in a principal: add principal=NAME"},
+             Case{"hadoop://nn/f?keytab=/k&principal=p", "keytab logs in with Kerberos: add auth=kerberos"},
+             Case{"hadoop://nn/f?auth=simple&keytab=/k&principal=p", "keytab logs in with Kerberos"},
          }) {
         HadoopUriPtr uri = parse(c.text);
         ASSERT_NE(uri, nullptr) << c.text;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <fstream>
 #include <string>
 
 #include "access_test_support.h"
@@ -197,6 +198,37 @@ TEST_F(SecureHdfs, MissingCredentialsAndUntrustedCertificatesAreRefusedWithTheRe
             setEnvironment("KRB5CCNAME", cache_);
         }
     }
+}
+
+// A service with no ticket cache at all logs in from the keytab; the cache
+// it would otherwise use is never made, and a keytab that cannot log in is
+// refused naming the principal and the keytab.
+TEST_F(SecureHdfs, KeytabLoginsNeedNoTicketCache) {
+    const std::string missingCache = root_ + "-no-such-cache";
+    setEnvironment("KRB5CCNAME", "FILE:" + missingCache);
+    const std::string login = "&keytab=" + environment("VRB_HDFS_KEYTAB") + "&principal=" +
+                              environment("VRB_HDFS_PRINCIPAL");
+    const std::string content = generatedText(70000);
+    {
+        Session session(secured("/") + login);
+        ASSERT_TRUE(session.fileSystem) << text(session.error);
+        EXPECT_EQ(put(session, root_ + "/k.txt", 2, content), "");
+        std::string error;
+        EXPECT_TRUE(get(session, root_ + "/k.txt", &error) == content) << error;
+    }
+    {
+        Session session(secured("/") + "&keytab=" + root_ + "-missing.keytab&principal=" +
+                        environment("VRB_HDFS_PRINCIPAL"));
+        ASSERT_TRUE(session.fileSystem) << text(session.error);
+        std::string error;
+        EXPECT_EQ(get(session, root_ + "/k.txt", &error), "");
+        EXPECT_NE(error.find("Cannot log in as " + environment("VRB_HDFS_PRINCIPAL") + " from keytab " + root_ +
+                             "-missing.keytab: "),
+                  std::string::npos)
+            << error;
+    }
+    EXPECT_FALSE(std::ifstream(missingCache).good()) << "the default cache was written";
+    setEnvironment("KRB5CCNAME", cache_);
 }
 
 // A directory of hashed CA certificates serves as well as a file.
