@@ -61,6 +61,7 @@ const std::vector<Set>& sets() {
         {"Big5", {{0x4E00, 0x9FA5}}, 85},
         {"EUC-KR", {{0xAC00, 0xD7A3}}, 85},
         {"ISO-2022-JP", {{0x3041, 0x3093}, {0x30A1, 0x30F6}, {0x4E00, 0x9FA0}}, 85},
+        {"IBM930", {{0x3041, 0x3093}, {0x30A1, 0x30F6}, {0x4E00, 0x9FA0}}, 85},
     };
     return all;
 }

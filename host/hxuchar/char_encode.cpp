@@ -74,6 +74,7 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
     case CodecKind::Iso2022:
     case CodecKind::Hz:
     case CodecKind::Utf7:
+    case CodecKind::EbcdicDbcs:
         break;   // hx_uchar_decode writes these with a state
     }
     return 0;
@@ -96,7 +97,7 @@ int encodeFromInitialState(const EncodingRow& row, const char* text, char* dest,
         unsigned char bytes[2 * kMaxEncodedChar];
         bool both = false;
         int size = encodeStateful(row, cp, next > 0 ? next : 0, &after, bytes, &both);
-        if (size == 0) size = encodeStateful(row, '?', 0, &after, bytes, &both);
+        if (size == 0 && !dropsCharacter(row, cp)) size = encodeStateful(row, '?', 0, &after, bytes, &both);
         if (both) consumed += nextConsumed;
         hx_uchar_state closed = after;
         const int back = resetStateful(row, &closed, bytes + size);

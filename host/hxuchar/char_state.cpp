@@ -30,7 +30,8 @@ int encodeStep(const EncodingRow& row, int cp, int next, hx_uchar_state* state, 
     *both = false;
     if (isStateful(row)) {
         const int length = encodeStateful(row, cp, next, state, out, both);
-        return length > 0 ? length : encodeStateful(row, kQuestionMark, 0, state, out, both);
+        if (length > 0 || dropsCharacter(row, cp)) return length;
+        return encodeStateful(row, kQuestionMark, 0, state, out, both);
     }
     unsigned char text[5] = {};
     writeUtf8(cp, text);
@@ -55,6 +56,7 @@ int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state*
                  int* length) noexcept {
     if (row.kind == CodecKind::Hz) return scanHz(*row.iso2022, s, state, codes, length);
     if (row.kind == CodecKind::Utf7) return scanUtf7(s, state, codes, length);
+    if (row.kind == CodecKind::EbcdicDbcs) return row.ebcdicDbcs->scan(s, state, codes, length);
     return row.iso2022->scan(s, state, codes, length);
 }
 
@@ -63,12 +65,14 @@ int encodeStateful(const EncodingRow& row, int cp, int next, hx_uchar_state* sta
     *both = false;
     if (row.kind == CodecKind::Hz) return encodeHz(*row.iso2022, cp, state, out);
     if (row.kind == CodecKind::Utf7) return encodeUtf7(cp, state, out);
+    if (row.kind == CodecKind::EbcdicDbcs) return row.ebcdicDbcs->encode(cp, next, state, out, both);
     return row.iso2022->encode(cp, next, state, out, both);
 }
 
 int resetStateful(const EncodingRow& row, hx_uchar_state* state, unsigned char* out) noexcept {
     if (row.kind == CodecKind::Hz) return resetHz(state, out);
     if (row.kind == CodecKind::Utf7) return resetUtf7(state, out);
+    if (row.kind == CodecKind::EbcdicDbcs) return EbcdicDbcsMap::reset(state, out);
     return row.iso2022->reset(state, out);
 }
 
@@ -102,6 +106,10 @@ extern "C" int hx_uchar_decode_run_state(int id, const char* bytes, int count, i
     if (row->kind == CodecKind::Iso2022) {
         return row->iso2022->decodeRun(s, count, stopAtLineEnds != 0, reinterpret_cast<unsigned char*>(out), room,
                                        taken, state);
+    }
+    if (row->kind == CodecKind::EbcdicDbcs) {
+        return row->ebcdicDbcs->decodeRun(s, count, stopAtLineEnds != 0, reinterpret_cast<unsigned char*>(out), room,
+                                          taken, state);
     }
     int in = 0, written = 0;
     while (in < count) {
@@ -137,6 +145,9 @@ extern "C" int hx_uchar_encode_run_state(int id, const char* text, int length, c
     const EncodingRow* row = findEncoding(id);
     if (!row || !text || !out || !state || length <= 0 || room <= 0) return 0;
     const auto* t = reinterpret_cast<const unsigned char*>(text);
+    if (row->kind == CodecKind::EbcdicDbcs) {
+        return row->ebcdicDbcs->encodeRun(t, length, reinterpret_cast<unsigned char*>(out), room, taken, state);
+    }
     int in = 0, written = 0;
     int consumed = 0;
     int cp = scanText(t, length, &consumed);

@@ -100,6 +100,14 @@ struct Sample {
     int flags;
 };
 
+// A stateful set's bytes for the text as one run from the initial state.
+std::string encodeFromInitialState(const std::u32string& text, int encoding) {
+    std::string bytes(4 * text.size() + 64, '\0');
+    bytes.resize(static_cast<std::size_t>(
+        hx_uchar_decode(encoding, utf8(text).c_str(), bytes.data(), static_cast<int>(bytes.size()))));
+    return bytes;
+}
+
 std::vector<Sample> samples() {
     std::vector<Sample> out;
     const std::u32string text = sampleText();
@@ -131,10 +139,7 @@ std::vector<Sample> samples() {
     // A stateful set: escapes cut at every boundary, a designation carried
     // over a line end, bad and unknown escapes, an escape after a CR.
     const int jis = hx_uchar_getenc("ISO-2022-JP");
-    std::string jisText(4 * cjk.size() + 64, '\0');
-    jisText.resize(static_cast<std::size_t>(
-        hx_uchar_decode(jis, utf8(cjk).c_str(), jisText.data(), static_cast<int>(jisText.size()))));
-    out.push_back({"ISO-2022-JP", jisText, jis, 0});
+    out.push_back({"ISO-2022-JP", encodeFromInitialState(cjk, jis), jis, 0});
     out.push_back({"iso-2022-jp-escapes",
                    "a\x1B$B$\"$$\n$\"\x1B(B\r\x1B$B%F\x1B(J\\~\r\n\x1B(Xb\x1B&@\x1B$B0!\x1B\x1Bxy"
                    "A\x1B$B$\n\x1B(B\x1B$",
@@ -143,6 +148,14 @@ std::vector<Sample> samples() {
     out.push_back({"hz", "a~~b~{<Q~}\r\n~{<Q\n<Q~}c~\nd~x~{~}~{\x80\n~", hz, 0});
     const int utf7 = hx_uchar_getenc("UTF-7");
     out.push_back({"utf-7", "a+-b+AOk-c+AOkA6Q\r\n+2D3cAA-\n+ZeVnLIqe\r+AGF-x+AG\n+.+2D3-\xE9+AG", utf7, 0});
+    // Double-byte EBCDIC: runs between SO and SI, and shifts, pairs and
+    // bad trails cut at every boundary.
+    const int ibm930 = hx_uchar_getenc("IBM930");
+    out.push_back({"IBM930", encodeFromInitialState(cjk, ibm930), ibm930, 0});
+    out.push_back({"ibm930-shifts",
+                   "a\x0E\x44\x81\x15\x0F\x15\x0E\x41\x0F\xC1\x0E\x42\x30\x25\x0F\x25\x0E\x40\x0E\x15\x0F\x0D\x25"
+                   "\x0E\x0E\x40\x40\x0F\x0F\x0D\x0E\x44",
+                   ibm930, 0});
     out.push_back({"shift_jis-malformed", "a\x81\n\x82\xA0\x81\r\n\xA0\x82", hx_uchar_getenc("Shift_JIS"), 0});
     out.push_back({"euc-jp-malformed", "\x8F\xB0\xA1\x8F\xB0\n\x8F\xA1\xA1\x8E", hx_uchar_getenc("EUC-JP"), 0});
     out.push_back({"gb18030-malformed", "\x81\x30\x81\x30\x81\x30\n\x84\x31\xA5\x30\xE3\x32\x9A\x35\x90\x30\x81",

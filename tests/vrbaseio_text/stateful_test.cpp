@@ -113,13 +113,29 @@ std::string randomIso2022JpFile(std::mt19937& random) {
     return out;
 }
 
+// Double-byte EBCDIC whose line ends may fall inside a run (where they are
+// no line ends), with bad pairs and shifts left open.
+std::string randomIbm939File(std::mt19937& random) {
+    const char* pieces[] = {"\xC1\x81", "\x0E\x44\x81\x45\x41\x0F", "\x0E\x44\x81", "\x0F", "\x0E\x41",
+                            "\x0E\x40\x40\x0F\x6F", "\x0E\x42\x30\x0F", "\x40"};
+    const char* ends[] = {"\x15", "\x25", "\x0D\x25"};
+    std::string out;
+    for (int line = 0; line < 200; ++line) {
+        const int count = static_cast<int>(random() % 5);
+        for (int i = 0; i < count; ++i) out += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        out += ends[random() % 3];
+    }
+    return out;
+}
+
 TEST(StatefulSeeking, ATellPositionReadsAsTheReaderFromTheStartDid) {
     std::mt19937 random(22);
     struct Sample {
         int encoding;
         std::string bytes;
     };
-    std::vector<Sample> samples = {{iso2022jp(), randomIso2022JpFile(random)}};
+    std::vector<Sample> samples = {{iso2022jp(), randomIso2022JpFile(random)},
+                                   {hx_uchar_getenc("IBM939"), randomIbm939File(random)}};
     for (const Sample& sample : samples) {
         const std::vector<Line> lines = readLines(sample.bytes, sample.encoding);
         ASSERT_GT(lines.size(), 100u);

@@ -2,7 +2,8 @@
 """Generates the character-set layer's tables from encodings.txt.
 
 Mappings come from the sources the catalogue names: CPython's codecs
-("python:CODEC") or glibc's iconv ("iconv:NAME", through libc). Both are on
+("python:CODEC"), glibc's iconv ("iconv:NAME", through libc) or ICU
+("icu:NAME", the converters uconv runs, through libicuuc). All three are on
 every Debian machine, so the tables can be checked anywhere.
 
 Usage: generate.py [--output DIR]   writes the C++ sources (default: ../generated)
@@ -16,6 +17,8 @@ import os
 import platform
 import re
 import sys
+
+import icu_converter
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CATALOGUE = os.path.join(HERE, 'encodings.txt')
@@ -42,6 +45,8 @@ LINE_ENDS = read_line_ends()
 
 TABLE_KINDS = ('single', 'multi')
 STATEFUL_KINDS = ('iso2022', 'hz')
+# SO/SI double-byte EBCDIC pages, from ICU.
+EBCDIC_DBCS_KINDS = ('ebcdic-dbcs',)
 # UTF-7: no sets, only which characters CPython writes directly.
 UTF7_KINDS = ('utf7',)
 CODE_KINDS = {
@@ -123,7 +128,7 @@ def read_catalogue():
         if e.id in ids or not 0 <= e.id < 256:
             raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
         ids.add(e.id)
-        if e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS and e.kind not in CODE_KINDS:
+        if e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS + EBCDIC_DBCS_KINDS and e.kind not in CODE_KINDS:
             raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
         for n in [e.name] + e.aliases:
             if n.lower() in names:
@@ -768,6 +773,8 @@ def generate_catalogue(entries, tables, versions):
             out.append(f'extern const MultiByteMap k{e.ident}MultiByte;')
         elif e.kind in STATEFUL_KINDS:
             out.append(f'extern const Iso2022Map k{e.ident}Iso2022;')
+        elif e.kind in EBCDIC_DBCS_KINDS:
+            out.append(f'extern const EbcdicDbcsMap k{e.ident}EbcdicDbcs;')
     out += ['', 'namespace {', '']
     for e in entries:
         names = ', '.join(f'"{n}"' for n in [e.name] + e.aliases)
@@ -783,6 +790,12 @@ def generate_catalogue(entries, tables, versions):
             kind = 'Utf7'
             props = ['HX_PROP_STATEFUL']
             max_char, max_internal = 2, 4
+            single, multi = 'nullptr', 'nullptr'
+        elif e.kind in EBCDIC_DBCS_KINDS:
+            t = tables[e.id]
+            kind = 'EbcdicDbcs'
+            props = list(t.properties)
+            max_char, max_internal = 2, t.max_internal
             single, multi = 'nullptr', 'nullptr'
         elif e.kind in STATEFUL_KINDS:
             t = tables[e.id]
@@ -804,9 +817,210 @@ def generate_catalogue(entries, tables, versions):
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'
         iso2022 = f'&k{e.ident}Iso2022' if e.kind in STATEFUL_KINDS else 'nullptr'
+        ebcdic = f', &k{e.ident}EbcdicDbcs' if e.kind in EBCDIC_DBCS_KINDS else ''
         out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
-                   f'{iso2022}, k{e.ident}Names}},')
+                   f'{iso2022}, k{e.ident}Names{ebcdic}}},')
     out += ['};', '']
+    return '\n'.join(out)
+
+
+SHIFT_OUT, SHIFT_IN = 0x0E, 0x0F
+PAIR_BASE = 0xD800       # double-byte entries from here index the character pairs
+SINGLE_BASE = 0x100      # encoder entries: SINGLE_BASE + byte, or the byte pair
+DROPPED = 0xFFFF         # an encoder entry for a character written as nothing
+
+
+class EbcdicDbcsTable:
+    """A double-byte EBCDIC page read from ICU: each single byte; each byte
+    pair after SO, whose trail ranges per lead are what ICU takes as one
+    sequence (a pair it reads or calls unassigned); every BMP code point
+    and each character pair encoded. The state machine of ebcdic_dbcs_map.h
+    is then run here over every byte pair and checked against ICU."""
+
+    def __init__(self, entry):
+        kind, _, name = entry.source.partition(':')
+        if kind != 'icu' or not icu_converter.available():
+            raise SystemExit(f'{entry.name}: double-byte EBCDIC tables come from ICU, and libicuuc is needed')
+        self.name = entry.name
+        icu = icu_converter.Converter(name)
+        self.single = [UNMAPPED] * 256
+        for b in range(256):
+            text, log = icu.trace(bytes([b]))
+            if b not in (SHIFT_OUT, SHIFT_IN) and not log:
+                self.single[b] = self.one_code(text, bytes([b]))
+        self.trail_low, self.trail_high = [0xFF] * 256, [0] * 256
+        self.pairs, self.pair_values = [], {}
+        for lead in range(256):
+            if lead in (SHIFT_OUT, SHIFT_IN):
+                continue
+            trails = []
+            for trail in range(256):
+                text, log = icu.trace(bytes([SHIFT_OUT, lead, trail]))
+                if log == [] or log == [(icu_converter.UNASSIGNED, 2)]:
+                    trails.append(trail)
+                    self.pair_values[lead << 8 | trail] = self.pair_value(text) if not log else UNMAPPED
+            if trails:
+                if trails != list(range(trails[0], trails[-1] + 1)) or trails[0] < 0x40:
+                    raise SystemExit(f'{self.name}: lead {lead:02X} takes the trails {trails}, no range from 40')
+                self.trail_low[lead], self.trail_high[lead] = trails[0], trails[-1]
+        self.check_reading(icu)
+
+        self.page_values = {}
+        for cp in range(0x10000):
+            if 0xD800 <= cp <= 0xDFFF:
+                continue
+            encoded = icu.encode(chr(cp))
+            if encoded is not None:
+                self.page_values[cp] = DROPPED if encoded == b'' else self.encoder_entry(chr(cp), encoded)
+        # Beyond the BMP: the page's characters, and the default-ignorable
+        # ones ICU drops (planes 1 and 14).
+        dropped = []
+        self.wide = []
+        for cp in list(range(0x10000, 0x40000)) + list(range(0xE0000, 0xF0000)):
+            encoded = icu.encode(chr(cp))
+            if encoded == b'':
+                dropped.append((cp, cp))
+            elif encoded is not None:
+                self.wide.append((cp, self.encoder_entry(chr(cp), encoded)))
+        if any(a > 0x3FFFF for a, _ in self.pairs):
+            raise SystemExit(f'{self.name}: a character beyond the planes the encoder is read for')
+        self.dropped = [(first, first + count - 1) for first, _, count in compress_ranges(dropped)]
+        self.pair_codes = sorted((a, b, self.encoder_entry(chr(a) + chr(b), icu.encode(chr(a) + chr(b))))
+                                 for a, b in self.pairs if b)
+        chars = [cp for cp in self.single if cp != UNMAPPED] + [v for v in self.pair_values.values() if not PAIR_BASE <= v < PAIR_BASE + 0x800 and v != UNMAPPED]
+        chars += [c for pair in self.pairs for c in pair if c]
+        self.max_internal = max(utf8_length(cp) for cp in chars)
+        self.properties = ['HX_PROP_STATEFUL']
+
+    def one_code(self, text, data):
+        if len(text) != 1 or 0xD800 <= ord(text) <= 0xDFFF or ord(text) >= UNMAPPED - 1:
+            raise SystemExit(f'{self.name}: {data.hex()} reads as {text!r}, beyond the tables')
+        return ord(text)
+
+    def pair_value(self, text):
+        if len(text) == 2 or ord(text[0]) > 0xFFFF:
+            pair = (ord(text[0]), ord(text[1]) if len(text) == 2 else 0)
+            if pair not in self.pairs:
+                self.pairs.append(pair)
+            return PAIR_BASE + self.pairs.index(pair)
+        cp = self.one_code(text, text.encode('unicode_escape'))
+        # The decoder's runs of pairs never look for U+0000, nor for line
+        # ends from U+202A on.
+        if cp == 0 or (cp in LINE_ENDS and cp > 0x2029) or PAIR_BASE <= cp < PAIR_BASE + 0x800:
+            raise SystemExit(f'{self.name}: a byte pair reads as U+{cp:04X}')
+        return cp
+
+    def encoder_entry(self, text, encoded):
+        if encoded is not None and len(encoded) == 1:
+            return SINGLE_BASE + encoded[0]
+        if encoded is not None and len(encoded) == 4 and encoded[0] == SHIFT_OUT and encoded[3] == SHIFT_IN \
+                and encoded[1] >= 0x40:
+            return encoded[1] << 8 | encoded[2]
+        raise SystemExit(f'{self.name}: {text!r} encodes as {encoded.hex() if encoded else None}')
+
+    def read(self, data):
+        """ebcdic_dbcs_map.cpp's scan, step by step to the end of the data."""
+        out, at, double = [], 0, False
+        while at < len(data):
+            c = data[at]
+            if c in (SHIFT_OUT, SHIFT_IN):
+                double, at = c == SHIFT_OUT, at + 1
+            elif not double:
+                out.append('\ufffd' if self.single[c] == UNMAPPED else chr(self.single[c]))
+                at += 1
+            elif at + 1 < len(data) and self.trail_low[c] <= data[at + 1] <= self.trail_high[c]:
+                value = self.pair_values[c << 8 | data[at + 1]]
+                out.append('\ufffd' if value == UNMAPPED else ''.join(chr(c) for c in self.pairs[value - PAIR_BASE] if c)
+                           if PAIR_BASE <= value < PAIR_BASE + 0x800 else chr(value))
+                at += 2
+            else:
+                starts = at + 1 >= len(data) or data[at + 1] in (SHIFT_OUT, SHIFT_IN) or \
+                    self.trail_low[data[at + 1]] <= self.trail_high[data[at + 1]]
+                out.append('\ufffd')
+                at += 1 if starts else 2
+        return ''.join(out)
+
+    def check_reading(self, icu):
+        for lead in range(256):
+            for data in [bytes([SHIFT_OUT, lead, t]) for t in range(256)] + [bytes([SHIFT_OUT, lead])]:
+                if self.read(data) != icu.decode(data):
+                    raise SystemExit(f'{self.name}: {data.hex()} reads as {icu.decode(data)!r} in ICU, '
+                                     f'{self.read(data)!r} here')
+
+
+class BlockPool:
+    """Blocks of BLOCK values that several pages share: the pages of one
+    script agree on most of their codes."""
+
+    def __init__(self, empty):
+        self.blocks = [tuple([empty] * BLOCK)]
+        self.index_of = {self.blocks[0]: 0}
+        self.empty = empty
+
+    def index(self, values, first, end):
+        """The block of each BLOCK codes from `first` to `end`."""
+        indexes = []
+        for start in range(first, end, BLOCK):
+            block = tuple(values.get(start + i, self.empty) for i in range(BLOCK))
+            if block not in self.index_of:
+                self.index_of[block] = len(self.blocks)
+                self.blocks.append(block)
+            indexes.append(self.index_of[block])
+        return indexes
+
+
+def generate_ebcdic_dbcs(entries, tables):
+    rows = [e for e in entries if e.kind in EBCDIC_DBCS_KINDS]
+    sources = f'{icu_converter.version()} converters' if rows else 'none'
+    out = [header(sources), '#include "../ebcdic_dbcs_map.h"', '', 'namespace hxuchar {', '', 'namespace {', '']
+    # Pages that share a table (the trail ranges of every page) share its array.
+    names_of = {}
+
+    def shared(ctype, name, values, **options):
+        key = (ctype, tuple(values))
+        if key not in names_of:
+            names_of[key] = name
+            out.append(c_array(ctype, name, values, **options))
+        return names_of[key]
+
+    decoding, encoding = BlockPool(UNMAPPED), BlockPool(0)
+    block_of_pair = {e.id: decoding.index(tables[e.id].pair_values, 0x4000, 0x10000) for e in rows}
+    page_of_block = {e.id: encoding.index(tables[e.id].page_values, 0, 0x10000) for e in rows}
+    if rows:
+        out.append('// Blocks of decoded pairs and of encoder entries, shared by the pages')
+        out.append(c_array('char16_t', 'kPairBlocks', [v for block in decoding.blocks for v in block]))
+        out.append(c_array('std::uint16_t', 'kEncoderBlocks', [v for block in encoding.blocks for v in block]))
+        out.append('')
+    refs = {}
+    for e in rows:
+        t = tables[e.id]
+        p = f'k{e.ident}'
+        out.append(f'// {e.name}, from {e.source}')
+        refs[e.id] = [
+            shared('char16_t', f'{p}Single', t.single),
+            shared('std::uint8_t', f'{p}TrailLow', t.trail_low, per_line=16, fmt='0x{:02X}'),
+            shared('std::uint8_t', f'{p}TrailHigh', t.trail_high, per_line=16, fmt='0x{:02X}'),
+            shared('std::uint16_t', f'{p}BlockOfPair', block_of_pair[e.id], per_line=16, fmt='{}'),
+            'kPairBlocks',
+            shared('EbcdicCharacters', f'{p}Pairs', t.pairs, per_line=6, fmt='{{0x{0[0]:05X}, 0x{0[1]:04X}}}')
+            if t.pairs else 'nullptr',
+            shared('std::uint16_t', f'{p}PageOfBlock', page_of_block[e.id], per_line=16, fmt='{}'),
+            'kEncoderBlocks',
+            shared('EbcdicPairCode', f'{p}PairCodes', t.pair_codes, per_line=4,
+                   fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}, 0x{0[2]:04X}}}') if t.pair_codes else 'nullptr',
+            str(len(t.pair_codes)),
+            shared('EbcdicWideCode', f'{p}Wide', t.wide, per_line=6, fmt='{{0x{0[0]:05X}, 0x{0[1]:04X}}}')
+            if t.wide else 'nullptr',
+            str(len(t.wide)),
+            shared('CodeRange', f'{p}Dropped', t.dropped, per_line=4, fmt='{{0x{0[0]:05X}, 0x{0[1]:05X}}}')
+            if t.dropped else 'nullptr',
+            str(len(t.dropped)),
+        ]
+        out.append('')
+    out += ['}  // namespace', '']
+    for e in rows:
+        out.append(f'extern const EbcdicDbcsMap k{e.ident}EbcdicDbcs{{{", ".join(refs[e.id])}}};')
+    out += ['', '}  // namespace hxuchar', '']
     return '\n'.join(out)
 
 
@@ -821,12 +1035,15 @@ def generate(entries):
             tables[e.id] = Iso2022Table(e)
         elif e.kind == 'hz':
             tables[e.id] = HzTable(e)
+        elif e.kind in EBCDIC_DBCS_KINDS:
+            tables[e.id] = EbcdicDbcsTable(e)
     versions = source_versions()
     return {
         'catalog_rows.inc': generate_catalogue(entries, tables, versions),
         'single_byte_tables.cpp': generate_single(entries, tables, versions),
         'multi_byte_tables.cpp': generate_multi(entries, tables, versions),
         'iso2022_tables.cpp': generate_iso2022(entries, tables, versions),
+        'ebcdic_dbcs_tables.cpp': generate_ebcdic_dbcs(entries, tables),
     }
 
 

@@ -2,7 +2,9 @@
 """Decodes and encodes a generated corpus with the character-set layer (through
 hxuchar_codec_driver) and compares every result with an independent
 reference: CPython's codecs with errors='replace' for the sets whose tables
-come from them, ICU (uconv) for the sets whose tables come from glibc.
+come from them, ICU (uconv) for the sets whose tables come from glibc or
+from ICU itself (the double-byte EBCDIC pages, through the library uconv
+runs on).
 
 Where this layer departs from a reference on purpose, the reference is
 adjusted to expect exactly that and nothing else:
@@ -14,7 +16,8 @@ adjusted to expect exactly that and nothing else:
 - EUC-KR: A4 D4 is U+3164 HANGUL FILLER, and KS X 1001 make-up sequences
   are neither read nor written (CPython composes them);
 - EBCDIC sets from ICU: a character the set lacks is written as "?" (6F),
-  where ICU writes its substitution control 3F.
+  where ICU writes its substitution control 3F (or FE FE after SO); a
+  sequence ICU replaces is one U+FFFD, where ICU writes U+001A for one byte.
 
 Older CPython releases (3.11.2 among them) write the JIS X 0213 character
 pairs of ISO-2022-JP-2004 and -JP-3 as two codes, or the second as "?";
@@ -31,6 +34,10 @@ import shutil
 import struct
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'host', 'hxuchar',
+                                'tables'))
+import icu_converter  # noqa: E402
 
 CATALOGUE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', 'host', 'hxuchar',
                          'tables', 'encodings.txt')
@@ -196,6 +203,28 @@ class IcuSingleByte:
         return bytes(self.from_char.get(c, self.substitute) for c in text)
 
 
+class IcuShifted:
+    """An ICU converter whose single- and double-byte halves SO and SI
+    switch between (the double-byte EBCDIC pages)."""
+
+    def __init__(self, converter):
+        self.converter = icu_converter.Converter(converter, substitute='?')
+        self.strict = icu_converter.Converter(converter)
+
+    def decode(self, data):
+        return self.converter.decode(data)
+
+    def encode(self, text):
+        return self.converter.encode(text)
+
+    def repertoire(self):
+        chars = []
+        for cp in list(range(0x20, 0xD800)) + list(range(0xE000, 0x10000)) + list(range(0x20000, 0x2A6E0, 7)):
+            if self.strict.encode(chr(cp)):
+                chars.append(chr(cp))
+        return chars
+
+
 def reference_for(name, catalogue):
     if name == 'UTF-7':
         return StatefulCodec('utf_7')
@@ -203,6 +232,8 @@ def reference_for(name, catalogue):
         return Ucs2(name.upper().endswith('BE'))
     source, flags = catalogue.get(name, ('-', []))
     kind, _, codec = source.partition(':')
+    if kind == 'icu':
+        return IcuShifted(codec) if icu_converter.available() else None
     if kind == 'iconv':
         if not shutil.which('uconv'):
             return None
@@ -299,6 +330,8 @@ def decode_corpus(name, chsize, reference, rng, random_count):
         return multi_byte_corpus(reference, rng, random_count)
     if isinstance(reference, StatefulCodec):
         return stateful_corpus(reference, rng, random_count)
+    if isinstance(reference, IcuShifted):
+        return shifted_corpus(reference, rng, random_count)
     pieces = pieces_for(name, reference)
     corpus = [b'']
     corpus += pieces
@@ -366,6 +399,19 @@ ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b
                  b'~', b'+', b'+-', b'+AGE', b'+AGF', b'+AG', b'+2D3', b'+2D3cAA', b'-', b'+/v8', b'+ZeVnLIqe-', b'A']
 
 
+def random_lines(reference, chars, ends, rng, random_count):
+    """Lines of the characters with the line ends between, whole and mutated."""
+    corpus = []
+    for _ in range(random_count):
+        lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
+        data = bytearray(reference.encode(''.join(line + rng.choice(ends) for line in lines)))
+        corpus.append(bytes(data))
+        for _ in range(rng.randint(1, 3)):
+            mutate(data, rng)
+        corpus.append(bytes(data))
+    return corpus
+
+
 def stateful_corpus(reference, rng, random_count):
     """Every escape and shift followed by each other one and by text; every
     byte pair after each escape; random lines of the set's repertoire with
@@ -377,14 +423,34 @@ def stateful_corpus(reference, rng, random_count):
         corpus += [escape + bytes([a, b]) + b'\n' for a in range(0x20, 0x81) for b in range(0x1F, 0x81)]
     chars = repertoire(reference)
     ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
-    for _ in range(random_count):
-        lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
-        data = bytearray(reference.encode(''.join(line + rng.choice(ends) for line in lines)))
-        corpus.append(bytes(data))
-        for _ in range(rng.randint(1, 3)):
-            mutate(data, rng)
-        corpus.append(bytes(data))
-    return corpus
+    return corpus + random_lines(reference, chars, ends, rng, random_count)
+
+
+SHIFT_PIECES = [b'\x0e', b'\x0f', b'\x0e\x0e', b'\x0f\x0f', b'\x15', b'\x25', b'\x0d\x25', b'\x00', b'\x40',
+                b'\x40\x40', b'\x41', b'\x44\x81', b'\x45\x41', b'\x81', b'\xc1', b'\xfe\xfe', b'\xff', b'\x3f', b'\x30']
+
+
+def shifted_corpus(reference, rng, random_count):
+    """Every byte alone and every byte pair after SO, each followed by SI
+    and a line end so that a swallowed byte shows; SO and SI among other
+    pieces; random lines of the page's repertoire with every line end it
+    can write, whole and mutated."""
+    corpus = [bytes([b]) for b in range(256)] + [bytes(range(256))] + [b'\x0e' + bytes([b]) for b in range(256)]
+    corpus += [b'\x0e' + bytes([a, b]) + b'\x0f\x15' for a in range(256) for b in range(256)]
+    corpus += [a + b + c for a in SHIFT_PIECES for b in SHIFT_PIECES for c in SHIFT_PIECES]
+    chars = reference.repertoire()
+    ends = [e for e in LINE_ENDS if b'o' not in reference.encode(e)]
+    return corpus + random_lines(reference, chars, ends, rng, random_count)
+
+
+def shifted_text_corpus(reference, rng, random_count):
+    """The page's own characters written, with the character pairs it
+    writes as one code, and line ends between."""
+    chars = reference.repertoire()
+    pairs = [t for t in (reference.decode(b'\x0e' + bytes([a, b])) for a in range(0x41, 0xFF) for b in range(0x41, 0xFF))
+             if len(t) == 2 and '\ufffd' not in t]
+    pieces = chars + pairs + [c for p in pairs for c in p] + LINE_ENDS + ['\xad', '\u200b', '\U000e0001', 'a']
+    return [''.join(rng.choice(pieces) for _ in range(rng.randint(1, 16))).encode() for _ in range(random_count)]
 
 
 PAIR_SECONDS = frozenset('\u0300\u0301\u02e5\u02e9\u309a')
@@ -527,6 +593,8 @@ def main():
         corpus = encode_corpus(rng, args.random // 3)
         if isinstance(reference, StatefulCodec):
             corpus += pair_corpus(reference, rng, args.random // 3)
+        if isinstance(reference, IcuShifted):
+            corpus += shifted_text_corpus(reference, rng, args.random)
         pairs_written = isinstance(reference, StatefulCodec) and reference.codec in ('iso2022_jp_2004', 'iso2022_jp_3')
         for text, got in zip(corpus, run_driver(args.driver, 'encode', enc_id, corpus)):
             unicode_text = text.decode('utf-8', 'replace')

@@ -289,7 +289,7 @@ SAMPLE_CHARACTERS = ("AZaz09 ~\\€£¥©éÆøßÇüñ½ĄłŐžčřĞışΩα�
 
 
 def catalogue_sources():
-    """canonical name -> mapping source ("python:cp037", "iconv:IBM1047", "-")."""
+    """canonical name -> mapping source ("python:cp037", "iconv:IBM1047", "icu:ibm-930", "-")."""
     sources = {}
     with open(CATALOGUE, encoding="utf-8") as file:
         for line in file:
@@ -304,8 +304,8 @@ def reference_encoder(source, name):
     as another one. The Unicode forms are CPython's codecs of the same name
     (UCS-2 as UTF-16 within the BMP)."""
     kind, _, codec = source.partition(":")
-    if kind == "iconv":
-        converter = "ibm-" + codec[3:].lstrip("0")
+    if kind in ("iconv", "icu"):
+        converter = codec if kind == "icu" else "ibm-" + codec[3:].lstrip("0")
 
         def convert(data, source, target):
             done = subprocess.run(["uconv", "-f", source, "-t", target, "--callback", "stop"],
