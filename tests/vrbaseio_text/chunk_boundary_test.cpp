@@ -143,6 +143,18 @@ std::vector<Sample> samples() {
     out.push_back({"hz", "a~~b~{<Q~}\r\n~{<Q\n<Q~}c~\nd~x~{~}~{\x80\n~", hz, 0});
     const int utf7 = hx_uchar_getenc("UTF-7");
     out.push_back({"utf-7", "a+-b+AOk-c+AOkA6Q\r\n+2D3cAA-\n+ZeVnLIqe\r+AGF-x+AG\n+.+2D3-\xE9+AG", utf7, 0});
+    // Codes that stand for two characters or for one beyond the BMP, cut
+    // anywhere, next to malformed ones and a code the set replaces whole.
+    for (const char* name : {"Big5-HKSCS", "EUC-JIS-2004", "Shift_JISX0213"}) {
+        const int id = hx_uchar_getenc(name);
+        out.push_back({name, encode(cjk, id), id, 0});
+    }
+    out.push_back({"big5-hkscs-pairs", "a\x88\x62\x88\x64\n\x88\xA3\x88\xA5\r\n\x87\x40\x88\x62\x88" "b\xFE\xFE\x88",
+                   hx_uchar_getenc("Big5-HKSCS"), 0});
+    out.push_back({"euc-jis-2004-pairs", "\xA4\xF7\xA4\xF7\n\x8F\xA1\xA1\x8F\xFE\xF6\r\n\xAE\xA2\x8F\xA1\x8E\xB1\xA4",
+                   hx_uchar_getenc("EUC-JIS-2004"), 0});
+    out.push_back({"shift_jisx0213-reserved", "\x82\xF5\x82\xF5\n\xF0\x40\xFC\xF4\r\n\xEF\xFA\x81",
+                   hx_uchar_getenc("Shift_JISX0213"), 0});
     out.push_back({"shift_jis-malformed", "a\x81\n\x82\xA0\x81\r\n\xA0\x82", hx_uchar_getenc("Shift_JIS"), 0});
     out.push_back({"euc-jp-malformed", "\x8F\xB0\xA1\x8F\xB0\n\x8F\xA1\xA1\x8E", hx_uchar_getenc("EUC-JP"), 0});
     out.push_back({"gb18030-malformed", "\x81\x30\x81\x30\x81\x30\n\x84\x31\xA5\x30\xE3\x32\x9A\x35\x90\x30\x81",

@@ -398,15 +398,19 @@ def writes_pairs_as_one_code():
 
 def pair_corpus(reference, rng, random_count):
     """Text around the character pairs a set writes as one code (JIS X
-    0213): each pair, its first character alone, before another or at the
-    end of the text."""
+    0213, Big5-HKSCS): each pair, its first character alone, before another
+    or at the end of the text."""
     pairs = set()
-    for escape in (b'\x1b$(Q', b'\x1b$(O'):
-        for a in range(0x21, 0x7F):
-            for b in range(0x21, 0x7F):
-                text = (escape + bytes([a, b])).decode(reference.codec, 'replace')
-                if len(text) == 2 and '\ufffd' not in text:
-                    pairs.add(text)
+    if isinstance(reference, StatefulCodec):
+        codes = [escape + bytes([a, b]) for escape in (b'\x1b$(Q', b'\x1b$(O')
+                 for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+    else:
+        leads = [a for a in range(0x81, 0x100) if bytes([a]).decode(reference.codec, 'replace') == '\ufffd']
+        codes = [bytes([a, b]) for a in leads for b in range(0x40, 0x100)]
+    for code in codes:
+        text = code.decode(reference.codec, 'replace')
+        if len(text) == 2 and '\ufffd' not in text:
+            pairs.add(text)
     if not pairs:
         return []
     pieces = sorted({c for pair in pairs for c in pair} | pairs | {'a', '\u3042', '\n'})
@@ -525,7 +529,7 @@ def main():
                           f'expected {show(expected.decode("utf-8", "replace"))}')
 
         corpus = encode_corpus(rng, args.random // 3)
-        if isinstance(reference, StatefulCodec):
+        if isinstance(reference, (StatefulCodec, MultiByteCodec)):
             corpus += pair_corpus(reference, rng, args.random // 3)
         pairs_written = isinstance(reference, StatefulCodec) and reference.codec in ('iso2022_jp_2004', 'iso2022_jp_3')
         for text, got in zip(corpus, run_driver(args.driver, 'encode', enc_id, corpus)):
