@@ -18,8 +18,10 @@ int CellMap::scan(const unsigned char* s, int* codes, int* length) const noexcep
     const std::uint32_t code = single[s[0]];
     if (code != kLeadCode) return yieldCell(code, pairs, codes);
     // A code cut by the end of the data is one replacement, whatever its
-    // bytes, as the reference reads data that ends inside a code.
+    // bytes, as the references read data that ends inside a code; only a
+    // plane byte is judged as it comes (glibc's EUC-TW).
     const bool prefixed = prefix != 0 && s[0] == prefix;
+    if (prefixed && selectorLow != 0 && s[1] != 0 && !inRange(s[1], selectorLow, selectorHigh)) return -1;
     const int need = prefixed ? (selectorLow != 0 ? 4 : 3) : 2;
     for (int i = 1; i < need; ++i) {
         if (s[i] == 0) {
