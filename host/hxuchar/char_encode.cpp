@@ -75,6 +75,7 @@ int encodeChar(const EncodingRow& row, int cp, unsigned char* out) noexcept {
     case CodecKind::Hz:
     case CodecKind::Utf7:
     case CodecKind::EbcdicDbcs:
+    case CodecKind::Cells:
         break;   // hx_uchar_decode writes these with a state
     }
     return 0;

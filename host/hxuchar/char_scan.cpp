@@ -78,7 +78,8 @@ extern "C" int hx_uchar_chscan(int id, const char* bytes, int* length) {
     case CodecKind::Iso2022:
     case CodecKind::Hz:
     case CodecKind::Utf7:
-    case CodecKind::EbcdicDbcs: {
+    case CodecKind::EbcdicDbcs:
+    case CodecKind::Cells: {
         // One step from the initial state; an escape is no character.
         hx_uchar_state initial{};
         int codes[HX_UCHAR_MAX_CODES];

@@ -57,6 +57,7 @@ int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state*
     if (row.kind == CodecKind::Hz) return scanHz(*row.iso2022, s, state, codes, length);
     if (row.kind == CodecKind::Utf7) return scanUtf7(s, state, codes, length);
     if (row.kind == CodecKind::EbcdicDbcs) return row.ebcdicDbcs->scan(s, state, codes, length);
+    if (row.kind == CodecKind::Cells) return row.cells->scan(s, codes, length);
     return row.iso2022->scan(s, state, codes, length);
 }
 
@@ -66,6 +67,7 @@ int encodeStateful(const EncodingRow& row, int cp, int next, hx_uchar_state* sta
     if (row.kind == CodecKind::Hz) return encodeHz(*row.iso2022, cp, state, out);
     if (row.kind == CodecKind::Utf7) return encodeUtf7(cp, state, out);
     if (row.kind == CodecKind::EbcdicDbcs) return row.ebcdicDbcs->encode(cp, next, state, out, both);
+    if (row.kind == CodecKind::Cells) return row.cells->encode(cp, next, out, both);
     return row.iso2022->encode(cp, next, state, out, both);
 }
 
@@ -73,6 +75,7 @@ int resetStateful(const EncodingRow& row, hx_uchar_state* state, unsigned char* 
     if (row.kind == CodecKind::Hz) return resetHz(state, out);
     if (row.kind == CodecKind::Utf7) return resetUtf7(state, out);
     if (row.kind == CodecKind::EbcdicDbcs) return EbcdicDbcsMap::reset(state, out);
+    if (row.kind == CodecKind::Cells) return 0;
     return row.iso2022->reset(state, out);
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "cell_map.h"
 #include "ebcdic_dbcs_map.h"
 #include "iso2022_map.h"
 #include "multi_byte_map.h"
@@ -28,6 +29,7 @@ enum class CodecKind : std::uint8_t {
     Hz,
     Utf7,
     EbcdicDbcs,
+    Cells,
 };
 
 struct EncodingRow {
@@ -40,6 +42,7 @@ struct EncodingRow {
     const MultiByteMap* multiByte;     // the mapping of a MultiByte row
     const Iso2022Map* iso2022;         // the sets and escapes of an Iso2022 row, the set of an Hz row
     const char* const* names;          // canonical name first; null-terminated
+    const CellMap* cells;              // the mapping of a Cells row
     const EbcdicDbcsMap* ebcdicDbcs = nullptr;   // the page of an EbcdicDbcs row
 };
 

@@ -166,15 +166,19 @@ int Iso2022Map::singleShift(const unsigned char* s, const hx_uchar_state* state,
     return yield(set->toCode[s[2]], codes);
 }
 
-int Iso2022Map::yield(std::uint32_t value, int* codes) const noexcept {
-    if (value == kUnmappedCode) return -1;
-    if (value & kPairBit) {
-        codes[0] = pairs[value & ~kPairBit].first;
-        codes[1] = pairs[value & ~kPairBit].second;
+int yieldCell(std::uint32_t value, const Iso2022Characters* pairs, int* codes) noexcept {
+    if (value >= kNoCharacterCells) return -1;
+    if (value & Iso2022Map::kPairBit) {
+        codes[0] = pairs[value & ~Iso2022Map::kPairBit].first;
+        codes[1] = pairs[value & ~Iso2022Map::kPairBit].second;
         return 2;
     }
     codes[0] = static_cast<int>(value);
     return 1;
+}
+
+int Iso2022Map::yield(std::uint32_t value, int* codes) const noexcept {
+    return yieldCell(value, pairs, codes);
 }
 
 int Iso2022Map::decodeRun(const unsigned char* s, int count, bool lineEnds, unsigned char* out, int room, int* taken,
@@ -247,15 +251,19 @@ bool Iso2022Map::startsPair(int cp) const noexcept {
     return low < pairCount && pairCodes[low].first == cp;
 }
 
-std::uint32_t Iso2022Map::entryOf(int cp) const noexcept {
-    if (cp < 0x10000) return pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
-    int low = 0, high = wideCount;
+std::uint32_t findWide(const Iso2022Wide* wide, int count, std::uint32_t code) noexcept {
+    int low = 0, high = count;
     while (low < high) {
         const int middle = (low + high) / 2;
-        if (wide[middle].code < static_cast<std::uint32_t>(cp)) low = middle + 1;
+        if (wide[middle].code < code) low = middle + 1;
         else high = middle;
     }
-    return low < wideCount && wide[low].code == static_cast<std::uint32_t>(cp) ? wide[low].entry : 0;
+    return low < count && wide[low].code == code ? wide[low].entry : 0;
+}
+
+std::uint32_t Iso2022Map::entryOf(int cp) const noexcept {
+    if (cp < 0x10000) return pages[pageOfBlock[cp / kBlockSize] * kBlockSize + cp % kBlockSize];
+    return findWide(wide, wideCount, static_cast<std::uint32_t>(cp));
 }
 
 int Iso2022Map::encode(int cp, int next, hx_uchar_state* state, unsigned char* out, bool* both) const noexcept {

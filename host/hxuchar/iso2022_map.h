@@ -35,10 +35,18 @@ struct Iso2022Wide {
     std::uint32_t code;
     std::uint32_t entry;
 };
+// The entry of `code` among `count` sorted by code; 0 when none.
+std::uint32_t findWide(const Iso2022Wide* wide, int count, std::uint32_t code) noexcept;
 struct Iso2022Characters {
     char16_t first;
     char16_t second;
 };
+// Cells from here up stand for no character (kUnmappedCode and the like).
+inline constexpr std::uint32_t kNoCharacterCells = 0xFFFFFFF0;
+// The code points of a cell (a code point, or kPairBit + the index of two
+// characters in `pairs`) written to `codes`: 1 or 2; -1 for no character.
+int yieldCell(std::uint32_t value, const Iso2022Characters* pairs, int* codes) noexcept;
+
 struct Iso2022Pair {
     char16_t first;
     char16_t second;

@@ -31,11 +31,8 @@ bool inRange(unsigned byte, unsigned low, unsigned high) noexcept {
     return byte >= low && byte <= high;
 }
 
-// The length of a malformed sequence whose byte `at` ended it. A zero byte
-// there may be the padding after the data: the bytes before it are then
-// one truncated character, unless one of them is ASCII, which no
-// replacement may swallow. Any other byte leaves the lead byte alone
-// malformed, so that the bytes after it are read afresh.
+}  // namespace
+
 int malformedLength(const unsigned char* s, int at) noexcept {
     if (s[at] != 0) return 1;
     for (int i = 1; i < at; ++i) {
@@ -43,8 +40,6 @@ int malformedLength(const unsigned char* s, int at) noexcept {
     }
     return at;
 }
-
-}  // namespace
 
 int MultiByteMap::scan(const unsigned char* s, int* length) const noexcept {
     *length = 1;

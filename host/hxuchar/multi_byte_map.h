@@ -31,6 +31,13 @@ struct SequenceRange {
     std::uint32_t count;
 };
 
+// The length of a malformed sequence whose byte `at` ended it: a zero byte
+// there may be the padding after the data, and the bytes before it are then
+// one cut character, unless one of them is ASCII, which no replacement may
+// swallow; any other byte leaves the lead byte alone malformed, so that the
+// bytes after it are read afresh.
+int malformedLength(const unsigned char* s, int at) noexcept;
+
 struct MultiByteMap {
     static constexpr int kBlockSize = 64;
 

@@ -8,7 +8,7 @@ namespace hxuchar {
 
 inline bool isStateful(const EncodingRow& row) noexcept {
     return row.kind == CodecKind::Iso2022 || row.kind == CodecKind::Hz || row.kind == CodecKind::Utf7 ||
-           row.kind == CodecKind::EbcdicDbcs;
+           row.kind == CodecKind::EbcdicDbcs || row.kind == CodecKind::Cells;
 }
 // As Iso2022Map::scan.
 int scanStateful(const EncodingRow& row, const unsigned char* s, hx_uchar_state* state, int* codes,

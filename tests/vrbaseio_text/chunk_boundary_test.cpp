@@ -156,6 +156,18 @@ std::vector<Sample> samples() {
                    "a\x0E\x44\x81\x15\x0F\x15\x0E\x41\x0F\xC1\x0E\x42\x30\x25\x0F\x25\x0E\x40\x0E\x15\x0F\x0D\x25"
                    "\x0E\x0E\x40\x40\x0F\x0F\x0D\x0E\x44",
                    ibm930, 0});
+    // Codes that stand for two characters or for one beyond the BMP, cut
+    // anywhere, next to malformed ones and a code the set replaces whole.
+    for (const char* name : {"Big5-HKSCS", "EUC-JIS-2004", "Shift_JISX0213"}) {
+        const int id = hx_uchar_getenc(name);
+        out.push_back({name, encode(cjk, id), id, 0});
+    }
+    out.push_back({"big5-hkscs-pairs", "a\x88\x62\x88\x64\n\x88\xA3\x88\xA5\r\n\x87\x40\x88\x62\x88" "b\xFE\xFE\x88",
+                   hx_uchar_getenc("Big5-HKSCS"), 0});
+    out.push_back({"euc-jis-2004-pairs", "\xA4\xF7\xA4\xF7\n\x8F\xA1\xA1\x8F\xFE\xF6\r\n\xAE\xA2\x8F\xA1\x8E\xB1\xA4",
+                   hx_uchar_getenc("EUC-JIS-2004"), 0});
+    out.push_back({"shift_jisx0213-reserved", "\x82\xF5\x82\xF5\n\xF0\x40\xFC\xF4\r\n\xEF\xFA\x81",
+                   hx_uchar_getenc("Shift_JISX0213"), 0});
     out.push_back({"shift_jis-malformed", "a\x81\n\x82\xA0\x81\r\n\xA0\x82", hx_uchar_getenc("Shift_JIS"), 0});
     out.push_back({"euc-jp-malformed", "\x8F\xB0\xA1\x8F\xB0\n\x8F\xA1\xA1\x8E", hx_uchar_getenc("EUC-JP"), 0});
     out.push_back({"gb18030-malformed", "\x81\x30\x81\x30\x81\x30\n\x84\x31\xA5\x30\xE3\x32\x9A\x35\x90\x30\x81",

@@ -18,6 +18,7 @@ import platform
 import re
 import sys
 
+import cell_tables
 import icu_converter
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -49,6 +50,8 @@ STATEFUL_KINDS = ('iso2022', 'hz')
 EBCDIC_DBCS_KINDS = ('ebcdic-dbcs',)
 # UTF-7: no sets, only which characters CPython writes directly.
 UTF7_KINDS = ('utf7',)
+# Multi-byte sets read through rows of 32-bit cells (cell_tables.py).
+CELL_KINDS = ('cells',)
 CODE_KINDS = {
     'utf8': 'Utf8', 'utf16be': 'Utf16BE', 'utf16le': 'Utf16LE', 'ucs2be': 'Ucs2BE',
     'ucs2le': 'Ucs2LE', 'utf32be': 'Utf32BE', 'utf32le': 'Utf32LE',
@@ -128,7 +131,8 @@ def read_catalogue():
         if e.id in ids or not 0 <= e.id < 256:
             raise SystemExit(f'encodings.txt: id {e.id} repeated or out of range')
         ids.add(e.id)
-        if e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS + EBCDIC_DBCS_KINDS and e.kind not in CODE_KINDS:
+        if (e.kind not in TABLE_KINDS + STATEFUL_KINDS + UTF7_KINDS + EBCDIC_DBCS_KINDS + CELL_KINDS
+                and e.kind not in CODE_KINDS):
             raise SystemExit(f'encodings.txt: unknown kind {e.kind}')
         for n in [e.name] + e.aliases:
             if n.lower() in names:
@@ -514,14 +518,7 @@ class Iso2022Table:
             return UNMAPPED32
         if not text:
             return UNMAPPED32   # HZ's "~}": an escape, never a code
-        if len(text) == 1:
-            return ord(text)
-        if len(text) == 2 and max(map(ord, text)) < 0x10000:
-            pair = (ord(text[0]), ord(text[1]))
-            if pair not in self.pairs:
-                self.pairs.append(pair)
-            return PAIR_BIT | self.pairs.index(pair)
-        raise SystemExit(f'{self.name}: {data.hex()} reads as {text!r}')
+        return cell_tables.cell_value(text, self.pairs, f'{self.name}: {data.hex()}')
 
     def encode_entry(self, text):
         """The set index + 1 and the code the source writes for `text`
@@ -710,7 +707,7 @@ def utf7_direct():
 
 
 def generate_iso2022(entries, tables, versions):
-    out = [header(versions), '#include "../iso2022_map.h"', '#include "../utf7_codec.h"', '', 'namespace hxuchar {', '']
+    out = [header(versions), '#include "../cell_map.h"', '#include "../iso2022_map.h"', '#include "../utf7_codec.h"', '', 'namespace hxuchar {', '']
     if any(e.kind in UTF7_KINDS for e in entries):
         out.append('// UTF-7: the characters written directly, from CPython\'s utf_7')
         out.append(c_array('std::uint8_t', 'kUtf7Direct', utf7_direct(), per_line=32, fmt='{}').replace(
@@ -720,6 +717,7 @@ def generate_iso2022(entries, tables, versions):
     # A set the source reads alike in several encodings, or under two
     # escapes (JIS X 0208 of 1978 and 1983), has one table.
     names_of = {}
+    arrays, pair_lists = [], []
     for e in entries:
         if e.kind not in STATEFUL_KINDS:
             continue
@@ -732,11 +730,13 @@ def generate_iso2022(entries, tables, versions):
             if key not in names_of:
                 names_of[key] = f'{p}Set{i}'
                 out.append(c_array('std::uint32_t', f'{p}Set{i}', table, per_line=8, fmt='0x{:06X}'))
+                arrays.append((f'{p}Set{i}', table))
             names.append(names_of[key])
         sets = ', '.join(f'{{0x{st.mark:02X}, {st.width}, {st.plane}, {names[i]}}}' for i, st in enumerate(t.sets))
         out.append(f'constexpr Iso2022Set {p}Sets[] = {{{sets}}};')
         if t.pairs:
             out.append(c_array('Iso2022Characters', f'{p}Pairs', t.pairs, per_line=6, fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}}}'))
+            pair_lists.append((f'{p}Pairs', t.pairs))
             out.append(c_array('Iso2022Pair', f'{p}PairCodes', t.pair_codes, per_line=4,
                                fmt='{{0x{0[0]:04X}, 0x{0[1]:04X}, 0x{0[2]:06X}}}'))
         if t.wide:
@@ -758,6 +758,8 @@ def generate_iso2022(entries, tables, versions):
         pair_codes = f'{p}PairCodes, {len(t.pair_codes)}' if t.pairs else 'nullptr, 0'
         out.append(f'extern const Iso2022Map {p}Iso2022{{{p}Sets, {len(t.sets)}, {config}, {pairs}, '
                    f'{p}PageOfBlock, {p}Pages, {wide}, {pair_codes}}};')
+    out.append('')
+    out += cell_tables.emit([e for e in entries if e.kind in CELL_KINDS], tables, arrays, pair_lists)
     out += ['', '}  // namespace hxuchar', '']
     return '\n'.join(out)
 
@@ -775,6 +777,8 @@ def generate_catalogue(entries, tables, versions):
             out.append(f'extern const Iso2022Map k{e.ident}Iso2022;')
         elif e.kind in EBCDIC_DBCS_KINDS:
             out.append(f'extern const EbcdicDbcsMap k{e.ident}EbcdicDbcs;')
+        elif e.kind in CELL_KINDS:
+            out.append(f'extern const CellMap k{e.ident}Cells;')
     out += ['', 'namespace {', '']
     for e in entries:
         names = ', '.join(f'"{n}"' for n in [e.name] + e.aliases)
@@ -797,6 +801,14 @@ def generate_catalogue(entries, tables, versions):
             props = list(t.properties)
             max_char, max_internal = 2, t.max_internal
             single, multi = 'nullptr', 'nullptr'
+        elif e.kind in CELL_KINDS:
+            t = tables[e.id]
+            kind = 'Cells'
+            # The text layer reads and writes them with the state functions,
+            # which hand out the two characters of one code.
+            props = t.properties + ['HX_PROP_STATEFUL']
+            max_char, max_internal = t.max_char, t.max_internal
+            single, multi = 'nullptr', 'nullptr'
         elif e.kind in STATEFUL_KINDS:
             t = tables[e.id]
             kind = 'Iso2022' if e.kind == 'iso2022' else 'Hz'
@@ -817,9 +829,10 @@ def generate_catalogue(entries, tables, versions):
             props.append('HX_PROP_NEL_NEWLINE')
         prop_text = ' | '.join(props) if props else '0'
         iso2022 = f'&k{e.ident}Iso2022' if e.kind in STATEFUL_KINDS else 'nullptr'
+        cells = f'&k{e.ident}Cells' if e.kind in CELL_KINDS else 'nullptr'
         ebcdic = f', &k{e.ident}EbcdicDbcs' if e.kind in EBCDIC_DBCS_KINDS else ''
         out.append(f'    {{{e.id}, CodecKind::{kind}, {prop_text}, {max_char}, {max_internal}, {single}, {multi}, '
-                   f'{iso2022}, k{e.ident}Names{ebcdic}}},')
+                   f'{iso2022}, k{e.ident}Names, {cells}{ebcdic}}},')
     out += ['};', '']
     return '\n'.join(out)
 
@@ -1037,6 +1050,10 @@ def generate(entries):
             tables[e.id] = HzTable(e)
         elif e.kind in EBCDIC_DBCS_KINDS:
             tables[e.id] = EbcdicDbcsTable(e)
+        elif e.kind in CELL_KINDS:
+            base = e.flag_value('base')
+            base_source = source_for(next(b for b in entries if b.name == base)) if base else None
+            tables[e.id] = cell_tables.CellTable(e, source_for(e), base_source)
     versions = source_versions()
     return {
         'catalog_rows.inc': generate_catalogue(entries, tables, versions),
@@ -1058,7 +1075,7 @@ def main():
     args = parser.parse_args()
     try:
         files = generate(read_catalogue())
-    except OlderCPython as error:
+    except (OlderCPython, cell_tables.OlderSource) as error:
         print(error)
         return 77 if args.check else 1
     if args.check:

@@ -73,7 +73,9 @@ enum {
     HX_PROP_BULK = 0x100,         // hx_uchar_decode_run and hx_uchar_encode_run serve
                                   // the encoding (the table-driven sets)
     HX_PROP_STATEFUL = 0x200,     // what bytes mean depends on escapes or shifts before
-                                  // them: read and write with the *_state functions
+                                  // them, or one code stands for two characters (JIS X
+                                  // 0213, Big5-HKSCS): read and write with the *_state
+                                  // functions
 };
 
 // The encoding's canonical name, or null when the id is unknown.

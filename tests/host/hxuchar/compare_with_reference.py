@@ -4,7 +4,8 @@ hxuchar_codec_driver) and compares every result with an independent
 reference: CPython's codecs with errors='replace' for the sets whose tables
 come from them, ICU (uconv) for the sets whose tables come from glibc or
 from ICU itself (the double-byte EBCDIC pages, through the library uconv
-runs on).
+runs on), and glibc's iconv itself for the sets ICU lacks (ARMSCII-8,
+GEORGIAN-PS, VISCII) or reads otherwise (EUC-TW; see the README).
 
 Where this layer departs from a reference on purpose, the reference is
 adjusted to expect exactly that and nothing else:
@@ -28,6 +29,9 @@ Usage: compare_with_reference.py DRIVER [--seed N] [--random N] [--only NAME]
 """
 import argparse
 import codecs
+import ctypes
+import ctypes.util
+import errno
 import os
 import random
 import shutil
@@ -223,6 +227,62 @@ class IcuShifted:
             if self.strict.encode(chr(cp)):
                 chars.append(chr(cp))
         return chars
+class GlibcIconv:
+    """glibc's iconv, for the sets only it converts both ways (ICU lacks
+    them or differs). Malformed data as in the multi-byte sets: a code glibc
+    cannot read is one U+FFFD for its first byte, the rest read afresh; a
+    code cut short by the end of the data (or a zero byte) is one U+FFFD
+    while no ASCII byte follows its first byte."""
+
+    def __init__(self, name):
+        self.libc = ctypes.CDLL(ctypes.util.find_library('c'), use_errno=True)
+        self.libc.iconv_open.restype = ctypes.c_void_p
+        self.libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+        self.libc.iconv.argtypes = [ctypes.c_void_p] + [ctypes.POINTER(ctypes.c_void_p),
+                                                        ctypes.POINTER(ctypes.c_size_t)] * 2
+        self.libc.iconv.restype = ctypes.c_size_t
+        self.libc.iconv_close.argtypes = [ctypes.c_void_p]
+        self.name = name.encode()
+        self.decoder = self.libc.iconv_open(b'UTF-32BE', self.name)
+        self.encoder = self.libc.iconv_open(self.name, b'UTF-32BE')
+
+    def step(self, handle, data, room):
+        """(bytes taken, output, errno) of one call with `room` bytes of output."""
+        self.libc.iconv(handle, None, None, None, None)
+        inbuf = ctypes.create_string_buffer(data, len(data))
+        outbuf = ctypes.create_string_buffer(room)
+        inptr, outptr = ctypes.c_void_p(ctypes.addressof(inbuf)), ctypes.c_void_p(ctypes.addressof(outbuf))
+        inleft, outleft = ctypes.c_size_t(len(data)), ctypes.c_size_t(room)
+        ctypes.set_errno(0)
+        result = self.libc.iconv(handle, ctypes.byref(inptr), ctypes.byref(inleft), ctypes.byref(outptr),
+                                 ctypes.byref(outleft))
+        error = ctypes.get_errno() if result == ctypes.c_size_t(-1).value else 0
+        return len(data) - inleft.value, outbuf.raw[:room - outleft.value], error
+
+    def decode(self, data):
+        return '\x00'.join(self.decode_segment(segment) for segment in data.split(b'\x00'))
+
+    def decode_segment(self, data):
+        out, at = [], 0
+        while at < len(data):
+            taken, text, error = self.step(self.decoder, data[at:], 4)
+            if taken:
+                out.append(text.decode('utf-32-be'))
+                at += taken
+            elif error == errno.EINVAL and not any(b < 0x80 for b in data[at + 1:]):
+                out.append('\ufffd')
+                break
+            else:
+                out.append('\ufffd')
+                at += 1
+        return ''.join(out)
+
+    def encode_char(self, char):
+        taken, encoded, _ = self.step(self.encoder, char.encode('utf-32-be'), 16)
+        return encoded if taken == 4 else None
+
+    def encode(self, text):
+        return b''.join(self.encode_char(c) or b'?' for c in text)
 
 
 def reference_for(name, catalogue):
@@ -234,6 +294,8 @@ def reference_for(name, catalogue):
     kind, _, codec = source.partition(':')
     if kind == 'icu':
         return IcuShifted(codec) if icu_converter.available() else None
+    if kind == 'iconv' and codec in GLIBC_ONLY:
+        return GlibcIconv(codec)
     if kind == 'iconv':
         if not shutil.which('uconv'):
             return None
@@ -247,6 +309,10 @@ def reference_for(name, catalogue):
     if codecs.lookup(codec)._is_text_encoding and is_multi_byte(codec):
         return MultiByteCodec(codec)
     return PythonCodec(codec, keep_c1='c1' in flags)
+
+
+# The sets only glibc converts both ways; the others from glibc are checked against ICU.
+GLIBC_ONLY = ('ARMSCII-8', 'GEORGIAN-PS', 'VISCII', 'EUC-TW')
 
 
 def is_multi_byte(codec):
@@ -328,6 +394,8 @@ def decode_corpus(name, chsize, reference, rng, random_count):
         return [bytes([b]) for b in range(256)] + [bytes(range(256))]
     if isinstance(reference, MultiByteCodec):
         return multi_byte_corpus(reference, rng, random_count)
+    if isinstance(reference, GlibcIconv):
+        return glibc_multi_byte_corpus(reference, rng, random_count)
     if isinstance(reference, StatefulCodec):
         return stateful_corpus(reference, rng, random_count)
     if isinstance(reference, IcuShifted):
@@ -380,15 +448,36 @@ def multi_byte_corpus(reference, rng, random_count):
     corpus += [bytes([a, 0x30]) for a in firsts] + [bytes([a, 0x30, 0x81]) for a in firsts]
     chars = repertoire(reference)
     ends = [e for e in LINE_ENDS if e.encode(reference.codec, 'replace') != b'?' * len(e)]
-    for _ in range(random_count):
+    return corpus + random_lines(reference, chars, ends, rng, random_count)
+
+
+def random_lines(reference, chars, ends, rng, count):
+    """Lines of random characters of the repertoire with random line ends,
+    encoded, each whole and mutated."""
+    corpus = []
+    for _ in range(count):
         lines = [''.join(rng.choice(chars) for _ in range(rng.randint(0, 12))) for _ in range(rng.randint(1, 4))]
-        text = ''.join(line + rng.choice(ends) for line in lines)
-        data = bytearray(reference.encode(text))
+        data = bytearray(reference.encode(''.join(line + rng.choice(ends) for line in lines)))
         corpus.append(bytes(data))
         for _ in range(rng.randint(1, 3)):
             mutate(data, rng)
         corpus.append(bytes(data))
     return corpus
+
+
+def glibc_multi_byte_corpus(reference, rng, random_count):
+    """EUC-TW: every byte pair, every plane's first code cut and whole, and
+    random lines of the set's repertoire, whole and mutated."""
+    corpus = [bytes([a, b]) + b'\n' for a in range(1, 256) for b in range(256)]
+    corpus += [bytes([a]) for a in range(256)] + [b'A' + bytes([a]) for a in range(0x80, 256)]
+    for plane in range(0xA0, 0xB2):
+        code = bytes([0x8E, plane, 0xA1, 0xA1])
+        corpus += [code[:n] for n in range(1, 5)] + [code[:n] + b'\n' for n in range(1, 5)]
+        corpus += [bytes([0x8E, plane, a, b]) + b'\r' for a in (0xA1, 0xC4, 0xFE, 0x41) for b in range(0x9F, 0x100)]
+    chars = [chr(cp) for cp in list(range(0x20, 0xD800)) + list(range(0xE000, 0x10000)) + list(range(0x20000, 0x2A6E0))
+             if reference.encode_char(chr(cp))]
+    ends = [e for e in LINE_ENDS if all(reference.encode_char(c) for c in e)]
+    return corpus + random_lines(reference, chars, ends, rng, random_count)
 
 
 ESCAPE_PIECES = [b'\x1b', b'\x1b(', b'\x1b$', b'\x1b(B', b'\x1b(J', b'\x1b(I', b'\x1b$@', b'\x1b$B',
@@ -464,15 +553,19 @@ def writes_pairs_as_one_code():
 
 def pair_corpus(reference, rng, random_count):
     """Text around the character pairs a set writes as one code (JIS X
-    0213): each pair, its first character alone, before another or at the
-    end of the text."""
+    0213, Big5-HKSCS): each pair, its first character alone, before another
+    or at the end of the text."""
     pairs = set()
-    for escape in (b'\x1b$(Q', b'\x1b$(O'):
-        for a in range(0x21, 0x7F):
-            for b in range(0x21, 0x7F):
-                text = (escape + bytes([a, b])).decode(reference.codec, 'replace')
-                if len(text) == 2 and '\ufffd' not in text:
-                    pairs.add(text)
+    if isinstance(reference, StatefulCodec):
+        codes = [escape + bytes([a, b]) for escape in (b'\x1b$(Q', b'\x1b$(O')
+                 for a in range(0x21, 0x7F) for b in range(0x21, 0x7F)]
+    else:
+        leads = [a for a in range(0x81, 0x100) if bytes([a]).decode(reference.codec, 'replace') == '\ufffd']
+        codes = [bytes([a, b]) for a in leads for b in range(0x40, 0x100)]
+    for code in codes:
+        text = code.decode(reference.codec, 'replace')
+        if len(text) == 2 and '\ufffd' not in text:
+            pairs.add(text)
     if not pairs:
         return []
     pieces = sorted({c for pair in pairs for c in pair} | pairs | {'a', '\u3042', '\n'})
@@ -591,7 +684,7 @@ def main():
                           f'expected {show(expected.decode("utf-8", "replace"))}')
 
         corpus = encode_corpus(rng, args.random // 3)
-        if isinstance(reference, StatefulCodec):
+        if isinstance(reference, (StatefulCodec, MultiByteCodec)):
             corpus += pair_corpus(reference, rng, args.random // 3)
         if isinstance(reference, IcuShifted):
             corpus += shifted_text_corpus(reference, rng, args.random)
