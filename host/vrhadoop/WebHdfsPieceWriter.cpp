@@ -28,10 +28,8 @@ bool WebHdfsPieceWriter::upload(const WriteTarget& target, const char* data, std
             *failure = client_.failureOf(outcome);
             if (!answered && upload.bodySent()) {
                 // Everything went out and the answer did not come: sending
-                // the piece again could write it twice. The length decides.
-                WebHdfsEntry entry;
-                Failure unchecked;
-                return client_.status(path_, &entry, &unchecked) && entry.length == lengthAfter;
+                // the piece again could write it twice. The file decides.
+                return checkWritten(lengthAfter).verdict == WrittenCheck::Holds;
             }
         }
         if (!lease_.pauseAfter(failure)) return false;
@@ -63,8 +61,11 @@ std::string WebHdfsPieceWriter::complete() {
     if (failure.empty() && !piece_.empty() && !sendPiece(&sending)) {
         failure = "Cannot complete writing file " + path_ + ": " + sending.text();
     } else if (failure.empty()) {
-        std::string shortfall = lengthShortfall();
-        if (!shortfall.empty()) failure = "Cannot complete writing file " + path_ + ": " + shortfall;
+        // Every piece was confirmed: only a file that lacks bytes overrules.
+        WrittenCheck check = checkWritten(length_);
+        if (check.verdict == WrittenCheck::Lacks) {
+            failure = "Cannot complete writing file " + path_ + ": " + check.words;
+        }
     }
     std::string().swap(piece_);
     return failure;

@@ -82,16 +82,19 @@ std::string WebHdfsStreamWriter::verdict(bool answered, const HttpOutcome& outco
     std::string prefix = "Cannot complete writing file " + path_ + ": ";
     if (answered && outcome.succeeded()) {
         // A proxy or gateway may confirm an upload it has not passed on
-        // whole; only the file's length tells.
-        std::string shortfall = lengthShortfall();
-        return shortfall.empty() ? shortfall : prefix + "the server confirmed the upload, but " + shortfall;
+        // whole; only a file that lacks bytes overrules the confirmation.
+        WrittenCheck check = checkWritten(length_);
+        return check.verdict != WrittenCheck::Lacks ? std::string()
+                                                    : prefix + "the server confirmed the upload, but " + check.words;
     }
     if (!answered && upload_->bodySent()) {
         // Everything went out and the answer did not come: the upload may
         // well be complete, and a caller who retried an append would write
-        // the data twice. The file's length decides.
-        std::string shortfall = lengthShortfall();
-        return shortfall.empty() ? shortfall : prefix + client_.failureOf(outcome).text() + "; checked: " + shortfall;
+        // the data twice. The file decides.
+        WrittenCheck check = checkWritten(length_);
+        return check.verdict == WrittenCheck::Holds ? std::string()
+                                                    : prefix + client_.failureOf(outcome).text() + "; checked: " +
+                                                          check.words;
     }
     return prefix + client_.failureOf(outcome).text();
 }

@@ -64,9 +64,18 @@ protected:
 
     // Why a write failed; empty while none did.
     const std::string& writeFailure() const { return writeFailure_; }
-    // Empty when the file's length is what this writer sent it to; else
-    // what the file holds instead, in words.
-    std::string lengthShortfall();
+
+    // What the file's status says of the bytes sent. Only Lacks may turn an
+    // upload the DataNode confirmed into a failure (a caller would write the
+    // data twice on retrying); only Holds turns one whose answer was lost
+    // into a success.
+    struct WrittenCheck {
+        enum Verdict { Holds, Lacks, Unknown } verdict;
+        std::string words;   // what the file holds instead, when not Holds
+    };
+    // Whether the file is `expectedLength` bytes long and, for an
+    // overwrite, no longer the file it replaces.
+    WrittenCheck checkWritten(std::int64_t expectedLength);
 
     WebHdfsClient client_;
     const std::string path_;
@@ -76,6 +85,9 @@ protected:
     // client's lease starts after what that client left.
     std::int64_t startLength_ = 0;
     std::int64_t length_ = 0;
+    // The fileId of the file an overwrite replaces; 0 for none (or a server
+    // that sends none), when only the length tells.
+    std::int64_t replacedFileId_ = 0;
 
 private:
     // writeFailure_: once a write failed, every later write fails the same

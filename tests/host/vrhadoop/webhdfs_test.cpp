@@ -419,29 +419,52 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
     limits.finalAnswerTimeoutMs = 500;
     const std::string data(100000, 'd');
     struct Case {
-        int mode;              // 2 write, 0 append to "start"
-        std::size_t keep;      // bytes of the body that the file gets
-        bool stored;           // whether the file is there at all
-        bool answer;           // whether the DataNode answers
-        const char* failure;   // "" for success
+        int mode;               // 2 write, 0 append
+        long before;            // bytes of the file before; -1: no file
+        std::size_t keep;       // bytes of the body that the file gets
+        bool stored;            // whether the DataNode stores anything
+        bool answer;            // whether the DataNode answers
+        bool statusFails;       // whether statuses fail once the DataNode was reached
+        long serverBytes;       // the file's length afterwards; -1: no file
+        const char* failure;    // "" for success
     };
     const Case cases[] = {
-             Case{2, 50000, true, true, "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
-                                        "50000 of the 100000 bytes written arrived"},
-             Case{2, 0, false, true, "the server confirmed the upload, but the file is not there"},
-             Case{0, 99999, true, true, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes written"},
-             Case{2, 100000, true, false, ""},
-             Case{0, 100000, true, false, ""},
-             Case{2, 10, true, false, "did not answer within 0.5 s after the last byte; checked: the file holds 10 "
-                                      "bytes, not 100000"},
+        {2, -1, 50000, true, true, false, 50000,
+         "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
+         "50000 of the 100000 bytes written arrived"},
+        {2, -1, 0, false, true, false, -1, "the server confirmed the upload, but the file is not there"},
+        {0, 5, 99999, true, true, false, 100004, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes"},
+        {2, -1, 100000, true, false, false, 100000, ""},
+        {0, 5, 100000, true, false, false, 100005, ""},
+        {2, -1, 10, true, false, false, 10,
+         "did not answer within 0.5 s after the last byte; checked: the file holds 10 bytes, not 100000"},
+        // A confirmed append stands although its length cannot be checked:
+        // a caller told otherwise would write it twice.
+        {0, 5, 100000, true, true, true, 100005, ""},
+        {2, -1, 100000, true, true, true, 100000, ""},
+        // An unconfirmed one stays unknown.
+        {0, 5, 100000, true, false, true, 100005, "; checked: its length could not be checked"},
+        // An overwrite whose answer was lost, of a file as long as the new
+        // content: the old file is still there.
+        {2, 100000, 0, false, false, false, 100000,
+         "; checked: the file is still the one it was to replace (100000 bytes): none of the bytes written arrived"},
+        {2, 100000, 100000, true, false, false, 100000, ""},
     };
     for (const Case& c : cases) {
         const std::string path = "/out-" + std::to_string(&c - &cases[0]) + ".txt";
-        if (c.mode == 0) hdfs.addFile(path, "start");
+        const std::string before = c.before < 0 ? "" : std::string(static_cast<std::size_t>(c.before), 'o');
+        if (c.before >= 0) hdfs.addFile(path, before);
+        std::atomic<bool> reached{false};
         hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
-            if (request.path.rfind("/datanode", 0) != 0) return std::nullopt;
+            if (request.path.rfind("/datanode", 0) != 0) {
+                if (!reached || request.query.at("op") != "GETFILESTATUS" || !c.statusFails) return std::nullopt;
+                HttpReply broken;
+                broken.closeWithoutAnswer = true;
+                return broken;
+            }
+            reached = true;
             std::string kept = request.body.substr(0, c.keep);
-            if (c.stored) hdfs.addFile(path, c.mode == 0 ? "start" + kept : kept);
+            if (c.stored) hdfs.addFile(path, c.mode == 0 ? before + kept : kept);
             HttpReply reply;
             reply.status = c.mode == 0 ? 200 : 201;
             reply.neverAnswer = !c.answer;
@@ -453,11 +476,14 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
         ASSERT_TRUE(file) << error;
         ASSERT_TRUE(writeAll(file.get(), data, 16384, &error)) << error;
         VrbString message;
-        EXPECT_EQ(file->close(&message), *c.failure == '\0') << c.failure;
-        EXPECT_NE(text(message).find(c.failure), std::string::npos) << text(message);
+        EXPECT_EQ(file->close(&message), *c.failure == '\0') << path << ": " << c.failure;
+        EXPECT_NE(text(message).find(c.failure), std::string::npos) << path << ": " << text(message);
         if (*c.failure) {
             EXPECT_EQ(text(message).rfind("Cannot complete writing file " + path + ": ", 0), 0u) << text(message);
         }
+        std::optional<FakeWebHdfs::Node> stored = hdfs.node(path);
+        EXPECT_EQ(stored ? static_cast<long>(stored->content.size()) : -1L, c.serverBytes) << path;
+        hdfs.setIntercept(nullptr);
     }
 }
 
