@@ -54,12 +54,14 @@ public:
     // appended.
     std::string url(std::string_view op, const std::string& path, const std::string& extraQuery = {}) const;
 
-    // Every call below is a NameNode step: a NameNode on standby, or one
-    // that cannot be reached, hands the request on to the next one in turn
-    // (the one that answers is asked first next time); a step is tried up to
-    // kMaxTries times while the failure may pass (Remedy::OtherNameNode
-    // after every NameNode was asked, Remedy::Retry), pausing
-    // retryDelayMs, then twice that, and no try starts later than
+    // Every call below is a NameNode step: a NameNode on standby, an
+    // observer refusing it, one that cannot be reached or that took the
+    // request and did not answer within the stall bound hands the request
+    // on to the next one in turn (the one that answers is asked first next
+    // time), on the failover schedule of the endpoint's limits. A step is
+    // tried up to kMaxTries times while the failure may pass
+    // (Remedy::Retry; Remedy::OtherNameNode with a single NameNode),
+    // pausing retryDelayMs, then twice that, and no try starts later than
     // retryBudgetMs after the first (the endpoint's limits).
     static constexpr int kMaxTries = 3;
 

@@ -19,6 +19,15 @@ struct TransferLimits {
     // after the first try within which a further try may start.
     long retryDelayMs = 1000;
     long retryBudgetMs = 10000;
+    // Failover between the NameNodes of a cluster (a NameNode on standby,
+    // an observer refusing, one out of reach or not answering): up to
+    // failoverAttempts moves to the next NameNode, the first at once and
+    // each further one after a pause of failoverDelayMs doubled at each
+    // move, up to failoverMaxDelayMs. The defaults wait up to 1+2+4+8 s
+    // and then 15 s ten times: at most 165 s while no NameNode is active.
+    int failoverAttempts = 15;
+    long failoverDelayMs = 500;
+    long failoverMaxDelayMs = 15000;
     // An open for writing that another client's lease blocks waits up to the
     // lease's soft limit (60 s in HDFS), pausing as above but up to 8 s.
     long leaseWaitMs = 60000;

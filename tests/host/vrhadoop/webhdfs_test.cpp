@@ -34,7 +34,11 @@ class WebHdfs : public ::testing::Test {
 protected:
     // Retried NameNode steps (broken answers, refused connections) pause
     // briefly here; the tests of the retries set their own pauses.
-    void SetUp() override { limits.retryDelayMs = 50; }
+    void SetUp() override {
+        limits.retryDelayMs = 50;
+        limits.failoverDelayMs = 5;
+        limits.failoverMaxDelayMs = 20;
+    }
 
     Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
         VrbString message;
@@ -898,7 +902,98 @@ TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOn
                          "said: cannot connect to http://" + dead),
               std::string::npos)
         << error;
-    EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << error;
+    EXPECT_NE(error.find("; 15 failovers in"), std::string::npos) << error;
+}
+
+// A NameNode in front of `hdfs`'s namespace whose role a test sets. Hung:
+// takes requests and never answers. Observer: serves reads, refuses the
+// rest as an observer does.
+class RoleNameNode {
+public:
+    enum Role { Active, Standby, Observer, Hung };
+    RoleNameNode(FakeWebHdfs& hdfs, Role role)
+        : role(role), server_([this, &hdfs](const HttpRequest& request) {
+              ++requests;
+              Role now = activeAfter >= 0 && requests > activeAfter ? Active : this->role.load();
+              bool read = request.method == "GET";
+              if (now == Hung) {
+                  HttpReply hung;
+                  hung.neverAnswer = true;
+                  return hung;
+              }
+              if (now == Standby) return SecondNameNode::standby();
+              if (now == Observer && !read) {
+                  return remoteException(403, "ObserverRetryOnActiveException",
+                                         "Operation category WRITE is not supported in state observer");
+              }
+              return hdfs.serve(request);
+          }) {}
+    std::string authority() const { return server_.authority(); }
+    std::atomic<Role> role;
+    std::atomic<int> activeAfter{-1};   // turns active after this many requests; -1: never
+    std::atomic<int> requests{0};
+
+private:
+    LoopbackHttpServer server_;
+};
+
+TEST_F(WebHdfs, FailoverScenarios) {
+    limits.stallTimeoutMs = 1000;
+    using R = RoleNameNode;
+    const std::string content = "line one\nline two\n";
+    struct Case {
+        R::Role first, second;
+        int secondActiveAfter;   // requests; -1 never
+        int mode;                // 1 read, 2 write
+        bool succeeds;
+        const char* message;     // part of the message of a failure
+    };
+    const Case cases[] = {
+        // A NameNode that hangs is failed over after the stall bound.
+        {R::Hung, R::Active, -1, 1, true, ""},
+        {R::Hung, R::Active, -1, 2, true, ""},
+        // An observer leaves writes to the active NameNode.
+        {R::Observer, R::Active, -1, 2, true, ""},
+        {R::Observer, R::Active, -1, 1, true, ""},
+        // Both on standby for a while, as during a failover.
+        {R::Standby, R::Standby, 6, 1, true, ""},
+        {R::Standby, R::Standby, 6, 2, true, ""},
+        // No active NameNode at all: named as such, with no advice to name
+        // another one to a user who named two.
+        {R::Standby, R::Standby, -1, 1, false,
+         "no NameNode of the 2 named answered as the active one; the last said: The NameNode is on standby "
+         "(StandbyException: "},
+        {R::Observer, R::Observer, -1, 2, false,
+         "the last said: The NameNode is an observer, which leaves this request to the active one "
+         "(ObserverRetryOnActiveException: "},
+    };
+    for (const Case& c : cases) {
+        const std::string label = std::to_string(&c - &cases[0]);
+        const std::string path = "/failover-" + label + ".txt";
+        if (c.mode == 1) hdfs.addFile(path, content);
+        RoleNameNode first(hdfs, c.first), second(hdfs, c.second);
+        second.activeAfter = c.secondActiveAfter;
+        Session session("hadoop://" + first.authority() + "/?namenodes=" + second.authority(), limits);
+        ASSERT_TRUE(session.fileSystem) << text(session.error);
+        std::string error;
+        Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
+        bool done = static_cast<bool>(file);
+        if (file && c.mode == 1) done = readAll(file.get(), 100, &error) == content;
+        if (file && c.mode == 2) {
+            VrbString message;
+            done = writeAll(file.get(), content, 4, &error) && file->close(&message);
+            if (!done) error += text(message);
+        }
+        EXPECT_EQ(done, c.succeeds) << label << ": " << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << label << ": " << error;
+        EXPECT_EQ(error.find("namenodes="), std::string::npos) << label << ": " << error;
+        std::optional<FakeWebHdfs::Node> stored = hdfs.node(path);
+        EXPECT_EQ(stored ? stored->content : "(none)", c.succeeds || c.mode == 1 ? content : "(none)") << label;
+    }
+    // The schedule by default: 15 moves, pauses from 1 s doubling to 15 s.
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverAttempts, 15);
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverDelayMs, 500);
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverMaxDelayMs, 15000);
 }
 
 TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
