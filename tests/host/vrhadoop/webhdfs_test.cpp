@@ -355,6 +355,20 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
         << error;
     EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << "a connection that cannot be made is retried";
 
+    // A proxy out of reach is named as such, with no password, and is no
+    // reason to fail over to another NameNode.
+    const std::string proxy = "127.0.0.1:" + std::to_string(unusedLoopbackPort());
+    Session viaProxy(hdfs.uri("/", "namenodes=127.0.0.1:" + std::to_string(port) +
+                                       "&proxy=http%3A%2F%2Fbob%3Ap4ssw0rd%40" + proxy),
+                     limits);
+    ASSERT_TRUE(viaProxy.fileSystem) << text(viaProxy.error);
+    EXPECT_FALSE(open(viaProxy, "/x", 1, &error));
+    EXPECT_NE(error.find("Cannot open file /x: cannot connect to the proxy http://" + proxy), std::string::npos)
+        << error;
+    EXPECT_EQ(error.find("p4ssw0rd"), std::string::npos) << error;
+    EXPECT_EQ(error.find("failovers"), std::string::npos) << error;
+    EXPECT_TRUE(hdfs.requests().empty());
+
     // ssl=true speaks https, which a plain HTTP server never answers. (Where
     // the connect timeout does not cover the TLS handshake, as with WinHTTP,
     // the stall timeout ends the wait.)
