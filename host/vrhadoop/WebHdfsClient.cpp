@@ -121,15 +121,11 @@ bool WebHdfsClient::exchange(HttpMethod method, std::string_view op, const std::
             // long pause of its process) is the usual reason to fail over.
             if (outcome->timedOut) failure->remedy = Remedy::OtherNameNode;
             if (failure->remedy != Remedy::OtherNameNode) break;
-            std::string& phrase = failure->phrase;
-            if (phrase.size() >= kNameTheActiveHint.size() &&
-                phrase.compare(phrase.size() - kNameTheActiveHint.size(), std::string::npos, kNameTheActiveHint) == 0) {
-                phrase.resize(phrase.size() - kNameTheActiveHint.size());
-            }
             if (failovers >= endpoint_.limits.failoverAttempts) {
-                phrase = "no NameNode of the " + std::to_string(count) +
-                         " named answered as the active one; the last said: " + phrase;
+                failure->phrase = "no NameNode of the " + std::to_string(count) +
+                                  " named answered as the active one; the last said: " + failure->phrase;
                 failure->note = std::to_string(failovers) + " failovers in " + secondsSoFar();
+                failure->remedy = Remedy::None;   // the schedule is spent
                 return false;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(failoverPauseMs(endpoint_.limits, failovers)));
@@ -164,9 +160,26 @@ Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
     clean.body = scrubbed(std::move(clean.body));
     clean.authenticate = scrubbed(std::move(clean.authenticate));
     Failure failure = describeFailure(clean);
+    std::string& phrase = failure.phrase;
+    if (nameNodes_.size() > 1 && phrase.size() >= kNameTheActiveHint.size() &&
+        phrase.compare(phrase.size() - kNameTheActiveHint.size(), std::string::npos, kNameTheActiveHint) == 0) {
+        phrase.resize(phrase.size() - kNameTheActiveHint.size());
+    }
     failure.phrase = scrubbed(std::move(failure.phrase));
     failure.detail = scrubbed(std::move(failure.detail));
     return failure;
+}
+
+bool WebHdfsClient::failOver(Failure* failure) {
+    if (failure->remedy != Remedy::OtherNameNode || nameNodes_.size() == 1) return false;
+    if (stepFailovers_ >= endpoint_.limits.failoverAttempts) {
+        failure->note = std::to_string(stepFailovers_) + " failovers";
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(failoverPauseMs(endpoint_.limits, stepFailovers_)));
+    ++stepFailovers_;
+    current_ = (current_ + 1) % nameNodes_.size();
+    return true;
 }
 
 bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure) {

@@ -77,8 +77,16 @@ public:
     bool redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                         const std::string& extraQuery, std::string* location, Failure* failure);
 
+    // After a DataNode step refused as the NameNode that redirected it is
+    // no longer the active one (a failover between the two steps, or a
+    // standby or observer that redirected a write to itself): true after
+    // the pause of the failover schedule, with the next NameNode asked
+    // first; false with a single NameNode or once the schedule is spent.
+    bool failOver(Failure* failure);
+
     // The failure an exchange stands for, without the delegation tokens
-    // (server messages may quote them).
+    // (server messages may quote them), nor the advice to name further
+    // NameNodes when several are named.
     Failure failureOf(const HttpOutcome& outcome) const;
     std::string scrubbed(std::string text) const;
 
@@ -94,6 +102,7 @@ private:
     WebHdfsEndpoint endpoint_;
     std::vector<std::string> nameNodes_;   // endpoint_.nameNode, then endpoint_.otherNameNodes
     std::size_t current_ = 0;              // the NameNode asked first
+    int stepFailovers_ = 0;                // failOver() moves so far
     HttpClient http_;
     // The token that the NameNode put in its last redirect (a Kerberos
     // cluster hands one out for the DataNode step); kept only to keep it

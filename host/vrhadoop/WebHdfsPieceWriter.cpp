@@ -15,24 +15,31 @@ bool WebHdfsPieceWriter::upload(const WriteTarget& target, const char* data, std
     lease_.restart();
     for (;;) {
         std::string location;
-        if (client_.redirectTarget(target.method, target.op, path_, target.query, &location, failure)) {
-            HttpUpload upload;
-            HttpOutcome outcome;
-            bool answered = false;
-            if (upload.start(target.method, location, client_.endpoint().transport(),
-                             static_cast<std::int64_t>(size), &outcome) &&
-                upload.send(data, size, &outcome)) {
-                answered = upload.finish(&outcome);
-            }
-            if (answered && outcome.succeeded()) return true;
-            *failure = client_.failureOf(outcome);
-            if (!answered && upload.bodySent()) {
-                // Everything went out and the answer did not come: sending
-                // the piece again could write it twice. The file decides.
-                return checkWritten(lengthAfter).verdict == WrittenCheck::Holds;
-            }
+        if (!client_.redirectTarget(target.method, target.op, path_, target.query, &location, failure)) {
+            if (!lease_.pauseAfter(failure)) return false;
+            continue;
         }
-        if (!lease_.pauseAfter(failure)) return false;
+        HttpUpload upload;
+        HttpOutcome outcome;
+        bool answered = false;
+        if (upload.start(target.method, location, client_.endpoint().transport(), static_cast<std::int64_t>(size),
+                         &outcome) &&
+            upload.send(data, size, &outcome)) {
+            answered = upload.finish(&outcome);
+        }
+        if (answered && outcome.succeeded()) return true;
+        *failure = dataNodeFailure(outcome);
+        if (!answered && upload.bodySent()) {
+            // Everything went out and the answer did not come: sending the
+            // piece again could write it twice. The file decides.
+            return checkWritten(lengthAfter).verdict == WrittenCheck::Holds;
+        }
+        // A DataNode whose NameNode is busy refuses the piece before it
+        // takes a byte of it: waited out as another client's lease is.
+        if (outcome.answered() && failure->remedy == Remedy::Retry && !failure->detail.empty()) {
+            failure->remedy = Remedy::AwaitLease;
+        }
+        if (!mayResend(failure)) return false;
     }
 }
 

@@ -92,6 +92,16 @@ bool WebHdfsWriteFile::close(VrbString* error) {
     });
 }
 
+Failure WebHdfsWriteFile::dataNodeFailure(const HttpOutcome& outcome) const {
+    Failure failure = client_.failureOf(outcome);
+    if (!outcome.answered() && failure.remedy == Remedy::OtherNameNode) failure.remedy = Remedy::None;
+    return failure;
+}
+
+bool WebHdfsWriteFile::mayResend(Failure* failure) {
+    return client_.failOver(failure) || lease_.pauseAfter(failure);
+}
+
 WebHdfsWriteFile::WrittenCheck WebHdfsWriteFile::checkWritten(std::int64_t expectedLength) {
     WebHdfsEntry entry;
     Failure failure;

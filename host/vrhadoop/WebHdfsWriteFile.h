@@ -62,6 +62,15 @@ protected:
     // message.
     virtual std::string complete() = 0;
 
+    // The failure of a DataNode step. Only the DataNode's own refusal, not
+    // a connection it never took, may point at another NameNode.
+    Failure dataNodeFailure(const HttpOutcome& outcome) const;
+    // After a refusal that left the file unopened, so that none of the
+    // upload's bytes were written: true after a pause when the upload may
+    // start again, through the next NameNode (WebHdfsClient::failOver) or
+    // once another client's lease may have ended (LeaseWait).
+    bool mayResend(Failure* failure);
+
     // Why a write failed; empty while none did.
     const std::string& writeFailure() const { return writeFailure_; }
 

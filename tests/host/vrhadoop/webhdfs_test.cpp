@@ -921,7 +921,8 @@ TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOn
 
 // A NameNode in front of `hdfs`'s namespace whose role a test sets. Hung:
 // takes requests and never answers. Observer: serves reads, refuses the
-// rest as an observer does.
+// rest as an observer does, but redirects a CREATE or APPEND to itself,
+// to refuse it there.
 class RoleNameNode {
 public:
     enum Role { Active, Standby, Observer, Hung };
@@ -937,6 +938,10 @@ public:
               }
               if (now == Standby) return SecondNameNode::standby();
               if (now == Observer && !read) {
+                  const std::string& op = request.query.at("op");
+                  if (request.path.rfind("/self", 0) != 0 && (op == "CREATE" || op == "APPEND")) {
+                      return HttpReply::redirect("http://" + authority() + "/self" + request.target);
+                  }
                   return remoteException(403, "ObserverRetryOnActiveException",
                                          "Operation category WRITE is not supported in state observer");
               }
@@ -955,45 +960,75 @@ TEST_F(WebHdfs, FailoverScenarios) {
     limits.stallTimeoutMs = 1000;
     using R = RoleNameNode;
     const std::string content = "line one\nline two\n";
+    // What the DataNode does to the first upload: nothing; refuse it as
+    // the NameNode it was redirected by went to standby in between (the
+    // other one taking over); refuse it as busy.
+    enum DataNodeFault { None, FailedOver, Busy };
     struct Case {
         R::Role first, second;
         int secondActiveAfter;   // requests; -1 never
-        int mode;                // 1 read, 2 write
+        int mode;                // 1 read, 2 write, 0 append to "old\n"
+        bool pieces;             // writes in pieces
+        DataNodeFault fault;
         bool succeeds;
         const char* message;     // part of the message of a failure
     };
     const Case cases[] = {
         // A NameNode that hangs is failed over after the stall bound.
-        {R::Hung, R::Active, -1, 1, true, ""},
-        {R::Hung, R::Active, -1, 2, true, ""},
-        // An observer leaves writes to the active NameNode.
-        {R::Observer, R::Active, -1, 2, true, ""},
-        {R::Observer, R::Active, -1, 1, true, ""},
+        {R::Hung, R::Active, -1, 1, false, None, true, ""},
+        {R::Hung, R::Active, -1, 2, false, None, true, ""},
+        // An observer leaves writes to the active NameNode, also those
+        // that it redirected to itself.
+        {R::Observer, R::Active, -1, 2, false, None, true, ""},
+        {R::Observer, R::Active, -1, 0, false, None, true, ""},
+        {R::Observer, R::Active, -1, 2, true, None, true, ""},
+        {R::Observer, R::Active, -1, 1, false, None, true, ""},
         // Both on standby for a while, as during a failover.
-        {R::Standby, R::Standby, 6, 1, true, ""},
-        {R::Standby, R::Standby, 6, 2, true, ""},
+        {R::Standby, R::Standby, 6, 1, false, None, true, ""},
+        {R::Standby, R::Standby, 6, 2, false, None, true, ""},
+        // A failover between the NameNode's redirect and the DataNode.
+        {R::Active, R::Standby, -1, 2, false, FailedOver, true, ""},
+        {R::Active, R::Standby, -1, 0, false, FailedOver, true, ""},
+        {R::Active, R::Standby, -1, 0, true, FailedOver, true, ""},
+        // A busy DataNode's refusal of a piece is waited out.
+        {R::Active, R::Standby, -1, 0, true, Busy, true, ""},
         // No active NameNode at all: named as such, with no advice to name
         // another one to a user who named two.
-        {R::Standby, R::Standby, -1, 1, false,
+        {R::Standby, R::Standby, -1, 1, false, None, false,
          "no NameNode of the 2 named answered as the active one; the last said: The NameNode is on standby "
          "(StandbyException: "},
-        {R::Observer, R::Observer, -1, 2, false,
-         "the last said: The NameNode is an observer, which leaves this request to the active one "
+        {R::Observer, R::Observer, -1, 2, false, None, false,
+         "The NameNode is an observer, which leaves this request to the active one "
          "(ObserverRetryOnActiveException: "},
     };
     for (const Case& c : cases) {
         const std::string label = std::to_string(&c - &cases[0]);
         const std::string path = "/failover-" + label + ".txt";
-        if (c.mode == 1) hdfs.addFile(path, content);
+        const std::string before = c.mode == 1 ? content : c.mode == 0 ? "old\n" : "";
+        const std::string after = c.mode == 1 ? content : before + content;
+        if (c.mode != 2) hdfs.addFile(path, before);
         RoleNameNode first(hdfs, c.first), second(hdfs, c.second);
         second.activeAfter = c.secondActiveAfter;
-        Session session("hadoop://" + first.authority() + "/?namenodes=" + second.authority(), limits);
+        std::atomic<bool> faulted{c.fault == None};
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) != 0 || request.query.at("op") == "OPEN" || faulted.exchange(true)) {
+                return std::nullopt;
+            }
+            if (c.fault == Busy) return remoteException(403, "RetriableException", "Server too busy");
+            first.role = R::Standby;
+            second.activeAfter = 0;
+            return remoteException(403, "StandbyException",
+                                   "Operation category WRITE is not supported in state standby");
+        });
+        vrhadoop::TransferLimits used = limits;
+        used.uploadInPieces = c.pieces;
+        Session session("hadoop://" + first.authority() + "/?namenodes=" + second.authority(), used);
         ASSERT_TRUE(session.fileSystem) << text(session.error);
         std::string error;
         Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
         bool done = static_cast<bool>(file);
         if (file && c.mode == 1) done = readAll(file.get(), 100, &error) == content;
-        if (file && c.mode == 2) {
+        if (file && c.mode != 1) {
             VrbString message;
             done = writeAll(file.get(), content, 4, &error) && file->close(&message);
             if (!done) error += text(message);
@@ -1002,7 +1037,9 @@ TEST_F(WebHdfs, FailoverScenarios) {
         EXPECT_NE(error.find(c.message), std::string::npos) << label << ": " << error;
         EXPECT_EQ(error.find("namenodes="), std::string::npos) << label << ": " << error;
         std::optional<FakeWebHdfs::Node> stored = hdfs.node(path);
-        EXPECT_EQ(stored ? stored->content : "(none)", c.succeeds || c.mode == 1 ? content : "(none)") << label;
+        EXPECT_EQ(stored ? stored->content : "(none)", c.succeeds ? after : c.mode == 2 ? "(none)" : before)
+            << label;
+        hdfs.setIntercept(nullptr);
     }
     // The schedule by default: 15 moves, pauses from 1 s doubling to 15 s.
     EXPECT_EQ(vrhadoop::TransferLimits().failoverAttempts, 15);
