@@ -54,7 +54,11 @@ bool WebHdfsStreamWriter::take(const char* data, std::size_t size, Failure* fail
     HttpOutcome outcome;
     if (!upload_->send(data, size, &outcome)) {
         *failure = dataNodeFailure(outcome);
-        if (!resendAfterRefusal(size, failure)) return false;
+        if (!resendAfterRefusal(size, failure)) {
+            std::string partial = outcome.answered() ? std::string() : partialNote();
+            if (!partial.empty()) failure->note += (failure->note.empty() ? "" : "; ") + partial;
+            return false;
+        }
     }
     length_ += static_cast<std::int64_t>(size);
     return true;
@@ -98,7 +102,8 @@ std::string WebHdfsStreamWriter::verdict(bool answered, const HttpOutcome& outco
                                                     : prefix + client_.failureOf(outcome).text() + "; checked: " +
                                                           check.words;
     }
-    return prefix + client_.failureOf(outcome).text();
+    std::string partial = answered ? std::string() : partialNote();
+    return prefix + client_.failureOf(outcome).text() + (partial.empty() ? "" : "; " + partial);
 }
 
 }  // namespace vrhadoop

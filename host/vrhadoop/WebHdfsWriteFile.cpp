@@ -102,6 +102,14 @@ bool WebHdfsWriteFile::mayResend(Failure* failure) {
     return client_.failOver(failure) || lease_.pauseAfter(failure);
 }
 
+std::string WebHdfsWriteFile::partialNote() {
+    WebHdfsEntry entry;
+    Failure failure;
+    if (!client_.status(path_, &entry, &failure)) return {};
+    return "the file on the cluster may hold part of the data: it holds " + std::to_string(entry.length) +
+           " bytes now";
+}
+
 WebHdfsWriteFile::WrittenCheck WebHdfsWriteFile::checkWritten(std::int64_t expectedLength) {
     WebHdfsEntry entry;
     Failure failure;

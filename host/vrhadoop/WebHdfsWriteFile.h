@@ -82,6 +82,9 @@ protected:
         enum Verdict { Holds, Lacks, Unknown } verdict;
         std::string words;   // what the file holds instead, when not Holds
     };
+    // After an upload broke off in mid-body: what the file holds now, in
+    // words ("" when that cannot be had).
+    std::string partialNote();
     // Whether the file is `expectedLength` bytes long and, for an
     // overwrite, no longer the file it replaces.
     WrittenCheck checkWritten(std::int64_t expectedLength);

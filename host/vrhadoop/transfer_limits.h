@@ -11,6 +11,11 @@ namespace vrhadoop {
 struct TransferLimits {
     long connectTimeoutMs = 5000;   // to establish a connection
     long stallTimeoutMs = 30000;    // without a byte moving while a call waits
+    // Without a byte of an upload's body taken: a DataNode stops reading
+    // while HDFS recovers its pipeline, for up to its socket timeout (60 s)
+    // plus 5 s for each DataNode of the pipeline (75 s for three), and
+    // afterwards completes the file with what it had.
+    long uploadStallTimeoutMs = 90000;
     // For the answer to an upload after its last byte: a DataNode answers
     // only once its pipeline has acknowledged the data, which may take long.
     long finalAnswerTimeoutMs = 120000;

@@ -195,9 +195,9 @@ bool SocketUpload::sendAll(const char* data, std::size_t length) {
             return false;
         }
         WSAPOLLFD poll{socket_, POLLWRNORM | POLLRDNORM, 0};
-        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.stallTimeoutMs)));
+        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.uploadStallTimeoutMs)));
         if (ready == 0) {
-            fail(server_ + " moved no data for " + secondsText(limits_.stallTimeoutMs) +
+            fail(server_ + " moved no data for " + secondsText(limits_.uploadStallTimeoutMs) +
                      "; the upload is given up",
                  0);
             return false;
