@@ -42,6 +42,51 @@ const Secret* secretNamed(std::string_view raw) noexcept {
     return nullptr;
 }
 
+// Where the user information of a URL lies in `raw`, a parameter's value
+// written plainly or percent-encoded once or more ("http%3A%2F%2Fbob%3Apw%40
+// gate", as URL encoders write it): [*from, *to) of `raw`. False when the
+// value names no URL with user information.
+bool userInfoSpan(std::string_view raw, std::size_t* from, std::size_t* to) noexcept {
+    // Each character of the value as decoded so far, with where it starts
+    // in `raw`; a value longer than this is no proxy URL worth a look.
+    constexpr std::size_t kMaxValue = 2048;
+    if (raw.size() > kMaxValue) return false;
+    char decoded[kMaxValue];
+    std::size_t start[kMaxValue + 1];
+    std::size_t count = raw.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        decoded[i] = raw[i];
+        start[i] = i;
+    }
+    for (bool again = true; again;) {
+        again = false;
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < count; ++i, ++kept) {
+            int high = (decoded[i] == '%' && i + 2 < count) ? hexValue(decoded[i + 1]) : -1;
+            int low = high >= 0 ? hexValue(decoded[i + 2]) : -1;
+            start[kept] = start[i];
+            decoded[kept] = low >= 0 ? static_cast<char>(high * 16 + low) : decoded[i];
+            if (low >= 0) {
+                i += 2;
+                again = true;
+            }
+        }
+        count = kept;
+    }
+    start[count] = raw.size();
+    std::string_view value(decoded, count);
+    std::size_t scheme = value.find("://");
+    if (scheme == std::string_view::npos) return false;
+    // The user information ends at the authority's last "@": a password
+    // may hold an "@" of its own.
+    std::size_t authorityEnd = value.find_first_of("/?", scheme + 3);
+    std::size_t at = value.substr(0, authorityEnd).rfind('@');
+    if (at == std::string_view::npos || at < scheme) return false;
+    *from = start[scheme + 3];
+    *to = start[at];
+    return true;
+}
+
 bool endsValue(char c) noexcept { return c != '\0' && std::strchr("&;# \t\r\n\"'", c) != nullptr; }
 
 }  // namespace
@@ -62,16 +107,11 @@ void appendMasked(std::string_view text, VrbString* out, bool* failed) noexcept 
         std::size_t maskFrom = equals + 1;
         std::size_t maskTo = end;
         if (secret->userInfoOnly) {
-            std::string_view value = text.substr(maskFrom, end - maskFrom);
-            std::size_t scheme = value.find("://");
-            if (scheme == std::string_view::npos) continue;
-            // The user information ends at the authority's last "@": a
-            // password may hold an "@" of its own.
-            std::size_t authorityEnd = value.find_first_of("/?", scheme + 3);
-            std::size_t at = value.substr(0, authorityEnd).rfind('@');
-            if (at == std::string_view::npos || at < scheme) continue;
-            maskFrom += scheme + 3;
-            maskTo = equals + 1 + at;
+            std::size_t from = 0;
+            std::size_t to = 0;
+            if (!userInfoSpan(text.substr(maskFrom, end - maskFrom), &from, &to)) continue;
+            maskFrom = equals + 1 + from;
+            maskTo = equals + 1 + to;
         }
         out->append(text.data() + copied, maskFrom - copied, failed);
         out->append("***", failed);

@@ -1,5 +1,6 @@
 #include "WebHdfsClient.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <utility>
@@ -89,34 +90,52 @@ std::string WebHdfsClient::url(std::string_view op, const std::string& path, con
     return urlAt(current_, op, path, extraQuery);
 }
 
+static long failoverPauseMs(const TransferLimits& limits, int failovers) {
+    if (failovers == 0) return 0;
+    long pause = limits.failoverDelayMs;
+    for (int i = 0; i < failovers && pause < limits.failoverMaxDelayMs; ++i) pause *= 2;
+    return std::min(pause, limits.failoverMaxDelayMs);
+}
+
 bool WebHdfsClient::exchange(HttpMethod method, std::string_view op, const std::string& path,
                              const std::string& extraQuery, HttpOutcome* outcome, Failure* failure) {
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     const std::size_t count = nameNodes_.size();
+    auto secondsSoFar = [&] {
+        return secondsText(
+            static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()));
+    };
     long delayMs = endpoint_.limits.retryDelayMs;
+    int failovers = 0;
     for (int tries = 1;; ++tries) {
-        // One try: each NameNode in turn, from the one asked first, while
-        // they are on standby or out of reach.
-        for (std::size_t asked = 1;; ++asked) {
+        // One try: the NameNodes in turn, from the one asked first, while
+        // they are not the active one, out of reach or hung, on the
+        // failover schedule.
+        for (;;) {
             http_.perform(method, urlAt(current_, op, path, extraQuery), outcome);
             if (outcome->succeeded() || outcome->redirected()) return true;
             *failure = failureOf(*outcome);
-            if (failure->remedy != Remedy::OtherNameNode || count == 1) break;
-            current_ = (current_ + 1) % count;
-            if (asked == count) {
-                // Every NameNode was asked: the last words stand for all.
+            if (count == 1) break;
+            // A NameNode that took the request and then said nothing (a
+            // long pause of its process) is the usual reason to fail over.
+            if (outcome->timedOut) failure->remedy = Remedy::OtherNameNode;
+            if (failure->remedy != Remedy::OtherNameNode) break;
+            if (failovers >= endpoint_.limits.failoverAttempts) {
                 failure->phrase = "no NameNode of the " + std::to_string(count) +
                                   " named answered as the active one; the last said: " + failure->phrase;
-                break;
+                failure->note = std::to_string(failovers) + " failovers in " + secondsSoFar();
+                failure->remedy = Remedy::None;   // the schedule is spent
+                return false;
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(failoverPauseMs(endpoint_.limits, failovers)));
+            ++failovers;
+            current_ = (current_ + 1) % count;
         }
         bool mayPass = failure->remedy == Remedy::OtherNameNode || failure->remedy == Remedy::Retry;
         auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
         if (!mayPass || tries >= kMaxTries || elapsed + delayMs > endpoint_.limits.retryBudgetMs) {
-            if (tries > 1) {
-                failure->note = std::to_string(tries) + " tries in " + secondsText(static_cast<long>(elapsed));
-            }
+            if (tries > 1) failure->note = std::to_string(tries) + " tries in " + secondsSoFar();
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
@@ -141,9 +160,26 @@ Failure WebHdfsClient::failureOf(const HttpOutcome& outcome) const {
     clean.body = scrubbed(std::move(clean.body));
     clean.authenticate = scrubbed(std::move(clean.authenticate));
     Failure failure = describeFailure(clean);
+    std::string& phrase = failure.phrase;
+    if (nameNodes_.size() > 1 && phrase.size() >= kNameTheActiveHint.size() &&
+        phrase.compare(phrase.size() - kNameTheActiveHint.size(), std::string::npos, kNameTheActiveHint) == 0) {
+        phrase.resize(phrase.size() - kNameTheActiveHint.size());
+    }
     failure.phrase = scrubbed(std::move(failure.phrase));
     failure.detail = scrubbed(std::move(failure.detail));
     return failure;
+}
+
+bool WebHdfsClient::failOver(Failure* failure) {
+    if (failure->remedy != Remedy::OtherNameNode || nameNodes_.size() == 1) return false;
+    if (stepFailovers_ >= endpoint_.limits.failoverAttempts) {
+        failure->note = std::to_string(stepFailovers_) + " failovers";
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(failoverPauseMs(endpoint_.limits, stepFailovers_)));
+    ++stepFailovers_;
+    current_ = (current_ + 1) % nameNodes_.size();
+    return true;
 }
 
 bool redirectKeepsSecurity(const std::string& from, const std::string& to, Failure* failure) {

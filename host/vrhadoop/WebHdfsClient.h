@@ -57,12 +57,14 @@ public:
     // appended.
     std::string url(std::string_view op, const std::string& path, const std::string& extraQuery = {}) const;
 
-    // Every call below is a NameNode step: a NameNode on standby, or one
-    // that cannot be reached, hands the request on to the next one in turn
-    // (the one that answers is asked first next time); a step is tried up to
-    // kMaxTries times while the failure may pass (Remedy::OtherNameNode
-    // after every NameNode was asked, Remedy::Retry), pausing
-    // retryDelayMs, then twice that, and no try starts later than
+    // Every call below is a NameNode step: a NameNode on standby, an
+    // observer refusing it, one that cannot be reached or that took the
+    // request and did not answer within the stall bound hands the request
+    // on to the next one in turn (the one that answers is asked first next
+    // time), on the failover schedule of the endpoint's limits. A step is
+    // tried up to kMaxTries times while the failure may pass
+    // (Remedy::Retry; Remedy::OtherNameNode with a single NameNode),
+    // pausing retryDelayMs, then twice that, and no try starts later than
     // retryBudgetMs after the first (the endpoint's limits).
     static constexpr int kMaxTries = 3;
 
@@ -78,8 +80,16 @@ public:
     bool redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                         const std::string& extraQuery, std::string* location, Failure* failure);
 
+    // After a DataNode step refused as the NameNode that redirected it is
+    // no longer the active one (a failover between the two steps, or a
+    // standby or observer that redirected a write to itself): true after
+    // the pause of the failover schedule, with the next NameNode asked
+    // first; false with a single NameNode or once the schedule is spent.
+    bool failOver(Failure* failure);
+
     // The failure an exchange stands for, without the delegation tokens
-    // (server messages may quote them).
+    // (server messages may quote them), nor the advice to name further
+    // NameNodes when several are named.
     Failure failureOf(const HttpOutcome& outcome) const;
     std::string scrubbed(std::string text) const;
 
@@ -95,6 +105,7 @@ private:
     WebHdfsEndpoint endpoint_;
     std::vector<std::string> nameNodes_;   // endpoint_.nameNode, then endpoint_.otherNameNodes
     std::size_t current_ = 0;              // the NameNode asked first
+    int stepFailovers_ = 0;                // failOver() moves so far
     HttpClient http_;
     // The token that the NameNode put in its last redirect (a Kerberos
     // cluster hands one out for the DataNode step); kept only to keep it

@@ -15,26 +15,31 @@ bool WebHdfsPieceWriter::upload(const WriteTarget& target, const char* data, std
     lease_.restart();
     for (;;) {
         std::string location;
-        if (client_.redirectTarget(target.method, target.op, path_, target.query, &location, failure)) {
-            HttpUpload upload;
-            HttpOutcome outcome;
-            bool answered = false;
-            if (upload.start(target.method, location, client_.endpoint().transport(),
-                             static_cast<std::int64_t>(size), &outcome) &&
-                upload.send(data, size, &outcome)) {
-                answered = upload.finish(&outcome);
-            }
-            if (answered && outcome.succeeded()) return true;
-            *failure = client_.failureOf(outcome);
-            if (!answered && upload.bodySent()) {
-                // Everything went out and the answer did not come: sending
-                // the piece again could write it twice. The length decides.
-                WebHdfsEntry entry;
-                Failure unchecked;
-                return client_.status(path_, &entry, &unchecked) && entry.length == lengthAfter;
-            }
+        if (!client_.redirectTarget(target.method, target.op, path_, target.query, &location, failure)) {
+            if (!lease_.pauseAfter(failure)) return false;
+            continue;
         }
-        if (!lease_.pauseAfter(failure)) return false;
+        HttpUpload upload;
+        HttpOutcome outcome;
+        bool answered = false;
+        if (upload.start(target.method, location, client_.endpoint().transport(), static_cast<std::int64_t>(size),
+                         &outcome) &&
+            upload.send(data, size, &outcome)) {
+            answered = upload.finish(&outcome);
+        }
+        if (answered && outcome.succeeded()) return true;
+        *failure = dataNodeFailure(outcome);
+        if (!answered && upload.bodySent()) {
+            // Everything went out and the answer did not come: sending the
+            // piece again could write it twice. The file decides.
+            return checkWritten(lengthAfter).verdict == WrittenCheck::Holds;
+        }
+        // A DataNode whose NameNode is busy refuses the piece before it
+        // takes a byte of it: waited out as another client's lease is.
+        if (outcome.answered() && failure->remedy == Remedy::Retry && !failure->detail.empty()) {
+            failure->remedy = Remedy::AwaitLease;
+        }
+        if (!mayResend(failure)) return false;
     }
 }
 
@@ -63,8 +68,11 @@ std::string WebHdfsPieceWriter::complete() {
     if (failure.empty() && !piece_.empty() && !sendPiece(&sending)) {
         failure = "Cannot complete writing file " + path_ + ": " + sending.text();
     } else if (failure.empty()) {
-        std::string shortfall = lengthShortfall();
-        if (!shortfall.empty()) failure = "Cannot complete writing file " + path_ + ": " + shortfall;
+        // Every piece was confirmed: only a file that lacks bytes overrules.
+        WrittenCheck check = checkWritten(length_);
+        if (check.verdict == WrittenCheck::Lacks) {
+            failure = "Cannot complete writing file " + path_ + ": " + check.words;
+        }
     }
     std::string().swap(piece_);
     return failure;

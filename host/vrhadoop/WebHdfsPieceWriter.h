@@ -3,9 +3,11 @@
 // judged by the NameNode's URL, since a DataNode is reached as the NameNode
 // is): the open is a CREATE (or APPEND) with an empty body, and the bytes
 // written follow in APPENDs of kPieceBytes, each with its length, the last
-// at close(). A piece refused for another client's lease is sent again
-// whole, like the open. Releasing the file without close() drops the piece
-// not sent yet.
+// at close(). A piece refused for another client's lease, by a busy
+// NameNode or by one no longer active is sent again whole, like the open.
+// The file's lease is released between pieces: another client may write
+// to the file between them. Releasing the file without close() drops the
+// piece not sent yet.
 #pragma once
 
 #include <cstddef>

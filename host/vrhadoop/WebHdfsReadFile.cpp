@@ -1,7 +1,11 @@
 #include "WebHdfsReadFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
+#include <thread>
+
+#include "webhdfs_path.h"
 
 namespace vrhadoop {
 
@@ -23,18 +27,33 @@ WebHdfsReadFile* WebHdfsReadFile::open(const WebHdfsEndpoint& endpoint, const st
         return nullptr;
     }
     file->size_ = std::max<std::int64_t>(entry.length, 0);
+    file->opened_ = entry;
     return file.release();
+}
+
+bool WebHdfsReadFile::stillTheFileOpened(Failure* failure) {
+    WebHdfsEntry now;
+    if (!client_.status(path_, &now, failure)) return false;
+    // An append keeps the fileId and the bytes read so far; without one,
+    // any change counts.
+    bool same = (opened_.fileId != 0 && now.fileId != 0)
+                    ? now.fileId == opened_.fileId
+                    : now.length == opened_.length && now.modificationTime == opened_.modificationTime;
+    if (same && !now.isDirectory) return true;
+    *failure = Failure{FailureKind::Other, "the file was replaced or changed since it was opened", {}};
+    return false;
 }
 
 bool WebHdfsReadFile::startDownload(Failure* failure) {
     download_.reset();
+    if (position_ > 0 && !stillTheFileOpened(failure)) return false;
     std::int64_t rest = size_ - position_;
+    std::string query = "&offset=" + std::to_string(position_) + "&length=" + std::to_string(rest);
+    if (!excluded_.empty()) query += "&excludedatanodes=" + percentEncode(excluded_, false);
     std::string location;
-    if (!client_.redirectTarget(HttpMethod::Get, "OPEN", path_,
-                                "&offset=" + std::to_string(position_) + "&length=" + std::to_string(rest), &location,
-                                failure)) {
-        return false;
-    }
+    if (!client_.redirectTarget(HttpMethod::Get, "OPEN", path_, query, &location, failure)) return false;
+    downloadServer_ = serverOf(location);
+    downloadServer_.erase(0, std::min(downloadServer_.size(), downloadServer_.find("://") + 3));
     download_.reset(new (std::nothrow) HttpDownload());
     HttpOutcome outcome;
     if (!download_) {
@@ -82,14 +101,28 @@ int WebHdfsReadFile::nextSlice(std::size_t maxBytes, char** data, std::string* m
                        ", before the " + std::to_string(size_) + " bytes it had when it was opened";
             return -1;
         }
+        if (outcome.oversized) {
+            // An answer longer than the rest of the file is not the range
+            // asked for: no resume would make it fit.
+            *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) +
+                       ": the DataNode's answer is not the range asked for (" + client_.failureOf(outcome).text() + ")";
+            return -1;
+        }
         if (broke) {
             lastBreak = client_.failureOf(outcome).text();
             fruitless = broughtNothing ? fruitless + 1 : 1;
+            if (!downloadServer_.empty() && ("," + excluded_ + ",").find("," + downloadServer_ + ",") == std::string::npos) {
+                excluded_ += (excluded_.empty() ? "" : ",") + downloadServer_;
+            }
             if (fruitless > kMaxResumes) {
                 *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " + lastBreak +
                            " (" + std::to_string(kMaxResumes) + " attempts to resume brought nothing)";
                 return -1;
             }
+        }
+        if (broke && broughtNothing) {
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(client_.endpoint().limits.retryDelayMs << (fruitless - 1)));
         }
         // A shorter complete answer, or a break: go on from the byte reached.
     }

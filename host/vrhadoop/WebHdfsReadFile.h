@@ -2,8 +2,12 @@
 // streaming download (an OPEN request, redirected to a DataNode) through a
 // buffer of a few MiB, and go out in slices of that buffer, each followed by
 // zero bytes, without copying. A transfer that breaks off is resumed at the
-// byte reached with a fresh OPEN through the NameNode, which may choose
-// another replica.
+// byte reached with a fresh OPEN through the NameNode, which is told to
+// leave out the DataNodes that broke off (excludedatanodes) and so chooses
+// another replica; a resume that follows one that brought nothing waits
+// first. Before a resume the file must still be the one opened (its fileId,
+// or its length and modification time where the server sends no fileId):
+// bytes of another file are never spliced in.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +47,14 @@ private:
     // *message on failure.
     int nextSlice(std::size_t maxBytes, char** data, std::string* message);
 
+    // False with *failure when the file is no longer the one opened.
+    bool stillTheFileOpened(Failure* failure);
+
     WebHdfsClient client_;
     std::string path_;
+    WebHdfsEntry opened_;                 // the file's status when opened
+    std::string excluded_;                // "HOST:PORT,..." of the DataNodes that broke off
+    std::string downloadServer_;          // the DataNode of download_, as HOST:PORT
     std::int64_t size_ = 0;
     std::int64_t position_ = 0;           // bytes handed out so far
     std::unique_ptr<HttpDownload> download_;

@@ -5,7 +5,7 @@ namespace vrhadoop {
 bool WebHdfsStreamWriter::begin(const WriteTarget& target, std::int64_t, Failure* failure) {
     target_ = target;
     while (!beginUpload(failure)) {
-        if (!lease_.pauseAfter(failure)) return false;
+        if (!mayResend(failure)) return false;
     }
     return true;
 }
@@ -19,7 +19,7 @@ bool WebHdfsStreamWriter::beginUpload(Failure* failure) {
                        &outcome)) {
         return true;
     }
-    *failure = client_.failureOf(outcome);
+    *failure = dataNodeFailure(outcome);
     return false;
 }
 
@@ -31,15 +31,15 @@ bool WebHdfsStreamWriter::takeStartLength(std::size_t pending, Failure* failure)
     return true;
 }
 
-bool WebHdfsStreamWriter::resendAfterLease(std::size_t pending, Failure* failure) {
-    while (replayable_ && lease_.pauseAfter(failure)) {
+bool WebHdfsStreamWriter::resendAfterRefusal(std::size_t pending, Failure* failure) {
+    while (replayable_ && mayResend(failure)) {
         if (!beginUpload(failure)) continue;
         // An append goes after whatever the other client left; nothing of
         // this upload is written before its bytes are sent below.
         if (target_.op == "APPEND" && !takeStartLength(pending, failure)) return false;
         HttpOutcome outcome;
         if (upload_->send(replay_.data(), replay_.size(), &outcome)) return true;
-        *failure = client_.failureOf(outcome);
+        *failure = dataNodeFailure(outcome);
     }
     return false;
 }
@@ -53,8 +53,12 @@ bool WebHdfsStreamWriter::take(const char* data, std::size_t size, Failure* fail
     }
     HttpOutcome outcome;
     if (!upload_->send(data, size, &outcome)) {
-        *failure = client_.failureOf(outcome);
-        if (!resendAfterLease(size, failure)) return false;
+        *failure = dataNodeFailure(outcome);
+        if (!resendAfterRefusal(size, failure)) {
+            std::string partial = outcome.answered() ? std::string() : partialNote();
+            if (!partial.empty()) failure->note += (failure->note.empty() ? "" : "; ") + partial;
+            return false;
+        }
     }
     length_ += static_cast<std::int64_t>(size);
     return true;
@@ -63,12 +67,14 @@ bool WebHdfsStreamWriter::take(const char* data, std::size_t size, Failure* fail
 std::string WebHdfsStreamWriter::complete() {
     HttpOutcome outcome;
     bool answered = upload_->finish(&outcome);
-    // A refusal of the open itself, for another client's lease, comes
-    // before anything was written: sent again while every byte is at hand.
+    // A refusal of the open itself, for another client's lease or by a
+    // NameNode no longer active, comes before anything was written: sent
+    // again while every byte is at hand.
     Failure refusal;
     while (answered && !outcome.succeeded() && replayable_ &&
-           (refusal = client_.failureOf(outcome)).remedy == Remedy::AwaitLease) {
-        if (!resendAfterLease(0, &refusal)) {
+           ((refusal = dataNodeFailure(outcome)).remedy == Remedy::AwaitLease ||
+            refusal.remedy == Remedy::OtherNameNode)) {
+        if (!resendAfterRefusal(0, &refusal)) {
             std::string().swap(replay_);
             return "Cannot complete writing file " + path_ + ": " + refusal.text();
         }
@@ -82,18 +88,22 @@ std::string WebHdfsStreamWriter::verdict(bool answered, const HttpOutcome& outco
     std::string prefix = "Cannot complete writing file " + path_ + ": ";
     if (answered && outcome.succeeded()) {
         // A proxy or gateway may confirm an upload it has not passed on
-        // whole; only the file's length tells.
-        std::string shortfall = lengthShortfall();
-        return shortfall.empty() ? shortfall : prefix + "the server confirmed the upload, but " + shortfall;
+        // whole; only a file that lacks bytes overrules the confirmation.
+        WrittenCheck check = checkWritten(length_);
+        return check.verdict != WrittenCheck::Lacks ? std::string()
+                                                    : prefix + "the server confirmed the upload, but " + check.words;
     }
     if (!answered && upload_->bodySent()) {
         // Everything went out and the answer did not come: the upload may
         // well be complete, and a caller who retried an append would write
-        // the data twice. The file's length decides.
-        std::string shortfall = lengthShortfall();
-        return shortfall.empty() ? shortfall : prefix + client_.failureOf(outcome).text() + "; checked: " + shortfall;
+        // the data twice. The file decides.
+        WrittenCheck check = checkWritten(length_);
+        return check.verdict == WrittenCheck::Holds ? std::string()
+                                                    : prefix + client_.failureOf(outcome).text() + "; checked: " +
+                                                          check.words;
     }
-    return prefix + client_.failureOf(outcome).text();
+    std::string partial = answered ? std::string() : partialNote();
+    return prefix + client_.failureOf(outcome).text() + (partial.empty() ? "" : "; " + partial);
 }
 
 }  // namespace vrhadoop

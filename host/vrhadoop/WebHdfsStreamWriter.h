@@ -3,10 +3,11 @@
 // hands them over. Releasing it without close() drops the connection; the
 // file may keep what the server had received.
 //
-// A lease refusal comes from the DataNode when the upload begins, which may
-// be after the first writes: while the upload has taken no more than
-// kReplayBytes, they are all kept and sent again with a new upload once
-// the lease is free.
+// A lease refusal, or a refusal as the NameNode that redirected the upload
+// is no longer the active one, comes from the DataNode when the upload
+// begins, which may be after the first writes: while the upload has taken
+// no more than kReplayBytes, they are all kept and sent again with a new
+// upload once the lease is free, or through the next NameNode.
 #pragma once
 
 #include <cstddef>
@@ -32,11 +33,12 @@ private:
 
     // The NameNode step and the start of the upload; false with *failure.
     bool beginUpload(Failure* failure);
-    // After a lease refusal of the upload: a new upload with every byte
-    // written so far, while they are all kept; false with *failure.
+    // After a refusal of the upload's open (another client's lease, a
+    // NameNode no longer active): a new upload with every byte written so
+    // far, while they are all kept; false with *failure.
     // `pending`: the bytes of the write under way, which length_ does not
     // count yet.
-    bool resendAfterLease(std::size_t pending, Failure* failure);
+    bool resendAfterRefusal(std::size_t pending, Failure* failure);
     // For an append: the file's length now is where this writer's bytes
     // start (length_ follows); false with *failure.
     bool takeStartLength(std::size_t pending, Failure* failure);

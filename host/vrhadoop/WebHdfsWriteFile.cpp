@@ -1,5 +1,6 @@
 #include "WebHdfsWriteFile.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -44,6 +45,7 @@ WebHdfsWriteFile* WebHdfsWriteFile::open(const WebHdfsEndpoint& endpoint, const 
     WriteTarget target{appending ? HttpMethod::Post : HttpMethod::Put, appending ? "APPEND" : "CREATE",
                        appending ? "" : (append ? "&overwrite=false" : "&overwrite=true")};
     std::int64_t startLength = appending ? entry.length : 0;
+    file->replacedFileId_ = (exists && !appending) ? entry.fileId : 0;
     // While the file was another client's, it may have grown.
     if (!file->begin(target, startLength, &failure) ||
         (appending && file->lease_.refusals() > 0 && !file->client_.status(path, &entry, &failure))) {
@@ -90,17 +92,46 @@ bool WebHdfsWriteFile::close(VrbString* error) {
     });
 }
 
-std::string WebHdfsWriteFile::lengthShortfall() {
+Failure WebHdfsWriteFile::dataNodeFailure(const HttpOutcome& outcome) const {
+    Failure failure = client_.failureOf(outcome);
+    if (!outcome.answered() && failure.remedy == Remedy::OtherNameNode) failure.remedy = Remedy::None;
+    return failure;
+}
+
+bool WebHdfsWriteFile::mayResend(Failure* failure) {
+    return client_.failOver(failure) || lease_.pauseAfter(failure);
+}
+
+std::string WebHdfsWriteFile::partialNote() {
+    WebHdfsEntry entry;
+    Failure failure;
+    if (!client_.status(path_, &entry, &failure)) return {};
+    return "the file on the cluster may hold part of the data: it holds " + std::to_string(entry.length) +
+           " bytes now";
+}
+
+WebHdfsWriteFile::WrittenCheck WebHdfsWriteFile::checkWritten(std::int64_t expectedLength) {
     WebHdfsEntry entry;
     Failure failure;
     if (!client_.status(path_, &entry, &failure)) {
-        return failure.kind == FailureKind::NotFound ? "the file is not there"
-                                                     : "its length could not be checked: " + failure.text();
+        if (failure.kind == FailureKind::NotFound) return {WrittenCheck::Lacks, "the file is not there"};
+        return {WrittenCheck::Unknown, "its length could not be checked: " + failure.text()};
     }
-    if (entry.length == length_) return {};
-    std::int64_t arrived = entry.length - startLength_;
-    return "the file holds " + std::to_string(entry.length) + " bytes, not " + std::to_string(length_) + ": " +
-           std::to_string(arrived) + " of the " + std::to_string(length_ - startLength_) + " bytes written arrived";
+    if (replacedFileId_ != 0 && entry.fileId == replacedFileId_) {
+        return {WrittenCheck::Lacks, "the file is still the one it was to replace (" + std::to_string(entry.length) +
+                                         " bytes): none of the bytes written arrived"};
+    }
+    if (entry.length == expectedLength) return {WrittenCheck::Holds, {}};
+    std::string holds = "the file holds " + std::to_string(entry.length) + " bytes, not " +
+                        std::to_string(expectedLength);
+    if (entry.length > expectedLength) {
+        // Another client wrote to it as well: whether these bytes are among
+        // them, the length cannot tell.
+        return {WrittenCheck::Unknown, holds + ": more than this writer left it at; another client may have written to it"};
+    }
+    std::int64_t arrived = std::max<std::int64_t>(0, entry.length - startLength_);
+    return {WrittenCheck::Lacks, holds + ": " + std::to_string(arrived) + " of the " +
+                                     std::to_string(expectedLength - startLength_) + " bytes written arrived"};
 }
 
 std::int64_t WebHdfsWriteFile::size() { return length_; }

@@ -62,11 +62,32 @@ protected:
     // message.
     virtual std::string complete() = 0;
 
+    // The failure of a DataNode step. Only the DataNode's own refusal, not
+    // a connection it never took, may point at another NameNode.
+    Failure dataNodeFailure(const HttpOutcome& outcome) const;
+    // After a refusal that left the file unopened, so that none of the
+    // upload's bytes were written: true after a pause when the upload may
+    // start again, through the next NameNode (WebHdfsClient::failOver) or
+    // once another client's lease may have ended (LeaseWait).
+    bool mayResend(Failure* failure);
+
     // Why a write failed; empty while none did.
     const std::string& writeFailure() const { return writeFailure_; }
-    // Empty when the file's length is what this writer sent it to; else
-    // what the file holds instead, in words.
-    std::string lengthShortfall();
+
+    // What the file's status says of the bytes sent. Only Lacks may turn an
+    // upload the DataNode confirmed into a failure (a caller would write the
+    // data twice on retrying); only Holds turns one whose answer was lost
+    // into a success.
+    struct WrittenCheck {
+        enum Verdict { Holds, Lacks, Unknown } verdict;
+        std::string words;   // what the file holds instead, when not Holds
+    };
+    // After an upload broke off in mid-body: what the file holds now, in
+    // words ("" when that cannot be had).
+    std::string partialNote();
+    // Whether the file is `expectedLength` bytes long and, for an
+    // overwrite, no longer the file it replaces.
+    WrittenCheck checkWritten(std::int64_t expectedLength);
 
     WebHdfsClient client_;
     const std::string path_;
@@ -76,6 +97,9 @@ protected:
     // client's lease starts after what that client left.
     std::int64_t startLength_ = 0;
     std::int64_t length_ = 0;
+    // The fileId of the file an overwrite replaces; 0 for none (or a server
+    // that sends none), when only the length tells.
+    std::int64_t replacedFileId_ = 0;
 
 private:
     // writeFailure_: once a write failed, every later write fails the same

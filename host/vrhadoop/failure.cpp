@@ -22,7 +22,9 @@ constexpr ExceptionMeaning kMeanings[] = {
     {"PathIsNotEmptyDirectoryException", FailureKind::Other, "The directory is not empty"},
     {"SafeModeException", FailureKind::Other, "The NameNode is in safe mode and refuses changes"},
     {"RetriableException", FailureKind::Other, "The NameNode is busy; try again later"},
-    {"StandbyException", FailureKind::Other, "The NameNode is on standby; name the active one too (namenodes=HOST:PORT)"},
+    {"StandbyException", FailureKind::Other, "The NameNode is on standby"},
+    {"ObserverRetryOnActiveException", FailureKind::Other,
+     "The NameNode is an observer, which leaves this request to the active one"},
     {"AlreadyBeingCreatedException", FailureKind::Other, "Another client is writing the file"},
     {"RecoveryInProgressException", FailureKind::Other, "The file's last write is still being recovered"},
     {"LeaseExpiredException", FailureKind::Other, "The lease on the file was lost"},
@@ -81,7 +83,9 @@ std::string_view simpleName(std::string_view exception) {
 // of resources, which stays), a lease another client holds.
 Remedy remedyOf(std::string_view exception, const std::string& message) {
     std::string_view name = simpleName(exception);
-    if (name == "StandbyException") return Remedy::OtherNameNode;
+    // An observer refuses writes (and reads that would change an access
+    // time) with a subclass of StandbyException.
+    if (name == "StandbyException" || name == "ObserverRetryOnActiveException") return Remedy::OtherNameNode;
     if (name == "RetriableException") return Remedy::Retry;
     if (name == "SafeModeException") {
         bool stays = message.find("turned on manually") != std::string::npos ||
@@ -106,6 +110,7 @@ bool remoteFailure(const HttpOutcome& outcome, Failure* failure) {
     const ExceptionMeaning* meaning = meaningOf(exception);
     failure->kind = meaning ? meaning->kind : FailureKind::Other;
     failure->phrase = meaning ? meaning->phrase : "The server reported an error";
+    if (failure->remedy == Remedy::OtherNameNode) failure->phrase += kNameTheActiveHint;
     failure->detail = exception.empty() ? std::string("RemoteException") : exception;
     if (!message.empty()) failure->detail += ": " + message;
     return true;

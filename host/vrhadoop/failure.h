@@ -50,6 +50,10 @@ struct Failure {
 // The failure an exchange that did not succeed stands for.
 Failure describeFailure(const HttpOutcome& outcome);
 
+// Ends the phrase of a NameNode that is not the active one: the advice
+// for a URI that names one NameNode only.
+inline constexpr std::string_view kNameTheActiveHint = "; name the active one too (namenodes=HOST:PORT)";
+
 inline constexpr const char* kOutOfMemoryText = "Hadoop access library: out of memory";
 
 // Copies `text` into *error (when error is not null).

@@ -80,6 +80,7 @@ bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry) {
     // Owner and group are informative only; a server may leave them out.
     if (!stringField(object, "owner", &entry->owner)) entry->owner.clear();
     if (!stringField(object, "group", &entry->group)) entry->group.clear();
+    if (!integerField(object, "fileId", &entry->fileId)) entry->fileId = 0;
     return true;
 }
 

@@ -17,6 +17,9 @@ struct WebHdfsEntry {
     int permission = 0;                   // octal bits, e.g. 0755 or 01777
     std::string owner;
     std::string group;
+    // The inode's number: a CREATE that replaces a file makes a new one.
+    // 0 when the server sends none.
+    std::int64_t fileId = 0;
 };
 
 // False when `object` is no FileStatus (a field missing or of the wrong type).

@@ -87,8 +87,9 @@ public:
     // 7: opens a file: mode 1 reads, 2 creates or overwrites, 0 appends
     //    (creating a missing file). A directory or, for reading, a missing
     //    file is refused. `flags` (the text-open flags) are not used;
-    //    bufferSize is the caller's block size (reads fetch at least 8 MiB
-    //    per request regardless). Null with a message on failure.
+    //    bufferSize is the caller's block size (a read streams the rest of
+    //    the file in one request regardless). Null with a message on
+    //    failure.
     virtual HadoopFile* openFile(int reserved, const VrbString& path, int openMode, int flags, int bufferSize,
                                  VrbString* error) = 0;
     // 8: releases the object.

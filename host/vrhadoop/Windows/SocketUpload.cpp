@@ -133,7 +133,7 @@ bool SocketUpload::start(HttpMethod method, const std::string& url, const Transp
     } else if (!crack(url, &target)) {
         fail("the request to " + server_ + " failed (not an http URL)", 0);
     } else if (!proxy.empty() && (!startsWithNoCase(proxy, "http://") || !crack(proxy, &via))) {
-        fail("the proxy " + transport.proxy + " cannot be used: an http proxy is named http://HOST:PORT", 0);
+        fail("the proxy " + serverOf(proxy) + " cannot be used: an http proxy is named http://HOST:PORT", 0);
     } else if (connectTo(proxy.empty() ? target.host : via.host, proxy.empty() ? target.port : via.port)) {
         std::string host = target.host.find(':') != std::string::npos ? "[" + target.host + "]" : target.host;
         std::string head = std::string(methodName(method)) + " " + (proxy.empty() ? target.target : url) +
@@ -195,9 +195,9 @@ bool SocketUpload::sendAll(const char* data, std::size_t length) {
             return false;
         }
         WSAPOLLFD poll{socket_, POLLWRNORM | POLLRDNORM, 0};
-        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.stallTimeoutMs)));
+        int ready = WSAPoll(&poll, 1, static_cast<int>(clampMs(limits_.uploadStallTimeoutMs)));
         if (ready == 0) {
-            fail(server_ + " moved no data for " + secondsText(limits_.stallTimeoutMs) +
+            fail(server_ + " moved no data for " + secondsText(limits_.uploadStallTimeoutMs) +
                      "; the upload is given up",
                  0);
             return false;

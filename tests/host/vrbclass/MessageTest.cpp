@@ -108,6 +108,14 @@ TEST(Message, QuotedLocationsHideSecretsNestedInProxyUrls) {
              Case{"x:/a&proxy=socks5h://g@te:1080?delegation=SECRET", "x:/a&proxy=socks5h://***@te:1080?delegation=***"},
              Case{"hadoop://nn/f?proxy=http://u:p@ss@gate:3128/x@y&user=bob",
                   "hadoop://nn/f?proxy=http://***@gate:3128/x@y&user=bob"},
+             // Percent-encoded as URL encoders write it, in either case, once
+             // or twice, in part, and under an encoded name.
+             Case{"hadoop://nn/f?proxy=http%3A%2F%2Fbob%3Ap4ssw0rd%40127.0.0.1%3A3128",
+                  "hadoop://nn/f?proxy=http%3A%2F%2F***%40127.0.0.1%3A3128"},
+             Case{"x:/a?proxy=http%3a%2f%2fbob%3apw%40gate%2Fx%40y", "x:/a?proxy=http%3a%2f%2f***%40gate%2Fx%40y"},
+             Case{"x:/a?proxy=http%253A%252F%252Fbob%253Apw%2540gate", "x:/a?proxy=http%253A%252F%252F***%2540gate"},
+             Case{"x:/a?proxy=http://bob%3Apw%40gate:3128&user=bob", "x:/a?proxy=http://***%40gate:3128&user=bob"},
+             Case{"x:/a?%70roxy=http%3A%2F%2Fu%3Ap%40g", "x:/a?%70roxy=http%3A%2F%2F***%40g"},
          }) {
         EXPECT_EQ(message(vrb_get_message(kLabel, 1, kComponent, 445, c.location)),
                   std::string("Cannot open directory ") + c.shown + ": it does not exist");

@@ -44,7 +44,8 @@ nlohmann::json statusJson(const FakeWebHdfs::Node& node, const std::string& suff
             {"group", "supergroup"},
             {"accessTime", 0},
             {"blockSize", 134217728},
-            {"replication", 1}};
+            {"replication", 1},
+            {"fileId", node.fileId}};
 }
 
 // Files and directories made through the interface belong to the request's
@@ -88,6 +89,7 @@ void FakeWebHdfs::addFile(const std::string& path, std::string content, int perm
     std::lock_guard<std::mutex> lock(mutex_);
     makeParents(path);
     nodes_[path] = Node{false, std::move(content), permission, std::move(owner), 1700000000123};
+    nodes_[path].fileId = ++lastFileId_;
 }
 
 void FakeWebHdfs::addDirectory(const std::string& path, int permission, std::string owner) {
@@ -210,6 +212,7 @@ HttpReply FakeWebHdfs::dataNode(const HttpRequest& request, const std::string& o
         }
         makeParents(path);
         nodes_[path] = Node{false, request.body, 0644, userOf(request), nowMs()};
+        nodes_[path].fileId = ++lastFileId_;
         HttpReply reply;
         reply.status = 201;
         reply.headers.emplace_back("Location", "hdfs://fake" + path);

@@ -25,6 +25,7 @@ public:
         std::string owner = "alice";
         std::int64_t modificationTime = 1700000000123;   // milliseconds
         std::int64_t statedLength = -1;   // when not negative, the length a status gives instead of the content's
+        std::int64_t fileId = 0;          // a new one for each file made
     };
     using Interceptor = std::function<std::optional<HttpReply>(const HttpRequest&)>;
 
@@ -63,6 +64,7 @@ private:
     std::map<std::string, Node> nodes_;
     Interceptor intercept_;
     std::size_t pageSize_ = 1000;
+    std::int64_t lastFileId_ = 16386;
     LoopbackHttpServer server_;   // last: its threads stop before the rest goes
 };
 

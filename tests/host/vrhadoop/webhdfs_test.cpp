@@ -34,7 +34,11 @@ class WebHdfs : public ::testing::Test {
 protected:
     // Retried NameNode steps (broken answers, refused connections) pause
     // briefly here; the tests of the retries set their own pauses.
-    void SetUp() override { limits.retryDelayMs = 50; }
+    void SetUp() override {
+        limits.retryDelayMs = 50;
+        limits.failoverDelayMs = 5;
+        limits.failoverMaxDelayMs = 20;
+    }
 
     Owned<HadoopFile> open(Session& session, const char* path, int mode, std::string* error) {
         VrbString message;
@@ -272,20 +276,34 @@ TEST_F(WebHdfs, ServerErrorsAreClassifiedAndNameThePath) {
 
 TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNothing) {
     const std::string content = patternedBytes(3 * kMiB, 3);
-    hdfs.addFile("/f.bin", content);
+    // After the first break: the file stays, is replaced by another of the
+    // same length, or the DataNode sends the whole file whatever the offset.
+    enum Twist { Stays, Replaced, OffsetIgnored };
     struct Case {
         int cutAnswers;   // DataNode answers cut short, the first after 100000 bytes, later ones at once
+        Twist twist;
         const char* failure;
     };
-    for (const Case& c : {Case{1, ""}, Case{3, ""},
-                          Case{5, "Cannot read file /f.bin at byte 100000: the connection to http://"}}) {
+    for (const Case& c : {Case{1, Stays, ""}, Case{3, Stays, ""},
+                          Case{5, Stays, "Cannot read file /f.bin at byte 100000: the connection to http://"},
+                          Case{1, Replaced, "Cannot read file /f.bin at byte 100000: the file was replaced or changed "
+                                            "since it was opened"},
+                          Case{1, OffsetIgnored, "Cannot read file /f.bin at byte 100000: the DataNode's answer is "
+                                                 "not the range asked for (the server sent more than the 3045728"}}) {
+        hdfs.addFile("/f.bin", content);
         int answers = 0;
         hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
-            if (request.path.rfind("/datanode", 0) != 0 || answers >= c.cutAnswers) return std::nullopt;
-            HttpReply reply;
+            if (request.path.rfind("/datanode", 0) != 0) return std::nullopt;
             std::size_t offset = std::stoul(request.query.at("offset"));
+            HttpReply reply;
+            if (answers >= c.cutAnswers) {
+                if (c.twist != OffsetIgnored) return std::nullopt;
+                reply.body = content;
+                return reply;
+            }
             reply.body = content.substr(offset, std::stoul(request.query.at("length")));
             reply.truncateBodyAt = answers++ == 0 ? 100000 : 0;
+            if (c.twist == Replaced) hdfs.addFile("/f.bin", patternedBytes(content.size(), 4));
             return reply;
         });
         Session session(hdfs.uri("/"), limits);
@@ -296,19 +314,28 @@ TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNo
         if (*c.failure) {
             EXPECT_EQ(data.size(), 100000u);
             EXPECT_NE(error.find(c.failure), std::string::npos) << error;
-            EXPECT_NE(error.find("3 attempts to resume brought nothing"), std::string::npos) << error;
+            EXPECT_EQ(error.find("attempts to resume brought nothing") != std::string::npos, c.cutAnswers == 5)
+                << error;
         } else {
             EXPECT_TRUE(data == content) << error;
         }
         std::vector<std::string> offsets;
         for (const HttpRequest& request : hdfs.requests()) {
             if (request.path.rfind("/datanode", 0) == 0) offsets.push_back(request.query.at("offset"));
+            // A resume leaves out the DataNode that broke off.
+            if (request.path.rfind("/datanode", 0) != 0 && request.query.count("offset") &&
+                request.query.at("offset") != "0") {
+                EXPECT_EQ(request.query.count("excludedatanodes") ? request.query.at("excludedatanodes") : "",
+                          hdfs.authority());
+            }
         }
         EXPECT_EQ(offsets.front(), "0");
+        if (c.twist == Replaced) continue;
         EXPECT_EQ(offsets.back(), "100000") << "resumed at the byte reached, through the NameNode";
         EXPECT_EQ(hdfs.count("OPEN", false), offsets.size());
         hdfs.setIntercept(nullptr);
     }
+    hdfs.setIntercept(nullptr);
 }
 
 TEST_F(WebHdfs, BrokenAnswersFailAndShrunkFilesAreNeverTakenForTheEnd) {
@@ -350,6 +377,20 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
               std::string::npos)
         << error;
     EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << "a connection that cannot be made is retried";
+
+    // A proxy out of reach is named as such, with no password, and is no
+    // reason to fail over to another NameNode.
+    const std::string proxy = "127.0.0.1:" + std::to_string(unusedLoopbackPort());
+    Session viaProxy(hdfs.uri("/", "namenodes=127.0.0.1:" + std::to_string(port) +
+                                       "&proxy=http%3A%2F%2Fbob%3Ap4ssw0rd%40" + proxy),
+                     limits);
+    ASSERT_TRUE(viaProxy.fileSystem) << text(viaProxy.error);
+    EXPECT_FALSE(open(viaProxy, "/x", 1, &error));
+    EXPECT_NE(error.find("Cannot open file /x: cannot connect to the proxy http://" + proxy), std::string::npos)
+        << error;
+    EXPECT_EQ(error.find("p4ssw0rd"), std::string::npos) << error;
+    EXPECT_EQ(error.find("failovers"), std::string::npos) << error;
+    EXPECT_TRUE(hdfs.requests().empty());
 
     // ssl=true speaks https, which a plain HTTP server never answers. (Where
     // the connect timeout does not cover the TLS handshake, as with WinHTTP,
@@ -419,29 +460,52 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
     limits.finalAnswerTimeoutMs = 500;
     const std::string data(100000, 'd');
     struct Case {
-        int mode;              // 2 write, 0 append to "start"
-        std::size_t keep;      // bytes of the body that the file gets
-        bool stored;           // whether the file is there at all
-        bool answer;           // whether the DataNode answers
-        const char* failure;   // "" for success
+        int mode;               // 2 write, 0 append
+        long before;            // bytes of the file before; -1: no file
+        std::size_t keep;       // bytes of the body that the file gets
+        bool stored;            // whether the DataNode stores anything
+        bool answer;            // whether the DataNode answers
+        bool statusFails;       // whether statuses fail once the DataNode was reached
+        long serverBytes;       // the file's length afterwards; -1: no file
+        const char* failure;    // "" for success
     };
     const Case cases[] = {
-             Case{2, 50000, true, true, "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
-                                        "50000 of the 100000 bytes written arrived"},
-             Case{2, 0, false, true, "the server confirmed the upload, but the file is not there"},
-             Case{0, 99999, true, true, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes written"},
-             Case{2, 100000, true, false, ""},
-             Case{0, 100000, true, false, ""},
-             Case{2, 10, true, false, "did not answer within 0.5 s after the last byte; checked: the file holds 10 "
-                                      "bytes, not 100000"},
+        {2, -1, 50000, true, true, false, 50000,
+         "the server confirmed the upload, but the file holds 50000 bytes, not 100000: "
+         "50000 of the 100000 bytes written arrived"},
+        {2, -1, 0, false, true, false, -1, "the server confirmed the upload, but the file is not there"},
+        {0, 5, 99999, true, true, false, 100004, "the file holds 100004 bytes, not 100005: 99999 of the 100000 bytes"},
+        {2, -1, 100000, true, false, false, 100000, ""},
+        {0, 5, 100000, true, false, false, 100005, ""},
+        {2, -1, 10, true, false, false, 10,
+         "did not answer within 0.5 s after the last byte; checked: the file holds 10 bytes, not 100000"},
+        // A confirmed append stands although its length cannot be checked:
+        // a caller told otherwise would write it twice.
+        {0, 5, 100000, true, true, true, 100005, ""},
+        {2, -1, 100000, true, true, true, 100000, ""},
+        // An unconfirmed one stays unknown.
+        {0, 5, 100000, true, false, true, 100005, "; checked: its length could not be checked"},
+        // An overwrite whose answer was lost, of a file as long as the new
+        // content: the old file is still there.
+        {2, 100000, 0, false, false, false, 100000,
+         "; checked: the file is still the one it was to replace (100000 bytes): none of the bytes written arrived"},
+        {2, 100000, 100000, true, false, false, 100000, ""},
     };
     for (const Case& c : cases) {
         const std::string path = "/out-" + std::to_string(&c - &cases[0]) + ".txt";
-        if (c.mode == 0) hdfs.addFile(path, "start");
+        const std::string before = c.before < 0 ? "" : std::string(static_cast<std::size_t>(c.before), 'o');
+        if (c.before >= 0) hdfs.addFile(path, before);
+        std::atomic<bool> reached{false};
         hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
-            if (request.path.rfind("/datanode", 0) != 0) return std::nullopt;
+            if (request.path.rfind("/datanode", 0) != 0) {
+                if (!reached || request.query.at("op") != "GETFILESTATUS" || !c.statusFails) return std::nullopt;
+                HttpReply broken;
+                broken.closeWithoutAnswer = true;
+                return broken;
+            }
+            reached = true;
             std::string kept = request.body.substr(0, c.keep);
-            if (c.stored) hdfs.addFile(path, c.mode == 0 ? "start" + kept : kept);
+            if (c.stored) hdfs.addFile(path, c.mode == 0 ? before + kept : kept);
             HttpReply reply;
             reply.status = c.mode == 0 ? 200 : 201;
             reply.neverAnswer = !c.answer;
@@ -453,11 +517,14 @@ TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
         ASSERT_TRUE(file) << error;
         ASSERT_TRUE(writeAll(file.get(), data, 16384, &error)) << error;
         VrbString message;
-        EXPECT_EQ(file->close(&message), *c.failure == '\0') << c.failure;
-        EXPECT_NE(text(message).find(c.failure), std::string::npos) << text(message);
+        EXPECT_EQ(file->close(&message), *c.failure == '\0') << path << ": " << c.failure;
+        EXPECT_NE(text(message).find(c.failure), std::string::npos) << path << ": " << text(message);
         if (*c.failure) {
             EXPECT_EQ(text(message).rfind("Cannot complete writing file " + path + ": ", 0), 0u) << text(message);
         }
+        std::optional<FakeWebHdfs::Node> stored = hdfs.node(path);
+        EXPECT_EQ(stored ? static_cast<long>(stored->content.size()) : -1L, c.serverBytes) << path;
+        hdfs.setIntercept(nullptr);
     }
 }
 
@@ -872,7 +939,135 @@ TEST_F(WebHdfs, RequestsMoveOnFromStandbyAndUnreachableNameNodesAndStayWithTheOn
                          "said: cannot connect to http://" + dead),
               std::string::npos)
         << error;
-    EXPECT_NE(error.find("; 3 tries in"), std::string::npos) << error;
+    EXPECT_NE(error.find("; 15 failovers in"), std::string::npos) << error;
+}
+
+// A NameNode in front of `hdfs`'s namespace whose role a test sets. Hung:
+// takes requests and never answers. Observer: serves reads, refuses the
+// rest as an observer does, but redirects a CREATE or APPEND to itself,
+// to refuse it there.
+class RoleNameNode {
+public:
+    enum Role { Active, Standby, Observer, Hung };
+    RoleNameNode(FakeWebHdfs& hdfs, Role role)
+        : role(role), server_([this, &hdfs](const HttpRequest& request) {
+              ++requests;
+              Role now = activeAfter >= 0 && requests > activeAfter ? Active : this->role.load();
+              bool read = request.method == "GET";
+              if (now == Hung) {
+                  HttpReply hung;
+                  hung.neverAnswer = true;
+                  return hung;
+              }
+              if (now == Standby) return SecondNameNode::standby();
+              if (now == Observer && !read) {
+                  const std::string& op = request.query.at("op");
+                  if (request.path.rfind("/self", 0) != 0 && (op == "CREATE" || op == "APPEND")) {
+                      return HttpReply::redirect("http://" + authority() + "/self" + request.target);
+                  }
+                  return remoteException(403, "ObserverRetryOnActiveException",
+                                         "Operation category WRITE is not supported in state observer");
+              }
+              return hdfs.serve(request);
+          }) {}
+    std::string authority() const { return server_.authority(); }
+    std::atomic<Role> role;
+    std::atomic<int> activeAfter{-1};   // turns active after this many requests; -1: never
+    std::atomic<int> requests{0};
+
+private:
+    LoopbackHttpServer server_;
+};
+
+TEST_F(WebHdfs, FailoverScenarios) {
+    limits.stallTimeoutMs = 1000;
+    using R = RoleNameNode;
+    const std::string content = "line one\nline two\n";
+    // What the DataNode does to the first upload: nothing; refuse it as
+    // the NameNode it was redirected by went to standby in between (the
+    // other one taking over); refuse it as busy.
+    enum DataNodeFault { None, FailedOver, Busy };
+    struct Case {
+        R::Role first, second;
+        int secondActiveAfter;   // requests; -1 never
+        int mode;                // 1 read, 2 write, 0 append to "old\n"
+        bool pieces;             // writes in pieces
+        DataNodeFault fault;
+        bool succeeds;
+        const char* message;     // part of the message of a failure
+    };
+    const Case cases[] = {
+        // A NameNode that hangs is failed over after the stall bound.
+        {R::Hung, R::Active, -1, 1, false, None, true, ""},
+        {R::Hung, R::Active, -1, 2, false, None, true, ""},
+        // An observer leaves writes to the active NameNode, also those
+        // that it redirected to itself.
+        {R::Observer, R::Active, -1, 2, false, None, true, ""},
+        {R::Observer, R::Active, -1, 0, false, None, true, ""},
+        {R::Observer, R::Active, -1, 2, true, None, true, ""},
+        {R::Observer, R::Active, -1, 1, false, None, true, ""},
+        // Both on standby for a while, as during a failover.
+        {R::Standby, R::Standby, 6, 1, false, None, true, ""},
+        {R::Standby, R::Standby, 6, 2, false, None, true, ""},
+        // A failover between the NameNode's redirect and the DataNode.
+        {R::Active, R::Standby, -1, 2, false, FailedOver, true, ""},
+        {R::Active, R::Standby, -1, 0, false, FailedOver, true, ""},
+        {R::Active, R::Standby, -1, 0, true, FailedOver, true, ""},
+        // A busy DataNode's refusal of a piece is waited out.
+        {R::Active, R::Standby, -1, 0, true, Busy, true, ""},
+        // No active NameNode at all: named as such, with no advice to name
+        // another one to a user who named two.
+        {R::Standby, R::Standby, -1, 1, false, None, false,
+         "no NameNode of the 2 named answered as the active one; the last said: The NameNode is on standby "
+         "(StandbyException: "},
+        {R::Observer, R::Observer, -1, 2, false, None, false,
+         "The NameNode is an observer, which leaves this request to the active one "
+         "(ObserverRetryOnActiveException: "},
+    };
+    for (const Case& c : cases) {
+        const std::string label = std::to_string(&c - &cases[0]);
+        const std::string path = "/failover-" + label + ".txt";
+        const std::string before = c.mode == 1 ? content : c.mode == 0 ? "old\n" : "";
+        const std::string after = c.mode == 1 ? content : before + content;
+        if (c.mode != 2) hdfs.addFile(path, before);
+        RoleNameNode first(hdfs, c.first), second(hdfs, c.second);
+        second.activeAfter = c.secondActiveAfter;
+        std::atomic<bool> faulted{c.fault == None};
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            if (request.path.rfind("/datanode", 0) != 0 || request.query.at("op") == "OPEN" || faulted.exchange(true)) {
+                return std::nullopt;
+            }
+            if (c.fault == Busy) return remoteException(403, "RetriableException", "Server too busy");
+            first.role = R::Standby;
+            second.activeAfter = 0;
+            return remoteException(403, "StandbyException",
+                                   "Operation category WRITE is not supported in state standby");
+        });
+        vrhadoop::TransferLimits used = limits;
+        used.uploadInPieces = c.pieces;
+        Session session("hadoop://" + first.authority() + "/?namenodes=" + second.authority(), used);
+        ASSERT_TRUE(session.fileSystem) << text(session.error);
+        std::string error;
+        Owned<HadoopFile> file = open(session, path.c_str(), c.mode, &error);
+        bool done = static_cast<bool>(file);
+        if (file && c.mode == 1) done = readAll(file.get(), 100, &error) == content;
+        if (file && c.mode != 1) {
+            VrbString message;
+            done = writeAll(file.get(), content, 4, &error) && file->close(&message);
+            if (!done) error += text(message);
+        }
+        EXPECT_EQ(done, c.succeeds) << label << ": " << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << label << ": " << error;
+        EXPECT_EQ(error.find("namenodes="), std::string::npos) << label << ": " << error;
+        std::optional<FakeWebHdfs::Node> stored = hdfs.node(path);
+        EXPECT_EQ(stored ? stored->content : "(none)", c.succeeds ? after : c.mode == 2 ? "(none)" : before)
+            << label;
+        hdfs.setIntercept(nullptr);
+    }
+    // The schedule by default: 15 moves, pauses from 1 s doubling to 15 s.
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverAttempts, 15);
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverDelayMs, 500);
+    EXPECT_EQ(vrhadoop::TransferLimits().failoverMaxDelayMs, 15000);
 }
 
 TEST_F(WebHdfs, PagedListingsAndReadsCarryOnAcrossAFailover) {
