@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
+#include "vrbaseio_text/kernels/text_end.h"
 
 namespace vrb::ascii {
 namespace {
@@ -52,6 +53,14 @@ int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool
         return mask ? i + __builtin_ctz(mask) : limit;
     }
     return kSse2Kernels.copyPlainBytes(bytes, i, limit, out, lineEnds);
+}
+
+int findTextEnd(const unsigned char* bytes, int limit) {
+    return textEndByBlocks<32>(bytes, limit, [](const unsigned char* block, unsigned* stops, unsigned* high) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+        *stops = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_setzero_si256()), lineEnds8(v))));
+        *high = static_cast<unsigned>(_mm256_movemask_epi8(v));
+    });
 }
 
 int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
@@ -132,7 +141,7 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
 
 }  // namespace
 
-const Kernels kAvx2Kernels = {"avx2", copyPlainBytes, copyPlainUnits16, copyPlainUnits32, storePlainText};
+const Kernels kAvx2Kernels = {"avx2", copyPlainBytes, findTextEnd, copyPlainUnits16, copyPlainUnits32, storePlainText};
 
 }  // namespace vrb::ascii
 
