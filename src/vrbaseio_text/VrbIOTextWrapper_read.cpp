@@ -124,8 +124,8 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
     return moved;
 }
 
-// 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
-// characters their two or three bytes of UTF-8.
+// 16- and 32-bit units: ASCII units become single bytes, and UTF-16
+// characters their two to four bytes of UTF-8.
 int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
     const int unit = traits.bulkUnit;
     const int shift = unit == 2 ? 1 : 2;
@@ -155,7 +155,18 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
             lineEndBytes = vrb::text::takeLineEnd(scanUnit, available - in, available - in, lineState);
             break;
         }
-        if (!traits.wideBmp || value < 0x80 || (value >= 0xD800 && value < 0xE000)) break;
+        if (!traits.wideBmp || value < 0x80 || (value >= 0xDC00 && value < 0xE000)) break;
+        if (value >= 0xD800 && value < 0xDC00) {
+            // A surrogate pair whose two units lie in the chunk.
+            if (in + 2 * unit > available) break;
+            const unsigned low = unitAt(p + in + unit, unit, bigEndian);
+            if (low < 0xDC00 || low >= 0xE000) break;
+            if (in + 2 * unit > textLimit || stored + 4 > room) break;
+            vrb::utf8::putSupplementary(0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00), out + stored);
+            in += 2 * unit;
+            stored += 4;
+            continue;
+        }
         if (lineEnds && vrb::text::isLineEndCharacter(static_cast<int>(value))) break;
         const int internalLength = value < 0x800 ? 2 : 3;
         if (in + unit > textLimit || stored + internalLength > room) break;
