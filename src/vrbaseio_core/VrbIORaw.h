@@ -19,7 +19,8 @@ public:
     // The next bytes: at least `minBytes` where the stream has them, at most
     // about `maxBytes`; the count (0 at end of file) with *data owned by the
     // stream, followed by kRawReadPadding zero bytes, and valid until the
-    // next operation. Negative on failure; the next read starts afresh.
+    // next operation, during which the caller may change them (the stream
+    // never reads them back). Negative on failure; the next read starts afresh.
     virtual int read(char** data, int minBytes, int maxBytes) = 0;             // 2
     // A copy of the last error message (path and cause); empty when nothing failed.
     virtual VrbString errorText() = 0;                                         // 3

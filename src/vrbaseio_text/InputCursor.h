@@ -83,6 +83,17 @@ public:
     bool hasRun() const noexcept { return pendingLength == 0 && chunk && chunkOffset < chunkLength; }
     const char* run() const noexcept { return chunk + chunkOffset; }
     int runLength() const noexcept { return chunkLength - chunkOffset; }
+    // Consumes `textLength` bytes of the run and the `endLength` bytes of a
+    // line end after them, and hands the text out where it lies, ended by a
+    // zero written over the line end's first byte: consumed, it is never
+    // read again, and the raw stream lets its reader change the bytes it
+    // handed out. Valid until the next fetch.
+    char* takeLineInPlace(int textLength, int endLength) noexcept {
+        char* text = chunk + chunkOffset;
+        text[textLength] = 0;
+        consume(textLength + endLength);
+        return text;
+    }
     // Bytes from the chunk start (the mark detection looks at these).
     const unsigned char* chunkBytes() const noexcept { return reinterpret_cast<const unsigned char*>(chunk); }
     int chunkSizeHeld() const noexcept { return chunk ? chunkLength : 0; }

@@ -53,6 +53,9 @@ public:
     void setFastPathsEnabled(bool enabled) noexcept { fastPaths = enabled; }
     // The kernel set the fast paths use (the processor's best by default).
     void setKernels(const vrb::ascii::Kernels& chosen) noexcept { kernels = &chosen; }
+    // Switches off handing lines out where they lie in the chunk, so that
+    // tests can hold those lines against the copied ones.
+    void setLinesInPlaceEnabled(bool enabled) noexcept { linesInPlace = enabled; }
 
 private:
     // What one read asks for (see fillLineBuffer in the source).
@@ -97,6 +100,7 @@ private:
     int unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int tableRun(int maxBytes, std::int64_t consumed, bool lineEnds, vrb::text::LineState* lineState);
     int copyAsciiRun(int minBytes, int maxBytes, std::int64_t consumed, bool lineEnds);
+    int lineInPlace(int maxBytes, char** text);
     // Whether the read refuses the character at the cursor (U+0000, or a
     // malformed sequence when strict), and the message that says where.
     bool refuses(const vrb::text::InputCursor::Character& next) const noexcept;
@@ -155,6 +159,7 @@ private:
     char newlineText[16] = {};
     int newlineTextLength = 0;
     bool fastPaths = true;
+    bool linesInPlace = true;
     const vrb::ascii::Kernels* kernels = &vrb::ascii::bestKernels();
     // What a read hands out before any line buffer exists.
     char emptyText[1] = {};

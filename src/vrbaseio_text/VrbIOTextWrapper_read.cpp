@@ -124,8 +124,8 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
     return moved;
 }
 
-// 16- and 32-bit units: ASCII units become single bytes, and UTF-16 BMP
-// characters their two or three bytes of UTF-8.
+// 16- and 32-bit units: ASCII units become single bytes, and UTF-16
+// characters their two to four bytes of UTF-8.
 int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
     const int unit = traits.bulkUnit;
     const int shift = unit == 2 ? 1 : 2;
@@ -155,7 +155,18 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
             lineEndBytes = vrb::text::takeLineEnd(scanUnit, available - in, available - in, lineState);
             break;
         }
-        if (!traits.wideBmp || value < 0x80 || (value >= 0xD800 && value < 0xE000)) break;
+        if (!traits.wideBmp || value < 0x80 || (value >= 0xDC00 && value < 0xE000)) break;
+        if (value >= 0xD800 && value < 0xDC00) {
+            // A surrogate pair whose two units lie in the chunk.
+            if (in + 2 * unit > available) break;
+            const unsigned low = unitAt(p + in + unit, unit, bigEndian);
+            if (low < 0xDC00 || low >= 0xE000) break;
+            if (in + 2 * unit > textLimit || stored + 4 > room) break;
+            vrb::utf8::putSupplementary(0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00), out + stored);
+            in += 2 * unit;
+            stored += 4;
+            continue;
+        }
         if (lineEnds && vrb::text::isLineEndCharacter(static_cast<int>(value))) break;
         const int internalLength = value < 0x800 ? 2 : 3;
         if (in + unit > textLimit || stored + internalLength > room) break;
@@ -206,6 +217,44 @@ int VrbIOTextWrapper::tableRun(int maxBytes, std::int64_t consumed, bool lineEnd
     return moved;
 }
 
+// readLine of UTF-8 (the internal form) in the common case: a line of
+// well-formed text without U+0000 whose line end lies decided in the chunk
+// is handed out where it lies instead of copied, found by one scan that
+// checks the UTF-8 and looks for the line end at once. Returns the text's
+// length, or -1 with nothing consumed when the line takes the copying path.
+int VrbIOTextWrapper::lineInPlace(int maxBytes, char** text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(input.run());
+    const int available = input.runLength();
+    // A limited read looks no further than the limit allows the text to go.
+    const int scanned = maxBytes >= 0 && maxBytes < available ? maxBytes + 1 : available;
+    const int i = kernels->findTextEnd(p, scanned);
+    if (i >= scanned || p[i] == 0) return -1;
+    int endLength = 1;
+    LineState state = LineState::Ended;
+    if (p[i] >= 0x80) {
+        // NEL, LS or PS; or a sequence that the copying path replaces, or
+        // that the limit cut.
+        unsigned code = 0;
+        endLength = vrb::utf8::wellFormed(p + i, available - i, &code);
+        if (endLength == 0 || !vrb::text::isLineEndCharacter(static_cast<int>(code))) return -1;
+    } else if (p[i] == vrb::text::kCarriageReturn) {
+        // What follows a CR decides how much of it is line end; a further
+        // CR, or a character that may be NEL, LS or PS, is left to the
+        // per-character rule.
+        if (i + 1 >= available) return -1;
+        const unsigned next = p[i + 1];
+        if (next == vrb::text::kCarriageReturn || next >= 0x80) return -1;
+        if (vrb::text::isAsciiLineEnd(next)) endLength = 2;
+        else state = LineState::EndedBeforeNext;
+    }
+    *text = input.takeLineInPlace(i, endLength);
+    vrb::text::LineCounter& lines = input.lines();
+    if (i > 0) lines.text();
+    if (state == LineState::Ended) lines.lineEnd();
+    else lines.carriageReturn();
+    return i;
+}
+
 // The engine of the four reads. With minBytes 0 it reads characters
 // worth up to maxBytes file bytes (no limit when negative), otherwise
 // until at least minBytes are consumed; with endOfLine, a line end also
@@ -220,6 +269,13 @@ int VrbIOTextWrapper::fillLineBuffer(int minBytes, int maxBytes, char** text, bo
     // Every read but the first finds the buffer big enough.
     const std::int64_t wanted = maxBytes < 0 ? 1024 : maxBytes;
     if ((!lineBuffer || wanted + 1 > lineBufferSize) && !growLineBuffer(wanted, 0)) return -1;
+    if (linesInPlace && fastPaths && traits.utf8 && endOfLine && minBytes == 0 && input.hasRun()) {
+        const int length = lineInPlace(maxBytes, text);
+        if (length >= 0) {
+            *endOfLine = true;
+            return length;
+        }
+    }
 
     for (;;) {
         if (fastPaths && lineState != LineState::AfterCR && input.hasRun()) {

@@ -95,6 +95,29 @@ int writePlainRuns(OutputBuffer& output, const vrb::ascii::Kernels& kernels, con
     return done;
 }
 
+// UTF-8: well-formed text without U+0000 and line ends is the file's bytes
+// already, found by the kernel that reading uses and copied a buffer's room
+// at a time, cut only between characters, as the per-character path
+// flushes. The character it stops at is left to that path.
+int copyWellFormed(OutputBuffer& output, const vrb::ascii::Kernels& kernels, const unsigned char* text, int length) {
+    const int end = kernels.findTextEnd(text, length);
+    int done = 0;
+    while (done < end) {
+        int piece = std::min(end - done, output.room());
+        if (piece < end - done) {
+            while (piece > 0 && (text[done + piece] & 0xC0) == 0x80) --piece;
+        }
+        if (piece == 0) {
+            if (!output.flush()) return -1;
+            continue;
+        }
+        std::memcpy(output.end(), text + done, static_cast<std::size_t>(piece));
+        output.commit(piece);
+        done += piece;
+    }
+    return done;
+}
+
 // Table-driven sets: the layer converts the run up to anything the
 // per-character path decides (U+0000, invalid text).
 int writeTableRun(OutputBuffer& output, int encoding, const unsigned char* text, int length) {
@@ -185,11 +208,18 @@ bool VrbIOTextWrapper::write(const char* text, int length) {
     if (refuseUnlessWriting()) return false;
     if ((flags & VRB_TXT_STRICT) && refuseUnwritable(text, length)) return false;
     if (traits.stateful) return writeWithState(text, length);
+    const bool copiesText = fastPaths && traits.utf8;
     const bool plainRuns = fastPaths && traits.plainWrites && traits.bulkUnit <= 2;
     const bool tableRuns = fastPaths && traits.tableDriven;
     const auto* cursor = reinterpret_cast<const unsigned char*>(text);
     while (length > 0) {
-        if (plainRuns) {
+        if (copiesText) {
+            const int taken = copyWellFormed(output, *kernels, cursor, length);
+            if (taken < 0) return outputFailed();
+            cursor += taken;
+            length -= taken;
+            if (length == 0) break;
+        } else if (plainRuns) {
             // They stop only at the end or at a character they leave to the paths below.
             const int taken = writePlainRuns(output, *kernels, traits, cursor, length);
             if (taken < 0) return outputFailed();

@@ -47,4 +47,12 @@ inline int putBmp(unsigned cp, char* out) {
     return 3;
 }
 
+// Writes a code point from U+10000 to U+10FFFF as its four bytes of UTF-8.
+inline void putSupplementary(unsigned cp, char* out) {
+    out[0] = static_cast<char>(0xF0 | cp >> 18);
+    out[1] = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+}
+
 }  // namespace vrb::utf8

@@ -1,5 +1,6 @@
 // Every read operation must give the same results however the raw stream
-// cuts the file into chunks, and with or without the ASCII fast paths.
+// cuts the file into chunks, and with or without the ASCII fast paths, which
+// copy lines or hand them out where they lie, with every kernel set.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,6 +15,10 @@
 using namespace texttest;
 
 namespace {
+
+// The per-character reference, the fast paths copying every line, and the
+// fast paths handing lines out in place where they can.
+enum class Path { Reference, Copying, InPlace };
 
 enum class Op { Line, LineLimited, Text, Bytes, BytesInLine, SkipLine, SkipBytes, Seek };
 struct Step {
@@ -34,9 +39,12 @@ std::string hex(const char* text, int length) {
 // Runs the program over and over until a whole round moves nothing, and
 // writes down everything a caller can observe.
 std::string transcript(const std::string& content, int encoding, int flags, const std::vector<int>& chunks,
-                       bool fast, const std::vector<Step>& program) {
+                       Path path, const std::vector<Step>& program,
+                       const vrb::ascii::Kernels& kernels = vrb::ascii::bestKernels()) {
     ScriptedFile file(content, 1, encoding, flags, chunks, 64);
-    file->setFastPathsEnabled(fast);
+    file->setFastPathsEnabled(path != Path::Reference);
+    file->setLinesInPlaceEnabled(path == Path::InPlace);
+    file->setKernels(kernels);
     std::ostringstream out;
     if (!file.opened()) return "open failed: " + file.error();
     out << "enc=" << file->encoding() << " tell=" << file->tell() << "\n";
@@ -184,24 +192,27 @@ TEST_P(ChunkBoundaries, EveryCutGivesTheResultsOfOneChunk) {
     for (std::size_t p = 0; p < programs().size(); ++p) {
         SCOPED_TRACE("program " + std::to_string(p));
         const auto& program = programs()[p];
-        const std::string reference = transcript(sample.bytes, sample.encoding, sample.flags, {}, false, program);
-        ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {}, true, program));
+        const std::string reference =
+            transcript(sample.bytes, sample.encoding, sample.flags, {}, Path::Reference, program);
+        ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {}, Path::Copying, program));
+        ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {}, Path::InPlace, program));
         for (int cut = 1; cut < size; ++cut) {
-            for (bool fast : {false, true}) {
+            for (Path path : {Path::Reference, Path::Copying, Path::InPlace}) {
                 ASSERT_EQ(reference,
-                          transcript(sample.bytes, sample.encoding, sample.flags, {cut, size}, fast, program))
-                    << "cut at " << cut << (fast ? " with" : " without") << " fast paths";
+                          transcript(sample.bytes, sample.encoding, sample.flags, {cut, size}, path, program))
+                    << "cut at " << cut << " on path " << static_cast<int>(path);
             }
         }
         for (int piece : {1, 2, 3, 5}) {
-            ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {piece}, true, program))
+            ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, {piece}, Path::InPlace, program))
                 << "pieces of " << piece;
         }
         std::mt19937 random(static_cast<unsigned>(p));
         for (int trial = 0; trial < 20; ++trial) {
             std::vector<int> chunks;
             for (int i = 0; i < 64; ++i) chunks.push_back(1 + static_cast<int>(random() % 9));
-            ASSERT_EQ(reference, transcript(sample.bytes, sample.encoding, sample.flags, chunks, trial % 2, program))
+            ASSERT_EQ(reference,
+                      transcript(sample.bytes, sample.encoding, sample.flags, chunks, static_cast<Path>(trial % 3), program))
                 << "random trial " << trial;
         }
     }
@@ -210,7 +221,7 @@ TEST_P(ChunkBoundaries, EveryCutGivesTheResultsOfOneChunk) {
 INSTANTIATE_TEST_SUITE_P(Samples, ChunkBoundaries, ::testing::Range(0, static_cast<int>(samples().size())));
 
 // Random texts, long enough to exercise the vector kernels, read with and
-// without the fast paths over random chunkings.
+// without the fast paths, with each kernel set, over random chunkings.
 TEST(FastPaths, AgreeWithTheReferenceOnRandomText) {
     std::mt19937 random(7);
     const char32_t alphabet[] = {U'a', U'Z', U' ', U'\n', U'\r', U'\x0C', U'\x0B', U'\x85', U'\u00e9',
@@ -228,9 +239,15 @@ TEST(FastPaths, AgreeWithTheReferenceOnRandomText) {
             std::vector<int> chunks;
             for (int i = 0; i < 32; ++i) chunks.push_back(1 + static_cast<int>(random() % 40));
             for (const auto& program : programs()) {
-                ASSERT_EQ(transcript(bytes, encoding, 0, {}, false, program),
-                          transcript(bytes, encoding, 0, chunks, true, program))
-                    << "trial " << trial << " encoding " << encoding;
+                const std::string reference = transcript(bytes, encoding, 0, {}, Path::Reference, program);
+                for (const vrb::ascii::Kernels* kernels : vrb::ascii::allKernels()) {
+                    if (!vrb::ascii::canRun(*kernels)) continue;
+                    for (Path path : {Path::Copying, Path::InPlace}) {
+                        ASSERT_EQ(reference, transcript(bytes, encoding, 0, chunks, path, program, *kernels))
+                            << "trial " << trial << " encoding " << encoding << " kernels " << kernels->name
+                            << " path " << static_cast<int>(path);
+                    }
+                }
             }
         }
     }

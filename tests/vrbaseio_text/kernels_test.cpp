@@ -92,4 +92,38 @@ TEST(Kernels, EverySetGivesTheScalarResults) {
 #endif
 }
 
+// UTF-8 mostly of ASCII, with well-formed sequences, the wide line ends,
+// U+0000, ASCII line ends and malformed or cut sequences among it, so that
+// every kind of stop falls on block edges and sequences straddle them.
+TEST(Kernels, EverySetFindsTheScalarTextEnd) {
+    static const char* const pieces[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xCE\xB1",
+                                         "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xC2\xA0", "\n", "\r",
+                                         "\x0C", "\x0B", "\xFF", "\xC3", "\xE2\x82", "\xED\xA0\x80",
+                                         "\xC0\xAF", "\xF4\x90\x80\x80", "\xEF\xBF\xBF"};
+    int sets = 0;
+    for (const Kernels* kernels : vrb::ascii::allKernels()) {
+        if (!vrb::ascii::canRun(*kernels)) continue;
+        ++sets;
+        SCOPED_TRACE(kernels->name);
+        std::mt19937 random(5);
+        for (int trial = 0; trial < 20000; ++trial) {
+            std::string text;
+            const int length = static_cast<int>(random() % 140);
+            const unsigned rarity = 2 + random() % 60;
+            while (static_cast<int>(text.size()) < length) {
+                const unsigned pick = random() % rarity;
+                if (pick == 0) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+                else if (pick == 1 && random() % 8 == 0) text.push_back('\0');
+                else text.push_back(static_cast<char>(0x20 + random() % 0x5F));
+            }
+            const int limit = static_cast<int>(random() % (text.size() + 1));
+            text.append(64, '\0');
+            const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+            ASSERT_EQ(kernels->findTextEnd(bytes, limit), vrb::ascii::kScalarKernels.findTextEnd(bytes, limit))
+                << "trial " << trial;
+        }
+    }
+    EXPECT_GE(sets, 1);
+}
+
 }  // namespace

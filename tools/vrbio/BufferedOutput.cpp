@@ -14,7 +14,7 @@ BufferedOutput::BufferedOutput(int descriptor)
 
 BufferedOutput::~BufferedOutput() { delete[] buffer_; }
 
-bool BufferedOutput::append(const char* data, std::size_t length) {
+bool BufferedOutput::appendSlowly(const char* data, std::size_t length) {
     if (!error_.empty()) return false;
     if (buffer_ == nullptr || length >= kCapacity) {
         // Without a buffer, or for a piece larger than it, write straight through.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace vrbio {
@@ -14,14 +15,22 @@ public:
     BufferedOutput(const BufferedOutput&) = delete;
     BufferedOutput& operator=(const BufferedOutput&) = delete;
 
-    // False once any write has failed; the reason stays in error().
-    bool append(const char* data, std::size_t length);
+    // False once any write has failed; the reason stays in error(). A piece
+    // that fits is copied inline: cat appends two pieces a line.
+    bool append(const char* data, std::size_t length) {
+        if (length >= kCapacity - length_ || buffer_ == nullptr || !error_.empty()) return appendSlowly(data, length);
+        std::memcpy(buffer_ + length_, data, length);
+        length_ += length;
+        return true;
+    }
     bool append(char byte) { return append(&byte, 1); }
     bool append(const std::string& text) { return append(text.data(), text.size()); }
     bool flush();
     const std::string& error() const { return error_; }
 
 private:
+    bool appendSlowly(const char* data, std::size_t length);
+
     static constexpr std::size_t kCapacity = std::size_t{1} << 20;
 
     int descriptor_;

@@ -18,6 +18,9 @@ struct Kernels {
     // Copies the plain bytes of bytes[i, limit) to out[i, ...) and returns
     // the index of the first byte that is not plain, or limit.
     int (*copyPlainBytes)(const unsigned char* bytes, int i, int limit, char* out, bool lineEnds);
+    // The length of the leading well-formed UTF-8 of bytes[0, limit) that
+    // holds neither U+0000 nor a line end (kernels/text_end.h).
+    int (*findTextEnd)(const unsigned char* bytes, int limit);
     // The same over 16- or 32-bit units (little- or big-endian) from the
     // start: the units' low bytes go to out; returns the plain units' count.
     int (*copyPlainUnits16)(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out);

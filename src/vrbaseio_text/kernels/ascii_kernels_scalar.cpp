@@ -2,6 +2,7 @@
 #include "vrbaseio_text/kernels/ascii_kernels.h"
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
+#include "vrbaseio_text/kernels/text_end.h"
 
 namespace vrb::ascii {
 
@@ -9,6 +10,8 @@ int copyPlainBytesScalar(const unsigned char* bytes, int i, int limit, char* out
     for (; i < limit && isPlain(bytes[i], lineEnds); ++i) out[i] = static_cast<char>(bytes[i]);
     return i;
 }
+
+int findTextEndScalar(const unsigned char* bytes, int limit) { return textEndScalar(bytes, 0, limit); }
 
 int copyPlainUnits16Scalar(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
     int i = 0;
@@ -43,7 +46,7 @@ int storePlainTextScalar(const unsigned char* text, int limit, char* out, int un
     return i;
 }
 
-const Kernels kScalarKernels = {"scalar", copyPlainBytesScalar, copyPlainUnits16Scalar, copyPlainUnits32Scalar,
+const Kernels kScalarKernels = {"scalar", copyPlainBytesScalar, findTextEndScalar, copyPlainUnits16Scalar, copyPlainUnits32Scalar,
                                 storePlainTextScalar};
 
 }  // namespace vrb::ascii

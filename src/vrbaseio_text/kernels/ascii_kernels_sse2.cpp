@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
+#include "vrbaseio_text/kernels/text_end.h"
 
 namespace vrb::ascii {
 namespace {
@@ -52,6 +53,14 @@ int copyPlainBytes(const unsigned char* bytes, int i, int limit, char* out, bool
         return mask ? i + __builtin_ctz(mask) : limit;
     }
     return copyPlainBytesScalar(bytes, i, limit, out, lineEnds);
+}
+
+int findTextEnd(const unsigned char* bytes, int limit) {
+    return textEndByBlocks<16>(bytes, limit, [](const unsigned char* block, unsigned* stops, unsigned* high) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        *stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_setzero_si128()), lineEnds8(v))));
+        *high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    });
 }
 
 int copyPlainUnits16(const unsigned char* bytes, int limit, bool bigEndian, bool lineEnds, char* out) {
@@ -131,7 +140,7 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
 
 }  // namespace
 
-const Kernels kSse2Kernels = {"sse2", copyPlainBytes, copyPlainUnits16, copyPlainUnits32, storePlainText};
+const Kernels kSse2Kernels = {"sse2", copyPlainBytes, findTextEnd, copyPlainUnits16, copyPlainUnits32, storePlainText};
 
 }  // namespace vrb::ascii
 
