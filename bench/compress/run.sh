@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Compressed text against the formats' own tools in the same run, best of
-# RUNS processor times (user and system) each, on SIZE MiB of text:
+# RUNS processor times (user and system) and best of RUNS elapsed times
+# each (vrbio decompresses a local file on a second thread, which only the
+# elapsed time shows), on SIZE MiB of text:
 #   vrbio cat F.EXT          against  TOOL -dc F.EXT          (gzip, zstd, xz, bzip2)
 #   vrbio convert F out.EXT  against  TOOL -LEVEL -c F        (gzip -6, zstd -3)
 # with vrbio cat on the plain file (the text layer's own share), and the
@@ -22,17 +24,22 @@ done
 work=$(mktemp -d /tmp/compress-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-cpu() { /usr/bin/time -f '%U %S' -o "$work/cpu" bash -c "$1" >/dev/null && awk '{print $1 + $2}' "$work/cpu"; }
+# "processor elapsed" seconds of one run.
+cpu() { /usr/bin/time -f '%U %S %e' -o "$work/cpu" bash -c "$1" >/dev/null && awk '{print $1 + $2, $3}' "$work/cpu"; }
 best() {
-  local best_seconds="" seconds
+  local best_cpu="" best_wall="" cpu_seconds wall_seconds
   for _ in $(seq "$runs"); do
-    seconds=$(cpu "$1")
-    best_seconds=$(python3 -c "print(min($seconds, ${best_seconds:-$seconds}))")
+    read -r cpu_seconds wall_seconds < <(cpu "$1")
+    best_cpu=$(python3 -c "print(min($cpu_seconds, ${best_cpu:-$cpu_seconds}))")
+    best_wall=$(python3 -c "print(min($wall_seconds, ${best_wall:-$wall_seconds}))")
   done
-  echo "$best_seconds"
+  echo "$best_cpu $best_wall"
+}
+# "vrbio tool ratio" columns for processor, then elapsed, times.
+compare() {
+  python3 -c "import sys; o = sys.argv[1].split(); t = sys.argv[2].split(); print('%9s %9s %6.2f %9s %9s %6.2f' % (o[0], t[0], float(o[0]) / float(t[0]), o[1], t[1], float(o[1]) / float(t[1])))" "$1" "$2"
 }
 peak_kib() { /usr/bin/time -f '%M' -o "$work/mem" bash -c "exec $1" >/dev/null && cat "$work/mem"; }
-ratio() { python3 -c "print('%.2f' % ($1 / $2))"; }
 tool_of() { case $1 in gz) echo gzip ;; zst) echo "zstd -q" ;; xz) echo xz ;; bz2) echo bzip2 ;; esac; }
 level_of() { case $1 in gz) echo 6 ;; zst) echo 3 ;; xz) echo 6 ;; bz2) echo 9 ;; esac; }
 
@@ -57,16 +64,16 @@ with open(path, "w", encoding="utf-8") as out:
 PY
 echo "text: $(( $(stat -c %s "$work/text") >> 20 )) MiB, best of $runs"
 plain_kib=$(peak_kib "'$vrbio' cat '$work/text'")
-printf '%-34s %9s %9s %6s\n' "case" "vrbio s" "tool s" "ratio"
+printf '%-34s %9s %9s %6s %9s %9s %6s\n' "case" "cpu vrbio" "cpu tool" "ratio" "wall vrbio" "wall tool" "ratio"
 # The text layer's own share: the same text read from a plain file.
 plain=$(best "'$vrbio' cat '$work/text'")
-printf '%-34s %9s\n' "cat F (plain)" "$plain"
+printf '%-34s %9s %29s\n' "cat F (plain)" "${plain% *}" "${plain#* }"
 for ext in $formats; do
   tool=$(tool_of "$ext") level=$(level_of "$ext")
   $tool -"$level" -c "$work/text" > "$work/text.$ext"
   ours=$(best "'$vrbio' cat '$work/text.$ext'")
   theirs=$(best "$tool -dc '$work/text.$ext'")
-  printf '%-34s %9s %9s %6s\n' "cat F.$ext / ${tool%% *} -dc" "$ours" "$theirs" "$(ratio "$ours" "$theirs")"
+  printf '%-34s %s\n' "cat F.$ext / ${tool%% *} -dc" "$(compare "$ours" "$theirs")"
   kib=$(peak_kib "'$vrbio' cat '$work/text.$ext'")
   echo "  peak memory: $kib KiB (plain file: $plain_kib KiB; the open compressed file: $((kib - plain_kib)) KiB)"
 done
@@ -75,7 +82,7 @@ for ext in gz zst; do
   tool=$(tool_of "$ext") level=$(level_of "$ext")
   ours=$(best "rm -f '$work/out.$ext'; '$vrbio' convert -f UTF-8 -t UTF-8 --newline lf '$work/text' '$work/out.$ext'")
   theirs=$(best "$tool -$level -c '$work/text' > '$work/tool.$ext'")
-  printf '%-34s %9s %9s %6s\n' "convert F out.$ext / ${tool%% *} -$level" "$ours" "$theirs" "$(ratio "$ours" "$theirs")"
+  printf '%-34s %s\n' "convert F out.$ext / ${tool%% *} -$level" "$(compare "$ours" "$theirs")"
   kib=$(peak_kib "'$vrbio' convert -f UTF-8 -t UTF-8 --newline lf '$work/text' '$work/out.$ext'")
   echo "  peak memory writing: $kib KiB"
 done
