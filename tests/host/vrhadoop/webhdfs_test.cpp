@@ -386,11 +386,15 @@ TEST_F(WebHdfs, NothingListeningIsAQuickClearErrorOnFirstUse) {
                      limits);
     ASSERT_TRUE(viaProxy.fileSystem) << text(viaProxy.error);
     EXPECT_FALSE(open(viaProxy, "/x", 1, &error));
+    EXPECT_EQ(error.find("p4ssw0rd"), std::string::npos) << error;
+    EXPECT_TRUE(hdfs.requests().empty());
+#ifndef _WIN32
+    // WinHTTP reports a proxy out of reach with the codes of a host out of
+    // reach, so only libcurl's side can tell the two apart.
     EXPECT_NE(error.find("Cannot open file /x: cannot connect to the proxy http://" + proxy), std::string::npos)
         << error;
-    EXPECT_EQ(error.find("p4ssw0rd"), std::string::npos) << error;
     EXPECT_EQ(error.find("failovers"), std::string::npos) << error;
-    EXPECT_TRUE(hdfs.requests().empty());
+#endif
 
     // ssl=true speaks https, which a plain HTTP server never answers. (Where
     // the connect timeout does not cover the TLS handshake, as with WinHTTP,
