@@ -657,6 +657,51 @@ class ConvertTests(VrbioCase):
                     self.assertEqual(self.read(source), b"keep me\n")
 
 
+class CompressedTests(VrbioCase):
+    """cat and convert through the system's compression tools, which run on
+    this side for the Windows build as well."""
+    # (suffix as vrbio is given it, compress, decompress)
+    FORMATS = [("gz", ["gzip", "-c"], ["gzip", "-dc"]), ("BZ2", ["bzip2", "-c"], ["bzip2", "-dc"]),
+               ("xz", ["xz", "-c"], ["xz", "-dc"]), ("Zst", ["zstd", "-q", "-c"], ["zstd", "-dcq"])]
+
+    def tool(self, command, data):
+        return subprocess.run(command, input=data, stdout=subprocess.PIPE, check=True).stdout
+
+    def test_cat_decompresses_whatever_the_name_and_convert_compresses_by_the_name(self):
+        first = ("\n".join(CP1252_LINES) + "\n").encode("cp1252")
+        second = "Šárka ™\n".encode("cp1252")
+        expected = (first + second).decode("cp1252").encode()
+        for suffix, compress, decompress in self.FORMATS:
+            with self.subTest(format=suffix):
+                source = self.write("part-00000", self.tool(compress, first) + self.tool(compress, second))
+                self.assertEqual(self.assertSucceeds(run("cat", "-e", "windows-1252", source)), expected)
+                raw = self.assertSucceeds(run("cat", "--raw-bytes", "--nul-as-fffd", "-e", "ISO-8859-1", source))
+                self.assertTrue(raw.startswith(self.read(source)[:2].decode("latin-1").encode()), raw[:8])
+                target = self.path("out.txt." + suffix)
+                for piece, mode in ((first, []), (second, ["--append"])):
+                    self.write("in.txt", piece)
+                    self.assertSucceeds(run("convert", *mode, "-f", "windows-1252", "-t", "UTF-8", "--newline", "lf",
+                                            self.path("in.txt"), target))
+                self.assertEqual(self.tool(decompress, self.read(target)), expected)
+                self.assertSucceeds(run("convert", "--raw-bytes", "-f", "windows-1252", "-t", "windows-1252",
+                                        "--newline", "lf",
+                                        self.path("in.txt"), target))
+                self.assertEqual(self.read(target), second)
+
+    def test_a_cut_file_fails_after_the_text_before_it(self):
+        text = "".join("line %06d Grüße\n" % i for i in range(100000)).encode()
+        for suffix, compress, _ in self.FORMATS:
+            with self.subTest(format=suffix):
+                packed = self.tool(compress, text)
+                source = self.write("cut." + suffix, packed[: len(packed) * 3 // 5])
+                result = run("cat", "-e", "UTF-8", source)
+                stderr = self.assertFails(result)
+                self.assertIn("Cannot read compressed file " + source, stderr)
+                self.assertIn("ends before its", stderr)
+                self.assertTrue(text.startswith(result.stdout), result.stdout[-80:])
+                self.assertGreater(len(result.stdout), 0)
+
+
 class DetectTests(VrbioCase):
     GERMAN = "Grüße aus Köln: Größe, Übermaß und Äpfel für die Straße, während Jürgen schläft.\n"
     RUSSIAN = "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний.\n"
