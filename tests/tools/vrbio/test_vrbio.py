@@ -15,7 +15,9 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import urllib.error
 import urllib.parse
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VRBIO = os.environ.get("VRBIO") or os.path.join(HERE, "..", "..", "..", "build", "bin", "vrbio")
@@ -1075,6 +1077,36 @@ class HadoopTests(VrbioCase):
         self.assertEqual(fields[4], str(2 + len(text.encode("utf-16-le"))))
         self.assertEqual(fields[5], "world.txt")
 
+
+    def webhdfs(self, method, name, op, data=None):
+        """One WebHDFS call on the cluster, redirects to a DataNode followed; the answer's body."""
+        url = "http://%s/webhdfs/v1%s/%s?op=%s&user.name=%s" % (self.http, self.remote_dir, name, op, self.user)
+        while True:
+            # Without a type of its own a body is taken for form fields.
+            request = urllib.request.Request(url, data=data, method=method,
+                                             headers={"Content-Type": "application/octet-stream"})
+            try:
+                with urllib.request.urlopen(request, timeout=60) as answer:
+                    return answer.read()
+            except urllib.error.HTTPError as redirect:
+                if redirect.code != 307:
+                    raise
+                url = redirect.headers["Location"]
+
+    def test_compressed_files_on_the_cluster(self):
+        text = ("\n".join(WORLD_LINES) + "\n").encode()
+        self.webhdfs("PUT", "logs/part-00000", "CREATE&overwrite=true",
+                     CompressedTests.tool(self, ["gzip", "-c"], text) * 2)
+        self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", self.uri("logs/part-00000"))), text * 2)
+        source = self.write("world.txt", text)
+        for mode in ([], ["--append"]):
+            self.assertSucceeds(run("convert", *mode, "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf", source,
+                                    self.uri("logs/out.zst")))
+        written = self.webhdfs("GET", "logs/out.zst", "OPEN")
+        self.assertEqual(CompressedTests.tool(self, ["zstd", "-dcq"], written), text * 2)
+        listed = self.assertSucceeds(run("ls", "--files", self.uri("logs"))).decode()
+        sizes = {fields[5]: fields[4] for fields in (line.split("\t") for line in listed.splitlines())}
+        self.assertEqual(sizes["out.zst"], str(len(written)))
 
     def upload_glob_tree(self):
         """The glob tree, locally and copied to the cluster; its local root."""
