@@ -1,10 +1,15 @@
 // Compressed files on every backend against the system's own tools: what
 // the tools write reads back exactly, what the library writes the tools
 // read back exactly, and damaged data fails after the text before it.
+// Where the program cannot run the tools (Windows), the build host's tools
+// have compressed the texts into VRB_COMPRESSED_FIXTURES, and what the
+// library writes is left for them in the directory VRB_COMPRESSED_WRITTEN
+// names (compressed_tools.py).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -44,6 +49,7 @@ const Codec kCodecs[] = {
     {"zstd", "zst", "zstd -3 -q -c", "zstd -dcq", "zstd frame ends before its last block", 2, "zstd frame checksum mismatch"},
 };
 
+#ifndef VRB_COMPRESSED_FIXTURES
 // Runs `command` with `input` on its standard input; its standard output,
 // or "<failed>".
 std::string runTool(const std::string& command, const std::string& input) {
@@ -53,7 +59,9 @@ std::string runTool(const std::string& command, const std::string& input) {
     if (std::system(line.c_str()) != 0) return "<failed>";
     return vrbtest::readFile(dir.file("out"));
 }
+#endif
 
+// compressed_tools.py makes the same texts for the build host's tools.
 std::string sampleText(int lines, int seed) {
     std::string text;
     unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
@@ -64,6 +72,19 @@ std::string sampleText(int lines, int seed) {
     return text;
 }
 
+// sampleText(lines, seed) as the codec's tool compresses it.
+std::string toolCompressed(const Codec& codec, int lines, int seed) {
+#ifdef VRB_COMPRESSED_FIXTURES
+    const std::string path = std::string(VRB_COMPRESSED_FIXTURES) + "/text-" + std::to_string(lines) + "-" +
+                             std::to_string(seed) + "." + codec.suffix;
+    std::ifstream exists(vrbtest::fsPath(path), std::ios::binary);
+    if (!exists) ADD_FAILURE() << "no " << path << " (made while the tests are built)";
+    return vrbtest::readFile(path);
+#else
+    return runTool(codec.compressCommand, sampleText(lines, seed));
+#endif
+}
+
 class CompressedFiles : public ::testing::TestWithParam<std::tuple<std::string, int>> {
 protected:
     void SetUp() override {
@@ -72,13 +93,29 @@ protected:
         backend = kind == "fakehdfs" ? makeFakeHdfsBackend() : kind == "hdfs" ? makeHdfsBackend() : makeLocalBackend();
         if (!backend) GTEST_SKIP() << "no " << kind << " backend in this build or run";
         codec = &kCodecs[std::get<1>(GetParam())];
-        // Where the tool cannot be run as a command (Windows), the library's
-        // own round trips are left to the chunk tests.
+#ifndef VRB_COMPRESSED_FIXTURES
         if (runTool(codec->decompressCommand, runTool(codec->compressCommand, "x\n")) != "x\n")
             GTEST_SKIP() << "no " << codec->format << " tool to compare with";
+#endif
     }
 
     std::string name(const std::string& stem) const { return stem + "." + codec->suffix; }
+
+    // That the tool decompresses the file at `relative` to `text`; without
+    // the tools, the file and the text are left in VRB_COMPRESSED_WRITTEN,
+    // when it is set, for compressed_tools.py to compare.
+    void expectToolReadsBack(const std::string& relative, const std::string& text) {
+        const std::string bytes = backend->readBytes(relative);
+#ifdef VRB_COMPRESSED_FIXTURES
+        if (const char* directory = std::getenv("VRB_COMPRESSED_WRITTEN")) {
+            const std::string left = std::string(directory) + "/" + std::get<0>(GetParam()) + "-" + relative;
+            vrbtest::writeFile(left, bytes);
+            vrbtest::writeFile(left + ".expected", text);
+        }
+#else
+        EXPECT_TRUE(text == runTool(codec->decompressCommand, bytes)) << relative;
+#endif
+    }
 
     VrbTxtFile* open(const std::string& relative, int mode, unsigned flags, VrbString* error) {
         return service()->openTextFile(VrbString(backend->location(relative).c_str(), false), mode, 0,
@@ -118,10 +155,10 @@ protected:
 TEST_P(CompressedFiles, ToolFilesReadBackExactlyWhateverTheirName) {
     const std::string first = sampleText(3000, 1);
     const std::string second = sampleText(10, 2);
-    const std::string members = runTool(codec->compressCommand, first) + runTool(codec->compressCommand, second);
+    const std::string members = toolCompressed(*codec, 3000, 1) + toolCompressed(*codec, 10, 2);
     backend->writeBytes(name("members"), members);
     backend->writeBytes("members.txt", members);
-    backend->writeBytes(name("empty"), runTool(codec->compressCommand, ""));
+    backend->writeBytes(name("empty"), toolCompressed(*codec, 0, 0));
     for (const char* file : {"members.txt", ""}) {
         const std::string relative = *file ? file : name("members");
         std::string failure;
@@ -146,13 +183,13 @@ TEST_P(CompressedFiles, WrittenAndAppendedFilesReadBackThroughTheTool) {
     const std::string second = sampleText(5, 4);
     writeText(name("written"), 2, first);
     writeText(name("written"), 0, second);
-    EXPECT_TRUE(first + second == runTool(codec->decompressCommand, backend->readBytes(name("written"))));
+    expectToolReadsBack(name("written"), first + second);
     std::string failure;
     EXPECT_TRUE(first + second == readAll(name("written"), &failure));
     EXPECT_EQ("", failure);
     // An empty file written compressed is an empty member, and the flag writes plain bytes.
     writeText(name("nothing"), 2, "");
-    EXPECT_EQ("", runTool(codec->decompressCommand, backend->readBytes(name("nothing"))));
+    expectToolReadsBack(name("nothing"), "");
     VrbString error;
     VrbTxtFile* plain = open(name("plain"), 2, VRB_TXT_RAW_BYTES, &error);
     ASSERT_NE(nullptr, plain);
@@ -163,7 +200,7 @@ TEST_P(CompressedFiles, WrittenAndAppendedFilesReadBackThroughTheTool) {
 
 TEST_P(CompressedFiles, DamagedDataFailsAfterTheTextBeforeIt) {
     const std::string text = sampleText(40000, 5);
-    const std::string good = runTool(codec->compressCommand, text);
+    const std::string good = toolCompressed(*codec, 40000, 5);
     struct Damage {
         const char* what;
         std::string bytes;

@@ -20,7 +20,7 @@ fi
 shift
 "$1" --gtest_filter='HighAvailability.*:HdfsCluster.*-*ResumesOnTheOtherReplica*'
 if [ -n "${2:-}" ] && [ -x "$2" ]; then
-  "$2" --gtest_filter='*/hdfs'
+  "$2" --gtest_filter='*/hdfs:*/hdfs_*'
 fi
 if [ -n "${3:-}" ] && [ -x "$3" ]; then
   "$3"

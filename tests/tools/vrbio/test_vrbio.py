@@ -15,7 +15,9 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import urllib.error
 import urllib.parse
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VRBIO = os.environ.get("VRBIO") or os.path.join(HERE, "..", "..", "..", "build", "bin", "vrbio")
@@ -657,6 +659,51 @@ class ConvertTests(VrbioCase):
                     self.assertEqual(self.read(source), b"keep me\n")
 
 
+class CompressedTests(VrbioCase):
+    """cat and convert through the system's compression tools, which run on
+    this side for the Windows build as well."""
+    # (suffix as vrbio is given it, compress, decompress)
+    FORMATS = [("gz", ["gzip", "-c"], ["gzip", "-dc"]), ("BZ2", ["bzip2", "-c"], ["bzip2", "-dc"]),
+               ("xz", ["xz", "-c"], ["xz", "-dc"]), ("Zst", ["zstd", "-q", "-c"], ["zstd", "-dcq"])]
+
+    def tool(self, command, data):
+        return subprocess.run(command, input=data, stdout=subprocess.PIPE, check=True).stdout
+
+    def test_cat_decompresses_whatever_the_name_and_convert_compresses_by_the_name(self):
+        first = ("\n".join(CP1252_LINES) + "\n").encode("cp1252")
+        second = "Šárka ™\n".encode("cp1252")
+        expected = (first + second).decode("cp1252").encode()
+        for suffix, compress, decompress in self.FORMATS:
+            with self.subTest(format=suffix):
+                source = self.write("part-00000", self.tool(compress, first) + self.tool(compress, second))
+                self.assertEqual(self.assertSucceeds(run("cat", "-e", "windows-1252", source)), expected)
+                raw = self.assertSucceeds(run("cat", "--raw-bytes", "--nul-as-fffd", "-e", "ISO-8859-1", source))
+                self.assertTrue(raw.startswith(self.read(source)[:2].decode("latin-1").encode()), raw[:8])
+                target = self.path("out.txt." + suffix)
+                for piece, mode in ((first, []), (second, ["--append"])):
+                    self.write("in.txt", piece)
+                    self.assertSucceeds(run("convert", *mode, "-f", "windows-1252", "-t", "UTF-8", "--newline", "lf",
+                                            self.path("in.txt"), target))
+                self.assertEqual(self.tool(decompress, self.read(target)), expected)
+                self.assertSucceeds(run("convert", "--raw-bytes", "-f", "windows-1252", "-t", "windows-1252",
+                                        "--newline", "lf",
+                                        self.path("in.txt"), target))
+                self.assertEqual(self.read(target), second)
+
+    def test_a_cut_file_fails_after_the_text_before_it(self):
+        text = "".join("line %06d Grüße\n" % i for i in range(100000)).encode()
+        for suffix, compress, _ in self.FORMATS:
+            with self.subTest(format=suffix):
+                packed = self.tool(compress, text)
+                source = self.write("cut." + suffix, packed[: len(packed) * 3 // 5])
+                result = run("cat", "-e", "UTF-8", source)
+                stderr = self.assertFails(result)
+                self.assertIn("Cannot read compressed file " + source, stderr)
+                self.assertIn("ends before its", stderr)
+                self.assertTrue(text.startswith(result.stdout), result.stdout[-80:])
+                self.assertGreater(len(result.stdout), 0)
+
+
 class DetectTests(VrbioCase):
     GERMAN = "Grüße aus Köln: Größe, Übermaß und Äpfel für die Straße, während Jürgen schläft.\n"
     RUSSIAN = "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний.\n"
@@ -1030,6 +1077,36 @@ class HadoopTests(VrbioCase):
         self.assertEqual(fields[4], str(2 + len(text.encode("utf-16-le"))))
         self.assertEqual(fields[5], "world.txt")
 
+
+    def webhdfs(self, method, name, op, data=None):
+        """One WebHDFS call on the cluster, redirects to a DataNode followed; the answer's body."""
+        url = "http://%s/webhdfs/v1%s/%s?op=%s&user.name=%s" % (self.http, self.remote_dir, name, op, self.user)
+        while True:
+            # Without a type of its own a body is taken for form fields.
+            request = urllib.request.Request(url, data=data, method=method,
+                                             headers={"Content-Type": "application/octet-stream"})
+            try:
+                with urllib.request.urlopen(request, timeout=60) as answer:
+                    return answer.read()
+            except urllib.error.HTTPError as redirect:
+                if redirect.code != 307:
+                    raise
+                url = redirect.headers["Location"]
+
+    def test_compressed_files_on_the_cluster(self):
+        text = ("\n".join(WORLD_LINES) + "\n").encode()
+        self.webhdfs("PUT", "logs/part-00000", "CREATE&overwrite=true",
+                     CompressedTests.tool(self, ["gzip", "-c"], text) * 2)
+        self.assertEqual(self.assertSucceeds(run("cat", "-e", "UTF-8", self.uri("logs/part-00000"))), text * 2)
+        source = self.write("world.txt", text)
+        for mode in ([], ["--append"]):
+            self.assertSucceeds(run("convert", *mode, "-f", "UTF-8", "-t", "UTF-8", "--newline", "lf", source,
+                                    self.uri("logs/out.zst")))
+        written = self.webhdfs("GET", "logs/out.zst", "OPEN")
+        self.assertEqual(CompressedTests.tool(self, ["zstd", "-dcq"], written), text * 2)
+        listed = self.assertSucceeds(run("ls", "--files", self.uri("logs"))).decode()
+        sizes = {fields[5]: fields[4] for fields in (line.split("\t") for line in listed.splitlines())}
+        self.assertEqual(sizes["out.zst"], str(len(written)))
 
     def upload_glob_tree(self):
         """The glob tree, locally and copied to the cluster; its local root."""
