@@ -323,7 +323,7 @@ TEST_F(WebHdfs, BrokenReadsResumeAtTheByteReachedAndFailOnlyWhenResumingBringsNo
         for (const HttpRequest& request : hdfs.requests()) {
             if (request.path.rfind("/datanode", 0) == 0) offsets.push_back(request.query.at("offset"));
             // A resume leaves out the DataNode that broke off.
-            if (request.path.rfind("/datanode", 0) != 0 && request.query.count("offset") &&
+            if (request.path.rfind("/datanode", 0) != 0 && request.query.at("op") == "OPEN" && request.query.count("offset") &&
                 request.query.at("offset") != "0") {
                 EXPECT_EQ(request.query.count("excludedatanodes") ? request.query.at("excludedatanodes") : "",
                           hdfs.authority());
@@ -458,6 +458,61 @@ TEST_F(WebHdfs, SilentServersTimeOutInsteadOfHanging) {
     EXPECT_EQ(readAll(reader.get(), 100, &error), "");
     EXPECT_NE(error.find("did not answer in time"), std::string::npos) << error;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+}
+
+TEST_F(WebHdfs, TricklingServersFallBelowTheRateFloorInsteadOfHoldingAReadForever) {
+    // A DataNode's byte every 100 ms moves often enough for a stall bound
+    // of 500 ms but brings 5 of the 512 bytes each 500 ms of waiting must
+    // bring; a NameNode's every 1.5 s keeps within 2 s but below its floor
+    // of a byte a second.
+    std::string content;
+    for (int i = 0; i < 300; ++i) content += "line " + std::to_string(i) + "\n";
+    hdfs.addFile("/t.txt", content);
+    struct Case {
+        const char* server;   // "datanode" or "namenode": which one trickles
+        int trickles;         // answers that trickle, the first ones
+        long stallMs, trickleMs;
+        const char* failure;  // part of the message; "" when the read succeeds elsewhere
+    };
+    for (const Case& c : {Case{"datanode", 1, 500, 100, ""},
+                          Case{"datanode", 100, 500, 100,
+                               " bytes in 0.5 s, below the floor of 1024 bytes per second (3 attempts to resume "
+                               "brought too little)"},
+                          Case{"namenode", 100, 2000, 1500, "Cannot open file /t.txt: "}}) {
+        limits.stallTimeoutMs = c.stallMs;
+        std::atomic<int> trickled{0};
+        static thread_local bool answering = false;   // the fake's own answer, taken below
+        hdfs.setIntercept([&](const HttpRequest& request) -> std::optional<HttpReply> {
+            bool toDataNode = request.path.rfind("/datanode", 0) == 0;
+            if (answering || toDataNode != (std::string(c.server) == "datanode") || trickled >= c.trickles) {
+                return std::nullopt;
+            }
+            ++trickled;
+            answering = true;
+            HttpReply reply = hdfs.serve(request);
+            answering = false;
+            reply.trickleMs = c.trickleMs;
+            return reply;
+        });
+        Session session(hdfs.uri("/"), limits);
+        auto started = std::chrono::steady_clock::now();
+        std::string error;
+        Owned<HadoopFile> file = open(session, "/t.txt", 1, &error);
+        std::string data = file ? readAll(file.get(), 4096, &error) : "";
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20)) << c.server << error;
+        if (*c.failure) {
+            EXPECT_NE(error.find(c.failure), std::string::npos) << error;
+        } else {
+            EXPECT_TRUE(data == content) << error;
+            // The resume leaves the trickling DataNode out.
+            std::vector<HttpRequest> requests = hdfs.requests();
+            EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const HttpRequest& request) {
+                return request.query.count("excludedatanodes") && request.query.at("excludedatanodes") == hdfs.authority();
+            }));
+        }
+        hdfs.setIntercept(nullptr);
+    }
+    EXPECT_EQ(vrhadoop::TransferLimits().readFloorBytesPerSecond, 1024);
 }
 
 TEST_F(WebHdfs, UploadsSucceedOnlyWhenTheFileHoldsEveryByte) {
