@@ -64,6 +64,25 @@ std::string WebHdfsReadFile::exclusionFor(const std::string& server) {
     return address.empty() ? server : address;
 }
 
+int WebHdfsReadFile::endConfirmedByActive(std::string* message) {
+    if (client_.endpoint().otherNameNodes.empty() || !client_.preferActive()) return 0;
+    WebHdfsEntry now;
+    Failure failure;
+    // Without fileIds an append cannot be told from a replacement: the
+    // length first told stands.
+    if (!client_.status(path_, &now, &failure) || now.fileId == 0 || opened_.fileId == 0) return 0;
+    if (now.fileId != opened_.fileId || now.isDirectory) {
+        *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) +
+                   ": the file was replaced or changed since it was opened";
+        return -1;
+    }
+    if (now.length <= size_) return 0;
+    size_ = now.length;
+    opened_ = now;
+    download_.reset();
+    return 1;
+}
+
 bool WebHdfsReadFile::startDownload(Failure* failure) {
     download_.reset();
     if (position_ > 0 && !stillTheFileOpened(failure)) return false;
@@ -161,8 +180,15 @@ int WebHdfsReadFile::read(int, char** data, int maxBytes, VrbString* error) {
             setError(error, "Cannot read file " + path_ + ": " + std::to_string(maxBytes) + " bytes asked for");
             return -1;
         }
-        if (position_ >= size_) return 0;
         std::string message;
+        if (position_ >= size_ && !endConfirmed_) {
+            endConfirmed_ = true;
+            if (endConfirmedByActive(&message) < 0) {
+                setError(error, message);
+                return -1;
+            }
+        }
+        if (position_ >= size_) return 0;
         int n = nextSlice(static_cast<std::size_t>(maxBytes), data, &message);
         if (n < 0) setError(error, message);
         return n;

@@ -53,6 +53,12 @@ private:
     // tells for the block at position_; `server` itself when it does not.
     std::string exclusionFor(const std::string& server);
 
+    // At the end of the length the file had when opened, which an observer
+    // NameNode may have told from a view that lags the active one's: with
+    // several NameNodes, the active one's length decides. 0 when the read
+    // ends here, 1 when the file goes on (size_ grows), -1 with *message.
+    int endConfirmedByActive(std::string* message);
+
     // False with *failure when the file is no longer the one opened.
     bool stillTheFileOpened(Failure* failure);
 
@@ -70,6 +76,7 @@ private:
     // the rate floor); a read whose bytes trickle returns each one, so
     // this outlives a call.
     int fruitless_ = 0;
+    bool endConfirmed_ = false;           // endConfirmedByActive() was asked
     bool closed_ = false;
 };
 
