@@ -111,6 +111,25 @@ const char* nameNodeListFault(std::string_view list) noexcept {
     }
 }
 
+// The URI's host with its %-escapes decoded, as the HTTP stack must get it;
+// false when that is no name, IPv4 address or bracketed IPv6 address (an
+// escape may stand for any byte, which no request could carry).
+bool plainHost(std::string_view host, VrbString* plain) noexcept {
+    *plain = VrbString("", true);
+    if (!vrburi::appendPercentDecoded(host, plain)) return false;
+    std::string_view name = view(*plain);
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']') {
+        return vrburi::isIPv6Address(name.substr(1, name.size() - 2));
+    }
+    if (name.empty()) return false;
+    for (char c : name) {
+        bool nameChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                        c == '.' || c == '_';
+        if (!nameChar) return false;
+    }
+    return true;
+}
+
 // Why the keytab login parameters do not go together, or null.
 const char* keytabFault(const VrHadoopURI& uri, const VrbString& auth) noexcept {
     VrbString keytab;
@@ -257,8 +276,9 @@ VrbString VrbHadoopURI::nameNodeBase() const {
     VrbString base(useSsl() ? "https://" : "http://", true);
     char port[16];
     std::snprintf(port, sizeof port, ":%d", parsed_->port() >= 0 ? parsed_->port() : kDefaultPort);
-    bool failed = false;
-    base.append(parsed_->host(), &failed);
+    VrbString host;
+    bool failed = !plainHost(view(parsed_->host()), &host);
+    base.append(host, &failed);
     base.append(port, &failed);
     return failed ? VrbString() : base;
 }
@@ -281,6 +301,9 @@ bool VrbHadoopURI::validate(VrbString* error) const {
         reason = syntaxFault_;
     } else if (parsed_->host().empty()) {
         reason = "it names no NameNode (write hadoop://HOST:PORT/path)";
+    } else if (VrbString host; !plainHost(view(parsed_->host()), &host)) {
+        reason = "its host holds a character no host name may hold (HOST is a name, an IPv4 address or a "
+                 "bracketed IPv6 address; a %-escape in it stands for the character it encodes)";
     } else if (!parsed_->userInfo().empty()) {
         reason = "a user name goes in the query (?user=NAME), not before the host";
     } else if (parsed_->port() == 0) {

@@ -12,6 +12,7 @@ struct HttpOutcome {
     bool broken = false;          // with it: the connection broke off in the middle of the exchange
     bool oversized = false;       // with it: the server sent more than was asked for
     bool timedOut = false;        // with it: connected and sent, but no answer came within the stall bound
+    bool slow = false;            // with it: the body came slower than the rate floor
     long status = 0;              // the answer's HTTP status
     std::string location;         // where a redirect points
     std::string authenticate;     // the WWW-Authenticate header of a 401 answer

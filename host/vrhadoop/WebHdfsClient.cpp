@@ -227,6 +227,20 @@ bool WebHdfsClient::status(const std::string& path, WebHdfsEntry* entry, Failure
     return true;
 }
 
+bool WebHdfsClient::preferActive() {
+    if (nameNodes_.size() < 2) return false;
+    for (std::size_t k = 0; k < nameNodes_.size(); ++k) {
+        std::size_t at = (current_ + k) % nameNodes_.size();
+        HttpOutcome outcome;
+        http_.perform(HttpMethod::Get, nameNodes_[at] + "/isActive", &outcome);
+        if (outcome.succeeded()) {
+            current_ = at;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool WebHdfsClient::redirectTarget(HttpMethod method, std::string_view op, const std::string& path,
                                    const std::string& extraQuery, std::string* location, Failure* failure) {
     HttpOutcome outcome;

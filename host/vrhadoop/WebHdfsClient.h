@@ -86,6 +86,11 @@ public:
     // the pause of the failover schedule, with the next NameNode asked
     // first; false with a single NameNode or once the schedule is spent.
     bool failOver(Failure* failure);
+    // With several NameNodes: the active one (whose web server answers
+    // /isActive with 200, the others with 405) is asked first from now on.
+    // False when none says it is (servers older than Hadoop 3.3, none in
+    // reach); the order then stays.
+    bool preferActive();
 
     // The failure an exchange stands for, without the delegation tokens
     // (server messages may quote them), nor the advice to name further

@@ -39,7 +39,12 @@ bool WebHdfsPieceWriter::upload(const WriteTarget& target, const char* data, std
         if (outcome.answered() && failure->remedy == Remedy::Retry && !failure->detail.empty()) {
             failure->remedy = Remedy::AwaitLease;
         }
-        if (!mayResend(failure)) return false;
+        if (!mayResend(failure)) {
+            // A piece cut short may have left part of itself in the file.
+            std::string partial = outcome.answered() || upload.bodySent() ? std::string() : partialNote();
+            if (!partial.empty()) failure->note += (failure->note.empty() ? "" : "; ") + partial;
+            return false;
+        }
     }
 }
 

@@ -5,6 +5,11 @@
 #include <new>
 #include <thread>
 
+#include <cstdlib>
+
+#include <nlohmann/json.hpp>
+
+#include "file_status_json.h"
 #include "webhdfs_path.h"
 
 namespace vrhadoop {
@@ -44,6 +49,40 @@ bool WebHdfsReadFile::stillTheFileOpened(Failure* failure) {
     return false;
 }
 
+std::string WebHdfsReadFile::exclusionFor(const std::string& server) {
+    std::size_t colon = server.rfind(':');
+    std::string host = server.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    long port = colon == std::string::npos ? 0 : std::strtol(server.c_str() + colon + 1, nullptr, 10);
+    nlohmann::json answer;
+    Failure failure;
+    std::string address;
+    if (port > 0 && client_.callJson(HttpMethod::Get, "GET_BLOCK_LOCATIONS", path_,
+                                     "&offset=" + std::to_string(position_) + "&length=1", &answer, &failure)) {
+        address = transferAddressOf(answer, host, port);
+    }
+    return address.empty() ? server : address;
+}
+
+int WebHdfsReadFile::endConfirmedByActive(std::string* message) {
+    if (client_.endpoint().otherNameNodes.empty() || !client_.preferActive()) return 0;
+    WebHdfsEntry now;
+    Failure failure;
+    // Without fileIds an append cannot be told from a replacement: the
+    // length first told stands.
+    if (!client_.status(path_, &now, &failure) || now.fileId == 0 || opened_.fileId == 0) return 0;
+    if (now.fileId != opened_.fileId || now.isDirectory) {
+        *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) +
+                   ": the file was replaced or changed since it was opened";
+        return -1;
+    }
+    if (now.length <= size_) return 0;
+    size_ = now.length;
+    opened_ = now;
+    download_.reset();
+    return 1;
+}
+
 bool WebHdfsReadFile::startDownload(Failure* failure) {
     download_.reset();
     if (position_ > 0 && !stillTheFileOpened(failure)) return false;
@@ -70,7 +109,6 @@ bool WebHdfsReadFile::startDownload(Failure* failure) {
 }
 
 int WebHdfsReadFile::nextSlice(std::size_t maxBytes, char** data, std::string* message) {
-    int fruitless = 0;   // attempts since the last byte that arrived
     std::string lastBreak;
     for (;;) {
         Failure failure;
@@ -110,19 +148,23 @@ int WebHdfsReadFile::nextSlice(std::size_t maxBytes, char** data, std::string* m
         }
         if (broke) {
             lastBreak = client_.failureOf(outcome).text();
-            fruitless = broughtNothing ? fruitless + 1 : 1;
-            if (!downloadServer_.empty() && ("," + excluded_ + ",").find("," + downloadServer_ + ",") == std::string::npos) {
-                excluded_ += (excluded_.empty() ? "" : ",") + downloadServer_;
+            // A transfer below the rate floor brought too little to count
+            // as progress: a read from servers that all trickle must end.
+            fruitless_ = broughtNothing || outcome.slow ? fruitless_ + 1 : 1;
+            if (!downloadServer_.empty() && (excludedServers_ + ",").find("," + downloadServer_ + ",") == std::string::npos) {
+                excludedServers_ += "," + downloadServer_;
+                excluded_ += (excluded_.empty() ? "" : ",") + exclusionFor(downloadServer_);
             }
-            if (fruitless > kMaxResumes) {
+            if (fruitless_ > kMaxResumes) {
                 *message = "Cannot read file " + path_ + " at byte " + std::to_string(position_) + ": " + lastBreak +
-                           " (" + std::to_string(kMaxResumes) + " attempts to resume brought nothing)";
+                           " (" + std::to_string(kMaxResumes) + " attempts to resume brought " +
+                           (outcome.slow ? "too little)" : "nothing)");
                 return -1;
             }
         }
-        if (broke && broughtNothing) {
+        if (broke && (broughtNothing || outcome.slow)) {
             std::this_thread::sleep_for(
-                std::chrono::milliseconds(client_.endpoint().limits.retryDelayMs << (fruitless - 1)));
+                std::chrono::milliseconds(client_.endpoint().limits.retryDelayMs << (fruitless_ - 1)));
         }
         // A shorter complete answer, or a break: go on from the byte reached.
     }
@@ -138,8 +180,15 @@ int WebHdfsReadFile::read(int, char** data, int maxBytes, VrbString* error) {
             setError(error, "Cannot read file " + path_ + ": " + std::to_string(maxBytes) + " bytes asked for");
             return -1;
         }
-        if (position_ >= size_) return 0;
         std::string message;
+        if (position_ >= size_ && !endConfirmed_) {
+            endConfirmed_ = true;
+            if (endConfirmedByActive(&message) < 0) {
+                setError(error, message);
+                return -1;
+            }
+        }
+        if (position_ >= size_) return 0;
         int n = nextSlice(static_cast<std::size_t>(maxBytes), data, &message);
         if (n < 0) setError(error, message);
         return n;

@@ -82,8 +82,7 @@ HadoopConnection* WebHdfsRoot::connect(VrURI* uri, VrbString* error) {
         endpoint.keytab = parameter(*hadoopUri, "keytab");
         endpoint.principal = parameter(*hadoopUri, "principal");
         if (!endpoint.keytab.empty() && !keytabLoginUnsupported().empty()) {
-            setError(error, "Cannot log in as " + endpoint.principal + " from keytab " + endpoint.keytab + ": " +
-                                keytabLoginUnsupported());
+            setError(error, keytabLoginFailure(endpoint.keytab, endpoint.principal, keytabLoginUnsupported()));
             return nullptr;
         }
         endpoint.limits = limits_;

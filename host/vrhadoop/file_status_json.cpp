@@ -104,6 +104,35 @@ bool parseListingPage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* e
     return true;
 }
 
+std::string transferAddressOf(const nlohmann::json& answer, const std::string& host, long httpPort) {
+    const nlohmann::json* located = member(answer, "LocatedBlocks");
+    const nlohmann::json* blocks = located ? member(*located, "locatedBlocks") : nullptr;
+    const nlohmann::json* last = located ? member(*located, "lastLocatedBlock") : nullptr;
+    std::vector<const nlohmann::json*> all;
+    if (blocks && blocks->is_array()) {
+        for (const nlohmann::json& block : *blocks) all.push_back(&block);
+    }
+    if (last) all.push_back(last);
+    for (const nlohmann::json* block : all) {
+        const nlohmann::json* locations = member(*block, "locations");
+        if (!locations || !locations->is_array()) continue;
+        for (const nlohmann::json& node : *locations) {
+            if (!node.is_object()) continue;
+            std::string ip, name;
+            std::int64_t transfer = 0, http = 0, https = 0;
+            if (!stringField(node, "ipAddr", &ip) || ip.empty() || !integerField(node, "xferPort", &transfer) ||
+                transfer <= 0 || transfer > 65535) {
+                continue;
+            }
+            bool named = host == ip || (stringField(node, "hostName", &name) && host == name);
+            bool port = (integerField(node, "infoPort", &http) && http == httpPort) ||
+                        (integerField(node, "infoSecurePort", &https) && https == httpPort);
+            if (named && port) return ip + ":" + std::to_string(transfer);
+        }
+    }
+    return {};
+}
+
 bool isReadOnlyFor(const WebHdfsEntry& entry, const std::string& user) {
     int writeBit = (!user.empty() && user == entry.owner) ? 0200 : 0002;
     return (entry.permission & writeBit) == 0;

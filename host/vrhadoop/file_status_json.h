@@ -29,6 +29,15 @@ bool parseFileStatus(const nlohmann::json& object, WebHdfsEntry* entry);
 // count the server still has. False when the answer is no such page.
 bool parseListingPage(const nlohmann::json& answer, std::vector<WebHdfsEntry>* entries, std::int64_t* remaining);
 
+// The data transfer address ("IP:PORT") of the DataNode that serves WebHDFS
+// at `host` (its IP address or name) and `httpPort` (http or https), from a
+// GET_BLOCK_LOCATIONS answer ({"LocatedBlocks": {"locatedBlocks": [{"locations":
+// [{"ipAddr", "hostName", "xferPort", "infoPort", "infoSecurePort"}...]}...]}}).
+// The NameNode knows DataNodes by that address in `excludedatanodes`, not by
+// the HTTP address its redirects name. Empty when the answer names no such
+// DataNode.
+std::string transferAddressOf(const nlohmann::json& answer, const std::string& host, long httpPort);
+
 // Whether `user` may not write the entry by its permission bits: the owner's
 // write bit when the user owns it, else the bit for others. A client cannot
 // know the user's groups (nor whether the user is a superuser), so the group

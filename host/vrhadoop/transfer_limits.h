@@ -11,6 +11,10 @@ namespace vrhadoop {
 struct TransferLimits {
     long connectTimeoutMs = 5000;   // to establish a connection
     long stallTimeoutMs = 30000;    // without a byte moving while a call waits
+    // The floor on a DataNode read's rate: each stallTimeoutMs of waiting
+    // for its bytes must bring this many bytes per second on average (a
+    // NameNode step must bring 1). Below it the read resumes elsewhere.
+    long readFloorBytesPerSecond = 1024;
     // Without a byte of an upload's body taken: a DataNode stops reading
     // while HDFS recovers its pipeline, for up to its socket timeout (60 s)
     // plus 5 s for each DataNode of the pipeline (75 s for three), and

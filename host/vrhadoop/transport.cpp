@@ -12,6 +12,10 @@ bool isHttpsUrl(const std::string& url) noexcept {
     return true;
 }
 
+std::string unusableProxyMessage(const std::string& proxy) {
+    return "the proxy " + serverOf(proxy) + " cannot be used: an http proxy is named http://HOST:PORT";
+}
+
 }  // namespace vrhadoop
 
 #ifdef _WIN32

@@ -26,4 +26,9 @@ bool isHttpsUrl(const std::string& url) noexcept;
 // delegation token and are never shown).
 std::string serverOf(const std::string& url);
 
+// Why an upload over a connection of its own cannot go through `proxy`
+// (one that is no http proxy): names the proxy by scheme, host and port
+// only, never with the user information its URL may carry.
+std::string unusableProxyMessage(const std::string& proxy);
+
 }  // namespace vrhadoop

@@ -41,6 +41,8 @@ void checkAnswer(const nlohmann::json& answer) {
             checkEntry(item);
         }
     }
+    const std::string address = vrhadoop::transferAddressOf(answer, "127.0.0.1", 9864);
+    FUZZ_CHECK(address.empty() || address.rfind(':') != std::string::npos, "transfer address %s", address.c_str());
 }
 
 void checkNoToken(const std::string& text, const char* where) {

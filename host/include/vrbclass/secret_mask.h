@@ -8,7 +8,8 @@
 namespace vrbmessage {
 
 // Appends `text` to *out with the value of every secret parameter
-// ("delegation=..."; the name in any letter case, plain or percent-encoded)
+// ("delegation=...", "principal=..."; the name in any letter case, plain or
+// percent-encoded)
 // replaced by "***", and so the user information of a proxy URL
 // ("proxy=http://***@gate:3128"), written plainly or percent-encoded
 // ("proxy=http%3A%2F%2F***%40gate%3A3128"). A parameter starts the text or follows "?", "&" or ";";

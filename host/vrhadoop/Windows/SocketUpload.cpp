@@ -133,7 +133,7 @@ bool SocketUpload::start(HttpMethod method, const std::string& url, const Transp
     } else if (!crack(url, &target)) {
         fail("the request to " + server_ + " failed (not an http URL)", 0);
     } else if (!proxy.empty() && (!startsWithNoCase(proxy, "http://") || !crack(proxy, &via))) {
-        fail("the proxy " + serverOf(proxy) + " cannot be used: an http proxy is named http://HOST:PORT", 0);
+        fail(unusableProxyMessage(proxy), 0);
     } else if (connectTo(proxy.empty() ? target.host : via.host, proxy.empty() ? target.port : via.port)) {
         std::string host = target.host.find(':') != std::string::npos ? "[" + target.host + "]" : target.host;
         std::string head = std::string(methodName(method)) + " " + (proxy.empty() ? target.target : url) +

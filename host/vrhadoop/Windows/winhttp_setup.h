@@ -69,8 +69,16 @@ std::int64_t takeAnswerHeaders(HINTERNET request, HttpOutcome* outcome);
 // outcome->body; beyond it the body is `refusal` (when not empty, the
 // transfer fails) or cut short (when empty). False with
 // outcome->transportError when the transfer failed; a body shorter than
-// `announced` (when not -1) fails as a broken connection.
-bool readBody(HINTERNET request, std::size_t limit, const std::string& refusal, std::int64_t announced,
-              HttpOutcome* outcome);
+// `announced` (when not -1) fails as a broken connection, and one that
+// trickles in at less than a byte a second over `limits.stallTimeoutMs`
+// fails as too slow (the receive timeout alone would wait for it forever).
+bool readBody(HINTERNET request, const TransferLimits& limits, std::size_t limit, const std::string& refusal,
+              std::int64_t announced, HttpOutcome* outcome);
+
+// Waits for bytes of the body (up to the receive timeout) and reads at
+// most `room` of those that have arrived, so that no call waits for more:
+// the bytes read, 0 at the body's end, -1 when WinHTTP failed (GetLastError
+// says why).
+long readArrived(HINTERNET request, char* into, DWORD room);
 
 }  // namespace vrhadoop

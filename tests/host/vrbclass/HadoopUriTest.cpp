@@ -35,6 +35,11 @@ TEST(HadoopUri, ParametersAndNameNode) {
     HadoopUriPtr plain = parse("hadoop://[::1]");
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(str(plain->nameNodeBase()), "http://[::1]:9870");
+    // Escapes in the host reach the HTTP stack decoded.
+    HadoopUriPtr escaped = parse("hadoop://n%6E.example/x");
+    ASSERT_NE(escaped, nullptr);
+    EXPECT_TRUE(escaped->validate(nullptr));
+    EXPECT_EQ(str(escaped->nameNodeBase()), "http://nn.example:9870");
     EXPECT_EQ(str(plain->path()), "/");
     EXPECT_EQ(str(plain->user()), "");
     EXPECT_FALSE(plain->useSsl());
@@ -58,6 +63,9 @@ TEST(HadoopUri, ValidationRefusesWhatCannotReachAClusterWithoutShowingTheToken) 
              "hadoop://nn/f?buffersize=&deleg%61tion=SECRET",
              "hadoop://nn/f?proxy=ftp://gate:21&delegation=SECRET",
              "hadoop://nn/f?proxy=&delegation=SECRET",
+             "hadoop://n%20n/f?delegation=SECRET",
+             "hadoop://n%2Fn:9870/f?delegation=SECRET",
+             "hadoop://nn%00/f?delegation=SECRET",
          }) {
         HadoopUriPtr uri = parse(text);
         ASSERT_NE(uri, nullptr) << text;

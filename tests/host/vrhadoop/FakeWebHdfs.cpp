@@ -145,6 +145,8 @@ HttpReply FakeWebHdfs::handle(const HttpRequest& request) {
     if (intercept) {
         if (std::optional<HttpReply> reply = intercept(request)) return *reply;
     }
+    // Its NameNode is the active one of its cluster.
+    if (request.path == "/isActive") return HttpReply::json(200, "{}");
     std::string target = request.path;
     bool toDataNode = target.rfind(kDataNodePrefix, 0) == 0;
     if (toDataNode) target.erase(0, kDataNodePrefix.size());

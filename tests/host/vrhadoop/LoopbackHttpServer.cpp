@@ -219,6 +219,19 @@ void LoopbackHttpServer::serve(SocketHandle socket, int connection) {
         head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
         bool truncate = reply.truncateBodyAt >= 0 && static_cast<std::size_t>(reply.truncateBodyAt) < reply.body.size();
         std::string body = truncate ? reply.body.substr(0, static_cast<std::size_t>(reply.truncateBodyAt)) : reply.body;
+        if (reply.trickleMs >= 0) {
+            if (!sendAll(socket, head.data(), head.size())) break;
+            bool sent = true;
+            for (std::size_t i = 0; i < body.size() && sent && !stopping_; ++i) {
+                auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.trickleMs);
+                while (!stopping_ && std::chrono::steady_clock::now() < due) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                sent = sendAll(socket, body.data() + i, 1);
+            }
+            if (!sent || stopping_ || truncate) break;
+            continue;
+        }
         std::string message = head + body;
         if (!sendAll(socket, message.data(), message.size()) || truncate) break;
     }

@@ -31,8 +31,10 @@ struct HttpReply {
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     // Misbehaviour: close after this many body bytes (with the full length
-    // announced), close without answering, or never answer at all.
+    // announced), close without answering, never answer at all, or send
+    // the body a byte at a time this many milliseconds apart (a trickle).
     long truncateBodyAt = -1;
+    long trickleMs = -1;
     bool closeWithoutAnswer = false;
     bool neverAnswer = false;
 

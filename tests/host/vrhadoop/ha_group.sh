@@ -18,7 +18,7 @@ if [ "${1:-}" != --inside ]; then
   exec "$cluster_sh" run --ha -- "$0" --inside "$@"
 fi
 shift
-"$1" --gtest_filter='HighAvailability.*:HdfsCluster.*-*ResumesOnTheOtherReplica*'
+"$1" --gtest_filter='HighAvailability.*:HdfsCluster.*-*ResumesOnTheOtherReplica*:*NotYetTakenForDead*'
 if [ -n "${2:-}" ] && [ -x "$2" ]; then
   "$2" --gtest_filter='*/hdfs:*/hdfs_*'
 fi

@@ -29,6 +29,8 @@ import org.apache.hadoop.hdfs.server.datanode.DataNode;
  * datanodes          the HTTP ports of the running DataNodes            -> OK PORT...
  * stopdatanode PORT  stop the DataNode with that HTTP port, and tell
  *                    the NameNode at once that it is dead               -> OK | ERR ...
+ * quietstopdatanode PORT  stop it without telling the NameNode, which
+ *                    takes it for live until its heartbeats are missed  -> OK | ERR ...
  * failover           make the active NameNode standby and the other one
  *                    active (two NameNodes only)                        -> OK PORT (the new active's HTTP port)
  * ping                                                                  -> OK
@@ -90,7 +92,10 @@ final class CommandProcessor {
             case "datanodes":
                 return words.length == 1 ? dataNodes() : usage("datanodes");
             case "stopdatanode":
-                return words.length == 2 ? stopDataNode(Integer.parseInt(words[1])) : usage("stopdatanode PORT");
+                return words.length == 2 ? stopDataNode(Integer.parseInt(words[1]), true) : usage("stopdatanode PORT");
+            case "quietstopdatanode":
+                return words.length == 2 ? stopDataNode(Integer.parseInt(words[1]), false)
+                                         : usage("quietstopdatanode PORT");
             case "failover":
                 return words.length == 1 ? failover() : usage("failover");
             case "ping":
@@ -155,15 +160,20 @@ final class CommandProcessor {
 
     /**
      * Stops the DataNode whose HTTP port is {@code port}, breaking the
-     * transfers it serves, and has the NameNode take it for dead at once,
-     * so that new requests go to the other replicas.
+     * transfers it serves. With {@code declareDead} the NameNode takes it
+     * for dead at once, so that new requests go to the other replicas;
+     * without, the NameNode goes on naming it (as after a crash, for the
+     * ten minutes until its missed heartbeats count).
      */
-    private String stopDataNode(int port) throws IOException {
+    private String stopDataNode(int port, boolean declareDead) throws IOException {
         for (DataNode dataNode : cluster.getDataNodes()) {
             if (dataNode.getInfoPort() == port) {
                 MiniDFSCluster.DataNodeProperties stopped = cluster.stopDataNode(dataNode.getDatanodeId().getXferAddr());
                 if (stopped == null) {
                     return "ERR cannot stop the DataNode on port " + port;
+                }
+                if (!declareDead) {
+                    return "OK";
                 }
                 // Every NameNode (standby ones too, which may become active)
                 // takes it for dead.
