@@ -6,7 +6,8 @@
 //   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
 // Times are processor time (user and system) of the best run, each side's
 // own, so that other work on a shared machine does not count.
-// Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N]
+// Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N] [--only PART]
+// PART (read8, read16, strict, write) runs that part alone, for a profiler.
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@ struct Options {
     std::string dir = "/tmp/vrbaseio-bench";
     std::string module = VRB_MODULE_PATH;
     int runs = 3;
+    std::string only;
 };
 
 std::string utf16le(const std::string& utf8) {
@@ -120,6 +122,7 @@ int main(int argc, char** argv) {
         else if (key == "--dir") options.dir = argv[i + 1];
         else if (key == "--module") options.module = argv[i + 1];
         else if (key == "--runs") options.runs = std::atoi(argv[i + 1]);
+        else if (key == "--only") options.only = argv[i + 1];
         else { std::fprintf(stderr, "unknown option %s\n", argv[i]); return 2; }
     }
     std::filesystem::create_directories(options.dir);
@@ -150,39 +153,43 @@ int main(int argc, char** argv) {
         if (lines == 0) std::exit(1);
     };
 
+    auto part = [&](const char* name) { return options.only.empty() || options.only == name; };
     std::printf("reading (%.0f MB UTF-8, %.0f MB UTF-16LE; best of %d)\n", size8 / 1e6, size16 / 1e6, options.runs);
-    double getlineSeconds = best(options.runs, [&] {
-        std::ifstream in(path8, std::ios::binary);
-        std::vector<char> buffer(1 << 20);
-        in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        std::string line;
-        long lines = 0;
-        while (std::getline(in, line)) ++lines;
-        if (lines == 0) std::exit(1);
-    });
-    report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
-    report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
-
-    double iconvSeconds = best(options.runs, [&] {
-        iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
-        int fd = ::open(path16.c_str(), O_RDONLY);
-        std::vector<char> in(1 << 20), out(2 << 20);
-        ssize_t n;
-        std::size_t carry = 0;
-        while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
-            char* src = in.data();
-            std::size_t left = carry + static_cast<std::size_t>(n);
-            char* dst = out.data();
-            std::size_t room = out.size();
-            iconv(cd, &src, &left, &dst, &room);
-            std::memmove(in.data(), src, left);
-            carry = left;
-        }
-        ::close(fd);
-        iconv_close(cd);
-    });
-    report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
-    report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+    if (part("read8")) {
+        double getlineSeconds = best(options.runs, [&] {
+            std::ifstream in(path8, std::ios::binary);
+            std::vector<char> buffer(1 << 20);
+            in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            std::string line;
+            long lines = 0;
+            while (std::getline(in, line)) ++lines;
+            if (lines == 0) std::exit(1);
+        });
+        report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
+        report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
+    }
+    if (part("read16")) {
+        double iconvSeconds = best(options.runs, [&] {
+            iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
+            int fd = ::open(path16.c_str(), O_RDONLY);
+            std::vector<char> in(1 << 20), out(2 << 20);
+            ssize_t n;
+            std::size_t carry = 0;
+            while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
+                char* src = in.data();
+                std::size_t left = carry + static_cast<std::size_t>(n);
+                char* dst = out.data();
+                std::size_t room = out.size();
+                iconv(cd, &src, &left, &dst, &room);
+                std::memmove(in.data(), src, left);
+                carry = left;
+            }
+            ::close(fd);
+            iconv_close(cd);
+        });
+        report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
+        report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+    }
 
     // Strict reading against the default, in pairs run alternately so that
     // a change in the machine's load touches both sides alike.
@@ -194,24 +201,30 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(pathSjis)) {
         generateLegacy(pathSjis, options.sizeMiB << 20, {"\x82\xA0", "\x92\x86", "\x93\xFA", "\x83\x41"}, 3);
     }
-    std::printf("strict reading against the default (readLine; best of %d pairs)\n", options.runs);
-    struct StrictRow {
-        const char* name;
-        const std::string& path;
-        int encoding;
-    };
-    for (const StrictRow& row : {StrictRow{"UTF-8", path8, 0}, StrictRow{"UTF-16LE", path16, 46},
-                                 StrictRow{"windows-1252", path1252, 32}, StrictRow{"Shift_JIS", pathSjis, 100}}) {
-        double lenient = 1e300, strict = 1e300;
-        for (int run = 0; run < options.runs; ++run) {
-            lenient = std::min(lenient, best(1, [&] { readLines(row.path, row.encoding); }));
-            const int flags = static_cast<int>(VRB_TXT_STRICT);
-            strict = std::min(strict, best(1, [&] { readLines(row.path, row.encoding, flags); }));
+    if (part("strict")) {
+        std::printf("strict reading against the default (readLine; best of %d pairs)\n", options.runs);
+        struct StrictRow {
+            const char* name;
+            const std::string& path;
+            int encoding;
+        };
+        for (const StrictRow& row : {StrictRow{"UTF-8", path8, 0}, StrictRow{"UTF-16LE", path16, 46},
+                                     StrictRow{"windows-1252", path1252, 32}, StrictRow{"Shift_JIS", pathSjis, 100}}) {
+            double lenient = 1e300, strict = 1e300;
+            for (int run = 0; run < options.runs; ++run) {
+                lenient = std::min(lenient, best(1, [&] { readLines(row.path, row.encoding); }));
+                const int flags = static_cast<int>(VRB_TXT_STRICT);
+                strict = std::min(strict, best(1, [&] { readLines(row.path, row.encoding, flags); }));
+            }
+            const double size = static_cast<double>(std::filesystem::file_size(row.path));
+            std::printf("  %-44s %9.1f MB/s\n", (std::string("readLine ") + row.name).c_str(), size / lenient / 1e6);
+            std::printf("  %-44s %9.1f MB/s   cost %+.1f%%\n", (std::string("readLine ") + row.name + " strict").c_str(),
+                        size / strict / 1e6, (strict / lenient - 1) * 100);
         }
-        const double size = static_cast<double>(std::filesystem::file_size(row.path));
-        std::printf("  %-44s %9.1f MB/s\n", (std::string("readLine ") + row.name).c_str(), size / lenient / 1e6);
-        std::printf("  %-44s %9.1f MB/s   cost %+.1f%%\n", (std::string("readLine ") + row.name + " strict").c_str(),
-                    size / strict / 1e6, (strict / lenient - 1) * 100);
+    }
+    if (!part("write")) {
+        service->destroy();
+        return 0;
     }
 
     // Writing: the lines in memory, each written with its newline.
