@@ -1,7 +1,7 @@
 // Reading and writing text files through the library against the usual
 // peers, on the same data in the same run:
 //   readLine UTF-8      vs std::getline
-//   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone)
+//   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone), also on Cyrillic and CJK lines
 //   readLine strict     vs readLine, in UTF-8, UTF-16LE, windows-1252 and Shift_JIS
 //   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
 // Times are processor time (user and system) of the best run, each side's
@@ -107,6 +107,26 @@ void report(const char* name, double bytes, double seconds, double reference = 0
     else std::printf("  %-44s %9.1f MB/s\n", name, mbs);
 }
 
+// The file converted by iconv(3), a megabyte at a time, the output dropped.
+void iconvUtf16(const std::string& path) {
+    iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
+    int fd = ::open(path.c_str(), O_RDONLY);
+    std::vector<char> in(1 << 20), out(2 << 20);
+    ssize_t n;
+    std::size_t carry = 0;
+    while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
+        char* src = in.data();
+        std::size_t left = carry + static_cast<std::size_t>(n);
+        char* dst = out.data();
+        std::size_t room = out.size();
+        iconv(cd, &src, &left, &dst, &room);
+        std::memmove(in.data(), src, left);
+        carry = left;
+    }
+    ::close(fd);
+    iconv_close(cd);
+}
+
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -169,26 +189,34 @@ int main(int argc, char** argv) {
         report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
     }
     if (part("read16")) {
-        double iconvSeconds = best(options.runs, [&] {
-            iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
-            int fd = ::open(path16.c_str(), O_RDONLY);
-            std::vector<char> in(1 << 20), out(2 << 20);
-            ssize_t n;
-            std::size_t carry = 0;
-            while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
-                char* src = in.data();
-                std::size_t left = carry + static_cast<std::size_t>(n);
-                char* dst = out.data();
-                std::size_t room = out.size();
-                iconv(cd, &src, &left, &dst, &room);
-                std::memmove(in.data(), src, left);
-                carry = left;
-            }
-            ::close(fd);
-            iconv_close(cd);
-        });
+        double iconvSeconds = best(options.runs, [&] { iconvUtf16(path16); });
         report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
         report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+        // Lines of one script: characters of two and of three UTF-8 bytes.
+        struct Script {
+            const char* name;
+            std::vector<std::string> letters;
+        };
+        const Script scripts[] = {{"Cyrillic", {"\xD0\xB0", "\xD0\xBE", "\xD0\xB5", "\xD0\xB8", "\xD1\x82", "\xD0\xBD", " "}},
+                                  {"CJK", {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE5\xAD\x97", "\xE3\x81\xAE", "\xE3\x80\x81"}}};
+        for (const Script& script : scripts) {
+            const std::string path = options.dir + "/lines-" + std::to_string(options.sizeMiB / 4) + "m." + script.name + ".utf16le.txt";
+            if (!std::filesystem::exists(path)) {
+                std::mt19937_64 random(11);
+                std::ofstream out(path, std::ios::binary);
+                std::string line;
+                for (long written = 0; written < (options.sizeMiB << 20) / 4; written += static_cast<long>(line.size())) {
+                    randomLine(random, script.letters, 1, &line);
+                    line = utf16le(line);
+                    out << line;
+                }
+            }
+            const double size = static_cast<double>(std::filesystem::file_size(path));
+            const double seconds = best(options.runs, [&] { iconvUtf16(path); });
+            std::printf(" %s\n", script.name);
+            report("iconv UTF-16LE -> UTF-8 (conversion alone)", size, seconds);
+            report("readLine UTF-16LE", size, best(options.runs, [&] { readLines(path, 46); }), seconds);
+        }
     }
 
     // Strict reading against the default, in pairs run alternately so that
