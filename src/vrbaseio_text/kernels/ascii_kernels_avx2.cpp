@@ -387,18 +387,13 @@ int convertBlock16(const unsigned char* units, char* out, int* bytes, bool* ende
     return finish(leadingUnits(mask, 16), 3);
 }
 
-template <bool LineEnds>
-int convertUnits16(const unsigned char* units, int limit, bool bigEndian, char* out, int room, int* stored) {
-    return convertUnits16ByBlocks<16, 52>(units, limit, bigEndian, LineEnds, out, room, stored,
-                                          [&](const unsigned char* block, char* to, int* bytes, bool* ended) {
-                                              return convertBlock16<LineEnds>(block, to, bytes, ended, bigEndian);
-                                          });
-}
-
 int convertUnits16(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
                    int* stored) {
-    return lineEnds ? convertUnits16<true>(units, limit, bigEndian, out, room, stored)
-                    : convertUnits16<false>(units, limit, bigEndian, out, room, stored);
+    return convertUnits16ByBlocks<16, 52>(
+        units, limit, bigEndian, lineEnds, out, room, stored,
+        [&](auto lineEndsConstant, const unsigned char* block, char* to, int* bytes, bool* ended) {
+            return convertBlock16<decltype(lineEndsConstant)::value>(block, to, bytes, ended, bigEndian);
+        });
 }
 
 }  // namespace

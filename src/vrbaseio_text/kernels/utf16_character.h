@@ -3,6 +3,8 @@
 // not cover.
 #pragma once
 
+#include <type_traits>
+
 #include "hx/hx_line_ends.h"
 #include "vrbaseio_text/kernels/plain_ascii.h"
 #include "vrbaseio_text/utf8_sequence.h"
@@ -59,36 +61,40 @@ inline int leadingUnits(unsigned laneBytes, int width) noexcept {
     return __builtin_ctzll(~static_cast<unsigned long long>(laneBytes) | 1ull << (2 * width)) / 2;
 }
 
-// The vector kernels' loop over blocks of `Width` units: `block(units, out,
-// &bytes, &ended)` stores the run of characters of one kind (ASCII, two
-// bytes or three bytes of UTF-8) that the block starts with, returns its
-// units, sets the bytes it made and whether a stop that ends the whole run
-// (U+0000 or a line end) follows it, storing at most `MaxStore` bytes; a
-// block that starts with anything else is left to utf16Character.
+// The vector kernels' loop over blocks of `Width` units: `block(lineEnds,
+// units, out, &bytes, &ended)` stores the run of characters of one kind
+// (ASCII, two bytes or three bytes of UTF-8) that the block starts with,
+// returns its units, sets the bytes it made and whether a stop that ends
+// the whole run (U+0000 or a line end) follows it, storing at most
+// `MaxStore` bytes; a block that starts with anything else is left to
+// utf16Character. lineEnds reaches the block as a compile-time constant.
 template <int Width, int MaxStore, typename Block>
 inline int convertUnits16ByBlocks(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out,
                                   int room, int* stored, Block block) noexcept {
-    // Counted here, not through `stored`, which the stores to `out` may alias.
-    int i = 0, made = 0;
-    while (i + Width <= limit && made + MaxStore <= room) {
-        int bytes = 0;
-        bool ended = false;
-        const int run = block(units + 2 * i, out + made, &bytes, &ended);
-        i += run;
-        made += bytes;
-        if (ended) {
-            *stored = made;
-            return i;
+    auto convert = [&](auto lineEndsConstant) {
+        // Counted here, not through `stored`, which the stores to `out` may alias.
+        int i = 0, made = 0;
+        while (i + Width <= limit && made + MaxStore <= room) {
+            int bytes = 0;
+            bool ended = false;
+            const int run = block(lineEndsConstant, units + 2 * i, out + made, &bytes, &ended);
+            i += run;
+            made += bytes;
+            if (ended) {
+                *stored = made;
+                return i;
+            }
+            if (run > 0) continue;
+            int length = 0;
+            const int taken = utf16Character(units, i, limit, bigEndian, lineEnds, out + made, room - made, &length);
+            if (taken == 0) break;
+            i += taken;
+            made += length;
         }
-        if (run > 0) continue;
-        int length = 0;
-        const int taken = utf16Character(units, i, limit, bigEndian, lineEnds, out + made, room - made, &length);
-        if (taken == 0) break;
-        i += taken;
-        made += length;
-    }
-    *stored = made;
-    return utf16Characters(units, i, limit, bigEndian, lineEnds, out, room, stored);
+        *stored = made;
+        return utf16Characters(units, i, limit, bigEndian, lineEnds, out, room, stored);
+    };
+    return lineEnds ? convert(std::true_type{}) : convert(std::false_type{});
 }
 
 }  // namespace vrb::ascii
