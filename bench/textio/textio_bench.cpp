@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "common/iconv_file.h"
 #include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 #include "vrbclass/VrbServiceModule.h"
@@ -107,26 +108,6 @@ void report(const char* name, double bytes, double seconds, double reference = 0
     else std::printf("  %-44s %9.1f MB/s\n", name, mbs);
 }
 
-// The file converted by iconv(3), a megabyte at a time, the output dropped.
-void iconvUtf16(const std::string& path) {
-    iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
-    int fd = ::open(path.c_str(), O_RDONLY);
-    std::vector<char> in(1 << 20), out(2 << 20);
-    ssize_t n;
-    std::size_t carry = 0;
-    while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
-        char* src = in.data();
-        std::size_t left = carry + static_cast<std::size_t>(n);
-        char* dst = out.data();
-        std::size_t room = out.size();
-        iconv(cd, &src, &left, &dst, &room);
-        std::memmove(in.data(), src, left);
-        carry = left;
-    }
-    ::close(fd);
-    iconv_close(cd);
-}
-
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -189,7 +170,7 @@ int main(int argc, char** argv) {
         report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
     }
     if (part("read16")) {
-        double iconvSeconds = best(options.runs, [&] { iconvUtf16(path16); });
+        double iconvSeconds = best(options.runs, [&] { bench::iconvFileToUtf8(path16, "UTF-16LE"); });
         report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
         report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
         // Lines of one script: characters of two and of three UTF-8 bytes.
@@ -212,7 +193,7 @@ int main(int argc, char** argv) {
                 }
             }
             const double size = static_cast<double>(std::filesystem::file_size(path));
-            const double seconds = best(options.runs, [&] { iconvUtf16(path); });
+            const double seconds = best(options.runs, [&] { bench::iconvFileToUtf8(path, "UTF-16LE"); });
             std::printf(" %s\n", script.name);
             report("iconv UTF-16LE -> UTF-8 (conversion alone)", size, seconds);
             report("readLine UTF-16LE", size, best(options.runs, [&] { readLines(path, 46); }), seconds);
