@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "hx/hx_uchar.h"
+#include "common/iconv_file.h"
 #include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 #include "vrbclass/VrbServiceModule.h"
@@ -170,24 +171,7 @@ int main(int argc, char** argv) {
         const double bytes = static_cast<double>(encoded.size());
         std::printf("%s (%.0f MB in the set, %.0f MB as UTF-8)\n", set.name, bytes / 1e6, utf8.size() / 1e6);
 
-        const double iconvRead = best(options.runs, [&] {
-            iconv_t cd = iconv_open("UTF-8", set.name);
-            const int fd = ::open(path.c_str(), O_RDONLY);
-            std::vector<char> in(1 << 20), out(4 << 20);
-            ssize_t n;
-            std::size_t carry = 0;
-            while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
-                char* src = in.data();
-                std::size_t left = carry + static_cast<std::size_t>(n);
-                char* dst = out.data();
-                std::size_t room = out.size();
-                iconv(cd, &src, &left, &dst, &room);
-                std::memmove(in.data(), src, left);
-                carry = left;
-            }
-            ::close(fd);
-            iconv_close(cd);
-        });
+        const double iconvRead = best(options.runs, [&] { bench::iconvFileToUtf8(path, set.name); });
         const double ourRead = best(options.runs, [&] {
             VrbString error;
             VrbTxtFile* file = service->openTextFile(VrbString(path.c_str(), false), 1, id, 0, &error);

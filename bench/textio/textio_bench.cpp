@@ -1,12 +1,13 @@
 // Reading and writing text files through the library against the usual
 // peers, on the same data in the same run:
 //   readLine UTF-8      vs std::getline
-//   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone)
+//   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone), also on Cyrillic and CJK lines
 //   readLine strict     vs readLine, in UTF-8, UTF-16LE, windows-1252 and Shift_JIS
 //   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
 // Times are processor time (user and system) of the best run, each side's
 // own, so that other work on a shared machine does not count.
-// Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N]
+// Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N] [--only PART]
+// PART (read8, read16, strict, write) runs that part alone, for a profiler.
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -23,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "common/iconv_file.h"
 #include "common/processor_time.h"
 #include "vrbaseio/VrbIO.h"
 #include "vrbclass/VrbServiceModule.h"
@@ -34,6 +36,7 @@ struct Options {
     std::string dir = "/tmp/vrbaseio-bench";
     std::string module = VRB_MODULE_PATH;
     int runs = 3;
+    std::string only;
 };
 
 std::string utf16le(const std::string& utf8) {
@@ -120,6 +123,7 @@ int main(int argc, char** argv) {
         else if (key == "--dir") options.dir = argv[i + 1];
         else if (key == "--module") options.module = argv[i + 1];
         else if (key == "--runs") options.runs = std::atoi(argv[i + 1]);
+        else if (key == "--only") options.only = argv[i + 1];
         else { std::fprintf(stderr, "unknown option %s\n", argv[i]); return 2; }
     }
     std::filesystem::create_directories(options.dir);
@@ -150,39 +154,51 @@ int main(int argc, char** argv) {
         if (lines == 0) std::exit(1);
     };
 
+    auto part = [&](const char* name) { return options.only.empty() || options.only == name; };
     std::printf("reading (%.0f MB UTF-8, %.0f MB UTF-16LE; best of %d)\n", size8 / 1e6, size16 / 1e6, options.runs);
-    double getlineSeconds = best(options.runs, [&] {
-        std::ifstream in(path8, std::ios::binary);
-        std::vector<char> buffer(1 << 20);
-        in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        std::string line;
-        long lines = 0;
-        while (std::getline(in, line)) ++lines;
-        if (lines == 0) std::exit(1);
-    });
-    report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
-    report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
-
-    double iconvSeconds = best(options.runs, [&] {
-        iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
-        int fd = ::open(path16.c_str(), O_RDONLY);
-        std::vector<char> in(1 << 20), out(2 << 20);
-        ssize_t n;
-        std::size_t carry = 0;
-        while ((n = ::read(fd, in.data() + carry, in.size() - carry)) > 0) {
-            char* src = in.data();
-            std::size_t left = carry + static_cast<std::size_t>(n);
-            char* dst = out.data();
-            std::size_t room = out.size();
-            iconv(cd, &src, &left, &dst, &room);
-            std::memmove(in.data(), src, left);
-            carry = left;
+    if (part("read8")) {
+        double getlineSeconds = best(options.runs, [&] {
+            std::ifstream in(path8, std::ios::binary);
+            std::vector<char> buffer(1 << 20);
+            in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            std::string line;
+            long lines = 0;
+            while (std::getline(in, line)) ++lines;
+            if (lines == 0) std::exit(1);
+        });
+        report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
+        report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
+    }
+    if (part("read16")) {
+        double iconvSeconds = best(options.runs, [&] { bench::iconvFileToUtf8(path16, "UTF-16LE"); });
+        report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
+        report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+        // Lines of one script: characters of two and of three UTF-8 bytes.
+        struct Script {
+            const char* name;
+            std::vector<std::string> letters;
+        };
+        const Script scripts[] = {{"Cyrillic", {"\xD0\xB0", "\xD0\xBE", "\xD0\xB5", "\xD0\xB8", "\xD1\x82", "\xD0\xBD", " "}},
+                                  {"CJK", {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE5\xAD\x97", "\xE3\x81\xAE", "\xE3\x80\x81"}}};
+        for (const Script& script : scripts) {
+            const std::string path = options.dir + "/lines-" + std::to_string(options.sizeMiB / 4) + "m." + script.name + ".utf16le.txt";
+            if (!std::filesystem::exists(path)) {
+                std::mt19937_64 random(11);
+                std::ofstream out(path, std::ios::binary);
+                std::string line;
+                for (long written = 0; written < (options.sizeMiB << 20) / 4; written += static_cast<long>(line.size())) {
+                    randomLine(random, script.letters, 1, &line);
+                    line = utf16le(line);
+                    out << line;
+                }
+            }
+            const double size = static_cast<double>(std::filesystem::file_size(path));
+            const double seconds = best(options.runs, [&] { bench::iconvFileToUtf8(path, "UTF-16LE"); });
+            std::printf(" %s\n", script.name);
+            report("iconv UTF-16LE -> UTF-8 (conversion alone)", size, seconds);
+            report("readLine UTF-16LE", size, best(options.runs, [&] { readLines(path, 46); }), seconds);
         }
-        ::close(fd);
-        iconv_close(cd);
-    });
-    report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
-    report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
+    }
 
     // Strict reading against the default, in pairs run alternately so that
     // a change in the machine's load touches both sides alike.
@@ -194,24 +210,30 @@ int main(int argc, char** argv) {
     if (!std::filesystem::exists(pathSjis)) {
         generateLegacy(pathSjis, options.sizeMiB << 20, {"\x82\xA0", "\x92\x86", "\x93\xFA", "\x83\x41"}, 3);
     }
-    std::printf("strict reading against the default (readLine; best of %d pairs)\n", options.runs);
-    struct StrictRow {
-        const char* name;
-        const std::string& path;
-        int encoding;
-    };
-    for (const StrictRow& row : {StrictRow{"UTF-8", path8, 0}, StrictRow{"UTF-16LE", path16, 46},
-                                 StrictRow{"windows-1252", path1252, 32}, StrictRow{"Shift_JIS", pathSjis, 100}}) {
-        double lenient = 1e300, strict = 1e300;
-        for (int run = 0; run < options.runs; ++run) {
-            lenient = std::min(lenient, best(1, [&] { readLines(row.path, row.encoding); }));
-            const int flags = static_cast<int>(VRB_TXT_STRICT);
-            strict = std::min(strict, best(1, [&] { readLines(row.path, row.encoding, flags); }));
+    if (part("strict")) {
+        std::printf("strict reading against the default (readLine; best of %d pairs)\n", options.runs);
+        struct StrictRow {
+            const char* name;
+            const std::string& path;
+            int encoding;
+        };
+        for (const StrictRow& row : {StrictRow{"UTF-8", path8, 0}, StrictRow{"UTF-16LE", path16, 46},
+                                     StrictRow{"windows-1252", path1252, 32}, StrictRow{"Shift_JIS", pathSjis, 100}}) {
+            double lenient = 1e300, strict = 1e300;
+            for (int run = 0; run < options.runs; ++run) {
+                lenient = std::min(lenient, best(1, [&] { readLines(row.path, row.encoding); }));
+                const int flags = static_cast<int>(VRB_TXT_STRICT);
+                strict = std::min(strict, best(1, [&] { readLines(row.path, row.encoding, flags); }));
+            }
+            const double size = static_cast<double>(std::filesystem::file_size(row.path));
+            std::printf("  %-44s %9.1f MB/s\n", (std::string("readLine ") + row.name).c_str(), size / lenient / 1e6);
+            std::printf("  %-44s %9.1f MB/s   cost %+.1f%%\n", (std::string("readLine ") + row.name + " strict").c_str(),
+                        size / strict / 1e6, (strict / lenient - 1) * 100);
         }
-        const double size = static_cast<double>(std::filesystem::file_size(row.path));
-        std::printf("  %-44s %9.1f MB/s\n", (std::string("readLine ") + row.name).c_str(), size / lenient / 1e6);
-        std::printf("  %-44s %9.1f MB/s   cost %+.1f%%\n", (std::string("readLine ") + row.name + " strict").c_str(),
-                    size / strict / 1e6, (strict / lenient - 1) * 100);
+    }
+    if (!part("write")) {
+        service->destroy();
+        return 0;
     }
 
     // Writing: the lines in memory, each written with its newline.

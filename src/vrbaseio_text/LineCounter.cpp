@@ -44,8 +44,9 @@ static_assert(bitsIn16(0xFFFFu) == 16 && bitsIn16(0x8001u) == 2 && bitsIn16(0) =
 
 // Blocks of 16 bytes are counted by their masks: a line end counts unless
 // the byte before it is a CR (afterCR carries that over from the previous
-// block). A block with C2 or E2, which may start NEL, LS or PS, and the
-// tail are counted byte by byte.
+// block). NEL, LS and PS (C2 85, E2 80 A8/A9) count by their first byte
+// where the block's next two bytes lie in the text; the tail is counted
+// byte by byte.
 void LineCounter::countText(const char* text, int length) noexcept {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
 #if defined(__SSE2__)
@@ -100,12 +101,25 @@ int LineCounter::countBlocks(const unsigned char* bytes, int length) noexcept {
             afterCR = false;
             continue;
         }
-        if (_mm_movemask_epi8(leads) != 0) break;
+        unsigned wides = 0;
+        if (_mm_movemask_epi8(leads) != 0) {
+            // NEL, LS and PS counted at their first byte, from the bytes
+            // one and two further on; their other bytes, in this block or
+            // the next, are never counted.
+            if (i + 18 > length) break;
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 2));
+            const __m128i nel = _mm_and_si128(_mm_cmpeq_epi8(v, nelLead), _mm_cmpeq_epi8(next, _mm_set1_epi8(static_cast<char>(0x85))));
+            const __m128i separator = _mm_and_si128(
+                _mm_and_si128(_mm_cmpeq_epi8(v, separatorLead), _mm_cmpeq_epi8(next, _mm_set1_epi8(static_cast<char>(0x80)))),
+                _mm_cmpeq_epi8(_mm_or_si128(after, _mm_set1_epi8(1)), _mm_set1_epi8(static_cast<char>(0xA9))));
+            wides = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(nel, separator)));
+        }
         const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, carriageReturn)));
         const auto feeds = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lineFeed), _mm_cmpeq_epi8(v, formFeed))));
         const unsigned afterCRs = crs << 1 | (afterCR ? 1u : 0u);
-        ends += bitsIn16((crs | feeds) & ~afterCRs & 0xFFFFu);
+        ends += bitsIn16((crs | feeds | wides) & ~afterCRs & 0xFFFFu);
         afterCR = (crs >> 15) != 0;
     }
     return i;

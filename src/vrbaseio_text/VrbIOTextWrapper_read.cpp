@@ -125,7 +125,8 @@ int VrbIOTextWrapper::byteRun(int maxBytes, std::int64_t consumed, bool lineEnds
 }
 
 // 16- and 32-bit units: ASCII units become single bytes, and UTF-16
-// characters their two to four bytes of UTF-8.
+// characters their two to four bytes of UTF-8; then a line end that lies
+// decided in the chunk.
 int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds, LineState* lineState) {
     const int unit = traits.bulkUnit;
     const int shift = unit == 2 ? 1 : 2;
@@ -137,42 +138,21 @@ int VrbIOTextWrapper::unitRun(int maxBytes, std::int64_t consumed, bool lineEnds
     char* out = lineBuffer + lineLength;
     const int room = lineBufferSize - lineLength - 1;
     int in = 0, stored = 0, lineEndBytes = 0;
-    for (;;) {
-        const int units = std::min(textLimit - in, room - stored) >> shift;
-        if (units > 0) {
-            const int run = unit == 2 ? kernels->copyPlainUnits16(p + in, units, bigEndian, lineEnds, out + stored)
-                                      : kernels->copyPlainUnits32(p + in, units, bigEndian, lineEnds, out + stored);
-            in += run * unit;
-            stored += run;
-        }
-        if (in + unit > available) break;
-        const unsigned value = unitAt(p + in, unit, bigEndian);
-        if (lineEnds && vrb::text::isAsciiLineEnd(value)) {
-            auto scanUnit = [&](int offset, int* length) {
-                *length = unit;
-                return in + offset + unit <= available ? static_cast<int>(unitAt(p + in + offset, unit, bigEndian)) : -1;
-            };
-            lineEndBytes = vrb::text::takeLineEnd(scanUnit, available - in, available - in, lineState);
-            break;
-        }
-        if (!traits.wideBmp || value < 0x80 || (value >= 0xDC00 && value < 0xE000)) break;
-        if (value >= 0xD800 && value < 0xDC00) {
-            // A surrogate pair whose two units lie in the chunk.
-            if (in + 2 * unit > available) break;
-            const unsigned low = unitAt(p + in + unit, unit, bigEndian);
-            if (low < 0xDC00 || low >= 0xE000) break;
-            if (in + 2 * unit > textLimit || stored + 4 > room) break;
-            vrb::utf8::putSupplementary(0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00), out + stored);
-            in += 2 * unit;
-            stored += 4;
-            continue;
-        }
-        if (lineEnds && vrb::text::isLineEndCharacter(static_cast<int>(value))) break;
-        const int internalLength = value < 0x800 ? 2 : 3;
-        if (in + unit > textLimit || stored + internalLength > room) break;
-        vrb::utf8::putBmp(value, out + stored);
-        in += unit;
-        stored += internalLength;
+    if (traits.wideBmp) {
+        // UTF-16: every character up to the next stop in one call.
+        const int units = textLimit >> shift;
+        if (units > 0) in = 2 * kernels->convertUnits16(p, units, bigEndian, lineEnds, out, room, &stored);
+    } else if (const int units = std::min(textLimit, room) >> shift; units > 0) {
+        stored = unit == 2 ? kernels->copyPlainUnits16(p, units, bigEndian, lineEnds, out)
+                           : kernels->copyPlainUnits32(p, units, bigEndian, lineEnds, out);
+        in = stored * unit;
+    }
+    if (lineEnds && in + unit <= available && vrb::text::isAsciiLineEnd(unitAt(p + in, unit, bigEndian))) {
+        auto scanUnit = [&](int offset, int* length) {
+            *length = unit;
+            return in + offset + unit <= available ? static_cast<int>(unitAt(p + in + offset, unit, bigEndian)) : -1;
+        };
+        lineEndBytes = vrb::text::takeLineEnd(scanUnit, available - in, available - in, lineState);
     }
     lineLength += stored;
     const int moved = in + lineEndBytes;

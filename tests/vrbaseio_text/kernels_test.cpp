@@ -3,6 +3,7 @@
 // run, and no store at or past the limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -121,6 +122,64 @@ TEST(Kernels, EverySetFindsTheScalarTextEnd) {
             const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
             ASSERT_EQ(kernels->findTextEnd(bytes, limit), vrb::ascii::kScalarKernels.findTextEnd(bytes, limit))
                 << "trial " << trial;
+        }
+    }
+    EXPECT_GE(sets, 1);
+}
+
+// UTF-16 in runs of one kind (ASCII, two- and three-byte characters, pairs)
+// mixed with the units every kind of stop is made of, so that runs and
+// stops fall on the block edges and the room runs out at every place.
+std::vector<unsigned char> utf16Input(std::mt19937& random, int length, bool bigEndian) {
+    static const unsigned stops[] = {0x0000, 0x000A, 0x000C, 0x000D, 0x0085, 0x2028, 0x2029, 0xD800, 0xDBFF,
+                                     0xDC00, 0xDFFF, 0x0D0A, 0x0A00};
+    std::vector<unsigned> units;
+    while (static_cast<int>(units.size()) < length) {
+        const unsigned kind = random() % 7;
+        const int run = 1 + static_cast<int>(random() % 40);
+        for (int k = 0; k < run; ++k) {
+            switch (kind) {
+                case 0: case 1: units.push_back(0x01 + random() % 0x7F); break;
+                case 2: units.push_back(0x80 + random() % 0x780); break;
+                case 3: units.push_back(0x800 + random() % 0xF800); break;   // surrogates among them too
+                case 4: units.push_back(0xD800 + random() % 0x400); units.push_back(0xDC00 + random() % 0x400); break;
+                case 5: units.push_back(random() % 2 ? 0x20 + random() % 0x5F : 0xE000 + random() % 0x2000); break;
+                default: units.push_back(stops[random() % (sizeof stops / sizeof stops[0])]); k = run; break;
+            }
+        }
+    }
+    units.resize(static_cast<std::size_t>(length));
+    std::vector<unsigned char> bytes(units.size() * 2 + 64, 0);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        bytes[2 * i + (bigEndian ? 1 : 0)] = static_cast<unsigned char>(units[i]);
+        bytes[2 * i + (bigEndian ? 0 : 1)] = static_cast<unsigned char>(units[i] >> 8);
+    }
+    return bytes;
+}
+
+TEST(Kernels, EverySetConvertsUtf16AsTheScalarOne) {
+    int sets = 0;
+    for (const Kernels* kernels : vrb::ascii::allKernels()) {
+        if (!vrb::ascii::canRun(*kernels)) continue;
+        ++sets;
+        SCOPED_TRACE(kernels->name);
+        std::mt19937 random(11);
+        for (int trial = 0; trial < 20000; ++trial) {
+            const int limit = static_cast<int>(random() % 160);
+            const bool bigEndian = random() % 2 == 0;
+            const bool lineEnds = random() % 2 == 0;
+            const int room = random() % 4 == 0 ? static_cast<int>(random() % 64) : 3 * limit + 64;
+            const std::vector<unsigned char> units = utf16Input(random, limit, bigEndian);
+            auto call = [&](const Kernels& k) {
+                std::string out(static_cast<std::size_t>(room) + 64, kGuard);
+                int stored = -1;
+                const int count = k.convertUnits16(units.data(), limit, bigEndian, lineEnds, out.data(), room, &stored);
+                EXPECT_EQ(out.find_first_not_of(kGuard, static_cast<std::size_t>(room)), std::string::npos)
+                    << "stored at or past the room's end";
+                EXPECT_LE(stored, room);
+                return Outcome{count, out.substr(0, static_cast<std::size_t>(std::max(stored, 0)))};
+            };
+            ASSERT_EQ(call(*kernels), call(vrb::ascii::kScalarKernels)) << "trial " << trial;
         }
     }
     EXPECT_GE(sets, 1);

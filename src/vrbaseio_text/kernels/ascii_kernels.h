@@ -29,6 +29,13 @@ struct Kernels {
     // stored as themselves (unit 1) or as 16-bit units (unit 2) in the
     // given byte order; returns how many. `out` has room for `limit` units.
     int (*storePlainText)(const unsigned char* text, int limit, char* out, int unit, bool bigEndian);
+    // UTF-16 (little- or big-endian) to UTF-8 from the start of
+    // units[0, limit): every character kernels/utf16_character.h takes,
+    // stored at out within `room` bytes. Returns the units taken and their
+    // bytes in *stored. Unlike the plain kernels it may store past the
+    // bytes it reports, but never at or past `room`.
+    int (*convertUnits16)(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
+                          int* stored);
 };
 
 extern const Kernels kScalarKernels;

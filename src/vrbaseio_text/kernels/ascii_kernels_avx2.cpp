@@ -7,10 +7,12 @@
 
 #include <immintrin.h>
 
+#include <array>
 #include <cstring>
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
 #include "vrbaseio_text/kernels/text_end.h"
+#include "vrbaseio_text/kernels/utf16_character.h"
 
 namespace vrb::ascii {
 namespace {
@@ -24,6 +26,10 @@ inline __m256i lineEnds8(__m256i v) {
 }
 inline __m256i lineEnds16(__m256i v) {
     return anyAsciiLineEnd([&](unsigned char c) { return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(c)); }, either);
+}
+inline __m256i wideLineEnds16(__m256i v) {
+    return anyWideLineEnd([&](char32_t c) { return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(static_cast<short>(c))); },
+                          either);
 }
 inline __m256i lineEnds32(__m256i v) {
     return anyAsciiLineEnd([&](unsigned char c) { return _mm256_cmpeq_epi32(v, _mm256_set1_epi32(c)); }, either);
@@ -247,9 +253,153 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
     return mask ? i + __builtin_ctz(mask) : limit;
 }
 
+// A block of BMP characters of every length at once: each unit made into
+// a 32-bit lane of its one to three bytes, and the lanes of four units
+// closed up by a shuffle that the four lengths choose. The shuffles are
+// worked out here at compile time, indexed by two bits a unit (bit 0: two
+// bytes or more, bit 1: three).
+struct Compaction {
+    alignas(16) signed char shuffle[16];
+    int length;
+};
+
+constexpr std::array<Compaction, 256> kCompactions = [] {
+    std::array<Compaction, 256> table{};
+    for (int key = 0; key < 256; ++key) {
+        int at = 0;
+        for (int unit = 0; unit < 4; ++unit) {
+            const int kind = key >> (2 * unit) & 3;
+            const int length = kind == 0 ? 1 : kind == 1 ? 2 : 3;
+            for (int byte = 0; byte < length; ++byte) table[key].shuffle[at++] = static_cast<signed char>(4 * unit + byte);
+        }
+        table[key].length = at;
+        for (int rest = at; rest < 16; ++rest) table[key].shuffle[rest] = -1;
+    }
+    return table;
+}();
+
+// Sixteen units, none U+0000, a surrogate or a stop; stores at most 52
+// bytes and returns how many make the characters.
+inline int mixedBlock16(__m256i v, char* out) {
+    const __m256i six = _mm256_set1_epi16(0x3F);
+    // Signed compares: units 8000-FFFF are negative.
+    const __m256i negative = _mm256_cmpgt_epi16(_mm256_setzero_si256(), v);
+    const __m256i twoOrMore = _mm256_or_si256(_mm256_cmpgt_epi16(v, _mm256_set1_epi16(0x7F)), negative);
+    const __m256i three = _mm256_or_si256(_mm256_cmpgt_epi16(v, _mm256_set1_epi16(0x7FF)), negative);
+    const __m256i last = _mm256_or_si256(_mm256_and_si256(v, six), _mm256_set1_epi16(0x80));
+    const __m256i middle = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(v, 6), six), _mm256_set1_epi16(0x80));
+    const __m256i lead2 = _mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_set1_epi16(0xC0));
+    const __m256i lead3 = _mm256_or_si256(_mm256_srli_epi16(v, 12), _mm256_set1_epi16(0xE0));
+    const __m256i first = _mm256_blendv_epi8(_mm256_blendv_epi8(v, lead2, twoOrMore), lead3, three);
+    const __m256i second = _mm256_blendv_epi8(last, middle, three);
+    const __m256i pairs = _mm256_or_si256(first, _mm256_slli_epi16(second, 8));
+    const unsigned keys = (static_cast<unsigned>(_mm256_movemask_epi8(twoOrMore)) & 0x55555555u) |
+                          (static_cast<unsigned>(_mm256_movemask_epi8(three)) & 0xAAAAAAAAu);
+    const Compaction& c0 = kCompactions[keys & 0xFF];
+    const Compaction& c1 = kCompactions[keys >> 8 & 0xFF];
+    const Compaction& c2 = kCompactions[keys >> 16 & 0xFF];
+    const Compaction& c3 = kCompactions[keys >> 24];
+    auto shuffles = [](const Compaction& low, const Compaction& high) {
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low.shuffle))),
+                                       _mm_load_si128(reinterpret_cast<const __m128i*>(high.shuffle)), 1);
+    };
+    // Within each 128-bit lane: units 0-3 and 8-11, then 4-7 and 12-15.
+    const __m256i a = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(pairs, last), shuffles(c0, c2));
+    const __m256i b = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(pairs, last), shuffles(c1, c3));
+    int at = 0;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(a));
+    at += c0.length;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm256_castsi256_si128(b));
+    at += c1.length;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm256_extracti128_si256(a, 1));
+    at += c2.length;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm256_extracti128_si256(b, 1));
+    return at + c3.length;
+}
+
+// Sixteen units: the run of ASCII, of two-byte or of three-byte characters
+// the block starts with, each kind stored for the whole block and the
+// run's share kept (kernels/utf16_character.h).
+template <bool LineEnds>
+int convertBlock16(const unsigned char* units, char* out, int* bytes, bool* ended, bool bigEndian) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(units));
+    if (bigEndian) v = _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8));
+    // Signed 16-bit compares: units 8000-FFFF are negative.
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i asciiEnds = LineEnds ? lineEnds16(v) : zero;
+    const __m256i positive = _mm256_cmpgt_epi16(v, zero);
+    const __m256i belowTwo = _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), v);
+    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(asciiEnds, _mm256_and_si256(positive, belowTwo))));
+    if (mask & 1) {
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+    }
+    // The common block, all ASCII text, needs nothing more.
+    if (mask == 0xFFFFFFFFu) {
+        *bytes = 16;
+        return 16;
+    }
+    __m256i hard = _mm256_cmpeq_epi16(v, zero);
+    if (LineEnds) hard = _mm256_or_si256(hard, _mm256_or_si256(asciiEnds, wideLineEnds16(v)));
+    const __m256i surrogate = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
+                                                 _mm256_set1_epi16(static_cast<short>(0xD800)));
+    if (_mm256_testz_si256(_mm256_or_si256(hard, surrogate), _mm256_or_si256(hard, surrogate))) {
+        *bytes = mixedBlock16(v, out);
+        return 16;
+    }
+    const unsigned hardMask = static_cast<unsigned>(_mm256_movemask_epi8(hard));
+    // The run ends the whole conversion when a stop of `hard` follows it.
+    auto finish = [&](int run, int size) {
+        *bytes = size * run;
+        *ended = run < 16 && (hardMask >> (2 * run) & 1);
+        return run;
+    };
+    if (mask & 1) return finish(leadingUnits(mask, 16), 1);
+    if (hardMask & 1) return finish(0, 0);
+    const __m256i six = _mm256_set1_epi16(0x3F);
+    const __m256i low6 = _mm256_or_si256(_mm256_and_si256(v, six), _mm256_set1_epi16(0x80));
+    const __m256i two = _mm256_andnot_si256(_mm256_or_si256(hard, belowTwo),
+                                            _mm256_and_si256(positive, _mm256_cmpgt_epi16(_mm256_set1_epi16(0x800), v)));
+    mask = static_cast<unsigned>(_mm256_movemask_epi8(two));
+    if (mask & 1) {
+        // Lead byte first: the lane's low byte.
+        const __m256i lead = _mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_set1_epi16(0xC0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(lead, _mm256_slli_epi16(low6, 8)));
+        return finish(leadingUnits(mask, 16), 2);
+    }
+    const __m256i wide = _mm256_or_si256(_mm256_cmpgt_epi16(v, _mm256_set1_epi16(0x7FF)), _mm256_cmpgt_epi16(zero, v));
+    mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(_mm256_or_si256(hard, surrogate), wide)));
+    if (!(mask & 1)) return 0;
+    // Each unit as a 32-bit lane of its three bytes; the fourth bytes
+    // dropped, twelve bytes a quarter of the block.
+    const __m256i firstTwo = _mm256_or_si256(
+        _mm256_or_si256(_mm256_srli_epi16(v, 12), _mm256_set1_epi16(0xE0)),
+        _mm256_slli_epi16(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(v, 6), six), _mm256_set1_epi16(0x80)), 8));
+    const __m256i threeOfFour = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5,
+                                                 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    // Within each 128-bit lane: units 0-3 and 8-11, then 4-7 and 12-15.
+    const __m256i first = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(firstTwo, low6), threeOfFour);
+    const __m256i second = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(firstTwo, low6), threeOfFour);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(first));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 12), _mm256_castsi256_si128(second));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 24), _mm256_extracti128_si256(first, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 36), _mm256_extracti128_si256(second, 1));
+    return finish(leadingUnits(mask, 16), 3);
+}
+
+int convertUnits16(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
+                   int* stored) {
+    return convertUnits16ByBlocks<16, 52>(
+        units, limit, bigEndian, lineEnds, out, room, stored,
+        [&](auto lineEndsConstant, const unsigned char* block, char* to, int* bytes, bool* ended) {
+            return convertBlock16<decltype(lineEndsConstant)::value>(block, to, bytes, ended, bigEndian);
+        });
+}
+
 }  // namespace
 
-const Kernels kAvx2Kernels = {"avx2", copyPlainBytes, findTextEnd, copyPlainUnits16, copyPlainUnits32, storePlainText};
+const Kernels kAvx2Kernels = {"avx2",          copyPlainBytes, findTextEnd,   copyPlainUnits16,
+                              copyPlainUnits32, storePlainText, convertUnits16};
 
 }  // namespace vrb::ascii
 

@@ -3,6 +3,7 @@
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
 #include "vrbaseio_text/kernels/text_end.h"
+#include "vrbaseio_text/kernels/utf16_character.h"
 
 namespace vrb::ascii {
 
@@ -46,7 +47,13 @@ int storePlainTextScalar(const unsigned char* text, int limit, char* out, int un
     return i;
 }
 
-const Kernels kScalarKernels = {"scalar", copyPlainBytesScalar, findTextEndScalar, copyPlainUnits16Scalar, copyPlainUnits32Scalar,
-                                storePlainTextScalar};
+int convertUnits16Scalar(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
+                         int* stored) {
+    *stored = 0;
+    return utf16Characters(units, 0, limit, bigEndian, lineEnds, out, room, stored);
+}
+
+const Kernels kScalarKernels = {"scalar",         copyPlainBytesScalar, findTextEndScalar,   copyPlainUnits16Scalar,
+                                copyPlainUnits32Scalar, storePlainTextScalar, convertUnits16Scalar};
 
 }  // namespace vrb::ascii

@@ -9,6 +9,7 @@
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
 #include "vrbaseio_text/kernels/text_end.h"
+#include "vrbaseio_text/kernels/utf16_character.h"
 
 namespace vrb::ascii {
 namespace {
@@ -22,6 +23,9 @@ inline __m128i lineEnds8(__m128i v) {
 }
 inline __m128i lineEnds16(__m128i v) {
     return anyAsciiLineEnd([&](unsigned char c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(c)); }, either);
+}
+inline __m128i wideLineEnds16(__m128i v) {
+    return anyWideLineEnd([&](char32_t c) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(c))); }, either);
 }
 inline __m128i lineEnds32(__m128i v) {
     return anyAsciiLineEnd([&](unsigned char c) { return _mm_cmpeq_epi32(v, _mm_set1_epi32(c)); }, either);
@@ -138,9 +142,75 @@ int storePlainText(const unsigned char* text, int limit, char* out, int unit, bo
     return i + storePlainTextScalar(text + i, limit - i, out + i * unit, unit, bigEndian);
 }
 
+// Eight units: the run of ASCII, of two-byte or of three-byte characters
+// the block starts with, each kind stored for the whole block and the
+// run's share kept (kernels/utf16_character.h).
+template <bool LineEnds>
+int convertBlock16(const unsigned char* units, char* out, int* bytes, bool* ended, bool bigEndian) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    if (bigEndian) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+    // Signed 16-bit compares: units 8000-FFFF are negative.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i asciiEnds = LineEnds ? lineEnds16(v) : zero;
+    const __m128i belowTwo = _mm_cmplt_epi16(v, _mm_set1_epi16(0x80));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(asciiEnds, _mm_and_si128(_mm_cmpgt_epi16(v, zero), belowTwo))));
+    if (mask & 1) _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    // The common block, all ASCII text, needs nothing more.
+    if (mask == 0xFFFF) {
+        *bytes = 8;
+        return 8;
+    }
+    __m128i hard = _mm_cmpeq_epi16(v, zero);
+    if (LineEnds) hard = _mm_or_si128(hard, _mm_or_si128(asciiEnds, wideLineEnds16(v)));
+    const unsigned hardMask = static_cast<unsigned>(_mm_movemask_epi8(hard));
+    // The run ends the whole conversion when a stop of `hard` follows it.
+    auto finish = [&](int run, int size) {
+        *bytes = size * run;
+        *ended = run < 8 && (hardMask >> (2 * run) & 1);
+        return run;
+    };
+    if (mask & 1) return finish(leadingUnits(mask, 8), 1);
+    if (hardMask & 1) return finish(0, 0);
+    const __m128i six = _mm_set1_epi16(0x3F);
+    const __m128i low6 = _mm_or_si128(_mm_and_si128(v, six), _mm_set1_epi16(0x80));
+    const __m128i two = _mm_andnot_si128(_mm_or_si128(hard, belowTwo),
+                                         _mm_and_si128(_mm_cmpgt_epi16(v, zero), _mm_cmplt_epi16(v, _mm_set1_epi16(0x800))));
+    mask = static_cast<unsigned>(_mm_movemask_epi8(two));
+    if (mask & 1) {
+        // Lead byte first: the lane's low byte.
+        const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0xC0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(lead, _mm_slli_epi16(low6, 8)));
+        return finish(leadingUnits(mask, 8), 2);
+    }
+    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                              _mm_set1_epi16(static_cast<short>(0xD800)));
+    const __m128i wide = _mm_or_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(0x7FF)), _mm_cmplt_epi16(v, zero));
+    mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_or_si128(hard, surrogate), wide)));
+    if (!(mask & 1)) return 0;
+    // Each unit as a 32-bit lane of its three bytes, stored three apart.
+    const __m128i firstTwo = _mm_or_si128(_mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0xE0)),
+                                          _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), six),
+                                                                      _mm_set1_epi16(0x80)), 8));
+    alignas(16) unsigned lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_unpacklo_epi16(firstTwo, low6));
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 4), _mm_unpackhi_epi16(firstTwo, low6));
+    for (int k = 0; k < 8; ++k) std::memcpy(out + 3 * k, &lanes[k], 4);
+    return finish(leadingUnits(mask, 8), 3);
+}
+
+int convertUnits16(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
+                   int* stored) {
+    return convertUnits16ByBlocks<8, 28>(
+        units, limit, bigEndian, lineEnds, out, room, stored,
+        [&](auto lineEndsConstant, const unsigned char* block, char* to, int* bytes, bool* ended) {
+            return convertBlock16<decltype(lineEndsConstant)::value>(block, to, bytes, ended, bigEndian);
+        });
+}
+
 }  // namespace
 
-const Kernels kSse2Kernels = {"sse2", copyPlainBytes, findTextEnd, copyPlainUnits16, copyPlainUnits32, storePlainText};
+const Kernels kSse2Kernels = {"sse2",          copyPlainBytes, findTextEnd,   copyPlainUnits16,
+                              copyPlainUnits32, storePlainText, convertUnits16};
 
 }  // namespace vrb::ascii
 

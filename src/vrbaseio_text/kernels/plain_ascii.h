@@ -13,15 +13,25 @@ inline bool isPlain(unsigned value, bool lineEnds) noexcept {
     return !(lineEnds && hxuchar::isAsciiLineEnd(value));
 }
 
-// The vector kernels' line-end lanes: `equals(c)` for every ASCII line end
-// `c`, joined by `join`, unrolled at compile time.
+// The vector kernels' line-end lanes: `equals(c)` for every member `c` of
+// `List`, joined by `join`, unrolled at compile time.
+template <const auto& List, typename Equals, typename Join>
+inline auto anyOf(Equals equals, Join join) noexcept {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        auto lanes = equals(List[0]);
+        ((lanes = join(lanes, equals(List[I + 1]))), ...);
+        return lanes;
+    }(std::make_index_sequence<List.size() - 1>{});
+}
+
 template <typename Equals, typename Join>
 inline auto anyAsciiLineEnd(Equals equals, Join join) noexcept {
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-        auto lanes = equals(hxuchar::kAsciiLineEnds[0]);
-        ((lanes = join(lanes, equals(hxuchar::kAsciiLineEnds[I + 1]))), ...);
-        return lanes;
-    }(std::make_index_sequence<hxuchar::kAsciiLineEnds.size() - 1>{});
+    return anyOf<hxuchar::kAsciiLineEnds>(equals, join);
+}
+
+template <typename Equals, typename Join>
+inline auto anyWideLineEnd(Equals equals, Join join) noexcept {
+    return anyOf<hxuchar::kWideLineEnds>(equals, join);
 }
 
 inline unsigned unit16At(const unsigned char* p, bool bigEndian) noexcept {
