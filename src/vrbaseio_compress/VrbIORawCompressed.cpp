@@ -37,14 +37,12 @@ VrbIORawCompressed::VrbIORawCompressed(VrbIORaw* inner, Format nameFormat, int c
     : inner(inner), nameFormat(nameFormat), chunkSize(chunkSize) {}
 
 VrbIORawCompressed::~VrbIORawCompressed() {
-    delete ahead;
     delete decoder;
     delete encoder;
     delete[] chunk;
 }
 
 void VrbIORawCompressed::destroy() {
-    stopAhead();
     inner->destroy();
     delete this;
 }
@@ -68,6 +66,7 @@ bool VrbIORawCompressed::open(int openMode, int flags, int* bufferSize, int* enc
     if (chosen == Format::None) return true;
 
     format = chosen;
+    chunk = new (std::nothrow) unsigned char[chunkSize + kLargestMinimum + kRawReadPadding]();
     if (openMode == kReadMode) {
         decoder = vrb::compress::newDecoder(format);
         input = reinterpret_cast<unsigned char*>(held);
@@ -75,9 +74,8 @@ bool VrbIORawCompressed::open(int openMode, int flags, int* bufferSize, int* enc
         holding = false;
     } else {
         encoder = vrb::compress::newEncoder(format);
-        chunk = new (std::nothrow) unsigned char[chunkSize + kLargestMinimum + kRawReadPadding]();
     }
-    if (!(decoder || (encoder && chunk))) {
+    if (!chunk || !(decoder || encoder)) {
         lastError = VRB_MESSAGE(kLabelCompress, 444);
         return false;
     }
@@ -102,49 +100,15 @@ int VrbIORawCompressed::read(char** data, int minBytes, int maxBytes) {
         *data = held + heldOffset;
         return heldLength - heldOffset;
     }
-    if (!decoder || !prepareReading()) return -1;
-    unsigned char* out = chunk;
-    int count;
-    if (ahead) {
-        count = ahead->take(std::min(minBytes, kLargestMinimum), &out);
-    } else {
-        const int wanted = std::max(chunkSize, std::min(minBytes, kLargestMinimum));
-        count = failed ? 0 : decodeInto(chunk, wanted);
-    }
+    if (!decoder) return -1;
+    const int wanted = std::max(chunkSize, std::min(minBytes, kLargestMinimum));
+    const int count = failed ? 0 : decodeInto(chunk, wanted);
     if (count == 0 && failed) {
-        lastError = failureText();
+        lastError = failure;
         return -1;
     }
-    std::memset(out + count, 0, kRawReadPadding);
-    *data = reinterpret_cast<char*>(out);
-    return count;
-}
-
-// Starts decoding ahead, or else makes room to decode into; false with
-// lastError when memory runs out.
-bool VrbIORawCompressed::prepareReading() {
-    if (ahead || chunk) return true;
-    if (!aheadTried && chunkSize >= vrb::compress::DecodeAhead::kSmallestChunk) {
-        aheadTried = true;
-        ahead = new (std::nothrow) vrb::compress::DecodeAhead(this, chunkSize, kRawReadPadding);
-        if (ahead && ahead->start()) return true;
-        delete ahead;
-        ahead = nullptr;
-    }
-    chunk = new (std::nothrow) unsigned char[chunkSize + kLargestMinimum + kRawReadPadding]();
-    if (!chunk) lastError = VRB_MESSAGE(kLabelCompress, 444);
-    return chunk != nullptr;
-}
-
-// The worker is done with the inner stream before it closes or goes.
-void VrbIORawCompressed::stopAhead() noexcept {
-    delete ahead;
-    ahead = nullptr;
-}
-
-int VrbIORawCompressed::fill(unsigned char* out, int capacity, bool* last) noexcept {
-    const int count = decodeInto(out, capacity);
-    *last = failed || count < capacity;
+    std::memset(chunk + count, 0, kRawReadPadding);
+    *data = reinterpret_cast<char*>(chunk);
     return count;
 }
 
@@ -162,18 +126,11 @@ std::int64_t VrbIORawCompressed::skip(std::int64_t count) {
         }
         return inner->skip(count);
     }
-    if (!decoder || !prepareReading()) return -1;
-    if (ahead) {
-        if (ahead->pass(count) < count && failed) {
-            lastError = failureText();
-            return -1;
-        }
-        return count;
-    }
+    if (!decoder) return -1;
     for (std::int64_t left = count; left > 0;) {
         const int taken = failed ? 0 : decodeInto(chunk, static_cast<int>(std::min<std::int64_t>(left, chunkSize)));
         if (failed) {
-            lastError = failureText();
+            lastError = failure;
             return -1;
         }
         if (taken == 0) break;
@@ -183,9 +140,8 @@ std::int64_t VrbIORawCompressed::skip(std::int64_t count) {
 }
 
 // Decodes until `out` is full, the data ends or a fault is met; the bytes
-// before a fault are delivered, the fault kept for the next call. Runs on
-// the worker when decoding ahead, so it only records what failed.
-int VrbIORawCompressed::decodeInto(unsigned char* out, int capacity) noexcept {
+// before a fault are delivered, the fault kept for the next call.
+int VrbIORawCompressed::decodeInto(unsigned char* out, int capacity) {
     int produced = 0;
     while (produced < capacity) {
         if (inputLength == 0 && !inputEnded) {
@@ -193,7 +149,7 @@ int VrbIORawCompressed::decodeInto(unsigned char* out, int capacity) noexcept {
             const int count = inner->read(&data, 1, innerBufferSize);
             if (count < 0) {
                 failed = true;
-                innerFailed = true;
+                failure = inner->errorText();
                 break;
             }
             inputEnded = count == 0;
@@ -206,9 +162,7 @@ int VrbIORawCompressed::decodeInto(unsigned char* out, int capacity) noexcept {
         inputLength -= static_cast<int>(step.consumed);
         produced += static_cast<int>(step.produced);
         if (step.fault) {
-            failed = true;
-            fault = step.fault;
-            faultOffset = decodedOffset + produced;
+            failAt(step.fault, decodedOffset + produced);
             break;
         }
         if (step.finished) break;
@@ -217,11 +171,11 @@ int VrbIORawCompressed::decodeInto(unsigned char* out, int capacity) noexcept {
     return produced;
 }
 
-VrbString VrbIORawCompressed::failureText() {
-    if (innerFailed) return inner->errorText();
+void VrbIORawCompressed::failAt(const char* fault, std::int64_t offset) {
     char number[24];
-    std::snprintf(number, sizeof number, "%lld", static_cast<long long>(faultOffset));
-    return VRB_MESSAGE(kLabelCompress, 1530, inner->path().asCstr(), vrb::compress::formatName(format), fault, number);
+    std::snprintf(number, sizeof number, "%lld", static_cast<long long>(offset));
+    failed = true;
+    failure = VRB_MESSAGE(kLabelCompress, 1530, inner->path().asCstr(), vrb::compress::formatName(format), fault, number);
 }
 
 int VrbIORawCompressed::write(const char* data, int length) {
@@ -284,7 +238,6 @@ bool VrbIORawCompressed::finishMember() {
 }
 
 bool VrbIORawCompressed::close() {
-    stopAhead();
     if (passesThrough() || !encoder || finished) return inner->close();
     const bool encoded = finishMember();
     const bool closed = inner->close();

@@ -6,12 +6,11 @@
 
 #include <cstdint>
 
-#include "vrbaseio_compress/DecodeAhead.h"
 #include "vrbaseio_compress/codec.h"
 #include "vrbaseio_core/VrbIORaw.h"
 #include "vrbclass/VrbString.h"
 
-class VrbIORawCompressed final : public VrbIORaw, private vrb::compress::ChunkSource {
+class VrbIORawCompressed final : public VrbIORaw {
 public:
     // Bytes held decoded for the text layer, or encoded for the backend.
     static constexpr int kChunkSize = 128 * 1024;
@@ -39,11 +38,8 @@ private:
 
     bool passesThrough() const noexcept { return format == vrb::compress::Format::None; }
     void sniff();
-    bool prepareReading();
-    void stopAhead() noexcept;
-    int fill(unsigned char* out, int capacity, bool* last) noexcept override;
-    int decodeInto(unsigned char* out, int capacity) noexcept;
-    VrbString failureText();
+    int decodeInto(unsigned char* out, int capacity);
+    void failAt(const char* fault, std::int64_t offset);
     bool finishMember();
     int drainChunk();
 
@@ -64,26 +60,16 @@ private:
 
     // Decoding: `input` holds inputLength bytes of the inner stream's
     // current chunk not yet decoded; inputEnded once the inner stream has
-    // reported its end. decodedOffset counts the decompressed bytes decoded.
-    // Once `failed`, every read and skip fails with failureText(): the
-    // inner stream's error when innerFailed, else `fault` at faultOffset;
-    // data after a fault is never delivered. While `ahead` runs, its worker
-    // alone touches these fields and the inner stream, and the reader looks
-    // at them only once the worker has handed over its last chunk.
+    // reported its end. decodedOffset counts the decompressed bytes handed
+    // out or skipped. Once `failed`, every read and skip fails with
+    // `failure`: data after a fault is never delivered.
     vrb::compress::Decoder* decoder = nullptr;
     const unsigned char* input = nullptr;
     int inputLength = 0;
     bool inputEnded = false;
     std::int64_t decodedOffset = 0;
     bool failed = false;
-    bool innerFailed = false;
-    const char* fault = nullptr;
-    std::int64_t faultOffset = 0;
-    // Decoding ahead on a second thread, started by the first read or skip
-    // when chunks are large enough to be worth it; null before, and
-    // when the thread could not be had (then reads decode into `chunk`).
-    vrb::compress::DecodeAhead* ahead = nullptr;
-    bool aheadTried = false;
+    VrbString failure;
 
     // Encoding: the member is open until `finished`; `chunk` holds
     // chunkLength encoded bytes the inner stream has not taken yet.
@@ -91,8 +77,7 @@ private:
     bool finished = false;
     int chunkLength = 0;
 
-    // Room for a chunk, a larger read's minimum and kRawReadPadding zero
-    // bytes: written chunks, and decoded ones when nothing decodes ahead.
+    // Room for a chunk, a larger read's minimum and kRawReadPadding zero bytes.
     unsigned char* chunk = nullptr;
     VrbString lastError;
 };

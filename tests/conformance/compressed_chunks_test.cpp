@@ -3,7 +3,6 @@
 // boundaries split at every position.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -107,68 +106,6 @@ TEST(CompressedChunks, EachFormatRoundTripsThroughItsOwnEncoder) {
         EXPECT_EQ(text, back);
         EXPECT_EQ(static_cast<std::int64_t>(text.size()), file->tell());
         file->destroy();
-    }
-}
-
-// Reads after seeking to `target`: the text from there, the position after
-// it, and the failure that ended it, if any. `lines` > 0 stops after that
-// many lines and closes with the rest undecoded.
-std::string readFrom(const std::string& bytes, int decodedChunk, int target, int failReadAt, int lines = 0) {
-    ScriptedRawStream* inner = ScriptedRawStream::create(bytes, {4093});
-    inner->record()->failReadAt = failReadAt;
-    auto* layer = new VrbIORawCompressed(inner, Format::None, decodedChunk);
-    auto* file = new VrbIOTextWrapper(nullptr, layer, 1, kUtf8, 0);
-    std::string out;
-    if (!file->open()) {
-        out = "open failed";
-    } else if (!file->seek(target, 1)) {
-        out = "seek failed: " + std::string(file->errorText().asCstr());
-    } else {
-        char* read = nullptr;
-        bool eol = false;
-        int length;
-        for (int line = 0; lines == 0 || line < lines; ++line) {
-            length = file->readLine(4096, &read, &eol);
-            if (length < 0 || (length == 0 && !eol)) break;
-            out.append(read, static_cast<std::size_t>(length));
-            if (eol) out += "\n";
-        }
-        out += " @" + std::to_string(file->tell());
-        if (!file->errorText().empty()) out += " " + std::string(file->errorText().asCstr());
-    }
-    file->close();
-    file->destroy();
-    return out;
-}
-
-// Chunks of 4096 bytes and more are decoded ahead on a second thread,
-// smaller ones on the reader's: both must give what the plain text holds, wherever a
-// seek, an early close or a failing inner read meets the worker.
-TEST(CompressedChunks, DecodingAheadReadsAsDecodingInTurn) {
-    std::string text;
-    for (int i = 0; i < 12000; ++i) text += "line " + std::to_string(i * 7919 % 10007) + "\n";
-    const int size = static_cast<int>(text.size());
-    for (Format format : {Format::Gzip, Format::Zstd}) {
-        SCOPED_TRACE(vrb::compress::formatName(format));
-        const std::string bytes = compress(format, text);
-        for (int target : {0, 15, 17, 50000, size - 1, size, size + 10}) {
-            SCOPED_TRACE(target);
-            const int from = std::min(target, size);
-            const std::string expected = text.substr(static_cast<std::size_t>(from)) + " @" + std::to_string(std::max(target, size));
-            for (int decodedChunk : {15, 4095, 4096, 4097, VrbIORawCompressed::kChunkSize}) {
-                ASSERT_EQ(expected, readFrom(bytes, decodedChunk, target, -1)) << "decoded chunks of " << decodedChunk;
-            }
-        }
-        for (int failReadAt : {1, 3}) {
-            const std::string inTurn = readFrom(bytes, 15, 0, failReadAt);
-            ASSERT_NE(std::string::npos, inTurn.find("scripted read failure")) << inTurn;
-            for (int decodedChunk : {4095, 4096, VrbIORawCompressed::kChunkSize}) {
-                EXPECT_EQ(inTurn, readFrom(bytes, decodedChunk, 0, failReadAt)) << "decoded chunks of " << decodedChunk;
-            }
-        }
-        for (int decodedChunk : {4095, 4096}) {
-            EXPECT_EQ("line 0\nline 7919\n @17", readFrom(bytes, decodedChunk, 0, -1, 2));
-        }
     }
 }
 
