@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Compressed text against the formats' own tools in the same run, best of
 # RUNS processor times (user and system) and best of RUNS elapsed times
-# each (vrbio decompresses a local file on a second thread, which only the
-# elapsed time shows), on SIZE MiB of text:
+# each (the zstd tool reads and writes on threads of its own, which only
+# the elapsed time shows), on SIZE MiB of text:
 #   vrbio cat F.EXT          against  TOOL -dc F.EXT          (gzip, zstd, xz, bzip2)
 #   vrbio convert F out.EXT  against  TOOL -LEVEL -c F        (gzip -6, zstd -3)
 # with vrbio cat on the plain file (the text layer's own share), and the
