@@ -3,6 +3,9 @@
 // what their blocks do not cover.
 #pragma once
 
+#include <cstddef>
+#include <cstring>
+
 #include "vrbaseio_text/utf8_sequence.h"
 
 namespace vrb::ascii {
@@ -43,23 +46,46 @@ inline int text16Characters(const unsigned char* text, int i, int limit, bool bi
 // out, &units)` stores the run of characters of one kind (ASCII, two or
 // three bytes of UTF-8) that the block starts with, at most `Width` units,
 // and returns the bytes the run took; a block that starts with anything
-// else is left to text16Character.
+// else is left to text16Character. The last block of the text ends at
+// `limit` and starts again over the ASCII just taken when there is enough
+// of it, each byte its own unit, so it stores those units again unchanged;
+// otherwise it is read from a copy padded with zero bytes, which end
+// every run (a copy the load waits for, so only where it must).
 template <int Width, typename Block>
 inline int storeText16ByBlocks(const unsigned char* text, int limit, bool bigEndian, char* out, int room, int* stored,
                                Block block) noexcept {
     // Counted here, not through `stored`, which the stores to `out` may alias.
     int i = 0, made = 0;
-    while (i + Width <= limit && made + Width <= room) {
+    int ascii = 0;   // the ASCII bytes just before i, each stored as the unit just before `made`
+    unsigned char padded[Width];
+    while (i < limit && made + Width <= room) {
+        const unsigned char* from = text + i;
+        int back = 0;
+        if (i + Width > limit) {
+            back = i + Width - limit;
+            if (limit >= Width && ascii >= back) {
+                from = text + limit - Width;
+            } else {
+                back = 0;
+                std::memset(padded, 0, Width);
+                std::memcpy(padded, text + i, static_cast<std::size_t>(limit - i));
+                from = padded;
+            }
+        }
         int units = 0;
-        const int taken = block(text + i, out + 2 * made, &units);
+        const int taken = block(from, out + 2 * (made - back), &units) - back;
         i += taken;
-        made += units;
-        if (taken > 0) continue;
+        made += units - back;
+        if (taken > 0) {
+            ascii = units == taken + back ? ascii + taken : 0;
+            continue;
+        }
         const int one = text16Character(text, i, limit, bigEndian, out + 2 * made);
         if (one == 0) {
             *stored = made;
             return i;
         }
+        ascii = one == 1 ? ascii + 1 : 0;
         i += one;
         ++made;
     }
