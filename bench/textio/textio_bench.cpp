@@ -3,7 +3,8 @@
 //   readLine UTF-8      vs std::getline
 //   readLine UTF-16LE   vs iconv(3) to UTF-8 (conversion alone), also on Cyrillic and CJK lines
 //   readLine strict     vs readLine, in UTF-8, UTF-16LE, windows-1252 and Shift_JIS
-//   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer
+//   writeln UTF-8/16LE  vs fwrite of the pre-encoded bytes, and Python's writer;
+//                       UTF-16LE also on Cyrillic and CJK lines
 // Times are processor time (user and system) of the best run, each side's
 // own, so that other work on a shared machine does not count.
 // Usage: textio_bench [--size-mib N] [--dir DIR] [--module PATH] [--runs N] [--only PART]
@@ -169,17 +170,17 @@ int main(int argc, char** argv) {
         report("std::getline (UTF-8, no decoding)", size8, getlineSeconds);
         report("readLine UTF-8", size8, best(options.runs, [&] { readLines(path8, 0); }), getlineSeconds);
     }
+    // Lines of one script: characters of two and of three UTF-8 bytes.
+    struct Script {
+        const char* name;
+        std::vector<std::string> letters;
+    };
+    const Script scripts[] = {{"Cyrillic", {"\xD0\xB0", "\xD0\xBE", "\xD0\xB5", "\xD0\xB8", "\xD1\x82", "\xD0\xBD", " "}},
+                              {"CJK", {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE5\xAD\x97", "\xE3\x81\xAE", "\xE3\x80\x81"}}};
     if (part("read16")) {
         double iconvSeconds = best(options.runs, [&] { bench::iconvFileToUtf8(path16, "UTF-16LE"); });
         report("iconv UTF-16LE -> UTF-8 (conversion alone)", size16, iconvSeconds);
         report("readLine UTF-16LE", size16, best(options.runs, [&] { readLines(path16, 46); }), iconvSeconds);
-        // Lines of one script: characters of two and of three UTF-8 bytes.
-        struct Script {
-            const char* name;
-            std::vector<std::string> letters;
-        };
-        const Script scripts[] = {{"Cyrillic", {"\xD0\xB0", "\xD0\xBE", "\xD0\xB5", "\xD0\xB8", "\xD1\x82", "\xD0\xBD", " "}},
-                                  {"CJK", {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE5\xAD\x97", "\xE3\x81\xAE", "\xE3\x80\x81"}}};
         for (const Script& script : scripts) {
             const std::string path = options.dir + "/lines-" + std::to_string(options.sizeMiB / 4) + "m." + script.name + ".utf16le.txt";
             if (!std::filesystem::exists(path)) {
@@ -244,6 +245,29 @@ int main(int argc, char** argv) {
         lines.emplace_back(start, end - start);
         start = end + 2;
     }
+    auto fwriteAll = [&](const std::string& target, const std::string& encoded, const std::vector<std::size_t>& lengths) {
+        return best(options.runs, [&] {
+            FILE* f = std::fopen(target.c_str(), "wb");
+            std::size_t at = 0;
+            for (std::size_t length : lengths) {
+                std::fwrite(encoded.data() + at, 1, length, f);
+                at += length;
+            }
+            std::fclose(f);
+        });
+    };
+    auto writelnAll = [&](const std::string& target, int encoding, const std::string& text,
+                          const std::vector<std::pair<std::size_t, std::size_t>>& textLines) {
+        return best(options.runs, [&] {
+            VrbString error;
+            VrbTxtFile* file = service->openTextFile(VrbString(target.c_str(), false), 2, encoding,
+                                                     static_cast<int>(VRB_TXT_NEWLINE_CRLF), &error);
+            if (!file) { std::fprintf(stderr, "%s\n", error.asCstr()); std::exit(1); }
+            for (const auto& line : textLines) file->writeln(text.data() + line.first, static_cast<int>(line.second));
+            if (!file->close()) std::exit(1);
+            file->destroy();
+        });
+    };
     const std::string out8 = options.dir + "/out.utf8.txt", out16 = options.dir + "/out.utf16le.txt";
     std::printf("writing %zu lines\n", lines.size());
     // Once into files (the page cache's cost included), once into /dev/null
@@ -265,24 +289,8 @@ int main(int argc, char** argv) {
             encoded += piece;
             lengths.push_back(piece.size());
         }
-        double fwriteSeconds = best(options.runs, [&] {
-            FILE* f = std::fopen(target.c_str(), "wb");
-            std::size_t at = 0;
-            for (std::size_t length : lengths) {
-                std::fwrite(encoded.data() + at, 1, length, f);
-                at += length;
-            }
-            std::fclose(f);
-        });
-        double ours = best(options.runs, [&] {
-            VrbString error;
-            VrbTxtFile* file = service->openTextFile(VrbString(target.c_str(), false), 2, encoding,
-                                                     static_cast<int>(VRB_TXT_NEWLINE_CRLF), &error);
-            if (!file) { std::fprintf(stderr, "%s\n", error.asCstr()); std::exit(1); }
-            for (const auto& line : lines) file->writeln(text8.data() + line.first, static_cast<int>(line.second));
-            if (!file->close()) std::exit(1);
-            file->destroy();
-        });
+        const double fwriteSeconds = fwriteAll(target, encoded, lengths);
+        const double ours = writelnAll(target, encoding, text8, lines);
         if (!sinkNull && std::filesystem::file_size(target) != static_cast<std::uintmax_t>(bytes)) {
             std::fprintf(stderr, "written size differs\n");
             return 1;
@@ -309,6 +317,26 @@ int main(int argc, char** argv) {
             std::printf("  Python text writer: not available\n");
         }
         if (pipe) pclose(pipe);
+    }
+    // Lines of one script, a quarter of the size, UTF-16LE into /dev/null.
+    for (const Script& script : scripts) {
+        std::mt19937_64 random(11);
+        std::string text, encoded, line;
+        std::vector<std::pair<std::size_t, std::size_t>> scriptLines;
+        std::vector<std::size_t> lengths;
+        while (static_cast<long>(text.size()) < (options.sizeMiB << 20) / 4) {
+            randomLine(random, script.letters, 1, &line);
+            scriptLines.emplace_back(text.size(), line.size() - 2);
+            text += line;
+            const std::string wide = utf16le(line);
+            encoded += wide;
+            lengths.push_back(wide.size());
+        }
+        const double fwriteSeconds = fwriteAll("/dev/null", encoded, lengths);
+        const double ours = writelnAll("/dev/null", 46, text, scriptLines);
+        std::printf(" UTF-16LE into /dev/null, %s lines\n", script.name);
+        report("fwrite of the pre-encoded bytes", static_cast<double>(encoded.size()), fwriteSeconds);
+        report("writeln", static_cast<double>(encoded.size()), ours, fwriteSeconds);
     }
     service->destroy();
     return 0;

@@ -186,3 +186,73 @@ TEST(Kernels, EverySetConvertsUtf16AsTheScalarOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Internal-form text in runs of one kind (ASCII, two- and three-byte
+// characters, so that vector blocks start inside runs and at their edges)
+// broken by what the writers must leave to the per-character path: U+0000,
+// characters beyond the BMP, surrogates, overlong forms, stray and missing
+// continuations.
+std::vector<unsigned char> text16Input(std::mt19937& random, int length) {
+    static const std::vector<std::vector<unsigned char>> breaks = {
+        {0x00}, {0xF0, 0x9F, 0x98, 0x80}, {0xED, 0xA0, 0x80}, {0xED, 0x9F, 0xBF}, {0xC0, 0x80}, {0xC1, 0xBF},
+        {0xE0, 0x80, 0x80}, {0xE0, 0xA0, 0x80}, {0x80}, {0xBF}, {0xC3}, {0xE4, 0xB8}, {0xE4, 0x41, 0x80},
+        {0xC3, 0xC3, 0xA9}, {0xEF, 0xBF, 0xBF}, {0xFF}, {0xF8, 0x88, 0x80, 0x80}, {0xC2, 0x80}, {0xDF, 0xBF}};
+    std::vector<unsigned char> text;
+    while (static_cast<int>(text.size()) < length) {
+        const unsigned kind = random() % 8;
+        const int run = static_cast<int>(random() % 40);
+        for (int k = 0; k < run; ++k) {
+            if (kind < 3) {
+                text.push_back(static_cast<unsigned char>(1 + random() % 0x7F));
+            } else if (kind < 5) {
+                const unsigned code = 0x80 + random() % 0x780;
+                text.push_back(static_cast<unsigned char>(0xC0 | code >> 6));
+                text.push_back(static_cast<unsigned char>(0x80 | (code & 0x3F)));
+            } else if (kind < 7) {
+                unsigned code = 0x800 + random() % 0xF800;
+                if (code >= 0xD800 && code < 0xE000) code -= 0x1000;
+                text.push_back(static_cast<unsigned char>(0xE0 | code >> 12));
+                text.push_back(static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F)));
+                text.push_back(static_cast<unsigned char>(0x80 | (code & 0x3F)));
+            }
+        }
+        const auto& piece = breaks[random() % breaks.size()];
+        text.insert(text.end(), piece.begin(), piece.end());
+    }
+    text.resize(static_cast<std::size_t>(length));
+    // Bytes past the limit that a kernel must not take.
+    text.insert(text.end(), 64, 0x41);
+    return text;
+}
+
+TEST(Kernels, EverySetStoresText16AsTheScalarOne) {
+    int sets = 0;
+    for (const Kernels* kernels : vrb::ascii::allKernels()) {
+        if (!vrb::ascii::canRun(*kernels)) continue;
+        ++sets;
+        SCOPED_TRACE(kernels->name);
+        std::mt19937 random(13);
+        for (int trial = 0; trial < 30000; ++trial) {
+            const int limit = static_cast<int>(random() % 200);
+            const bool bigEndian = random() % 2 == 0;
+            const int room = random() % 3 == 0 ? static_cast<int>(random() % (limit + 2)) : limit + 40;
+            const std::vector<unsigned char> text = text16Input(random, limit);
+            auto call = [&](const Kernels& k) {
+                std::string out(2 * static_cast<std::size_t>(room) + 96, kGuard);
+                int stored = -1;
+                const int count = k.storeText16(text.data(), limit, bigEndian, out.data(), room, &stored);
+                EXPECT_EQ(out.find_first_not_of(kGuard, 2 * static_cast<std::size_t>(room)), std::string::npos)
+                    << "stored at or past the room's end";
+                EXPECT_LE(stored, room);
+                EXPECT_LE(count, limit);
+                return Outcome{count, out.substr(0, 2 * static_cast<std::size_t>(std::max(stored, 0)))};
+            };
+            ASSERT_EQ(call(*kernels), call(vrb::ascii::kScalarKernels)) << "trial " << trial;
+        }
+    }
+    EXPECT_GE(sets, 1);
+}
+
+}  // namespace
