@@ -7,6 +7,7 @@
 
 #include "hx/hx_uchar.h"
 #include "vrbaseio_text/VrbIOTextWrapper.h"
+#include "vrbaseio_text/utf8_sequence.h"
 #include "vrbaseio_core/source_labels.h"
 #include "vrbclass/vrb_message.h"
 
@@ -58,31 +59,27 @@ void encodeCharacter(int encoding, int zeroLength, const char* text, int availab
 // and return the text bytes they took, 0 when they leave the next
 // character to the path after them, or -1 when the output failed.
 
-// 16-bit forms: each well-formed BMP character of the internal form is one
-// unit in the file, so the kernel takes whole runs of them a buffer's room
-// at a time; it stops short of the room only at a character it leaves to
-// the per-character path (U+0000, invalid text, a surrogate pair to make).
-int writeUnits16(OutputBuffer& output, const vrb::ascii::Kernels& kernels, const EncodingTraits& traits,
-                 const unsigned char* text, int length) {
-    int done = 0;
-    while (done < length) {
-        if (output.room() < 2 && !output.flush()) return -1;
-        int units = 0;
-        done += kernels.storeText16(text + done, length - done, traits.bigEndian, output.end(), output.room() / 2,
-                                    &units);
-        output.commit(2 * units);
-        if (output.room() >= 2) break;
-    }
-    return done;
+// A well-formed character of the internal form is the file's bytes as they
+// stand in UTF-8, and one unit in UTF-16 or UCS-2 when it lies in the BMP.
+int writeWellFormed(OutputBuffer& output, const EncodingTraits& traits, const unsigned char* text, int length) {
+    unsigned code = 0;
+    const int taken = vrb::utf8::wellFormed(text, length, &code);
+    if (taken == 0) return 0;
+    if (traits.utf8) return output.append(reinterpret_cast<const char*>(text), taken) ? taken : -1;
+    if (traits.bulkUnit != 2 || code >= 0x10000) return 0;
+    char unit[2];
+    unit[traits.bigEndian ? 0 : 1] = static_cast<char>(code >> 8);
+    unit[traits.bigEndian ? 1 : 0] = static_cast<char>(code & 0xFF);
+    return output.append(unit, 2) ? taken : -1;
 }
 
-// Runs of ASCII characters, each its own byte in the file, copied as the
-// per-character path would write them; 16-bit forms as above. 32-bit forms
-// take the per-character way.
+// Runs of ASCII characters, each its own byte or 16-bit unit in the file,
+// copied as the per-character path would write them, and between them the
+// characters that can be written without the character-set layer. 32-bit
+// forms take the per-character way.
 int writePlainRuns(OutputBuffer& output, const vrb::ascii::Kernels& kernels, const EncodingTraits& traits,
                    const unsigned char* text, int length) {
     const int unit = traits.bulkUnit;
-    if (unit == 2) return writeUnits16(output, kernels, traits, text, length);
     int done = 0;
     while (done < length) {
         if ((output.room() >> (unit - 1)) == 0 && !output.flush()) return -1;
@@ -90,7 +87,10 @@ int writePlainRuns(OutputBuffer& output, const vrb::ascii::Kernels& kernels, con
         const int run = kernels.storePlainText(text + done, limit, output.end(), unit, traits.bigEndian);
         output.commit(run * unit);
         done += run;
-        if (run < limit) break;
+        if (run == limit) continue;
+        const int next = writeWellFormed(output, traits, text + done, length - done);
+        if (next <= 0) return next < 0 ? -1 : done;
+        done += next;
     }
     return done;
 }

@@ -36,12 +36,6 @@ struct Kernels {
     // bytes it reports, but never at or past `room`.
     int (*convertUnits16)(const unsigned char* units, int limit, bool bigEndian, bool lineEnds, char* out, int room,
                           int* stored);
-    // Writing UTF-16: from the start of the internal form text[0, limit),
-    // every character kernels/text16_character.h takes, as one unit each in
-    // the given byte order at out, at most `room` units. Returns the text
-    // bytes taken and the units in *stored. It may store past the units it
-    // reports, but never at or past `room`.
-    int (*storeText16)(const unsigned char* text, int limit, bool bigEndian, char* out, int room, int* stored);
 };
 
 extern const Kernels kScalarKernels;

@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
-#include "vrbaseio_text/kernels/text16_character.h"
 #include "vrbaseio_text/kernels/text_end.h"
 #include "vrbaseio_text/kernels/utf16_character.h"
 
@@ -397,82 +396,10 @@ int convertUnits16(const unsigned char* units, int limit, bool bigEndian, bool l
         });
 }
 
-inline __m256i swapBytes16(__m256i v) { return _mm256_or_si256(_mm256_slli_epi16(v, 8), _mm256_srli_epi16(v, 8)); }
-
-// Thirty-two text bytes: the run of ASCII, of two-byte or of three-byte
-// characters the block starts with, each kind stored for the whole block
-// (at most 32 units) and the run's share kept.
-int textBlock32(const unsigned char* text, char* out, int* units, bool bigEndian) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
-    const unsigned stops = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(_mm256_set1_epi8(1), v)));
-    if (!(stops & 1)) {
-        __m256i low = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v));
-        __m256i high = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1));
-        if (bigEndian) {
-            low = _mm256_slli_epi16(low, 8);
-            high = _mm256_slli_epi16(high, 8);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), low);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), high);
-        *units = stops ? __builtin_ctz(stops) : 32;
-        return *units;
-    }
-    const __m256i zero = _mm256_setzero_si256();
-    // A pair as a 16-bit lane, lead in the low byte: 110xxxxx 10xxxxxx, and
-    // not the overlong leads C0 and C1.
-    const __m256i shape = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xC0E0))),
-                                             _mm256_set1_epi16(static_cast<short>(0x80C0)));
-    const __m256i overlong = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(0x1E)), zero);
-    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(overlong, shape)));
-    if (mask & 1) {
-        __m256i code = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(v, _mm256_set1_epi16(0x1F)), 6),
-                                       _mm256_and_si256(_mm256_srli_epi16(v, 8), _mm256_set1_epi16(0x3F)));
-        if (bigEndian) code = swapBytes16(code);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), code);
-        *units = leadingUnits(mask, 16);
-        return 2 * *units;
-    }
-    // Eight triples, bytes 0-23, each spread into a 32-bit lane, lead in the
-    // low byte: 1110xxxx 10xxxxxx 10xxxxxx making U+0800-FFFF without the
-    // surrogates (which also rules out the overlong forms).
-    const __m256i triples = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text))),
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 12)), 1);
-    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0, 1, 2, -1, 3, 4, 5,
-                                            -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m256i t = _mm256_shuffle_epi8(triples, spread);
-    const __m256i shape3 = _mm256_cmpeq_epi32(_mm256_and_si256(t, _mm256_set1_epi32(0xC0C0F0)),
-                                              _mm256_set1_epi32(0x8080E0));
-    const __m256i code3 = _mm256_or_si256(
-        _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(t, _mm256_set1_epi32(0x0F)), 12),
-                        _mm256_and_si256(_mm256_srli_epi32(t, 2), _mm256_set1_epi32(0xFC0))),
-        _mm256_and_si256(_mm256_srli_epi32(t, 16), _mm256_set1_epi32(0x3F)));
-    const __m256i small = _mm256_cmpgt_epi32(_mm256_set1_epi32(0x800), code3);
-    const __m256i surrogate = _mm256_cmpeq_epi32(_mm256_and_si256(code3, _mm256_set1_epi32(0xF800)),
-                                                 _mm256_set1_epi32(0xD800));
-    const __m256i good = _mm256_andnot_si256(_mm256_or_si256(small, surrogate), shape3);
-    mask = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(good)));
-    if (!(mask & 1)) return 0;
-    // Packing works within each 128-bit lane; the permute brings the two
-    // lanes' four units together.
-    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(code3, code3), 0x08);
-    if (bigEndian) packed = swapBytes16(packed);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-    *units = __builtin_ctz(~mask | 0x100u);
-    return 3 * *units;
-}
-
-int storeText16(const unsigned char* text, int limit, bool bigEndian, char* out, int room, int* stored) {
-    return storeText16ByBlocks<32>(text, limit, bigEndian, out, room, stored,
-                                   [&](const unsigned char* block, char* to, int* units) {
-                                       return textBlock32(block, to, units, bigEndian);
-                                   });
-}
-
 }  // namespace
 
 const Kernels kAvx2Kernels = {"avx2",          copyPlainBytes, findTextEnd,   copyPlainUnits16,
-                              copyPlainUnits32, storePlainText, convertUnits16, storeText16};
+                              copyPlainUnits32, storePlainText, convertUnits16};
 
 }  // namespace vrb::ascii
 

@@ -2,7 +2,6 @@
 #include "vrbaseio_text/kernels/ascii_kernels.h"
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
-#include "vrbaseio_text/kernels/text16_character.h"
 #include "vrbaseio_text/kernels/text_end.h"
 #include "vrbaseio_text/kernels/utf16_character.h"
 
@@ -54,12 +53,7 @@ int convertUnits16Scalar(const unsigned char* units, int limit, bool bigEndian, 
     return utf16Characters(units, 0, limit, bigEndian, lineEnds, out, room, stored);
 }
 
-int storeText16Scalar(const unsigned char* text, int limit, bool bigEndian, char* out, int room, int* stored) {
-    *stored = 0;
-    return text16Characters(text, 0, limit, bigEndian, out, room, stored);
-}
-
 const Kernels kScalarKernels = {"scalar",         copyPlainBytesScalar, findTextEndScalar,   copyPlainUnits16Scalar,
-                                copyPlainUnits32Scalar, storePlainTextScalar, convertUnits16Scalar, storeText16Scalar};
+                                copyPlainUnits32Scalar, storePlainTextScalar, convertUnits16Scalar};
 
 }  // namespace vrb::ascii

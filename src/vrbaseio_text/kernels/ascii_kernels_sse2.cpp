@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "vrbaseio_text/kernels/plain_ascii.h"
-#include "vrbaseio_text/kernels/text16_character.h"
 #include "vrbaseio_text/kernels/text_end.h"
 #include "vrbaseio_text/kernels/utf16_character.h"
 
@@ -208,45 +207,10 @@ int convertUnits16(const unsigned char* units, int limit, bool bigEndian, bool l
         });
 }
 
-// Sixteen text bytes: the run of ASCII or of two-byte characters the block
-// starts with, each kind stored for the whole block and the run's share
-// kept. Three-byte characters need a byte shuffle SSE2 does not have and
-// are the scalar step's here.
-int textBlock16(const unsigned char* text, char* out, int* units, bool bigEndian) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(1))));
-    if (!(stops & 1)) {
-        storeUnits(v, out, 2, bigEndian);
-        *units = stops ? __builtin_ctz(stops) : 16;
-        return *units;
-    }
-    // A pair as a 16-bit lane, lead in the low byte: 110xxxxx 10xxxxxx, and
-    // not the overlong leads C0 and C1.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i shape = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xC0E0))),
-                                          _mm_set1_epi16(static_cast<short>(0x80C0)));
-    const __m128i overlong = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(0x1E)), zero);
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(overlong, shape)));
-    if (!(mask & 1)) return 0;
-    __m128i code = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(v, _mm_set1_epi16(0x1F)), 6),
-                                _mm_and_si128(_mm_srli_epi16(v, 8), _mm_set1_epi16(0x3F)));
-    if (bigEndian) code = _mm_or_si128(_mm_slli_epi16(code, 8), _mm_srli_epi16(code, 8));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), code);
-    *units = leadingUnits(mask, 8);
-    return 2 * *units;
-}
-
-int storeText16(const unsigned char* text, int limit, bool bigEndian, char* out, int room, int* stored) {
-    return storeText16ByBlocks<16>(text, limit, bigEndian, out, room, stored,
-                                   [&](const unsigned char* block, char* to, int* units) {
-                                       return textBlock16(block, to, units, bigEndian);
-                                   });
-}
-
 }  // namespace
 
 const Kernels kSse2Kernels = {"sse2",          copyPlainBytes, findTextEnd,   copyPlainUnits16,
-                              copyPlainUnits32, storePlainText, convertUnits16, storeText16};
+                              copyPlainUnits32, storePlainText, convertUnits16};
 
 }  // namespace vrb::ascii
 
